@@ -1,0 +1,30 @@
+#!/bin/bash
+# Installs the Debian packages the project builds, tests and runs with (as root), and only those
+# that are missing, so a second run costs nothing.
+set -euo pipefail
+
+packages=(
+    cmake make g++ clang libclang-rt-14-dev clang-format  # host build, sanitizers, fuzzers
+    googletest libbenchmark-dev                           # test and benchmark libraries
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # the Windows build
+    wine wine64 fonts-wine                                # running it
+    xvfb imagemagick xdotool x11-utils                    # a display, screenshots, key presses
+    fonts-arphic-uming locales                            # the dialog font and the 936 code page
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+echo "installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq >/dev/null
+# No recommends: they would bring fonts-droid-fallback, which Wine picks for the dialog font and
+# which draws Latin letters as boxes.
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

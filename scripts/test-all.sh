@@ -1,0 +1,31 @@
+#!/bin/bash
+# Installs whatever is missing, builds every preset and runs every test: the host build of the
+# configuration core, the same under AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# Windows build under Wine against the simulated chip.
+set -euo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
+jobs=$(nproc)
+
+bash scripts/install-deps.sh
+
+mkdir -p build
+for preset in native native-asan windows; do
+    echo "== build: $preset"
+    log="build/$preset-build.log"
+    { cmake --preset "$preset" && cmake --build --preset "$preset" -j"$jobs"; } >"$log" 2>&1 ||
+        { tail -n 60 "$log"; exit 1; }
+done
+
+for preset in native native-asan; do
+    echo "== test: $preset"
+    ctest --preset "$preset"
+done
+
+echo "== test: windows (under Wine)"
+source scripts/wine-env.sh
+bash scripts/wine-prefix.sh >/dev/null
+# Everything Wine starts is stopped on every way out, so nothing keeps the caller's output open.
+trap 'zq_wineserver_stop' EXIT
+zq_wineserver_start
+ctest --preset windows

@@ -1,0 +1,48 @@
+#!/bin/bash
+# Creates or refreshes the project's Wine prefix ($ZQ_WINEPREFIX, default build/wine-prefix).
+# Safe to run again. Runs as root: it may have to generate the zh_CN.UTF-8 locale.
+set -euo pipefail
+
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+mkdir -p "$ZQ_WINE_LOGS"
+log="$ZQ_WINE_LOGS/wine-prefix.log"
+
+case "$WINEPREFIX" in
+"$HOME/.wine" | "$HOME/.wine/") echo "refusing to touch ~/.wine" >&2; exit 1 ;;
+esac
+
+# GetACP() is 936 only when the process locale exists.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf8'; then
+    if grep -q '^# *zh_CN\.UTF-8 UTF-8' /etc/locale.gen; then
+        sed -i 's/^# *zh_CN\.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+    elif ! grep -q '^zh_CN\.UTF-8 UTF-8' /etc/locale.gen; then
+        echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
+    fi
+    locale-gen >>"$log" 2>&1
+fi
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+zq_wineserver_stop
+# Without DISPLAY wineboot shows no install dialogs.
+env -u DISPLAY wineboot -i >>"$log" 2>&1 </dev/null
+
+# Debian's Wine does not find its own fonts (Tahoma, Marlett...); they come from fonts-wine.
+if ! compgen -G '/usr/share/wine/fonts/*' >/dev/null; then
+    apt-get install -y --no-install-recommends fonts-wine >>"$log" 2>&1
+fi
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+mkdir -p "$fonts"
+cp -f /usr/share/wine/fonts/* "$fonts/"
+
+cjk_family="${ZQ_CJK_FONT:-AR PL UMing CN}"
+reg() { env -u DISPLAY wine reg "$@" >>"$log" 2>&1 </dev/null; }
+# A virtual desktop gives dialogs a title bar and fast closes without a window manager.
+reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f
+reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 800x600 /f
+subst='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+reg add "$subst" /v SimSun /t REG_SZ /d "$cjk_family" /f
+reg add "$subst" /v '宋体' /t REG_SZ /d "$cjk_family" /f
+
+# The driver service must be registered in a later wineserver session than wineboot's.
+zq_wineserver_stop
+echo "prefix ready: $WINEPREFIX"
