@@ -22,6 +22,9 @@ for preset in native native-asan; do
     ctest --preset "$preset"
 done
 
+echo "== fuzz: form conversions and read rules"
+bash scripts/fuzz.sh
+
 echo "== test: windows (under Wine)"
 source scripts/wine-env.sh
 bash scripts/wine-prefix.sh >/dev/null
