@@ -1,0 +1,155 @@
+#include "port_discovery.h"
+
+#include <dbt.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "driver_ident.h"
+#include "port_path.h"
+
+namespace {
+
+constexpr int REGISTRY_BUFFER = 32;
+// A walk gives up after this many failures in a row other than "no more items" and "entry too
+// long", e.g. when the key is deleted under it, so it always ends.
+constexpr int MAX_FAILURES_IN_A_ROW = 3;
+
+// The port name of a port notification, or null when it is not a complete, terminated name
+// that fits a device path.
+const char* NotifiedPortName(LPARAM data) {
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+    if (header == nullptr || header->dbch_devicetype != DBT_DEVTYP_PORT) {
+        return nullptr;
+    }
+    const auto* port = reinterpret_cast<const DEV_BROADCAST_PORT_A*>(header);
+    size_t nameOffset = offsetof(DEV_BROADCAST_PORT_A, dbcp_name);
+    if (header->dbch_size <= nameOffset) {
+        return nullptr;
+    }
+    size_t room = header->dbch_size - nameOffset;
+    size_t length = strnlen(port->dbcp_name, room);
+    if (length == room || length > PORT_NAME_MAX) {
+        return nullptr;
+    }
+    return port->dbcp_name;
+}
+
+// Removal deletes only the entry that is exactly the removed port: a prefix match would take
+// COM10 away when COM1 leaves.
+int FindExactName(PortList& list, const char* name) {
+    int count = list.Count();
+    for (int i = 0; i < count; i++) {
+        int length = list.TextLength(i);
+        if (length < 0 || length > PORT_NAME_MAX) {
+            continue;
+        }
+        char entry[PORT_NAME_MAX + 1] = {};
+        list.Text(i, entry, sizeof(entry));
+        if (lstrcmpiA(entry, name) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+int IsDriverPort(HANDLE handle) {
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    COMMPROP properties = {};
+    properties.wPacketLength = IDENT_PACKET_LENGTH;
+    properties.dwProvSpec1 = IDENT_REQUEST;
+    properties.dwProvSpec2 = 0;
+    if (!GetCommProperties(handle, &properties)) {
+        return 0;
+    }
+    return properties.dwProvSpec2 == IDENT_SIGNATURE_A ||
+                   properties.dwProvSpec2 == IDENT_SIGNATURE_B
+               ? 1
+               : 0;
+}
+
+int ProbePort(const char* name) {
+    char path[PORT_PATH_SIZE];
+    if (!BuildPortPath(name, path)) {
+        return 0;
+    }
+    // Shared, so probing a port never gets in the way of whoever else has it open.
+    HANDLE handle =
+        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    int result = IsDriverPort(handle);
+    CloseHandle(handle);
+    return result;
+}
+
+void EnumeratePortsUnder(HKEY root, const char* keyPath, PortList& list) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return;
+    }
+    int failuresInARow = 0;
+    for (DWORD index = 0; failuresInARow < MAX_FAILURES_IN_A_ROW; index++) {
+        char name[REGISTRY_BUFFER];
+        BYTE data[REGISTRY_BUFFER + 1] = {};
+        DWORD nameSize = REGISTRY_BUFFER;
+        DWORD dataSize = REGISTRY_BUFFER;
+        LONG result = RegEnumValueA(key, index, name, &nameSize, nullptr, nullptr, data, &dataSize);
+        if (result == ERROR_NO_MORE_ITEMS) {
+            break;
+        }
+        if (result == ERROR_MORE_DATA) {
+            // A name or port name longer than the buffers: no port of ours, skip it.
+            failuresInARow = 0;
+            continue;
+        }
+        if (result != ERROR_SUCCESS) {
+            failuresInARow++;
+            continue;
+        }
+        failuresInARow = 0;
+        // The data need not be terminated; the extra byte terminates it.
+        data[dataSize < REGISTRY_BUFFER ? dataSize : REGISTRY_BUFFER] = '\0';
+        const char* portName = reinterpret_cast<const char*>(data);
+        if (ProbePort(portName)) {
+            list.Add(portName);
+        }
+    }
+    RegCloseKey(key);
+    if (list.Count() > 0) {
+        list.Select(0);
+    }
+}
+
+void EnumeratePorts(PortList& list) {
+    EnumeratePortsUnder(HKEY_LOCAL_MACHINE, SERIAL_PORT_MAP_KEY, list);
+}
+
+void HandlePortChange(WPARAM event, LPARAM data, PortList& list) {
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) {
+        return;
+    }
+    const char* name = NotifiedPortName(data);
+    if (name == nullptr) {
+        return;
+    }
+    if (event == DBT_DEVICEARRIVAL) {
+        if (ProbePort(name)) {
+            list.Add(name);
+            if (list.Count() == 1) {
+                list.Select(0);
+            }
+        }
+        return;
+    }
+    int index = FindExactName(list, name);
+    if (index >= 0) {
+        list.Delete(index);
+    }
+}

@@ -1,0 +1,24 @@
+// Finding the chip's ports among all serial ports, and following arrivals and removals.
+#pragma once
+
+#include <windows.h>
+
+#include "port_list.h"
+
+inline constexpr const char* SERIAL_PORT_MAP_KEY = "HARDWARE\\DEVICEMAP\\SERIALCOMM\\";
+
+// 1 when the handle's driver answers the identification query with a chip signature.
+int IsDriverPort(HANDLE handle);
+
+// 1 when the named port opens (shared) and belongs to the chip's driver.
+int ProbePort(const char* name);
+
+// Fills the list with the chip ports of the system's serial-port map, in the map's order, and
+// selects the first.
+void EnumeratePorts(PortList& list);
+// The same over any key, so odd registries can be tested.
+void EnumeratePortsUnder(HKEY root, const char* keyPath, PortList& list);
+
+// A WM_DEVICECHANGE: a probed chip port's arrival is appended (and selected when it is the only
+// entry); a removal deletes the entry whose name equals the port's. Other events change nothing.
+void HandlePortChange(WPARAM event, LPARAM data, PortList& list);

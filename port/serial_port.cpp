@@ -1,0 +1,71 @@
+#include "serial_port.h"
+
+#include "port_path.h"
+
+namespace {
+
+// The selected entry's name behind the device prefix. With no selection, or a name that could
+// not fit, the path stays the bare prefix, which no port answers to.
+void SelectedPortPath(PortList& list, char (&path)[PORT_PATH_SIZE]) {
+    BuildPortPath("", path);
+    int selection = list.Selection();
+    if (selection < 0) {
+        return;
+    }
+    int length = list.TextLength(selection);
+    if (length < 0 || length > PORT_NAME_MAX) {
+        return;
+    }
+    char name[PORT_NAME_MAX + 1] = {};
+    list.Text(selection, name, sizeof(name));
+    BuildPortPath(name, path);
+}
+
+}  // namespace
+
+int OpenSelectedPort(PortList& list, HANDLE& portHandle) {
+    char path[PORT_PATH_SIZE];
+    SelectedPortPath(list, path);
+    // Share mode 0: nobody else may talk to the chip while an action runs. Flags 0: all I/O is
+    // synchronous, paced only by the port's time-outs.
+    portHandle =
+        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (portHandle == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    SetupComm(portHandle, PORT_QUEUE_SIZE, PORT_QUEUE_SIZE);
+
+    COMMTIMEOUTS timeouts = {};
+    GetCommTimeouts(portHandle, &timeouts);
+    timeouts.ReadIntervalTimeout = 0;
+    timeouts.ReadTotalTimeoutMultiplier = 100;
+    timeouts.ReadTotalTimeoutConstant = 1000;
+    timeouts.WriteTotalTimeoutMultiplier = 50;
+    timeouts.WriteTotalTimeoutConstant = 500;
+    // The time-outs are what bound every later call: a port that refuses them could leave a
+    // read of an unanswered frame waiting for ever, so such a port counts as not opened.
+    if (!SetCommTimeouts(portHandle, &timeouts)) {
+        ClosePort(portHandle);
+        return 0;
+    }
+
+    PurgeComm(portHandle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+
+    DCB dcb = {};
+    dcb.DCBlength = sizeof(dcb);
+    GetCommState(portHandle, &dcb);
+    // Only the line settings change; everything else stays as the driver reported it.
+    dcb.BaudRate = PORT_BAUD;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    SetCommState(portHandle, &dcb);
+    return 1;
+}
+
+void ClosePort(HANDLE& portHandle) {
+    if (portHandle != INVALID_HANDLE_VALUE) {
+        CloseHandle(portHandle);
+        portHandle = INVALID_HANDLE_VALUE;
+    }
+}
