@@ -25,10 +25,13 @@ done
 echo "== fuzz: form conversions and read rules"
 bash scripts/fuzz.sh
 
-echo "== test: windows (under Wine)"
+echo "== test: windows (under Wine, in Xvfb, against the stand-in driver)"
 source scripts/wine-env.sh
 bash scripts/wine-prefix.sh >/dev/null
-# Everything Wine starts is stopped on every way out, so nothing keeps the caller's output open.
-trap 'zq_wineserver_stop' EXIT
+source scripts/xvfb.sh
+# Everything Wine and Xvfb start is stopped on every way out, so nothing keeps the caller's
+# output open.
+trap 'zq_wineserver_stop; zq_xvfb_stop' EXIT
+zq_xvfb_start
 zq_wineserver_start
 ctest --preset windows

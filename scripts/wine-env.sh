@@ -17,7 +17,8 @@ export ZQ_WINE_LOGS="${ZQ_WINE_LOGS:-$zq_repo/build/wine-logs}"
 # later programs start fast and the stand-in driver's state survives between them.
 zq_wineserver_start() {
     mkdir -p "$ZQ_WINE_LOGS"
-    wineserver -p >>"$ZQ_WINE_LOGS/wineserver.log" 2>&1 </dev/null
+    # Fails when this prefix's wineserver already runs; that one is used as it is.
+    wineserver -p >>"$ZQ_WINE_LOGS/wineserver.log" 2>&1 </dev/null || true
     wine cmd /c exit >>"$ZQ_WINE_LOGS/wine.log" 2>&1 </dev/null
 }
 

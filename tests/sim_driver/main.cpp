@@ -1,0 +1,29 @@
+// Test runner. With --wait-read PORT it is instead the child of the killed-process test: it
+// opens the port and blocks in a read that has no time-out.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "sim_client.h"
+
+namespace {
+
+int WaitRead(const char* name) {
+    ToolPort port(name);
+    if (!port.ready() || !port.setReadTimeouts(0, 0, 0)) {
+        return 2;
+    }
+    uint8_t byte = 0;
+    port.readByte(&byte);
+    return 3;  // reached only if the read ended by itself
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--wait-read") == 0) {
+        return WaitRead(argv[2]);
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

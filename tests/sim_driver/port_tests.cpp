@@ -1,0 +1,199 @@
+// The ports themselves: identification, recorded set-up, listing, presence, hot-plug and hold.
+#include <algorithm>
+
+#include "driver_ident.h"
+#include "sim_fixture.h"
+
+namespace {
+
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Adds a run-time port once; later calls find it already there.
+void EnsurePort(SimControl& control, const char* name, unsigned kind) {
+    if (!control.request(ZQSIM_IOCTL_ADD_PORT, name, kind)) {
+        ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << name;
+    }
+    control.reset(name);
+}
+
+using PortTest = SimDriverTest;
+
+TEST_F(PortTest, ChipPortsIdentifyWithTheirSignatures) {
+    DWORD signature = 0;
+    ASSERT_TRUE(Identify(kChipA, &signature));
+    EXPECT_EQ(signature, IDENT_SIGNATURE_A);
+    ASSERT_TRUE(Identify(kChipB, &signature));
+    EXPECT_EQ(signature, IDENT_SIGNATURE_B);
+}
+
+TEST_F(PortTest, ForeignPortAnswersWithoutASignatureAndGetsNoFrame) {
+    DWORD signature = IDENT_SIGNATURE_A;
+    ASSERT_TRUE(Identify(kForeign, &signature));
+    EXPECT_NE(signature, IDENT_SIGNATURE_A);
+    EXPECT_NE(signature, IDENT_SIGNATURE_B);
+    unsigned total = 1;
+    control.log(kForeign, &total);
+    EXPECT_EQ(total, 0u);
+    EXPECT_EQ(control.state(kForeign).propertyQueries, 1u);
+}
+
+TEST_F(PortTest, ForeignPortAcceptsSetUpAndLogsWhatItIsSent) {
+    ToolPort port(kForeign);
+    ASSERT_TRUE(port.ready());
+    ASSERT_TRUE(port.setReadTimeouts(0, 0, 50));
+    EXPECT_TRUE(port.writeFrame(0xA1, 0x07, 0x00));
+    uint8_t byte = 0;
+    EXPECT_EQ(port.readByte(&byte), 0);  // nothing answers
+    std::vector<ZqSimLogEntry> log = control.log(kForeign);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].kind, ZQSIM_LOG_FOREIGN);
+    EXPECT_EQ(log[0].command, 0xA1);
+    EXPECT_EQ(log[0].address, 0x07);
+}
+
+TEST_F(PortTest, RecordsTheToolsSetUp) {
+    {
+        ToolPort port(kChipA);
+        ASSERT_TRUE(port.ready());
+        ZqSimPortState state = control.state(kChipA);
+        EXPECT_EQ(state.openHandles, 1u);
+        EXPECT_EQ(state.opensTotal, 1u);
+        EXPECT_EQ(state.baudRate, kToolBaudRate);
+        EXPECT_EQ(state.byteSize, 8u);
+        EXPECT_EQ(state.parity, static_cast<unsigned>(NOPARITY));
+        EXPECT_EQ(state.stopBits, static_cast<unsigned>(ONESTOPBIT));
+        EXPECT_EQ(state.readIntervalTimeout, 0u);
+        EXPECT_EQ(state.readTotalTimeoutMultiplier, kToolReadMultiplier);
+        EXPECT_EQ(state.readTotalTimeoutConstant, kToolReadConstant);
+        EXPECT_EQ(state.writeTotalTimeoutMultiplier, kToolWriteMultiplier);
+        EXPECT_EQ(state.writeTotalTimeoutConstant, kToolWriteConstant);
+        EXPECT_EQ(state.inQueueSize, kToolQueueSize);
+        EXPECT_EQ(state.outQueueSize, kToolQueueSize);
+        EXPECT_EQ(state.lastPurgeFlags, 0x0Fu);
+        EXPECT_EQ(state.queueSizeSets, 1u);
+        EXPECT_EQ(state.timeoutSets, 1u);
+        EXPECT_EQ(state.purges, 1u);
+        EXPECT_EQ(state.baudRateSets, 1u);
+        EXPECT_EQ(state.lineControlSets, 1u);
+        EXPECT_EQ(state.unsupportedRequests, 0u)
+            << "refused IOCTL 0x" << std::hex << state.lastUnsupportedCode;
+    }
+    EXPECT_EQ(control.state(kChipA).openHandles, 0u);
+}
+
+TEST_F(PortTest, SetCommStateKeepsTheOtherFieldsAsReported) {
+    ToolPort port(kChipB);
+    ASSERT_TRUE(port.ready());
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    ASSERT_TRUE(GetCommState(port.handle(), &dcb));
+    EXPECT_EQ(dcb.BaudRate, kToolBaudRate);
+    EXPECT_EQ(dcb.ByteSize, 8);
+    EXPECT_EQ(dcb.XonChar, 0x11);
+    EXPECT_EQ(dcb.XoffChar, 0x13);
+}
+
+TEST_F(PortTest, DefaultPortsAreListedInSerialComm) {
+    std::vector<std::string> listed = ListedPorts();
+    EXPECT_TRUE(Contains(listed, kChipA));
+    EXPECT_TRUE(Contains(listed, kChipB));
+    EXPECT_TRUE(Contains(listed, kForeign));
+}
+
+// The driver outlives this program: ports added here are taken away again afterwards, so other
+// test programs see only the default ports.
+class HotPlugTest : public SimDriverTest {
+protected:
+    void SetUp() override {
+        SimDriverTest::SetUp();
+        EnsurePort(control, kHotPlugChip, ZQSIM_KIND_CHIP_B);
+        EnsurePort(control, kHotPlugForeign, ZQSIM_KIND_FOREIGN);
+    }
+    void TearDown() override {
+        control.request(ZQSIM_IOCTL_REMOVE_PORT, kHotPlugChip);
+        control.request(ZQSIM_IOCTL_REMOVE_PORT, kHotPlugForeign);
+    }
+};
+
+TEST_F(HotPlugTest, RemovingAPortLeavesOneWhoseNameItPrefixes) {
+    ASSERT_TRUE(control.request(ZQSIM_IOCTL_REMOVE_PORT, kHotPlugChip));
+    std::vector<std::string> listed = ListedPorts();
+    EXPECT_FALSE(Contains(listed, kHotPlugChip));
+    EXPECT_TRUE(Contains(listed, kHotPlugForeign));
+    HANDLE gone = OpenExclusive(kHotPlugChip);
+    EXPECT_EQ(gone, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    DWORD signature = 0;
+    EXPECT_TRUE(Identify(kHotPlugForeign, &signature));
+
+    ASSERT_TRUE(control.request(ZQSIM_IOCTL_RESTORE_PORT, kHotPlugChip));
+    EXPECT_TRUE(Contains(ListedPorts(), kHotPlugChip));
+    ASSERT_TRUE(Identify(kHotPlugChip, &signature));
+    EXPECT_EQ(signature, IDENT_SIGNATURE_B);
+}
+
+const ZqSimPortInfo* FindInfo(const ZqSimPortList& list, const std::string& name) {
+    for (unsigned i = 0; i < list.count && i < ZQSIM_MAX_PORTS; i++) {
+        if (name == list.ports[i].port) {
+            return &list.ports[i];
+        }
+    }
+    return nullptr;
+}
+
+TEST_F(HotPlugTest, PortListShowsKindAndPresence) {
+    ASSERT_TRUE(control.request(ZQSIM_IOCTL_REMOVE_PORT, kHotPlugForeign));
+    ZqSimPortList list = control.ports();
+    const ZqSimPortInfo* chip = FindInfo(list, kHotPlugChip);
+    const ZqSimPortInfo* foreign = FindInfo(list, kHotPlugForeign);
+    ASSERT_NE(chip, nullptr);
+    ASSERT_NE(foreign, nullptr);
+    EXPECT_EQ(chip->kind, static_cast<unsigned>(ZQSIM_KIND_CHIP_B));
+    EXPECT_EQ(chip->present + chip->linked + chip->listed, 3u);
+    EXPECT_EQ(foreign->kind, static_cast<unsigned>(ZQSIM_KIND_FOREIGN));
+    EXPECT_EQ(foreign->present + foreign->linked + foreign->listed, 0u);
+}
+
+TEST_F(PortTest, AddingAnExistingOrMalformedPortFails) {
+    EXPECT_FALSE(control.request(ZQSIM_IOCTL_ADD_PORT, kChipA, ZQSIM_KIND_CHIP_A));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_FALSE(control.request(ZQSIM_IOCTL_ADD_PORT, "COM\\36", ZQSIM_KIND_CHIP_A));
+    EXPECT_FALSE(control.request(ZQSIM_IOCTL_ADD_PORT, "COM36", 9));
+    EXPECT_FALSE(control.request(ZQSIM_IOCTL_REMOVE_PORT, "COM2"));  // prefix of COM21
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(PortTest, HeldPortRefusesASecondOpenButKeepsTheFirst) {
+    ToolPort first(kChipA);
+    ASSERT_TRUE(first.ready());
+    ASSERT_TRUE(control.request(ZQSIM_IOCTL_HOLD_PORT, kChipA));
+
+    HANDLE second = OpenExclusive(kChipA);
+    EXPECT_EQ(second, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    // Held is not gone: still listed, and the open handle still works.
+    EXPECT_TRUE(Contains(ListedPorts(), kChipA));
+    ASSERT_TRUE(first.writeFrame(0xA1, 0x00, 0));
+    uint8_t byte = 0;
+    EXPECT_EQ(first.readByte(&byte), 1);
+
+    ASSERT_TRUE(control.request(ZQSIM_IOCTL_RELEASE_PORT, kChipA));
+    HANDLE again = OpenExclusive(kChipA);
+    EXPECT_NE(again, INVALID_HANDLE_VALUE);
+    if (again != INVALID_HANDLE_VALUE) {
+        CloseHandle(again);
+    }
+}
+
+TEST_F(PortTest, MalformedControlRequestsFail) {
+    EXPECT_FALSE(control.request(ZQSIM_IOCTL_CLEAR, "COM99"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(control.request(ZQSIM_IOCTL_FILL_MEMORY, kChipA, 0x100));
+    EXPECT_FALSE(control.setMemory(kChipA, 0x3F, {0x01, 0x02}));  // runs past the end
+    EXPECT_FALSE(control.setMemory(kChipA, 0x00, {}));
+    EXPECT_EQ(control.memory(kChipA)[0x3F], 0xFF);
+}
+
+}  // namespace

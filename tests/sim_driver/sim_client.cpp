@@ -1,0 +1,220 @@
+#include "sim_client.h"
+
+#include <cstring>
+
+#include "driver_ident.h"
+
+namespace {
+
+ZqSimRequest MakeRequest(const std::string& port, unsigned value) {
+    ZqSimRequest request{};
+    std::strncpy(request.port, port.c_str(), ZQSIM_NAME_SIZE - 1);
+    request.value = value;
+    return request;
+}
+
+}  // namespace
+
+SimControl::SimControl()
+    : handle_(CreateFileA(ZQSIM_CONTROL_PATH, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                          OPEN_EXISTING, 0, nullptr)) {}
+
+SimControl::~SimControl() {
+    if (ok()) {
+        CloseHandle(handle_);
+    }
+}
+
+bool SimControl::request(DWORD code, const std::string& port, unsigned value) {
+    ZqSimRequest request = MakeRequest(port, value);
+    DWORD returned = 0;
+    return DeviceIoControl(handle_, code, &request, sizeof(request), nullptr, 0, &returned,
+                           nullptr) != 0;
+}
+
+bool SimControl::get(DWORD code, const std::string& port, void* out, DWORD size) {
+    ZqSimRequest request = MakeRequest(port, 0);
+    DWORD returned = 0;
+    return DeviceIoControl(handle_, code, &request, sizeof(request), out, size, &returned,
+                           nullptr) != 0 &&
+           returned == size;
+}
+
+bool SimControl::setMemory(const std::string& port, unsigned address,
+                           const std::vector<uint8_t>& bytes) {
+    ZqSimMemoryWrite request{};
+    std::strncpy(request.port, port.c_str(), ZQSIM_NAME_SIZE - 1);
+    request.address = address;
+    request.count = static_cast<unsigned>(bytes.size());
+    std::memcpy(request.bytes, bytes.data(),
+                bytes.size() < sizeof(request.bytes) ? bytes.size() : sizeof(request.bytes));
+    DWORD returned = 0;
+    return DeviceIoControl(handle_, ZQSIM_IOCTL_SET_MEMORY, &request, sizeof(request), nullptr, 0,
+                           &returned, nullptr) != 0;
+}
+
+std::vector<uint8_t> SimControl::memory(const std::string& port) {
+    ZqSimMemory memory{};
+    if (!get(ZQSIM_IOCTL_GET_MEMORY, port, &memory, sizeof(memory))) {
+        return {};
+    }
+    return std::vector<uint8_t>(memory.bytes, memory.bytes + ZQSIM_MEMORY_SIZE);
+}
+
+std::vector<ZqSimLogEntry> SimControl::log(const std::string& port, unsigned* total) {
+    std::vector<ZqSimLog> holder(1);  // 4 KB: keep it off the stack
+    if (!get(ZQSIM_IOCTL_GET_LOG, port, holder.data(), sizeof(ZqSimLog))) {
+        return {};
+    }
+    if (total != nullptr) {
+        *total = holder[0].total;
+    }
+    return std::vector<ZqSimLogEntry>(holder[0].entries, holder[0].entries + holder[0].count);
+}
+
+ZqSimCounters SimControl::counters(const std::string& port) {
+    ZqSimCounters counters{};
+    get(ZQSIM_IOCTL_GET_COUNTERS, port, &counters, sizeof(counters));
+    return counters;
+}
+
+ZqSimPortState SimControl::state(const std::string& port) {
+    ZqSimPortState state{};
+    get(ZQSIM_IOCTL_GET_STATE, port, &state, sizeof(state));
+    return state;
+}
+
+ZqSimPortList SimControl::ports() {
+    ZqSimPortList list{};
+    DWORD returned = 0;
+    DeviceIoControl(handle_, ZQSIM_IOCTL_LIST_PORTS, nullptr, 0, &list, sizeof(list), &returned,
+                    nullptr);
+    return list;
+}
+
+void SimControl::reset(const std::string& port) {
+    request(ZQSIM_IOCTL_RESTORE_PORT, port);
+    request(ZQSIM_IOCTL_RELEASE_PORT, port);
+    request(ZQSIM_IOCTL_FILL_MEMORY, port, 0xFF);
+    request(ZQSIM_IOCTL_MUTE, port, ZQSIM_ANSWER_AGAIN);
+    request(ZQSIM_IOCTL_SET_DELAY, port, 0);
+    request(ZQSIM_IOCTL_SET_WIRE, port, 0);
+    request(ZQSIM_IOCTL_CLEAR, port);
+}
+
+HANDLE OpenExclusive(const std::string& port) {
+    return CreateFileA(("\\\\.\\" + port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
+}
+
+bool Identify(const std::string& port, DWORD* provSpec2) {
+    HANDLE handle = OpenExclusive(port);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    COMMPROP prop{};
+    prop.wPacketLength = IDENT_PACKET_LENGTH;
+    prop.dwProvSpec1 = IDENT_REQUEST;
+    prop.dwProvSpec2 = 0;
+    bool answered = GetCommProperties(handle, &prop) != 0;
+    CloseHandle(handle);
+    *provSpec2 = prop.dwProvSpec2;
+    return answered;
+}
+
+std::vector<std::string> ListedPorts() {
+    std::vector<std::string> names;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS) {
+        return names;
+    }
+    for (DWORD index = 0;; index++) {
+        char name[256];
+        BYTE data[256];
+        DWORD nameSize = sizeof(name);
+        DWORD dataSize = sizeof(data) - 1;
+        DWORD type = 0;
+        if (RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &dataSize) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        data[dataSize] = 0;
+        if (type == REG_SZ) {
+            names.emplace_back(reinterpret_cast<char*>(data));
+        }
+    }
+    RegCloseKey(key);
+    return names;
+}
+
+ToolPort::ToolPort(const std::string& name) : handle_(OpenExclusive(name)) {
+    if (handle_ == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    COMMTIMEOUTS timeouts{};
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    ready_ =
+        SetupComm(handle_, kToolQueueSize, kToolQueueSize) && GetCommTimeouts(handle_, &timeouts);
+    timeouts.ReadIntervalTimeout = 0;
+    timeouts.ReadTotalTimeoutMultiplier = kToolReadMultiplier;
+    timeouts.ReadTotalTimeoutConstant = kToolReadConstant;
+    timeouts.WriteTotalTimeoutMultiplier = kToolWriteMultiplier;
+    timeouts.WriteTotalTimeoutConstant = kToolWriteConstant;
+    ready_ = ready_ && SetCommTimeouts(handle_, &timeouts) && PurgeComm(handle_, 0x0F) &&
+             GetCommState(handle_, &dcb);
+    dcb.BaudRate = kToolBaudRate;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    ready_ = ready_ && SetCommState(handle_, &dcb);
+}
+
+ToolPort::~ToolPort() {
+    if (handle_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle_);
+    }
+}
+
+bool ToolPort::writeBytes(const std::vector<uint8_t>& bytes) {
+    DWORD written = 0;
+    return WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool ToolPort::writeFrame(uint8_t command, uint8_t address, uint8_t value) {
+    return writeBytes({0x40, command, address, value});
+}
+
+int ToolPort::readByte(uint8_t* byte) {
+    DWORD got = 0;
+    if (!ReadFile(handle_, byte, 1, &got, nullptr)) {
+        return -1;
+    }
+    return static_cast<int>(got);
+}
+
+bool ToolPort::setReadTimeouts(DWORD interval, DWORD multiplier, DWORD constant) {
+    COMMTIMEOUTS timeouts{};
+    if (!GetCommTimeouts(handle_, &timeouts)) {
+        return false;
+    }
+    timeouts.ReadIntervalTimeout = interval;
+    timeouts.ReadTotalTimeoutMultiplier = multiplier;
+    timeouts.ReadTotalTimeoutConstant = constant;
+    return SetCommTimeouts(handle_, &timeouts) != 0;
+}
+
+LARGE_INTEGER Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now;
+}
+
+double MillisecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(Now().QuadPart - start.QuadPart) * 1000.0 /
+           static_cast<double>(frequency.QuadPart);
+}

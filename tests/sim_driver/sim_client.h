@@ -1,0 +1,80 @@
+// Test-side access to the zq61sim stand-in driver: its control device, and serial ports opened
+// and set up exactly the way the configuration tool does it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim_control.h"
+
+// The tool's read/write time-outs: 0/100/1000 for reads, 50/500 for writes.
+inline constexpr DWORD kToolReadMultiplier = 100;
+inline constexpr DWORD kToolReadConstant = 1000;
+inline constexpr DWORD kToolWriteMultiplier = 50;
+inline constexpr DWORD kToolWriteConstant = 500;
+inline constexpr DWORD kToolQueueSize = 8192;
+inline constexpr DWORD kToolBaudRate = 300;
+
+// Ports the tests add at run time: one name a prefix of the other, and nothing Wine claims.
+inline constexpr const char* kHotPlugChip = "COM35";
+inline constexpr const char* kHotPlugForeign = "COM350";
+
+class SimControl {
+public:
+    SimControl();
+    ~SimControl();
+    SimControl(const SimControl&) = delete;
+    SimControl& operator=(const SimControl&) = delete;
+
+    bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+    // A request that carries only the port and a value; false with GetLastError() set.
+    bool request(DWORD code, const std::string& port, unsigned value = 0);
+    bool setMemory(const std::string& port, unsigned address, const std::vector<uint8_t>& bytes);
+    std::vector<uint8_t> memory(const std::string& port);
+    std::vector<ZqSimLogEntry> log(const std::string& port, unsigned* total = nullptr);
+    ZqSimCounters counters(const std::string& port);
+    ZqSimPortState state(const std::string& port);
+    ZqSimPortList ports();
+    // Puts a port back as the driver made it: there, free, blank, answering, empty log.
+    void reset(const std::string& port);
+
+private:
+    bool get(DWORD code, const std::string& port, void* out, DWORD size);
+    HANDLE handle_;
+};
+
+// The tool's identification query; false when GetCommProperties itself fails.
+bool Identify(const std::string& port, DWORD* provSpec2);
+
+// CreateFileA the way the tool opens a port; INVALID_HANDLE_VALUE with GetLastError() set.
+HANDLE OpenExclusive(const std::string& port);
+
+// The values of HKLM\HARDWARE\DEVICEMAP\SERIALCOMM (the port names).
+std::vector<std::string> ListedPorts();
+
+// A port opened and set up the way the tool does it.
+class ToolPort {
+public:
+    explicit ToolPort(const std::string& name);
+    ~ToolPort();
+    ToolPort(const ToolPort&) = delete;
+    ToolPort& operator=(const ToolPort&) = delete;
+
+    bool ready() const { return ready_; }
+    HANDLE handle() const { return handle_; }
+    bool writeFrame(uint8_t command, uint8_t address, uint8_t value);
+    bool writeBytes(const std::vector<uint8_t>& bytes);
+    // One-byte ReadFile: the bytes it returned, or -1 when ReadFile failed.
+    int readByte(uint8_t* byte);
+    bool setReadTimeouts(DWORD interval, DWORD multiplier, DWORD constant);
+
+private:
+    HANDLE handle_;
+    bool ready_ = false;
+};
+
+double MillisecondsSince(const LARGE_INTEGER& start);
+LARGE_INTEGER Now();
