@@ -1,0 +1,37 @@
+// One run of ZQ61CFG.exe, driven from this process: start it, find its windows, see it end.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The exe under test; set once by main from the command line.
+void SetAppPath(const std::string& path);
+const std::string& AppPath();
+
+class AppSession {
+public:
+    AppSession() = default;
+    AppSession(const AppSession&) = delete;
+    AppSession& operator=(const AppSession&) = delete;
+    // A run that did not end by itself is ended here, so one failed test cannot leave the
+    // next one facing two dialogs.
+    ~AppSession();
+
+    // Starts the exe and waits until its configuration dialog is visible.
+    bool Start();
+    HWND Dialog() const { return dialog; }
+    HWND Control(int id) const { return GetDlgItem(dialog, id); }
+    DWORD ThreadId() const { return threadId; }
+
+    // A visible top-level dialog of the process other than the main one (an About box, a
+    // message box), or null when none appears within the time.
+    HWND WaitForOtherDialog(DWORD timeoutMs) const;
+    // The process's exit code, or STILL_ACTIVE when it runs on after the time.
+    DWORD WaitForExit(DWORD timeoutMs) const;
+
+private:
+    PROCESS_INFORMATION process = {};
+    HWND dialog = nullptr;
+    DWORD threadId = 0;
+};

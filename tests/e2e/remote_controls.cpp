@@ -1,0 +1,86 @@
+#include "remote_controls.h"
+
+#include <string>
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start >= timeoutMs) {
+            return condition();
+        }
+        Sleep(20);
+    }
+    return true;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[512] = {};
+    SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void SetText(HWND window, const char* text) {
+    SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+bool IsChecked(HWND button) {
+    return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Click(HWND button) {
+    SendMessageA(button, BM_CLICK, 0, 0);
+}
+
+void PostClick(HWND button) {
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+namespace {
+
+struct ChildScan {
+    int buttons;
+    bool icon;
+};
+
+BOOL CALLBACK ScanChild(HWND child, LPARAM param) {
+    auto* scan = reinterpret_cast<ChildScan*>(param);
+    if (!IsWindowVisible(child)) {
+        return TRUE;
+    }
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof(className));
+    LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (lstrcmpiA(className, "Button") == 0) {
+        scan->buttons++;
+    } else if (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
+               SendMessageA(child, STM_GETICON, 0, 0) != 0) {
+        // A message box without an icon may keep an empty icon static.
+        scan->icon = true;
+    }
+    return TRUE;
+}
+
+ChildScan Scan(HWND dialog) {
+    ChildScan scan = {0, false};
+    EnumChildWindows(dialog, ScanChild, reinterpret_cast<LPARAM>(&scan));
+    return scan;
+}
+
+}  // namespace
+
+std::wstring ButtonText(HWND dialog, int id) {
+    HWND button = GetDlgItem(dialog, id);
+    return button != nullptr && IsWindowVisible(button) ? TextOf(button) : L"";
+}
+
+int VisibleButtonCount(HWND dialog) {
+    return Scan(dialog).buttons;
+}
+
+bool HasVisibleIcon(HWND dialog) {
+    return Scan(dialog).icon;
+}
+
+std::wstring MessageBoxText(HWND box) {
+    return TextOf(GetDlgItem(box, 0xFFFF));
+}

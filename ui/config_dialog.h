@@ -1,0 +1,66 @@
+// The configuration dialog: the port list, the form, the status line and the two actions.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "afx_controls.h"
+#include "afx_dialog.h"
+#include "afx_thread.h"
+#include "config_record.h"
+
+// Posted by a job's thread once the job has closed the port and touches nothing more.
+inline constexpr UINT WM_JOB_DONE = WM_APP + 1;
+
+class CConfigDialog : public CDialog {
+public:
+    explicit CConfigDialog(CWnd* parent = nullptr);
+    ~CConfigDialog() override;
+
+    // Handed to the running job, which leaves both empty when it ends.
+    HANDLE portHandle;
+    RecordPtr pendingRecord;
+
+    CComboBox portList;
+    CEdit vendorIdEdit;
+    CEdit serialEdit;
+    CEdit productEdit;
+    CEdit productIdEdit;
+    HICON appIcon;
+
+protected:
+    void DoDataExchange(CDataExchange* exchange) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnReadConfig();
+    void OnWriteConfig();
+    void OnRestoreDefaults();
+    BOOL OnDeviceChange(UINT event, DWORD_PTR data);
+    void OnWriteProtect();
+    LRESULT OnJobDone(WPARAM, LPARAM);
+
+private:
+    void StartJob(AFX_THREADPROC job);
+    void EnableActions(BOOL enable);
+    void EndWhenIdle(int result);
+    bool ConfirmWrite();
+    bool AskYesNo(const std::wstring& question);
+    void ShowOpenFailure();
+
+    bool jobRunning = false;
+    HANDLE jobThread = nullptr;
+    bool closeRequested = false;
+    int closeResult = IDCANCEL;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// Thread procedures of the two actions; param is the dialog.
+UINT ReadJob(LPVOID param);
+UINT WriteJob(LPVOID param);

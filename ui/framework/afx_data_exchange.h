@@ -1,0 +1,17 @@
+// Data exchange between a dialog and its members. Only control binding is needed: a control
+// member is pointed at its window by ID, without subclassing it.
+#pragma once
+
+#include "afx_wnd.h"
+
+class CDataExchange {
+public:
+    CDataExchange(CWnd* dialog, BOOL saveAndValidate)
+        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+
+    CWnd* m_pDlgWnd;
+    BOOL m_bSaveAndValidate;
+};
+
+// Binds control to the dialog's child with the given ID; a missing ID leaves it unbound.
+void DDX_Control(CDataExchange* exchange, int id, CWnd& control);

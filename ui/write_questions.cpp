@@ -1,0 +1,65 @@
+#include "write_questions.h"
+
+#include "form_values.h"
+#include "wide_text.h"
+
+namespace {
+
+std::wstring IdNote(const wchar_t* label, const char* text, uint16_t stored) {
+    return std::wstring(label) + L"“" + WidenAnsi(text) + L"”不是 4 位十六进制数字，将写入 " +
+           HexId(stored) + L"。\n";
+}
+
+std::wstring SerialText(const ConfigRecord& record) {
+    if (!record.serialPresent) {
+        return L"（不写入）";
+    }
+    char serial[SERIAL_CHARS + 1] = {};
+    for (int i = 0; i < SERIAL_CHARS && record.serial[i] != 0; i++) {
+        serial[i] = static_cast<char>(record.serial[i]);
+    }
+    return serial[0] != '\0' ? WidenAnsi(serial) : L"（空）";
+}
+
+// The descriptor's own UTF-16 units: exactly what the chip will report, not a re-conversion.
+std::wstring ProductText(const ConfigRecord& record) {
+    if (!record.productPresent) {
+        return L"（不写入）";
+    }
+    int units = record.productDescriptor[0] / 2 - 1;
+    if (units > PRODUCT_UNITS) {
+        units = PRODUCT_UNITS;
+    }
+    std::wstring text;
+    for (int i = 0; i < units; i++) {
+        const uint8_t* unit = &record.productDescriptor[2 + 2 * i];
+        text += static_cast<wchar_t>(unit[0] | (unit[1] << 8));
+    }
+    return !text.empty() ? text : L"（空）";
+}
+
+}  // namespace
+
+std::wstring IdQuestion(const char* vendorIdText, const char* productIdText,
+                        const ConfigRecord& record) {
+    std::wstring notes;
+    if (!IsFullHexId(vendorIdText)) {
+        notes += IdNote(L"厂商 ID（VID）", vendorIdText, record.vendorId);
+    }
+    if (!IsFullHexId(productIdText)) {
+        notes += IdNote(L"产品 ID（PID）", productIdText, record.productId);
+    }
+    if (notes.empty()) {
+        return notes;
+    }
+    return notes + L"\n仍要写入吗？";
+}
+
+std::wstring LockQuestion(const ConfigRecord& record) {
+    return L"已勾选写保护：写入后芯片将被永久锁定，以后再也无法修改配置。\n\n"
+           L"将写入的配置：\n"
+           L"VID：" +
+           HexId(record.vendorId) + L"\n" + L"PID：" + HexId(record.productId) + L"\n" +
+           L"序列号：" + SerialText(record) + L"\n" + L"产品字符串：" + ProductText(record) +
+           L"\n\n" + L"确定要写入并永久锁定芯片吗？";
+}
