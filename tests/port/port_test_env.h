@@ -19,8 +19,6 @@ protected:
             << "the stand-in driver is not loaded (scripts/sim-driver.sh start)";
         for (const char* port : {kChipA, kChipB, kForeign}) {
             ASSERT_TRUE(sim.Reset(port)) << port;
-            sim.Release(port);
-            sim.Restore(port);
         }
     }
 };

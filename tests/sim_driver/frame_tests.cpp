@@ -9,7 +9,7 @@ constexpr uint8_t kRead = 0xA1;
 using FrameTest = SimDriverTest;
 
 TEST_F(FrameTest, ReadFrameMakesExactlyOneByteAvailable) {
-    ASSERT_TRUE(control.setMemory(kChipA, 0x10, {0x5C}));
+    ASSERT_TRUE(control.SetMemory(kChipA, 0x10, {0x5C}));
     ToolPort port(kChipA);
     ASSERT_TRUE(port.ready());
     ASSERT_TRUE(port.setReadTimeouts(0, 0, 100));
@@ -23,7 +23,7 @@ TEST_F(FrameTest, ReadFrameMakesExactlyOneByteAvailable) {
 }
 
 TEST_F(FrameTest, RepliesComeBackInFrameOrder) {
-    ASSERT_TRUE(control.setMemory(kChipB, 0x00, {0x01, 0x02, 0x03}));
+    ASSERT_TRUE(control.SetMemory(kChipB, 0x00, {0x01, 0x02, 0x03}));
     ToolPort port(kChipB);
     ASSERT_TRUE(port.ready());
     for (uint8_t address : {2, 0, 1}) {
@@ -40,7 +40,7 @@ TEST_F(FrameTest, WriteFrameStoresValueOnlyAtItsAddress) {
     ToolPort port(kChipA);
     ASSERT_TRUE(port.ready());
     ASSERT_TRUE(port.writeFrame(kWrite, 0x3F, 0x00));
-    std::vector<uint8_t> memory = control.memory(kChipA);
+    std::vector<uint8_t> memory = control.Memory(kChipA);
     ASSERT_EQ(memory.size(), 64u);
     EXPECT_EQ(memory[0x3F], 0x00);
     EXPECT_EQ(memory[0x3E], 0xFF);
@@ -55,7 +55,7 @@ TEST_F(FrameTest, LockedChipAcceptsWritesButKeepsItsMemory) {
     EXPECT_TRUE(port.writeFrame(kWrite, 0x05, 0x22));
     EXPECT_TRUE(port.writeFrame(kWrite, 0x03, 0x00));  // cannot unlock either
 
-    std::vector<uint8_t> memory = control.memory(kChipA);
+    std::vector<uint8_t> memory = control.Memory(kChipA);
     ASSERT_EQ(memory.size(), 64u);
     EXPECT_EQ(memory[0x05], 0x11);
     EXPECT_EQ(memory[0x03], 0x57);
@@ -64,14 +64,14 @@ TEST_F(FrameTest, LockedChipAcceptsWritesButKeepsItsMemory) {
     ASSERT_TRUE(port.writeFrame(kRead, 0x05, 0));
     ASSERT_EQ(port.readByte(&byte), 1);
     EXPECT_EQ(byte, 0x11);
-    std::vector<ZqSimLogEntry> log = control.log(kChipA);
+    std::vector<ZqSimLogEntry> log = control.Log(kChipA);
     ASSERT_EQ(log.size(), 5u);
     EXPECT_EQ(log[2].kind, ZQSIM_LOG_LOCKED);
     EXPECT_EQ(log[3].kind, ZQSIM_LOG_LOCKED);
 }
 
 TEST_F(FrameTest, MuteAfterNFailsWritesAndLeavesReadsUnanswered) {
-    ASSERT_TRUE(control.request(ZQSIM_IOCTL_MUTE, kChipA, 2));
+    ASSERT_TRUE(control.Request(ZQSIM_IOCTL_MUTE, kChipA, 2));
     ToolPort port(kChipA);
     ASSERT_TRUE(port.ready());
     ASSERT_TRUE(port.setReadTimeouts(0, 0, 100));
@@ -84,23 +84,23 @@ TEST_F(FrameTest, MuteAfterNFailsWritesAndLeavesReadsUnanswered) {
     EXPECT_FALSE(port.writeFrame(kWrite, 0x02, 0x43));
     EXPECT_TRUE(port.writeFrame(kRead, 0x01, 0));
     EXPECT_EQ(port.readByte(&byte), 0);
-    EXPECT_EQ(control.memory(kChipA)[0x02], 0xFF);
+    EXPECT_EQ(control.Memory(kChipA)[0x02], 0xFF);
 
-    ZqSimCounters counters = control.counters(kChipA);
+    ZqSimCounters counters = control.Counters(kChipA);
     EXPECT_EQ(counters.framesAnswered, 2u);
     EXPECT_EQ(counters.writesFailed, 1u);
 
-    ASSERT_TRUE(control.request(ZQSIM_IOCTL_MUTE, kChipA, ZQSIM_ANSWER_AGAIN));
+    ASSERT_TRUE(control.Request(ZQSIM_IOCTL_MUTE, kChipA, ZQSIM_ANSWER_AGAIN));
     EXPECT_TRUE(port.writeFrame(kWrite, 0x02, 0x43));
-    EXPECT_EQ(control.memory(kChipA)[0x02], 0x43);
+    EXPECT_EQ(control.Memory(kChipA)[0x02], 0x43);
 }
 
 TEST_F(FrameTest, MuteZeroStopsAnsweringAtOnce) {
-    ASSERT_TRUE(control.request(ZQSIM_IOCTL_MUTE, kChipB, 0));
+    ASSERT_TRUE(control.Request(ZQSIM_IOCTL_MUTE, kChipB, 0));
     ToolPort port(kChipB);
     ASSERT_TRUE(port.ready());
     EXPECT_FALSE(port.writeFrame(kWrite, 0x00, 0x00));
-    EXPECT_EQ(control.counters(kChipB).framesAnswered, 0u);
+    EXPECT_EQ(control.Counters(kChipB).framesAnswered, 0u);
 }
 
 TEST_F(FrameTest, LogRecordsEveryWriteCallAndClears) {
@@ -114,7 +114,7 @@ TEST_F(FrameTest, LogRecordsEveryWriteCallAndClears) {
     ASSERT_TRUE(port.writeBytes({0x41, 0xA0, 0x07, 0x01}));  // wrong lead byte
 
     unsigned total = 0;
-    std::vector<ZqSimLogEntry> log = control.log(kChipA, &total);
+    std::vector<ZqSimLogEntry> log = control.Log(kChipA, &total);
     ASSERT_EQ(total, 5u);
     ASSERT_EQ(log.size(), 5u);
     EXPECT_EQ(log[0].kind, ZQSIM_LOG_WRITE);
@@ -131,10 +131,10 @@ TEST_F(FrameTest, LogRecordsEveryWriteCallAndClears) {
     EXPECT_EQ(port.readByte(&byte), 1);
     EXPECT_EQ(port.readByte(&byte), 0);
 
-    ASSERT_TRUE(control.request(ZQSIM_IOCTL_CLEAR, kChipA));
-    EXPECT_TRUE(control.log(kChipA, &total).empty());
+    ASSERT_TRUE(control.Request(ZQSIM_IOCTL_CLEAR, kChipA));
+    EXPECT_TRUE(control.Log(kChipA, &total).empty());
     EXPECT_EQ(total, 0u);
-    EXPECT_EQ(control.counters(kChipA).writeCalls, 0u);
+    EXPECT_EQ(control.Counters(kChipA).writeCalls, 0u);
 }
 
 TEST_F(FrameTest, ReadWithoutReplyTimesOutAfterTheToolsTimeouts) {
@@ -148,7 +148,7 @@ TEST_F(FrameTest, ReadWithoutReplyTimesOutAfterTheToolsTimeouts) {
     EXPECT_EQ(got, 0);  // ReadFile succeeds with nothing
     EXPECT_GE(elapsed, 1080.0);
     EXPECT_LT(elapsed, 1600.0);
-    EXPECT_EQ(control.counters(kChipA).readTimeouts, 1u);
+    EXPECT_EQ(control.Counters(kChipA).readTimeouts, 1u);
 }
 
 TEST_F(FrameTest, PurgeDropsRepliesNotYetRead) {
@@ -156,7 +156,7 @@ TEST_F(FrameTest, PurgeDropsRepliesNotYetRead) {
     ASSERT_TRUE(port.ready());
     ASSERT_TRUE(port.setReadTimeouts(0, 0, 50));
     ASSERT_TRUE(port.writeFrame(kRead, 0x00, 0));
-    EXPECT_EQ(control.counters(kChipA).repliesWaiting, 1u);
+    EXPECT_EQ(control.Counters(kChipA).repliesWaiting, 1u);
     ASSERT_TRUE(PurgeComm(port.handle(), PURGE_RXCLEAR));
     uint8_t byte = 0;
     EXPECT_EQ(port.readByte(&byte), 0);
@@ -177,7 +177,7 @@ TEST_F(FrameTest, KilledProcessPendingReadIsCancelled) {
     bool waiting = false;
     for (int i = 0; i < 100 && !waiting; i++) {
         Sleep(50);
-        waiting = control.counters(kChipB).readCalls == 1 && control.state(kChipB).openHandles == 1;
+        waiting = control.Counters(kChipB).readCalls == 1 && control.State(kChipB).openHandles == 1;
     }
     EXPECT_TRUE(waiting) << "the child never got to its read";
     EXPECT_EQ(WaitForSingleObject(child.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
@@ -189,7 +189,7 @@ TEST_F(FrameTest, KilledProcessPendingReadIsCancelled) {
     bool cleaned = false;
     for (int i = 0; i < 100 && !cleaned; i++) {
         cleaned =
-            control.counters(kChipB).readsCancelled == 1 && control.state(kChipB).openHandles == 0;
+            control.Counters(kChipB).readsCancelled == 1 && control.State(kChipB).openHandles == 0;
         Sleep(cleaned ? 0 : 50);
     }
     EXPECT_TRUE(cleaned);

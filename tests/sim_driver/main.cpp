@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "sim_client.h"
+#include "tool_port.h"
 
 namespace {
 

@@ -12,10 +12,10 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
 
 // Adds a run-time port once; later calls find it already there.
 void EnsurePort(SimControl& control, const char* name, unsigned kind) {
-    if (!control.request(ZQSIM_IOCTL_ADD_PORT, name, kind)) {
+    if (!control.Request(ZQSIM_IOCTL_ADD_PORT, name, kind)) {
         ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << name;
     }
-    control.reset(name);
+    control.Reset(name);
 }
 
 using PortTest = SimDriverTest;
@@ -34,9 +34,9 @@ TEST_F(PortTest, ForeignPortAnswersWithoutASignatureAndGetsNoFrame) {
     EXPECT_NE(signature, IDENT_SIGNATURE_A);
     EXPECT_NE(signature, IDENT_SIGNATURE_B);
     unsigned total = 1;
-    control.log(kForeign, &total);
+    control.Log(kForeign, &total);
     EXPECT_EQ(total, 0u);
-    EXPECT_EQ(control.state(kForeign).propertyQueries, 1u);
+    EXPECT_EQ(control.State(kForeign).propertyQueries, 1u);
 }
 
 TEST_F(PortTest, ForeignPortAcceptsSetUpAndLogsWhatItIsSent) {
@@ -46,7 +46,7 @@ TEST_F(PortTest, ForeignPortAcceptsSetUpAndLogsWhatItIsSent) {
     EXPECT_TRUE(port.writeFrame(0xA1, 0x07, 0x00));
     uint8_t byte = 0;
     EXPECT_EQ(port.readByte(&byte), 0);  // nothing answers
-    std::vector<ZqSimLogEntry> log = control.log(kForeign);
+    std::vector<ZqSimLogEntry> log = control.Log(kForeign);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].kind, ZQSIM_LOG_FOREIGN);
     EXPECT_EQ(log[0].command, 0xA1);
@@ -57,7 +57,7 @@ TEST_F(PortTest, RecordsTheToolsSetUp) {
     {
         ToolPort port(kChipA);
         ASSERT_TRUE(port.ready());
-        ZqSimPortState state = control.state(kChipA);
+        ZqSimPortState state = control.State(kChipA);
         EXPECT_EQ(state.openHandles, 1u);
         EXPECT_EQ(state.opensTotal, 1u);
         EXPECT_EQ(state.baudRate, kToolBaudRate);
@@ -80,7 +80,7 @@ TEST_F(PortTest, RecordsTheToolsSetUp) {
         EXPECT_EQ(state.unsupportedRequests, 0u)
             << "refused IOCTL 0x" << std::hex << state.lastUnsupportedCode;
     }
-    EXPECT_EQ(control.state(kChipA).openHandles, 0u);
+    EXPECT_EQ(control.State(kChipA).openHandles, 0u);
 }
 
 TEST_F(PortTest, SetCommStateKeepsTheOtherFieldsAsReported) {
@@ -112,13 +112,13 @@ protected:
         EnsurePort(control, kHotPlugForeign, ZQSIM_KIND_FOREIGN);
     }
     void TearDown() override {
-        control.request(ZQSIM_IOCTL_REMOVE_PORT, kHotPlugChip);
-        control.request(ZQSIM_IOCTL_REMOVE_PORT, kHotPlugForeign);
+        control.Request(ZQSIM_IOCTL_REMOVE_PORT, kHotPlugChip);
+        control.Request(ZQSIM_IOCTL_REMOVE_PORT, kHotPlugForeign);
     }
 };
 
 TEST_F(HotPlugTest, RemovingAPortLeavesOneWhoseNameItPrefixes) {
-    ASSERT_TRUE(control.request(ZQSIM_IOCTL_REMOVE_PORT, kHotPlugChip));
+    ASSERT_TRUE(control.Request(ZQSIM_IOCTL_REMOVE_PORT, kHotPlugChip));
     std::vector<std::string> listed = ListedPorts();
     EXPECT_FALSE(Contains(listed, kHotPlugChip));
     EXPECT_TRUE(Contains(listed, kHotPlugForeign));
@@ -128,7 +128,7 @@ TEST_F(HotPlugTest, RemovingAPortLeavesOneWhoseNameItPrefixes) {
     DWORD signature = 0;
     EXPECT_TRUE(Identify(kHotPlugForeign, &signature));
 
-    ASSERT_TRUE(control.request(ZQSIM_IOCTL_RESTORE_PORT, kHotPlugChip));
+    ASSERT_TRUE(control.Request(ZQSIM_IOCTL_RESTORE_PORT, kHotPlugChip));
     EXPECT_TRUE(Contains(ListedPorts(), kHotPlugChip));
     ASSERT_TRUE(Identify(kHotPlugChip, &signature));
     EXPECT_EQ(signature, IDENT_SIGNATURE_B);
@@ -144,8 +144,8 @@ const ZqSimPortInfo* FindInfo(const ZqSimPortList& list, const std::string& name
 }
 
 TEST_F(HotPlugTest, PortListShowsKindAndPresence) {
-    ASSERT_TRUE(control.request(ZQSIM_IOCTL_REMOVE_PORT, kHotPlugForeign));
-    ZqSimPortList list = control.ports();
+    ASSERT_TRUE(control.Request(ZQSIM_IOCTL_REMOVE_PORT, kHotPlugForeign));
+    ZqSimPortList list = control.Ports();
     const ZqSimPortInfo* chip = FindInfo(list, kHotPlugChip);
     const ZqSimPortInfo* foreign = FindInfo(list, kHotPlugForeign);
     ASSERT_NE(chip, nullptr);
@@ -157,18 +157,18 @@ TEST_F(HotPlugTest, PortListShowsKindAndPresence) {
 }
 
 TEST_F(PortTest, AddingAnExistingOrMalformedPortFails) {
-    EXPECT_FALSE(control.request(ZQSIM_IOCTL_ADD_PORT, kChipA, ZQSIM_KIND_CHIP_A));
+    EXPECT_FALSE(control.Request(ZQSIM_IOCTL_ADD_PORT, kChipA, ZQSIM_KIND_CHIP_A));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-    EXPECT_FALSE(control.request(ZQSIM_IOCTL_ADD_PORT, "COM\\36", ZQSIM_KIND_CHIP_A));
-    EXPECT_FALSE(control.request(ZQSIM_IOCTL_ADD_PORT, "COM36", 9));
-    EXPECT_FALSE(control.request(ZQSIM_IOCTL_REMOVE_PORT, "COM2"));  // prefix of COM21
+    EXPECT_FALSE(control.Request(ZQSIM_IOCTL_ADD_PORT, "COM\\36", ZQSIM_KIND_CHIP_A));
+    EXPECT_FALSE(control.Request(ZQSIM_IOCTL_ADD_PORT, "COM36", 9));
+    EXPECT_FALSE(control.Request(ZQSIM_IOCTL_REMOVE_PORT, "COM2"));  // prefix of COM21
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(PortTest, HeldPortRefusesASecondOpenButKeepsTheFirst) {
     ToolPort first(kChipA);
     ASSERT_TRUE(first.ready());
-    ASSERT_TRUE(control.request(ZQSIM_IOCTL_HOLD_PORT, kChipA));
+    ASSERT_TRUE(control.Request(ZQSIM_IOCTL_HOLD_PORT, kChipA));
 
     HANDLE second = OpenExclusive(kChipA);
     EXPECT_EQ(second, INVALID_HANDLE_VALUE);
@@ -179,7 +179,7 @@ TEST_F(PortTest, HeldPortRefusesASecondOpenButKeepsTheFirst) {
     uint8_t byte = 0;
     EXPECT_EQ(first.readByte(&byte), 1);
 
-    ASSERT_TRUE(control.request(ZQSIM_IOCTL_RELEASE_PORT, kChipA));
+    ASSERT_TRUE(control.Request(ZQSIM_IOCTL_RELEASE_PORT, kChipA));
     HANDLE again = OpenExclusive(kChipA);
     EXPECT_NE(again, INVALID_HANDLE_VALUE);
     if (again != INVALID_HANDLE_VALUE) {
@@ -188,12 +188,12 @@ TEST_F(PortTest, HeldPortRefusesASecondOpenButKeepsTheFirst) {
 }
 
 TEST_F(PortTest, MalformedControlRequestsFail) {
-    EXPECT_FALSE(control.request(ZQSIM_IOCTL_CLEAR, "COM99"));
+    EXPECT_FALSE(control.Request(ZQSIM_IOCTL_CLEAR, "COM99"));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(control.request(ZQSIM_IOCTL_FILL_MEMORY, kChipA, 0x100));
-    EXPECT_FALSE(control.setMemory(kChipA, 0x3F, {0x01, 0x02}));  // runs past the end
-    EXPECT_FALSE(control.setMemory(kChipA, 0x00, {}));
-    EXPECT_EQ(control.memory(kChipA)[0x3F], 0xFF);
+    EXPECT_FALSE(control.Request(ZQSIM_IOCTL_FILL_MEMORY, kChipA, 0x100));
+    EXPECT_FALSE(control.SetMemory(kChipA, 0x3F, {0x01, 0x02}));  // runs past the end
+    EXPECT_FALSE(control.SetMemory(kChipA, 0x00, {}));
+    EXPECT_EQ(control.Memory(kChipA)[0x3F], 0xFF);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sim_client.h"
+#include "tool_port.h"
 
 inline constexpr const char* kChipA = ZQSIM_DEFAULT_CHIP_A;
 inline constexpr const char* kChipB = ZQSIM_DEFAULT_CHIP_B;
@@ -12,10 +12,10 @@ inline constexpr const char* kForeign = ZQSIM_DEFAULT_FOREIGN;
 class SimDriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(control.ok()) << "no control device (error " << GetLastError()
-                                  << "): start the driver with scripts/sim-driver.sh start";
+        ASSERT_TRUE(control.IsOpen()) << "no control device (error " << GetLastError()
+                                      << "): start the driver with scripts/sim-driver.sh start";
         for (const char* port : {kChipA, kChipB, kForeign}) {
-            control.reset(port);
+            control.Reset(port);
         }
     }
 

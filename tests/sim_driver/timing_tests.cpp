@@ -30,12 +30,12 @@ std::vector<uint8_t> Pattern(int count) {
 
 TEST_F(TimingTest, FiftyTwoFrameReadSequence) {
     std::vector<uint8_t> pattern = Pattern(kSequenceFrames);
-    ASSERT_TRUE(control.setMemory(kChipA, 0, pattern));
+    ASSERT_TRUE(control.SetMemory(kChipA, 0, pattern));
     ToolPort port(kChipA);
     ASSERT_TRUE(port.ready());
     std::vector<uint8_t> bytes;
     double elapsed = ReadSequence(port, kSequenceFrames, &bytes);
-    ZqSimCounters counters = control.counters(kChipA);
+    ZqSimCounters counters = control.Counters(kChipA);
     std::printf("[ measured ] %d-frame read sequence: %.1f ms (%.3f ms a frame), driver %llu us\n",
                 kSequenceFrames, elapsed, elapsed / kSequenceFrames, counters.serveMicros);
     EXPECT_EQ(bytes, pattern);
@@ -45,12 +45,12 @@ TEST_F(TimingTest, FiftyTwoFrameReadSequence) {
 
 TEST_F(TimingTest, PerFrameDelayIsSpentAndAccounted) {
     constexpr int kFrames = 20;
-    ASSERT_TRUE(control.request(ZQSIM_IOCTL_SET_DELAY, kChipB, 1000));
+    ASSERT_TRUE(control.Request(ZQSIM_IOCTL_SET_DELAY, kChipB, 1000));
     ToolPort port(kChipB);
     ASSERT_TRUE(port.ready());
     std::vector<uint8_t> bytes;
     double elapsed = ReadSequence(port, kFrames, &bytes);
-    ZqSimCounters counters = control.counters(kChipB);
+    ZqSimCounters counters = control.Counters(kChipB);
     std::printf("[ measured ] %d frames with 1000 us delay: %.1f ms, driver %llu us\n", kFrames,
                 elapsed, counters.serveMicros);
     EXPECT_EQ(bytes.size(), static_cast<size_t>(kFrames));
@@ -59,7 +59,7 @@ TEST_F(TimingTest, PerFrameDelayIsSpentAndAccounted) {
 }
 
 TEST_F(TimingTest, WireTimeFollowsTheBaudRate) {
-    ASSERT_TRUE(control.request(ZQSIM_IOCTL_SET_WIRE, kChipA, 1));
+    ASSERT_TRUE(control.Request(ZQSIM_IOCTL_SET_WIRE, kChipA, 1));
     ToolPort port(kChipA);  // 300 baud, 8N1: 10 bits a character, 33.3 ms
     ASSERT_TRUE(port.ready());
 
@@ -82,7 +82,7 @@ TEST_F(TimingTest, WireTimeFollowsTheBaudRate) {
     EXPECT_GE(readFrame, 158.0);  // 4 out, 1 back: 167 ms
     EXPECT_LT(readFrame, 450.0);
     EXPECT_LT(reply, 50.0);  // already there when the frame's write returned
-    EXPECT_GE(control.counters(kChipA).serveMicros, 290000ull);
+    EXPECT_GE(control.Counters(kChipA).serveMicros, 290000ull);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Test-side access to the zq61sim stand-in driver: its control device, and serial ports opened
-// and set up exactly the way the configuration tool does it.
+// Test-side helpers for the stand-in driver's contract: serial ports opened and set up exactly
+// the way the configuration tool does it, and the identification query.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sim_control.h"
+#include "sim_control_client.h"
 
 // The tool's read/write time-outs: 0/100/1000 for reads, 50/500 for writes.
 inline constexpr DWORD kToolReadMultiplier = 100;
@@ -21,30 +22,6 @@ inline constexpr DWORD kToolBaudRate = 300;
 // Ports the tests add at run time: one name a prefix of the other, and nothing Wine claims.
 inline constexpr const char* kHotPlugChip = "COM35";
 inline constexpr const char* kHotPlugForeign = "COM350";
-
-class SimControl {
-public:
-    SimControl();
-    ~SimControl();
-    SimControl(const SimControl&) = delete;
-    SimControl& operator=(const SimControl&) = delete;
-
-    bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
-    // A request that carries only the port and a value; false with GetLastError() set.
-    bool request(DWORD code, const std::string& port, unsigned value = 0);
-    bool setMemory(const std::string& port, unsigned address, const std::vector<uint8_t>& bytes);
-    std::vector<uint8_t> memory(const std::string& port);
-    std::vector<ZqSimLogEntry> log(const std::string& port, unsigned* total = nullptr);
-    ZqSimCounters counters(const std::string& port);
-    ZqSimPortState state(const std::string& port);
-    ZqSimPortList ports();
-    // Puts a port back as the driver made it: there, free, blank, answering, empty log.
-    void reset(const std::string& port);
-
-private:
-    bool get(DWORD code, const std::string& port, void* out, DWORD size);
-    HANDLE handle_;
-};
 
 // The tool's identification query; false when GetCommProperties itself fails.
 bool Identify(const std::string& port, DWORD* provSpec2);
