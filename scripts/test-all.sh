@@ -10,14 +10,14 @@ jobs=$(nproc)
 bash scripts/install-deps.sh
 
 mkdir -p build
-for preset in native native-asan windows; do
+for preset in native native-asan native-tsan windows; do
     echo "== build: $preset"
     log="build/$preset-build.log"
     { cmake --preset "$preset" && cmake --build --preset "$preset" -j"$jobs"; } >"$log" 2>&1 ||
         { tail -n 60 "$log"; exit 1; }
 done
 
-for preset in native native-asan; do
+for preset in native native-asan native-tsan; do
     echo "== test: $preset"
     ctest --preset "$preset"
 done

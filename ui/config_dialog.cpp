@@ -108,7 +108,7 @@ HCURSOR CConfigDialog::OnQueryDragIcon() {
 
 void CConfigDialog::OnReadConfig() {
     // Under Wine a click message reaches a disabled button too.
-    if (jobRunning) {
+    if (actionGate.Running()) {
         return;
     }
     ComboPortList ports(portList);
@@ -120,7 +120,7 @@ void CConfigDialog::OnReadConfig() {
 }
 
 void CConfigDialog::OnWriteConfig() {
-    if (jobRunning) {
+    if (actionGate.Running()) {
         return;
     }
     DialogForm form(m_hWnd);
@@ -165,22 +165,19 @@ void CConfigDialog::OnCancel() {
 // A job reads and writes the dialog's slots and controls until it posts WM_JOB_DONE, so the
 // dialog must not end before then; the close is carried out when the job is done.
 void CConfigDialog::EndWhenIdle(int result) {
-    if (jobRunning) {
-        closeRequested = true;
-        closeResult = result;
-        return;
+    if (actionGate.RequestEnd(result)) {
+        EndDialog(result);
     }
-    EndDialog(result);
 }
 
 void CConfigDialog::StartJob(AFX_THREADPROC job) {
-    jobRunning = true;
+    actionGate.TryBegin();
     EnableActions(FALSE);
     jobThread = AfxBeginThread(job, this);
     if (jobThread == nullptr) {
         ClosePort(portHandle);
         pendingRecord.reset();
-        jobRunning = false;
+        actionGate.Abandon();
         EnableActions(TRUE);
         ShowOpenFailure();
     }
@@ -193,10 +190,10 @@ LRESULT CConfigDialog::OnJobDone(WPARAM, LPARAM) {
         CloseHandle(jobThread);
         jobThread = nullptr;
     }
-    jobRunning = false;
     EnableActions(TRUE);
-    if (closeRequested) {
-        EndDialog(closeResult);
+    int endResult = IDCANCEL;
+    if (actionGate.Finish(endResult)) {
+        EndDialog(endResult);
     }
     return 0;
 }

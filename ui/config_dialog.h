@@ -8,6 +8,7 @@
 #include "afx_controls.h"
 #include "afx_dialog.h"
 #include "afx_thread.h"
+#include "action_gate.h"
 #include "config_record.h"
 
 // Posted by a job's thread once the job has closed the port and touches nothing more.
@@ -53,10 +54,8 @@ private:
     bool AskYesNo(const std::wstring& question);
     void ShowOpenFailure();
 
-    bool jobRunning = false;
+    ActionGate actionGate;
     HANDLE jobThread = nullptr;
-    bool closeRequested = false;
-    int closeResult = IDCANCEL;
 
     DECLARE_MESSAGE_MAP()
 };
