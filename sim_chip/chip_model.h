@@ -73,7 +73,7 @@ void ChipDropReplies(ChipModel* chip);
  * CHIP_ALWAYS_ANSWERS makes it answer again. */
 void ChipMuteAfter(ChipModel* chip, ChipCount frames);
 
-/* Empties the frame log and the counters; memory and mute setting stay. */
+/* Empties the frame log; memory, the mute setting and the frames counted towards it stay. */
 void ChipClearLog(ChipModel* chip);
 
 /* The log entry at index, or 0 past the recorded entries. */
