@@ -1,0 +1,136 @@
+#!/bin/bash
+# The benchmark: prints five groups of figures, each with its target:
+#   1. frames per action, from the stand-in driver's log and counters;
+#   2. the tool's overhead: ZQ61CFG.exe's time per action over the driver's time serving the
+#      frames at 1 ms per frame, and where the rest of the time goes;
+#   3. start-up to an input-ready dialog against a bare dialog program;
+#   4. the configuration core's cost per call (host Google Benchmark);
+#   5. the exe's size and the DLLs it imports.
+# Every timing is the median of several runs. A missed target is reported, not an error: the
+# script fails only when something cannot be measured.
+#   scripts/benchmark.sh [runs]        runs per timing, default 7
+# Installs whatever is missing and builds what it measures, like scripts/test-all.sh. Uses a Wine
+# prefix of its own (build/bench-prefix, or $ZQ_WINEPREFIX), so it never shares a wineserver with
+# a test run; it starts Xvfb, the wineserver and the stand-in driver and stops them on every exit.
+set -euo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
+runs="${1:-7}"
+case "$runs" in
+'' | *[!0-9]* | 0) echo "usage: $0 [runs]" >&2; exit 2 ;;
+esac
+jobs=$(nproc)
+
+bash scripts/install-deps.sh
+
+mkdir -p build
+build_targets() {
+    local preset=$1
+    shift
+    local log="build/bench-$preset-build.log"
+    { cmake --preset "$preset" && cmake --build --preset "$preset" -j"$jobs" --target "$@"; } \
+        >"$log" 2>&1 || { tail -n 60 "$log"; exit 1; }
+}
+echo "== build: native (core_bench), windows (ZQ61CFG, the stand-in driver, the benchmarks)"
+build_targets native core_bench
+build_targets windows ZQ61CFG zq61sim zqsimctl app_bench
+
+export ZQ_WINEPREFIX="${ZQ_WINEPREFIX:-$repo/build/bench-prefix}"
+export ZQ_WINE_LOGS="${ZQ_WINE_LOGS:-$repo/build/bench-logs}"
+export ZQ_BUILD_DIR="$repo/build/windows"
+source scripts/wine-env.sh
+source scripts/xvfb.sh
+mkdir -p "$ZQ_WINE_LOGS"
+
+# Everything Wine and Xvfb start is stopped on every way out, so nothing keeps running or holds
+# the caller's output open.
+cleanup() {
+    zq_wineserver_stop
+    zq_xvfb_stop
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+ready="$WINEPREFIX/.zq-prefix-ready"
+if [ ! -f "$ready" ]; then
+    echo "== Wine prefix: $WINEPREFIX"
+    bash scripts/wine-prefix.sh >"$ZQ_WINE_LOGS/bench-prefix.out" 2>&1 ||
+        { cat "$ZQ_WINE_LOGS/bench-prefix.out"; exit 1; }
+    touch "$ready"
+fi
+
+zq_xvfb_start
+bash scripts/sim-driver.sh start >"$ZQ_WINE_LOGS/bench-driver.out" 2>&1 ||
+    { cat "$ZQ_WINE_LOGS/bench-driver.out"; exit 1; }
+
+# Even `wine --version` goes to a file, not into a pipe.
+wine --version >"$ZQ_WINE_LOGS/wine-version" 2>&1 </dev/null || true
+echo
+echo "ZQ61CFG benchmark, $(date '+%Y-%m-%d %H:%M'): $(nproc) CPUs, load average" \
+    "$(cut -d' ' -f1-3 /proc/loadavg), $(cat "$ZQ_WINE_LOGS/wine-version"), $runs runs per timing"
+echo
+
+# Groups 1 to 3: the real exe under Wine, driven from another process. Wine's output goes to
+# files, never into a pipe.
+out="$ZQ_WINE_LOGS/app_bench.out"
+err="$ZQ_WINE_LOGS/app_bench.err"
+app_status=0
+wine "$ZQ_BUILD_DIR/bench/app_bench.exe" "$ZQ_BUILD_DIR/ui/ZQ61CFG.exe" \
+    "$ZQ_BUILD_DIR/bench/bare_dialog.exe" "$runs" >"$out" 2>"$err" </dev/null || app_status=$?
+cat "$out"
+if [ "$app_status" -ne 0 ]; then
+    echo "app_bench failed ($app_status); its errors: $err" >&2
+fi
+cleanup
+
+# Group 4: the core, host build.
+echo
+echo "4. The core: host Google Benchmark (build/native/bench/core_bench), median of $runs" \
+    "repetitions"
+csv="build/bench-core.csv"
+build/native/bench/core_bench --benchmark_repetitions="$runs" \
+    --benchmark_report_aggregates_only=true --benchmark_format=csv >"$csv" 2>/dev/null
+awk -F, -v q='"' '
+    { gsub(q, "") }
+    $1 ~ /_median$/ {
+        name = substr($1, 1, length($1) - 7)
+        scale = $5 == "ns" ? 1000 : $5 == "us" ? 1 : $5 == "ms" ? 0.001 : 0.000001
+        micros = $3 / scale
+        printf "   %-14s %10.3f us  (cpu %.3f us)   target < 5 us  %s\n", name, micros,
+            $4 / scale, micros < 5 ? "ok" : "MISSED"
+        found++
+    }
+    END { if (found < 4) { print "   FAILED: the core benchmark printed " found+0 " medians"; exit 1 } }
+' "$csv"
+
+# Group 5: the exe's size and imports.
+echo
+exe="$ZQ_BUILD_DIR/ui/ZQ61CFG.exe"
+size=$(stat -c %s "$exe")
+limit=$((1024 * 1024))
+verdict=ok
+[ "$size" -le "$limit" ] || verdict=MISSED
+echo "5. The exe: $exe"
+awk -v size="$size" -v verdict="$verdict" 'BEGIN {
+    printf "   %-20s %8d bytes (%.1f KiB)   target <= 1 MiB    %s\n", "size", size, size / 1024,
+        verdict
+}'
+# Windows' own DLLs an exe like this may import; anything else would have to ship with it.
+system_dlls=" advapi32 comctl32 comdlg32 gdi32 imm32 kernel32 msvcrt ole32 oleaut32 "
+system_dlls+="setupapi shell32 shlwapi user32 uxtheme version winmm ws2_32 "
+all_system=ok
+dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ { print $3 }')
+for dll in $dlls; do
+    base=$(echo "${dll%.*}" | tr '[:upper:]' '[:lower:]')
+    kind="system"
+    if [[ "$system_dlls" != *" $base "* && "$base" != api-ms-win-* ]]; then
+        kind="NOT A SYSTEM DLL"
+        all_system=MISSED
+    fi
+    printf '   imports %-20s %s\n' "$dll" "$kind"
+done
+count=$(wc -w <<<"$dlls")
+printf '   %-20s %8d DLLs                  target: system DLLs only  %s\n' imports "$count" \
+    "$all_system"
+
+exit "$app_status"
