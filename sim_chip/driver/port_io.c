@@ -25,6 +25,9 @@ void SimStopPortIo(SimPort* port) {
 static void ArmTimer(PKTIMER timer, PKDPC dpc, ULONGLONG micros) {
     LARGE_INTEGER due;
     due.QuadPart = -(LONGLONG)(micros * 10); /* relative, in 100 ns units */
+    /* Wine 8's KeSetTimer on a timer that has already fired can wait, holding its own lock, for
+     * that firing's last callback, which needs the same lock: cancel first, then set. */
+    KeCancelTimer(timer);
     KeSetTimer(timer, due, dpc);
 }
 
