@@ -13,22 +13,38 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
+namespace {
+
+// A program that has crashed or hung (stopped in the debugger, say) never answers a sent
+// message: every message to it is bounded, so a broken run fails its checks instead of hanging.
+constexpr UINT kAnswerTimeoutMs = 10000;
+
+LRESULT SendBoundedA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kAnswerTimeoutMs, &result);
+    return static_cast<LRESULT>(result);
+}
+
+}  // namespace
+
 std::wstring TextOf(HWND window) {
     wchar_t text[512] = {};
-    SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                        kAnswerTimeoutMs, &result);
     return text;
 }
 
 void SetText(HWND window, const char* text) {
-    SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    SendBoundedA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
 bool IsChecked(HWND button) {
-    return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendBoundedA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Click(HWND button) {
-    SendMessageA(button, BM_CLICK, 0, 0);
+    SendBoundedA(button, BM_CLICK, 0, 0);
 }
 
 void PostClick(HWND button) {
@@ -53,7 +69,7 @@ BOOL CALLBACK ScanChild(HWND child, LPARAM param) {
     if (lstrcmpiA(className, "Button") == 0) {
         scan->buttons++;
     } else if (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
-               SendMessageA(child, STM_GETICON, 0, 0) != 0) {
+               SendBoundedA(child, STM_GETICON, 0, 0) != 0) {
         // A message box without an icon may keep an empty icon static.
         scan->icon = true;
     }
