@@ -8,10 +8,6 @@ bool ActionGate::TryBegin() {
     return true;
 }
 
-void ActionGate::Abandon() {
-    running_ = false;
-}
-
 bool ActionGate::Finish(int& endResult) {
     running_ = false;
     if (!endRequested_) {
@@ -25,7 +21,7 @@ bool ActionGate::RequestEnd(int result) {
     if (!running_) {
         return true;
     }
-    // The first request decides the result; the job still ends first.
+    // The first request decides the result; the action still ends first.
     if (!endRequested_) {
         endRequested_ = true;
         endResult_ = result;

@@ -107,33 +107,39 @@ HCURSOR CConfigDialog::OnQueryDragIcon() {
 }
 
 void CConfigDialog::OnReadConfig() {
-    // Under Wine a click message reaches a disabled button too.
-    if (actionGate.Running()) {
+    // Under Wine a click message reaches a disabled button too, and any program can send one.
+    if (!actionGate.TryBegin()) {
         return;
     }
     ComboPortList ports(portList);
     if (!OpenSelectedPort(ports, portHandle)) {
         ShowOpenFailure();
+        EndActionWithoutJob();
         return;
     }
     StartJob(ReadJob);
 }
 
 void CConfigDialog::OnWriteConfig() {
-    if (actionGate.Running()) {
+    // The gate stays closed through the questions too: a click that reaches the dialog while a
+    // question box is open must not start another job on the port slot and the pending record.
+    if (!actionGate.TryBegin()) {
         return;
     }
     DialogForm form(m_hWnd);
     WinCodePage codePage(CP_ACP);
     GatherForm(form, codePage, pendingRecord);
-    if (!ConfirmWrite()) {
+    // A dialog told to end while a question was open writes nothing, whatever the answer.
+    if (!ConfirmWrite() || actionGate.EndRequested()) {
         pendingRecord.reset();
+        EndActionWithoutJob();
         return;
     }
     ComboPortList ports(portList);
     if (!OpenSelectedPort(ports, portHandle)) {
         // The gathered record stays pending until the next gather replaces it.
         ShowOpenFailure();
+        EndActionWithoutJob();
         return;
     }
     StartJob(WriteJob);
@@ -171,15 +177,22 @@ void CConfigDialog::EndWhenIdle(int result) {
 }
 
 void CConfigDialog::StartJob(AFX_THREADPROC job) {
-    actionGate.TryBegin();
     EnableActions(FALSE);
     jobThread = AfxBeginThread(job, this);
     if (jobThread == nullptr) {
         ClosePort(portHandle);
         pendingRecord.reset();
-        actionGate.Abandon();
         EnableActions(TRUE);
         ShowOpenFailure();
+        EndActionWithoutJob();
+    }
+}
+
+// An action that ended before any job started: carry out an end asked for meanwhile.
+void CConfigDialog::EndActionWithoutJob() {
+    int endResult = IDCANCEL;
+    if (actionGate.Finish(endResult)) {
+        EndDialog(endResult);
     }
 }
 

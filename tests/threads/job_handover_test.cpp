@@ -114,14 +114,14 @@ public:
     bool ended = false;
 
     void OnReadConfig() {
-        if (gate_.Running()) {
+        if (!gate_.TryBegin()) {
             return;
         }
         portHandle_ = &device_;
         StartJob([this] { ReadJob(); });
     }
     void OnWriteConfig() {
-        if (gate_.Running()) {
+        if (!gate_.TryBegin()) {
             return;
         }
         GatherForm(form_, *codePage_, pendingRecord_);
@@ -154,7 +154,6 @@ public:
 
 private:
     void StartJob(std::function<void()> job) {
-        ASSERT_TRUE(gate_.TryBegin());
         jobsStarted++;
         jobThread_ = std::thread(std::move(job));
     }
