@@ -111,13 +111,9 @@ void CConfigDialog::OnReadConfig() {
     if (!actionGate.TryBegin()) {
         return;
     }
-    ComboPortList ports(portList);
-    if (!OpenSelectedPort(ports, portHandle)) {
-        ShowOpenFailure();
-        EndActionWithoutJob();
-        return;
+    if (OpenPortForAction()) {
+        StartJob(ReadJob);
     }
-    StartJob(ReadJob);
 }
 
 void CConfigDialog::OnWriteConfig() {
@@ -135,14 +131,10 @@ void CConfigDialog::OnWriteConfig() {
         EndActionWithoutJob();
         return;
     }
-    ComboPortList ports(portList);
-    if (!OpenSelectedPort(ports, portHandle)) {
-        // The gathered record stays pending until the next gather replaces it.
-        ShowOpenFailure();
-        EndActionWithoutJob();
-        return;
+    // On failure the gathered record stays pending until the next gather replaces it.
+    if (OpenPortForAction()) {
+        StartJob(WriteJob);
     }
-    StartJob(WriteJob);
 }
 
 void CConfigDialog::OnRestoreDefaults() {
@@ -186,6 +178,17 @@ void CConfigDialog::StartJob(AFX_THREADPROC job) {
         ShowOpenFailure();
         EndActionWithoutJob();
     }
+}
+
+// Opens the selected port for the action, or says it could not and ends the action.
+bool CConfigDialog::OpenPortForAction() {
+    ComboPortList ports(portList);
+    if (OpenSelectedPort(ports, portHandle)) {
+        return true;
+    }
+    ShowOpenFailure();
+    EndActionWithoutJob();
+    return false;
 }
 
 // An action that ended before any job started: carry out an end asked for meanwhile.

@@ -48,6 +48,7 @@ protected:
 
 private:
     void StartJob(AFX_THREADPROC job);
+    bool OpenPortForAction();
     void EndActionWithoutJob();
     void EnableActions(BOOL enable);
     void EndWhenIdle(int result);

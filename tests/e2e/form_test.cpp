@@ -24,13 +24,7 @@ TEST_F(Form, RestoreDefaultsResetsTheIdentityButNotTheWriteProtectBox) {
 
     Click(app.Control(IDC_RESTORE_DEFAULTS));
 
-    EXPECT_EQ(TextOf(app.Control(IDC_VID)), L"2E1B");
-    EXPECT_EQ(TextOf(app.Control(IDC_PID)), L"6C04");
-    EXPECT_TRUE(IsChecked(app.Control(IDC_PRODUCT_ENABLE)));
-    EXPECT_EQ(TextOf(app.Control(IDC_PRODUCT)), L"usb2.0 serial");
-    EXPECT_FALSE(IsChecked(app.Control(IDC_SERIAL_ENABLE)));
-    EXPECT_EQ(TextOf(app.Control(IDC_SERIAL)), L"");
-    EXPECT_TRUE(IsChecked(app.Control(IDC_WRITE_PROTECT)));
+    EXPECT_EQ(FormOf(app.Dialog()), DefaultForm(true));
 }
 
 TEST_F(Form, WriteProtectClickOnlyTogglesItsMark) {

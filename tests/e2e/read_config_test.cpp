@@ -23,29 +23,9 @@ std::vector<unsigned> ReadOrder() {
     return order;
 }
 
-struct FormState {
-    std::wstring vendorId, productId, serial, product;
-    bool serialBox, productBox, lockBox;
-    bool operator==(const FormState&) const = default;
-};
-
-void PrintTo(const FormState& form, std::ostream* out) {
-    *out << testing::PrintToString(form.vendorId) << " " << testing::PrintToString(form.productId)
-         << " serial " << form.serialBox << testing::PrintToString(form.serial) << " product "
-         << form.productBox << testing::PrintToString(form.product) << " lock " << form.lockBox;
-}
-
 class ReadConfig : public ChipTest {
 protected:
-    FormState Form() const {
-        return {TextOf(Control(IDC_VID)),
-                TextOf(Control(IDC_PID)),
-                TextOf(Control(IDC_SERIAL)),
-                TextOf(Control(IDC_PRODUCT)),
-                IsChecked(Control(IDC_SERIAL_ENABLE)),
-                IsChecked(Control(IDC_PRODUCT_ENABLE)),
-                IsChecked(Control(IDC_WRITE_PROTECT))};
-    }
+    FormState Form() const { return FormOf(app.Dialog()); }
 
     // A form that no read of the chips below would produce, so any change shows.
     void FillDistinctForm() {

@@ -1,5 +1,7 @@
 #include "remote_controls.h"
 
+#include "resource.h"
+
 #include <string>
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -99,4 +101,25 @@ bool HasVisibleIcon(HWND dialog) {
 
 std::wstring MessageBoxText(HWND box) {
     return TextOf(GetDlgItem(box, 0xFFFF));
+}
+
+void PrintTo(const FormState& form, std::ostream* out) {
+    auto narrow = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
+    *out << '"' << narrow(form.vendorId) << "\" \"" << narrow(form.productId) << "\" serial "
+         << form.serialBox << " \"" << narrow(form.serial) << "\" product " << form.productBox
+         << " \"" << narrow(form.product) << "\" lock " << form.lockBox;
+}
+
+FormState FormOf(HWND dialog) {
+    return {TextOf(GetDlgItem(dialog, IDC_VID)),
+            TextOf(GetDlgItem(dialog, IDC_PID)),
+            TextOf(GetDlgItem(dialog, IDC_SERIAL)),
+            TextOf(GetDlgItem(dialog, IDC_PRODUCT)),
+            IsChecked(GetDlgItem(dialog, IDC_SERIAL_ENABLE)),
+            IsChecked(GetDlgItem(dialog, IDC_PRODUCT_ENABLE)),
+            IsChecked(GetDlgItem(dialog, IDC_WRITE_PROTECT))};
+}
+
+FormState DefaultForm(bool lockBox) {
+    return {L"2E1B", L"6C04", L"", L"usb2.0 serial", false, true, lockBox};
 }

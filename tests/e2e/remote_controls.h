@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 // Polls until the condition holds or the time is up; returns the condition's last value.
@@ -25,3 +26,14 @@ int VisibleButtonCount(HWND dialog);
 bool HasVisibleIcon(HWND dialog);  // a visible icon static that holds an icon
 // A message box's text (its static with ID 0xFFFF).
 std::wstring MessageBoxText(HWND box);
+
+// The configuration form as the user sees it.
+struct FormState {
+    std::wstring vendorId, productId, serial, product;
+    bool serialBox, productBox, lockBox;
+    bool operator==(const FormState&) const = default;
+};
+void PrintTo(const FormState& form, std::ostream* out);
+FormState FormOf(HWND dialog);
+// The form after start-up or Restore Default Setting; the write-protect box is left as it was.
+FormState DefaultForm(bool lockBox);
