@@ -300,31 +300,6 @@ bool RunDirectAction(SimControl& sim, const ActionInfo& info, const ConfigRecord
 
 // ---- Start-up ----
 
-struct DialogSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialogOf(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<DialogSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[16] = {};
-    if (owner != search->processId || !IsWindowVisible(window) ||
-        GetClassNameA(window, className, sizeof(className)) == 0 ||
-        std::strcmp(className, "#32770") != 0) {
-        return TRUE;
-    }
-    search->found = window;
-    return FALSE;
-}
-
-HWND FindDialog(DWORD processId) {
-    DialogSearch search = {processId, nullptr};
-    EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 struct Launch {
     double micros = 0;
     double idleMicros = 0;
@@ -350,7 +325,7 @@ bool TimeLaunch(const std::string& path, const char* arguments, bool listsPorts,
     launch.idleMicros = NowMicros() - start;
     HWND dialog = nullptr;
     while (ready) {
-        dialog = FindDialog(process.dwProcessId);
+        dialog = FindProcessDialog(process.dwProcessId, nullptr);
         if (dialog != nullptr) {
             launch.ports =
                 listsPorts

@@ -30,13 +30,13 @@ BOOL CALLBACK FindDialogOf(HWND hwnd, LPARAM param) {
     return FALSE;
 }
 
-HWND FindDialog(DWORD processId, HWND except) {
+}  // namespace
+
+HWND FindProcessDialog(DWORD processId, HWND except) {
     WindowSearch search = {processId, except, nullptr};
     EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
-
-}  // namespace
 
 void SetAppPath(const std::string& path) {
     // Under Wine the build hands over a Unix path; drive Z: is the Unix root.
@@ -77,7 +77,7 @@ bool AppSession::Start() {
         return false;
     }
     DWORD processId = process.dwProcessId;
-    WaitUntil([&] { return (dialog = FindDialog(processId, nullptr)) != nullptr; }, 10000);
+    WaitUntil([&] { return (dialog = FindProcessDialog(processId, nullptr)) != nullptr; }, 10000);
     if (dialog != nullptr) {
         threadId = GetWindowThreadProcessId(dialog, nullptr);
         // Visible is not yet settled: let start-up's activation and painting finish first.
@@ -89,7 +89,7 @@ bool AppSession::Start() {
 HWND AppSession::WaitForOtherDialog(DWORD timeoutMs) const {
     HWND other = nullptr;
     DWORD processId = process.dwProcessId;
-    WaitUntil([&] { return (other = FindDialog(processId, dialog)) != nullptr; }, timeoutMs);
+    WaitUntil([&] { return (other = FindProcessDialog(processId, dialog)) != nullptr; }, timeoutMs);
     return other;
 }
 

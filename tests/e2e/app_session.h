@@ -5,6 +5,9 @@
 
 #include <string>
 
+// A visible dialog of the process other than except (null for any), or null when none is up.
+HWND FindProcessDialog(DWORD processId, HWND except);
+
 // The exe under test; set once by main from the command line.
 void SetAppPath(const std::string& path);
 const std::string& AppPath();
