@@ -27,6 +27,24 @@ class ReadConfig : public ChipTest {
 protected:
     FormState Form() const { return FormOf(app.Dialog()); }
 
+    // Reads the chip in image after setting it to stop answering after muteAfter frames: the
+    // read fails and the form stays as it was. log is what reached the chip.
+    void ReadChipThatGoesMute(const ChipImage& image, unsigned muteAfter,
+                              std::vector<ZqSimLogEntry>& log) {
+        ASSERT_TRUE(sim.SetMemory(kChipA, 0, image.Bytes()));
+        ASSERT_TRUE(sim.MuteAfter(kChipA, muteAfter));
+        ChipsReady();
+        StartApp();
+        FillDistinctForm();
+        FormState before = Form();
+
+        ClickAndWaitForJob(IDC_READ_CONFIG);
+
+        EXPECT_EQ(Status(), L"读取失败请重试");
+        EXPECT_EQ(Form(), before);
+        log = sim.Log(kChipA);
+    }
+
     // A form that no read of the chips below would produce, so any change shows.
     void FillDistinctForm() {
         SetText(Control(IDC_VID), "1111");
@@ -137,18 +155,8 @@ TEST_F(ReadConfig, UnconfiguredChipsSucceedAndLeaveTheFormAsItWas) {
 TEST_F(ReadConfig, ChipThatNeverAnswersFailsTheReadAfterOneFrame) {
     ChipImage image;
     image.vendorId = 0x1A86;
-    ASSERT_TRUE(sim.SetMemory(kChipA, 0, image.Bytes()));
-    ASSERT_TRUE(sim.MuteAfter(kChipA, 0));
-    ChipsReady();
-    StartApp();
-    FillDistinctForm();
-    FormState before = Form();
-
-    ClickAndWaitForJob(IDC_READ_CONFIG);
-
-    EXPECT_EQ(Status(), L"读取失败请重试");
-    EXPECT_EQ(Form(), before);
-    std::vector<ZqSimLogEntry> log = sim.Log(kChipA);
+    std::vector<ZqSimLogEntry> log;
+    ASSERT_NO_FATAL_FAILURE(ReadChipThatGoesMute(image, 0, log));
     ASSERT_EQ(log.size(), 1u) << "nothing is sent after the first unanswered frame";
     EXPECT_EQ(log[0].kind, ZQSIM_LOG_MUTE);
     EXPECT_EQ(log[0].address, 0x00);
@@ -159,18 +167,9 @@ TEST_F(ReadConfig, ChipThatStopsInTheSerialFailsTheReadAndShowsNothingOfIt) {
     ChipImage image;
     image.vendorId = 0x1A86;
     image.serial = "PARTIAL1";
-    ASSERT_TRUE(sim.SetMemory(kChipA, 0, image.Bytes()));
-    ASSERT_TRUE(sim.MuteAfter(kChipA, 10));  // marker, lock, 4 ID bytes, 4 serial bytes
-    ChipsReady();
-    StartApp();
-    FillDistinctForm();
-    FormState before = Form();
-
-    ClickAndWaitForJob(IDC_READ_CONFIG);
-
-    EXPECT_EQ(Status(), L"读取失败请重试");
-    EXPECT_EQ(Form(), before);
-    std::vector<ZqSimLogEntry> log = sim.Log(kChipA);
+    std::vector<ZqSimLogEntry> log;
+    // marker, lock, 4 ID bytes, 4 serial bytes
+    ASSERT_NO_FATAL_FAILURE(ReadChipThatGoesMute(image, 10, log));
     ASSERT_EQ(log.size(), 11u) << "the read stops at its first unanswered frame";
     EXPECT_EQ(CountKind(log, ZQSIM_LOG_READ), 10u);
     EXPECT_EQ(log.back().kind, ZQSIM_LOG_MUTE);

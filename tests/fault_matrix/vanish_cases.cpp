@@ -122,6 +122,36 @@ CaseResult ActOnVanishedPort(FaultRunner& runner, SimControl& sim, int button, b
     return result;
 }
 
+using Record = std::function<void(const CaseResult&)>;
+
+// The port comes back, and the next action on it works.
+void ReturnAndAct(FaultRunner& runner, SimControl& sim, const Record& record, Action action,
+                  const char* label) {
+    record(Return(runner, sim));
+    CaseSetup again;
+    again.action = action;
+    again.label = label;
+    record(runner.Run(again));
+}
+
+// A slow action whose device goes (and stops answering) once atFrame frames have gone out: the
+// action fails somewhere from atFrame to lastFrame and the port leaves the list.
+void VanishMidAction(FaultRunner& runner, SimControl& sim, const Record& record, Action action,
+                     const char* label, int atFrame, int lastFrame) {
+    CaseSetup setup;
+    setup.action = action;
+    setup.delayMicros = SLOW_FRAME_MICROS;
+    setup.label = label;
+    setup.duringJob = [&] {
+        WaitForFrames(sim, static_cast<unsigned>(atFrame));
+        Vanish(runner, sim, true);
+    };
+    CaseResult result = runner.Run(setup);
+    ExpectFaultBetween(result, atFrame, lastFrame);
+    ExpectListed(runner, result, 0);
+    record(result);
+}
+
 }  // namespace
 
 void RunVanishCases(FaultRunner& runner, SimControl& sim,
@@ -148,47 +178,16 @@ void RunVanishCases(FaultRunner& runner, SimControl& sim,
         selection.problems.push_back("another port was selected when the chosen one went");
         record(selection);
     }
-    record(Return(runner, sim));
-    CaseSetup again;
-    again.action = Action::Read;
-    again.label = "read after return";
-    record(runner.Run(again));
+    ReturnAndAct(runner, sim, record, Action::Read, "read after return");
 
     // The device goes in the middle of a slow write: the write fails, what went out stays.
-    CaseSetup midWrite;
-    midWrite.action = Action::Write;
-    midWrite.delayMicros = SLOW_FRAME_MICROS;
-    midWrite.label = "vanish: mid write";
-    midWrite.duringJob = [&] {
-        WaitForFrames(sim, 20);
-        Vanish(runner, sim, true);
-    };
-    result = runner.Run(midWrite);
-    ExpectFaultBetween(result, 20, WRITE_FRAMES - 1);
-    ExpectListed(runner, result, 0);
-    record(result);
-    record(Return(runner, sim));
-    again.action = Action::Write;
-    again.label = "write after return";
-    record(runner.Run(again));
+    VanishMidAction(runner, sim, record, Action::Write, "vanish: mid write", 20, WRITE_FRAMES - 1);
+    ReturnAndAct(runner, sim, record, Action::Write, "write after return");
 
     // The device goes during the read-back: written but not verified.
-    CaseSetup readBack;
-    readBack.action = Action::LockedWrite;
-    readBack.delayMicros = SLOW_FRAME_MICROS;
-    readBack.label = "vanish: lock read-back";
-    readBack.duringJob = [&] {
-        WaitForFrames(sim, LOCKED_WRITE_FRAMES + 10);
-        Vanish(runner, sim, true);
-    };
-    result = runner.Run(readBack);
-    ExpectFaultBetween(result, LOCKED_WRITE_FRAMES + 10, LOCKED_WRITE_FRAMES + READ_FRAMES - 1);
-    ExpectListed(runner, result, 0);
-    record(result);
-    record(Return(runner, sim));
-    again.action = Action::Read;
-    again.label = "read after return";
-    record(runner.Run(again));
+    VanishMidAction(runner, sim, record, Action::LockedWrite, "vanish: lock read-back",
+                    LOCKED_WRITE_FRAMES + 10, LOCKED_WRITE_FRAMES + READ_FRAMES - 1);
+    ReturnAndAct(runner, sim, record, Action::Read, "read after return");
 
     // The name leaves the list and comes back while a slow job still holds the open port, which
     // goes on working: the job succeeds and the list holds the port once.
@@ -218,9 +217,6 @@ void RunVanishCases(FaultRunner& runner, SimControl& sim,
     sim.Reset(FAULT_PORT);
     runner.SelectPort(FAULT_PORT);
     record(ActOnVanishedPort(runner, sim, IDC_WRITE_CONFIG, true));
-    record(Return(runner, sim));
-    again.action = Action::LockedWrite;
-    again.label = "lock write after return";
-    record(runner.Run(again));
+    ReturnAndAct(runner, sim, record, Action::LockedWrite, "lock write after return");
     sim.Reset(FAULT_PORT);
 }
