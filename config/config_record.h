@@ -12,7 +12,6 @@ inline constexpr uint8_t ADDR_VENDOR_ID = 0x04;   // 0x04-0x05, low byte first
 inline constexpr uint8_t ADDR_PRODUCT_ID = 0x06;  // 0x06-0x07, low byte first
 inline constexpr uint8_t ADDR_SERIAL = 0x10;      // 0x10-0x17
 inline constexpr uint8_t ADDR_PRODUCT = 0x1A;     // 0x1A-0x3F, a USB string descriptor
-inline constexpr uint8_t ADDR_HIGHEST = 0x3F;
 
 inline constexpr uint8_t MARKER_CONFIGURED = 0x5B;  // '['
 inline constexpr uint8_t MARKER_LOCKED = 0x57;      // 'W'

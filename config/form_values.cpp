@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "string_descriptor.h"
+
 namespace {
 
 int HexDigitValue(char c) {
@@ -39,12 +41,7 @@ void GatherProduct(ConfigForm& form, CodePage& codePage, ConfigRecord& record) {
     if (produced < 0 || produced > PRODUCT_UNITS) {
         produced = 0;
     }
-    for (int i = 0; i < produced; i++) {
-        record.productDescriptor[2 + 2 * i] = static_cast<uint8_t>(units[i] & 0xFF);
-        record.productDescriptor[2 + 2 * i + 1] = static_cast<uint8_t>(units[i] >> 8);
-    }
-    record.productDescriptor[0] = static_cast<uint8_t>((produced + 1) * 2);
-    record.productDescriptor[1] = STRING_DESCRIPTOR_TYPE;
+    StoreDescriptorUnits(units, produced, record);
     record.productPresent = 1;
 }
 
@@ -60,8 +57,7 @@ void ProductText(const ConfigRecord& record, CodePage& codePage,
     uint16_t units[PRODUCT_UNITS];
     int count = 0;
     for (; count < PRODUCT_UNITS; count++) {
-        const uint8_t* unit = &record.productDescriptor[2 + 2 * count];
-        units[count] = static_cast<uint16_t>(unit[0] | (unit[1] << 8));
+        units[count] = DescriptorUnit(record, count);
         if (units[count] == 0) {
             break;
         }

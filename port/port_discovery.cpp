@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "driver_ident.h"
+#include "port_entry.h"
 #include "port_path.h"
 
 namespace {
@@ -40,13 +41,8 @@ const char* NotifiedPortName(LPARAM data) {
 int FindExactName(PortList& list, const char* name) {
     int count = list.Count();
     for (int i = 0; i < count; i++) {
-        int length = list.TextLength(i);
-        if (length < 0 || length > PORT_NAME_MAX) {
-            continue;
-        }
-        char entry[PORT_NAME_MAX + 1] = {};
-        list.Text(i, entry, sizeof(entry));
-        if (lstrcmpiA(entry, name) == 0) {
+        char entry[PORT_NAME_MAX + 1];
+        if (GetEntryName(list, i, entry) && lstrcmpiA(entry, name) == 0) {
             return i;
         }
     }

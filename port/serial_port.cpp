@@ -1,31 +1,22 @@
 #include "serial_port.h"
 
+#include "port_entry.h"
 #include "port_path.h"
 
-namespace {
-
-// The selected entry's name behind the device prefix. With no selection, or a name that could
-// not fit, the path stays the bare prefix, which no port answers to.
-void SelectedPortPath(PortList& list, char (&path)[PORT_PATH_SIZE]) {
-    BuildPortPath("", path);
-    int selection = list.Selection();
-    if (selection < 0) {
-        return;
-    }
-    int length = list.TextLength(selection);
-    if (length < 0 || length > PORT_NAME_MAX) {
-        return;
-    }
+int OpenSelectedPort(PortList& list, HANDLE& portHandle) {
+    // With no selection, or a name that could not fit, the path stays the bare prefix, which no
+    // port answers to.
     char name[PORT_NAME_MAX + 1] = {};
-    list.Text(selection, name, sizeof(name));
-    BuildPortPath(name, path);
+    int selection = list.Selection();
+    if (selection >= 0) {
+        GetEntryName(list, selection, name);
+    }
+    return OpenNamedPort(name, portHandle);
 }
 
-}  // namespace
-
-int OpenSelectedPort(PortList& list, HANDLE& portHandle) {
+int OpenNamedPort(const char* name, HANDLE& portHandle) {
     char path[PORT_PATH_SIZE];
-    SelectedPortPath(list, path);
+    BuildPortPath(name, path);
     // Share mode 0: nobody else may talk to the chip while an action runs. Flags 0: all I/O is
     // synchronous, paced only by the port's time-outs.
     portHandle =
@@ -37,11 +28,11 @@ int OpenSelectedPort(PortList& list, HANDLE& portHandle) {
 
     COMMTIMEOUTS timeouts = {};
     GetCommTimeouts(portHandle, &timeouts);
-    timeouts.ReadIntervalTimeout = 0;
-    timeouts.ReadTotalTimeoutMultiplier = 100;
-    timeouts.ReadTotalTimeoutConstant = 1000;
-    timeouts.WriteTotalTimeoutMultiplier = 50;
-    timeouts.WriteTotalTimeoutConstant = 500;
+    timeouts.ReadIntervalTimeout = PORT_READ_INTERVAL_TIMEOUT;
+    timeouts.ReadTotalTimeoutMultiplier = PORT_READ_TOTAL_MULTIPLIER;
+    timeouts.ReadTotalTimeoutConstant = PORT_READ_TOTAL_CONSTANT;
+    timeouts.WriteTotalTimeoutMultiplier = PORT_WRITE_TOTAL_MULTIPLIER;
+    timeouts.WriteTotalTimeoutConstant = PORT_WRITE_TOTAL_CONSTANT;
     // The time-outs are what bound every later call: a port that refuses them could leave a
     // read of an unanswered frame waiting for ever, so such a port counts as not opened.
     if (!SetCommTimeouts(portHandle, &timeouts)) {

@@ -128,7 +128,7 @@ void CConfigDialog::OnWriteConfig() {
     // A dialog told to end while a question was open writes nothing, whatever the answer.
     if (!ConfirmWrite() || actionGate.EndRequested()) {
         pendingRecord.reset();
-        EndActionWithoutJob();
+        FinishAction();
         return;
     }
     // On failure the gathered record stays pending until the next gather replaces it.
@@ -149,7 +149,8 @@ BOOL CConfigDialog::OnDeviceChange(UINT event, DWORD_PTR data) {
 }
 
 void CConfigDialog::OnWriteProtect() {
-    // The box toggles by itself; the chip hears of it only at the next Write Config.
+    // Kept in the message map on purpose: the box toggles by itself, and the chip hears of it
+    // only at the next Write Config, so a click must do nothing here.
 }
 
 void CConfigDialog::OnOK() {
@@ -176,7 +177,7 @@ void CConfigDialog::StartJob(AFX_THREADPROC job) {
         pendingRecord.reset();
         EnableActions(TRUE);
         ShowOpenFailure();
-        EndActionWithoutJob();
+        FinishAction();
     }
 }
 
@@ -187,12 +188,12 @@ bool CConfigDialog::OpenPortForAction() {
         return true;
     }
     ShowOpenFailure();
-    EndActionWithoutJob();
+    FinishAction();
     return false;
 }
 
-// An action that ended before any job started: carry out an end asked for meanwhile.
-void CConfigDialog::EndActionWithoutJob() {
+// The action is over, with or without a job: carry out an end asked for meanwhile.
+void CConfigDialog::FinishAction() {
     int endResult = IDCANCEL;
     if (actionGate.Finish(endResult)) {
         EndDialog(endResult);
@@ -207,10 +208,7 @@ LRESULT CConfigDialog::OnJobDone(WPARAM, LPARAM) {
         jobThread = nullptr;
     }
     EnableActions(TRUE);
-    int endResult = IDCANCEL;
-    if (actionGate.Finish(endResult)) {
-        EndDialog(endResult);
-    }
+    FinishAction();
     return 0;
 }
 

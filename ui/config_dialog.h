@@ -19,17 +19,6 @@ public:
     explicit CConfigDialog(CWnd* parent = nullptr);
     ~CConfigDialog() override;
 
-    // Handed to the running job, which leaves both empty when it ends.
-    HANDLE portHandle;
-    RecordPtr pendingRecord;
-
-    CComboBox portList;
-    CEdit vendorIdEdit;
-    CEdit serialEdit;
-    CEdit productEdit;
-    CEdit productIdEdit;
-    HICON appIcon;
-
 protected:
     void DoDataExchange(CDataExchange* exchange) override;
     BOOL OnInitDialog() override;
@@ -47,14 +36,29 @@ protected:
     LRESULT OnJobDone(WPARAM, LPARAM);
 
 private:
+    // The jobs are the only code outside the dialog that touches its slots: they take over
+    // portHandle and pendingRecord for their run and leave both empty.
+    friend UINT ReadJob(LPVOID param);
+    friend UINT WriteJob(LPVOID param);
+
     void StartJob(AFX_THREADPROC job);
+    void FinishJob();
     bool OpenPortForAction();
-    void EndActionWithoutJob();
+    void FinishAction();
     void EnableActions(BOOL enable);
     void EndWhenIdle(int result);
     bool ConfirmWrite();
     bool AskYesNo(const std::wstring& question);
     void ShowOpenFailure();
+
+    HANDLE portHandle;
+    RecordPtr pendingRecord;
+    CComboBox portList;
+    CEdit vendorIdEdit;
+    CEdit serialEdit;
+    CEdit productEdit;
+    CEdit productIdEdit;
+    HICON appIcon;
 
     ActionGate actionGate;
     HANDLE jobThread = nullptr;

@@ -12,14 +12,11 @@
 #include "status_edit.h"
 #include "win_code_page.h"
 
-namespace {
-
-void FinishJob(CConfigDialog& dialog) {
-    ClosePort(dialog.portHandle);
-    dialog.PostMessage(WM_JOB_DONE);
+// Runs on the job's thread: after the post the job touches nothing of the dialog.
+void CConfigDialog::FinishJob() {
+    ClosePort(portHandle);
+    PostMessage(WM_JOB_DONE);
 }
-
-}  // namespace
 
 UINT ReadJob(LPVOID param) {
     auto& dialog = *static_cast<CConfigDialog*>(param);
@@ -30,7 +27,7 @@ UINT ReadJob(LPVOID param) {
         StatusEdit status(dialog.GetDlgItem(IDC_STATUS));
         RunReadJob(port, codePage, form, status);
     }
-    FinishJob(dialog);
+    dialog.FinishJob();
     return 0;
 }
 
@@ -41,6 +38,6 @@ UINT WriteJob(LPVOID param) {
         StatusEdit status(dialog.GetDlgItem(IDC_STATUS));
         RunWriteJob(port, std::move(dialog.pendingRecord), status);
     }
-    FinishJob(dialog);
+    dialog.FinishJob();
     return 0;
 }

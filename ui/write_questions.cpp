@@ -1,6 +1,7 @@
 #include "write_questions.h"
 
 #include "form_values.h"
+#include "string_descriptor.h"
 #include "wide_text.h"
 
 namespace {
@@ -26,14 +27,9 @@ std::wstring ProductText(const ConfigRecord& record) {
     if (!record.productPresent) {
         return L"（不写入）";
     }
-    int units = record.productDescriptor[0] / 2 - 1;
-    if (units > PRODUCT_UNITS) {
-        units = PRODUCT_UNITS;
-    }
     std::wstring text;
-    for (int i = 0; i < units; i++) {
-        const uint8_t* unit = &record.productDescriptor[2 + 2 * i];
-        text += static_cast<wchar_t>(unit[0] | (unit[1] << 8));
+    for (int i = 0; i < DescriptorUnitCount(record); i++) {
+        text += static_cast<wchar_t>(DescriptorUnit(record, i));
     }
     return !text.empty() ? text : L"（空）";
 }

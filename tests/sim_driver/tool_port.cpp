@@ -50,33 +50,12 @@ std::vector<std::string> ListedPorts() {
     return names;
 }
 
-ToolPort::ToolPort(const std::string& name) : handle_(OpenExclusive(name)) {
-    if (handle_ == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    COMMTIMEOUTS timeouts{};
-    DCB dcb{};
-    dcb.DCBlength = sizeof(dcb);
-    ready_ =
-        SetupComm(handle_, kToolQueueSize, kToolQueueSize) && GetCommTimeouts(handle_, &timeouts);
-    timeouts.ReadIntervalTimeout = 0;
-    timeouts.ReadTotalTimeoutMultiplier = kToolReadMultiplier;
-    timeouts.ReadTotalTimeoutConstant = kToolReadConstant;
-    timeouts.WriteTotalTimeoutMultiplier = kToolWriteMultiplier;
-    timeouts.WriteTotalTimeoutConstant = kToolWriteConstant;
-    ready_ = ready_ && SetCommTimeouts(handle_, &timeouts) && PurgeComm(handle_, 0x0F) &&
-             GetCommState(handle_, &dcb);
-    dcb.BaudRate = kToolBaudRate;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    ready_ = ready_ && SetCommState(handle_, &dcb);
+ToolPort::ToolPort(const std::string& name) : handle_(INVALID_HANDLE_VALUE) {
+    ready_ = OpenNamedPort(name.c_str(), handle_) == 1;
 }
 
 ToolPort::~ToolPort() {
-    if (handle_ != INVALID_HANDLE_VALUE) {
-        CloseHandle(handle_);
-    }
+    ClosePort(handle_);
 }
 
 bool ToolPort::writeBytes(const std::vector<uint8_t>& bytes) {

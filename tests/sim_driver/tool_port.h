@@ -9,15 +9,8 @@
 #include <vector>
 
 #include "sim_control.h"
+#include "serial_port.h"
 #include "sim_control_client.h"
-
-// The tool's read/write time-outs: 0/100/1000 for reads, 50/500 for writes.
-inline constexpr DWORD kToolReadMultiplier = 100;
-inline constexpr DWORD kToolReadConstant = 1000;
-inline constexpr DWORD kToolWriteMultiplier = 50;
-inline constexpr DWORD kToolWriteConstant = 500;
-inline constexpr DWORD kToolQueueSize = 8192;
-inline constexpr DWORD kToolBaudRate = 300;
 
 // Ports the tests add at run time: one name a prefix of the other, and nothing Wine claims.
 inline constexpr const char* kHotPlugChip = "COM35";
@@ -32,7 +25,7 @@ HANDLE OpenExclusive(const std::string& port);
 // The values of HKLM\HARDWARE\DEVICEMAP\SERIALCOMM (the port names).
 std::vector<std::string> ListedPorts();
 
-// A port opened and set up the way the tool does it.
+// A port opened and set up by the tool's own opener.
 class ToolPort {
 public:
     explicit ToolPort(const std::string& name);

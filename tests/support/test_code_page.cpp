@@ -2,30 +2,11 @@
 
 #ifdef _WIN32
 
-#include <windows.h>
-
-namespace {
-
-class WindowsCodePage : public CodePage {
-public:
-    explicit WindowsCodePage(UINT codePage) : codePage_(codePage) {}
-    int ToWide(const char* text, int length, uint16_t* units, int unitCapacity) override {
-        return MultiByteToWideChar(codePage_, 0, text, length, reinterpret_cast<wchar_t*>(units),
-                                   unitCapacity);
-    }
-    int ToAnsi(const uint16_t* units, int count, char* bytes, int byteCapacity) override {
-        return WideCharToMultiByte(codePage_, 0, reinterpret_cast<const wchar_t*>(units), count,
-                                   bytes, byteCapacity, nullptr, nullptr);
-    }
-
-private:
-    UINT codePage_;
-};
-
-}  // namespace
+// The tool's own converter, given an explicit code page instead of CP_ACP.
+#include "win_code_page.h"
 
 std::unique_ptr<CodePage> MakeTestCodePage(int codePage) {
-    return std::make_unique<WindowsCodePage>(static_cast<UINT>(codePage));
+    return std::make_unique<WinCodePage>(static_cast<UINT>(codePage));
 }
 
 #else

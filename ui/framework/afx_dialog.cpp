@@ -54,12 +54,8 @@ void CDialog::EndDialog(int result) const {
 }
 
 BOOL CDialog::OnInitDialog() {
-    UpdateData(FALSE);
-    return TRUE;
-}
-
-BOOL CDialog::UpdateData(BOOL saveAndValidate) {
-    CDataExchange exchange(this, saveAndValidate);
+    // Only controls are bound; no values move through data exchange.
+    CDataExchange exchange(this);
     DoDataExchange(&exchange);
     return TRUE;
 }

@@ -16,7 +16,6 @@ public:
     // The framework's initialisation binds the controls through DoDataExchange.
     virtual BOOL OnInitDialog();
     virtual void DoDataExchange(CDataExchange*) {}
-    BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
     virtual void OnOK();
     virtual void OnCancel();
