@@ -3,18 +3,19 @@
 #include "config_sequence.h"
 #include "form_values.h"
 
-JobOutcome RunReadJob(BytePort& port, CodePage& codePage, ConfigForm& form, StatusLine& status) {
-    RecordPtr record = NewRecord();
-    if (!ReadConfig(port, *record)) {
-        status.SetStatus(OutcomeText(JobOutcome::ReadFailed));
-        return JobOutcome::ReadFailed;
-    }
-    status.SetStatus(OutcomeText(JobOutcome::ReadOk));
-    ShowRecord(*record, codePage, form);
-    return JobOutcome::ReadOk;
+JobOutcome ReadChip(BytePort& port, ConfigRecord& record) {
+    return ReadConfig(port, record) ? JobOutcome::ReadOk : JobOutcome::ReadFailed;
 }
 
-namespace {
+JobOutcome RunReadJob(BytePort& port, CodePage& codePage, ConfigForm& form, StatusLine& status) {
+    RecordPtr record = NewRecord();
+    JobOutcome outcome = ReadChip(port, *record);
+    status.SetStatus(OutcomeText(outcome));
+    if (outcome == JobOutcome::ReadOk) {
+        ShowRecord(*record, codePage, form);
+    }
+    return outcome;
+}
 
 JobOutcome WriteAndVerify(BytePort& port, const ConfigRecord& written) {
     if (!WriteConfig(port, written)) {
@@ -31,8 +32,6 @@ JobOutcome WriteAndVerify(BytePort& port, const ConfigRecord& written) {
     // read-back's lock tells it apart from a write that did not take.
     return readBack->writeProtected ? JobOutcome::WriteLocked : JobOutcome::WriteFailed;
 }
-
-}  // namespace
 
 JobOutcome RunWriteJob(BytePort& port, RecordPtr pendingRecord, StatusLine& status) {
     JobOutcome outcome =

@@ -15,6 +15,13 @@ public:
     virtual void SetStatus(const char16_t* text) = 0;
 };
 
+// The two actions without the form and the status line, for every program that runs them.
+// Reads the chip into a zero-filled record: ReadOk or ReadFailed.
+JobOutcome ReadChip(BytePort& port, ConfigRecord& record);
+// Writes the record, reads the chip back into a fresh record and compares the two whole:
+// WriteOk, WriteUnverified (the read-back failed), WriteLocked or WriteFailed.
+JobOutcome WriteAndVerify(BytePort& port, const ConfigRecord& written);
+
 // Reads the chip; on success says so and shows the record, on failure says so and leaves the
 // form alone.
 JobOutcome RunReadJob(BytePort& port, CodePage& codePage, ConfigForm& form, StatusLine& status);

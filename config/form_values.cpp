@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "chip_identity.h"
 #include "string_descriptor.h"
 
 namespace {
@@ -32,7 +34,8 @@ uint16_t GatherId(ConfigForm& form, FormText which) {
     return static_cast<uint16_t>((high << 8) | low);
 }
 
-void GatherProduct(ConfigForm& form, CodePage& codePage, ConfigRecord& record) {
+// The product text's code units, as many as the conversion gives (none when it fails).
+std::u16string GatherProduct(ConfigForm& form, CodePage& codePage) {
     char text[PRODUCT_CHARS + 1] = {};
     form.GetText(FormText::Product, text, sizeof(text));
     uint16_t units[PRODUCT_UNITS] = {};
@@ -41,8 +44,7 @@ void GatherProduct(ConfigForm& form, CodePage& codePage, ConfigRecord& record) {
     if (produced < 0 || produced > PRODUCT_UNITS) {
         produced = 0;
     }
-    StoreDescriptorUnits(units, produced, record);
-    record.productPresent = 1;
+    return std::u16string(units, units + produced);
 }
 
 bool IsHighSurrogate(uint16_t unit) {
@@ -106,20 +108,19 @@ int IsFullHexId(const char* text) {
 }
 
 int GatherForm(ConfigForm& form, CodePage& codePage, RecordPtr& pendingRecord) {
-    pendingRecord = NewRecord();
-    ConfigRecord& record = *pendingRecord;
-    record.writeProtected = form.IsChecked(FormBox::WriteProtect) == 1 ? 1 : 0;
-    record.vendorId = GatherId(form, FormText::VendorId);
-    record.productId = GatherId(form, FormText::ProductId);
+    ChipIdentity identity;
+    identity.lock = form.IsChecked(FormBox::WriteProtect) == 1;
+    identity.vendorId = GatherId(form, FormText::VendorId);
+    identity.productId = GatherId(form, FormText::ProductId);
     if (form.IsChecked(FormBox::SerialEnabled) == 1) {
-        record.serialPresent = 1;
-        // Straight into the record: 8 characters and the terminator fit its 12 bytes.
-        form.GetText(FormText::Serial, reinterpret_cast<char*>(record.serial), SERIAL_CHARS + 1);
+        char serial[SERIAL_CHARS + 1] = {};
+        form.GetText(FormText::Serial, serial, sizeof(serial));
+        identity.serial = serial;
     }
     if (form.IsChecked(FormBox::ProductEnabled) == 1) {
-        GatherProduct(form, codePage, record);
+        identity.product = GatherProduct(form, codePage);
     }
-    record.configured = 1;
+    pendingRecord = BuildRecord(identity);
     return 1;
 }
 

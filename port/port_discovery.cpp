@@ -51,7 +51,7 @@ int FindExactName(PortList& list, const char* name) {
 
 }  // namespace
 
-int IsDriverPort(HANDLE handle) {
+int QueryDriverSignature(HANDLE handle, uint32_t& signature) {
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
         return 0;
     }
@@ -62,13 +62,25 @@ int IsDriverPort(HANDLE handle) {
     if (!GetCommProperties(handle, &properties)) {
         return 0;
     }
-    return properties.dwProvSpec2 == IDENT_SIGNATURE_A ||
-                   properties.dwProvSpec2 == IDENT_SIGNATURE_B
-               ? 1
-               : 0;
+    if (properties.dwProvSpec2 != IDENT_SIGNATURE_A &&
+        properties.dwProvSpec2 != IDENT_SIGNATURE_B) {
+        return 0;
+    }
+    signature = properties.dwProvSpec2;
+    return 1;
+}
+
+int IsDriverPort(HANDLE handle) {
+    uint32_t signature = 0;
+    return QueryDriverSignature(handle, signature);
 }
 
 int ProbePort(const char* name) {
+    uint32_t signature = 0;
+    return ProbePortSignature(name, signature);
+}
+
+int ProbePortSignature(const char* name, uint32_t& signature) {
     char path[PORT_PATH_SIZE];
     if (!BuildPortPath(name, path)) {
         return 0;
@@ -80,15 +92,16 @@ int ProbePort(const char* name) {
     if (handle == INVALID_HANDLE_VALUE) {
         return 0;
     }
-    int result = IsDriverPort(handle);
+    int result = QueryDriverSignature(handle, signature);
     CloseHandle(handle);
     return result;
 }
 
-void EnumeratePortsUnder(HKEY root, const char* keyPath, PortList& list) {
+std::vector<ChipPortInfo> FindChipPorts(HKEY root, const char* keyPath) {
+    std::vector<ChipPortInfo> ports;
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return;
+        return ports;
     }
     int failuresInARow = 0;
     for (DWORD index = 0; failuresInARow < MAX_FAILURES_IN_A_ROW; index++) {
@@ -113,11 +126,19 @@ void EnumeratePortsUnder(HKEY root, const char* keyPath, PortList& list) {
         // The data need not be terminated; the extra byte terminates it.
         data[dataSize < REGISTRY_BUFFER ? dataSize : REGISTRY_BUFFER] = '\0';
         const char* portName = reinterpret_cast<const char*>(data);
-        if (ProbePort(portName)) {
-            list.Add(portName);
+        uint32_t signature = 0;
+        if (ProbePortSignature(portName, signature)) {
+            ports.push_back({portName, signature});
         }
     }
     RegCloseKey(key);
+    return ports;
+}
+
+void EnumeratePortsUnder(HKEY root, const char* keyPath, PortList& list) {
+    for (const ChipPortInfo& port : FindChipPorts(root, keyPath)) {
+        list.Add(port.name.c_str());
+    }
     if (list.Count() > 0) {
         list.Select(0);
     }

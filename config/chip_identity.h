@@ -1,0 +1,24 @@
+// A chip's USB identity as values, and the one place a record to be written is built from them.
+// The dialog's form and the console programmer's options both end here, so for the same identity
+// both programs write the same bytes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "config_record.h"
+
+struct ChipIdentity {
+    uint16_t vendorId = 0;
+    uint16_t productId = 0;
+    // Absent: no serial is stored (zeros). Present: up to 8 single-byte characters; more are cut.
+    std::optional<std::string> serial;
+    // Absent: no product string is stored (zeros). Present: up to 18 UTF-16 code units; more are
+    // cut.
+    std::optional<std::u16string> product;
+    bool lock = false;
+};
+
+// A new zero-filled record that stores the whole identity (configured), the lock only when asked.
+RecordPtr BuildRecord(const ChipIdentity& identity);

@@ -1,0 +1,131 @@
+#include "command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include "console_output.h"
+#include "exit_codes.h"
+#include "form_values.h"
+#include "json_line.h"
+#include "value_checks.h"
+
+namespace {
+
+constexpr const char* PROGRAM_VERSION = "1.0.0.1";
+
+constexpr const char* EXIT_CODES =
+    "Exit codes:\n"
+    "  0  success\n"
+    "  1  bad usage or a bad value (nothing opened)\n"
+    "  2  no chip port (or several and no --port), or the port cannot be opened\n"
+    "  3  read failed or write failed\n"
+    "  4  written but not verified\n"
+    "  5  the chip is write-protected\n";
+
+// A CLI11 check from one of ours: CLI11 puts the option's name before the message.
+CLI::Validator Check(std::string (*check)(const std::string&)) {
+    return CLI::Validator([check](std::string& value) { return check(value); }, "");
+}
+
+void AddJson(CLI::App& command, CommandLine& line) {
+    command.add_flag("--json", line.json, "one JSON object per result (JSON Lines, UTF-8)");
+}
+
+void AddPort(CLI::App& command, CommandLine& line) {
+    command.add_option("--port", line.port, "the chip's port, e.g. COM21 (default: the only one)")
+        ->type_name("NAME")
+        ->check(Check(CheckPortName));
+}
+
+void AddIds(CLI::App& command, CommandLine& line) {
+    command.add_option("--vid", line.vid, "vendor ID, 1-4 hex digits (default 2E1B)")
+        ->type_name("HEX")
+        ->check(Check(CheckId));
+    command.add_option("--pid", line.pid, "product ID, 1-4 hex digits (default 6C04)")
+        ->type_name("HEX")
+        ->check(Check(CheckId));
+}
+
+void AddProductAndLock(CLI::App& command, CommandLine& line) {
+    command
+        .add_option("--product", line.product,
+                    "product string, 1-18 UTF-16 code units (default \"usb2.0 serial\")")
+        ->type_name("TEXT")
+        ->check(Check(CheckProduct));
+    command.add_flag("--lock", line.lock,
+                     "write-protect the chip for ever (asks first; needs --yes off a console)");
+    command.add_flag("--yes", line.yes, "confirm --lock without asking");
+}
+
+bool MentionsJson(const std::vector<std::string>& args) {
+    for (size_t i = 1; i < args.size(); i++) {
+        if (args[i] == "--json") {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void WriteRefusal(bool json, const std::string& message) {
+    if (json) {
+        WriteJsonLine({{"outcome", "error"}, {"error", message}});
+    } else {
+        WriteLine(Stream::Err, "zq61prog: " + message);
+    }
+}
+
+int ParseCommandLine(const std::vector<std::string>& args, CommandLine& line) {
+    line.vid = DEFAULT_VID;
+    line.pid = DEFAULT_PID;
+    line.product = DEFAULT_PRODUCT;
+
+    CLI::App app("Programs the USB identity of ZQ61 chips: for scripts and production lines.",
+                 "zq61prog");
+    app.set_version_flag("--version", PROGRAM_VERSION);
+    app.footer(EXIT_CODES);
+    app.require_subcommand(1);
+
+    CLI::App* list = app.add_subcommand("list", "list the chip ports, one per line");
+    AddJson(*list, line);
+
+    CLI::App* read = app.add_subcommand("read", "read a chip's configuration");
+    AddPort(*read, line);
+    AddJson(*read, line);
+
+    CLI::App* write = app.add_subcommand("write", "write an identity, read it back and compare");
+    AddPort(*write, line);
+    AddIds(*write, line);
+    write->add_option("--serial", line.serial, "serial number, 1-8 ASCII characters 0x21-0x7E")
+        ->type_name("TEXT")
+        ->check(Check(CheckSerial));
+    AddProductAndLock(*write, line);
+    AddJson(*write, line);
+
+    for (CLI::App* command : {list, read, write}) {
+        command->footer(EXIT_CODES);
+    }
+
+    std::vector<const char*> argv;
+    for (const std::string& arg : args) {
+        argv.push_back(arg.c_str());
+    }
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::CallForHelp&) {
+        // The help of the command asked about, or of the program.
+        WriteText(Stream::Out, app.help());
+        return EXIT_DONE;
+    } catch (const CLI::CallForVersion&) {
+        WriteLine(Stream::Out, PROGRAM_VERSION);
+        return EXIT_DONE;
+    } catch (const CLI::ParseError& error) {
+        std::string where =
+            app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name() + ": ";
+        WriteRefusal(MentionsJson(args), where + error.what());
+        return EXIT_BAD_USAGE;
+    }
+    line.command = app.get_subcommands().front()->get_name();
+    line.serialGiven = write->count("--serial") > 0;
+    return -1;
+}

@@ -1,0 +1,29 @@
+// The console programmer's command line: its commands, options and help, read with CLI11.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct CommandLine {
+    std::string command;  // "list", "read", "write" or "batch"
+    bool json = false;
+    std::string port;  // empty: the only chip port present
+    std::string vid;
+    std::string pid;
+    std::string serial;
+    bool serialGiven = false;
+    std::string product;
+    bool lock = false;
+    bool yes = false;
+    // batch
+    std::string serialFrom;
+    std::string log;
+    int count = 0;  // 0: no limit
+};
+
+// Reads the arguments (UTF-8, program name first) into line. -1 when a command is to run;
+// otherwise the exit code, after the help, the version or a refusal has been written.
+int ParseCommandLine(const std::vector<std::string>& args, CommandLine& line);
+
+// One refusal: a line on standard error, or a JSON object on standard output with --json.
+void WriteRefusal(bool json, const std::string& message);

@@ -1,0 +1,22 @@
+// The console programmer's strict reading of option values. Each check returns "" for a value
+// it accepts, or one line naming the value and what is wrong with it; the command line adds the
+// option's name. Everything is checked before any port is opened.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// VID and PID: 1 to 4 hexadecimal digits, optional 0x. 0000 and FFFF are refused: FFFF reads
+// back as an erased chip, and 0000 is no vendor's or product's ID.
+std::string CheckId(const std::string& text);
+// The value of a text CheckId accepted.
+uint16_t ParseId(const std::string& text);
+
+// Serial: 1 to 8 characters, each 0x21-0x7E, so that it always reads back as present.
+std::string CheckSerial(const std::string& text);
+
+// Product string (UTF-8): 1 to 18 UTF-16 code units, any script.
+std::string CheckProduct(const std::string& text);
+
+// Port name: what a device path can hold, printable ASCII without path separators.
+std::string CheckPortName(const std::string& text);
