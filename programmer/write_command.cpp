@@ -3,6 +3,7 @@
 #include "console_output.h"
 #include "exit_codes.h"
 #include "handle_port.h"
+#include "identity_options.h"
 #include "identity_text.h"
 #include "json_line.h"
 #include "lock_consent.h"
@@ -10,22 +11,8 @@
 #include "port_choice.h"
 #include "serial_port.h"
 #include "utf_text.h"
-#include "value_checks.h"
 
 namespace {
-
-// The options, already checked by the command line, as an identity.
-ChipIdentity IdentityOf(const CommandLine& line) {
-    ChipIdentity identity;
-    identity.vendorId = ParseId(line.vid);
-    identity.productId = ParseId(line.pid);
-    if (line.serialGiven) {
-        identity.serial = line.serial;
-    }
-    identity.product = Utf8ToUtf16(line.product).value_or(u"");
-    identity.lock = line.lock;
-    return identity;
-}
 
 void ReportWrite(const CommandLine& line, const std::string& port, JobOutcome outcome,
                  const ChipIdentity& identity) {
