@@ -10,6 +10,7 @@ packages=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # the Windows build
     wine wine64 fonts-wine                                # running it
     xvfb imagemagick xdotool x11-utils                    # a display, screenshots, key presses
+    zip unzip                                             # the package
     fonts-arphic-uming locales                            # the dialog font and the 936 code page
 )
 
@@ -20,12 +21,22 @@ for package in "${packages[@]}"; do
     fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq >/dev/null
+    # No recommends: they would bring fonts-droid-fallback, which Wine picks for the dialog font
+    # and which draws Latin letters as boxes.
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-echo "installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq >/dev/null
-# No recommends: they would bring fonts-droid-fallback, which Wine picks for the dialog font and
-# which draws Latin letters as boxes.
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# Wine's ANSI code page is 936 only when the zh_CN.UTF-8 locale exists. It is generated here,
+# before any script names it in LC_ALL, so no shell warns that it cannot set it.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf8'; then
+    if grep -q '^# *zh_CN\.UTF-8 UTF-8' /etc/locale.gen; then
+        sed -i 's/^# *zh_CN\.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+    elif ! grep -q '^zh_CN\.UTF-8 UTF-8' /etc/locale.gen; then
+        echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
+    fi
+    locale-gen >/dev/null
+fi

@@ -1,6 +1,6 @@
 #!/bin/bash
 # Creates or refreshes the project's Wine prefix ($ZQ_WINEPREFIX, default build/wine-prefix).
-# Safe to run again. Runs as root: it may have to generate the zh_CN.UTF-8 locale.
+# Safe to run again. The zh_CN.UTF-8 locale comes with the packages (install-deps.sh).
 set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
@@ -10,16 +10,6 @@ log="$ZQ_WINE_LOGS/wine-prefix.log"
 case "$WINEPREFIX" in
 "$HOME/.wine" | "$HOME/.wine/") echo "refusing to touch ~/.wine" >&2; exit 1 ;;
 esac
-
-# GetACP() is 936 only when the process locale exists.
-if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf8'; then
-    if grep -q '^# *zh_CN\.UTF-8 UTF-8' /etc/locale.gen; then
-        sed -i 's/^# *zh_CN\.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
-    elif ! grep -q '^zh_CN\.UTF-8 UTF-8' /etc/locale.gen; then
-        echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
-    fi
-    locale-gen >>"$log" 2>&1
-fi
 
 mkdir -p "$(dirname "$WINEPREFIX")"
 zq_wineserver_stop

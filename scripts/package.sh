@@ -1,0 +1,57 @@
+#!/bin/bash
+# Builds build/dist/ZQ61CFG-1.0.0.1-win64.zip: both exes, a README for Windows users and
+# SHA256SUMS. Then unpacks it into a fresh folder and checks, under Wine against the stand-in
+# driver, that both exes start from there: zq61prog lists the simulated chips and ZQ61CFG reads
+# one.
+set -euo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
+
+bash scripts/install-deps.sh
+mkdir -p build
+echo "building..."
+{ cmake --preset windows && cmake --build --preset windows -j"$(nproc)"; } \
+    >build/windows-build.log 2>&1 || { tail -n 60 build/windows-build.log; exit 1; }
+
+version=1.0.0.1
+name="ZQ61CFG-$version-win64"
+stage="build/dist/$name"
+zip="build/dist/$name.zip"
+rm -rf "$stage" "$zip"
+mkdir -p "$stage"
+cp build/windows/ui/ZQ61CFG.exe build/windows/programmer/zq61prog.exe "$stage/"
+# Windows users read it in Notepad: CRLF line ends.
+sed 's/$/\r/' res/dist/README.txt >"$stage/README.txt"
+(cd "$stage" && sha256sum ZQ61CFG.exe zq61prog.exe README.txt >SHA256SUMS)
+(cd build/dist && zip -q -r "$name.zip" "$name")
+echo "package: $zip"
+
+# Unpacked where nothing of the build is near.
+check=$(mktemp -d)
+trap 'rm -rf "$check"' EXIT
+unzip -q "$zip" -d "$check"
+(cd "$check/$name" && sha256sum -c --quiet SHA256SUMS)
+
+source scripts/wine-env.sh
+bash scripts/wine-prefix.sh >/dev/null
+source scripts/xvfb.sh
+trap 'zq_wineserver_stop; zq_xvfb_stop; rm -rf "$check"' EXIT
+zq_xvfb_start
+zq_wineserver_start
+bash scripts/sim-driver.sh start >/dev/null
+
+log="$ZQ_WINE_LOGS/package.log"
+prog="$check/$name/zq61prog.exe"
+[ "$(wine "$prog" --version 2>>"$log" </dev/null | tr -d '\r')" = "$version" ] ||
+    { echo "zq61prog.exe from the package does not report $version" >&2; exit 1; }
+wine "$prog" list >"$check/list.txt" 2>>"$log" </dev/null ||
+    { echo "zq61prog.exe from the package found no chip" >&2; exit 1; }
+echo "zq61prog.exe starts from the package: $(tr -d '\r' <"$check/list.txt" | paste -sd ' ')"
+
+# ZQ61CFG from the package: its dialog comes up and reads the first chip.
+touch "$check/done"
+wine build/windows/demo/demo_snapshot.exe "$check/$name/ZQ61CFG.exe" "$check/ready" \
+    "$check/done" >>"$log" 2>&1 </dev/null ||
+    { echo "ZQ61CFG.exe from the package did not come up (see $log)" >&2; exit 1; }
+[ -e "$check/ready" ] || { echo "ZQ61CFG.exe from the package read nothing" >&2; exit 1; }
+echo "ZQ61CFG.exe starts from the package and reads a chip"
