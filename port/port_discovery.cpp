@@ -97,8 +97,8 @@ int ProbePortSignature(const char* name, uint32_t& signature) {
     return result;
 }
 
-std::vector<ChipPortInfo> FindChipPorts(HKEY root, const char* keyPath) {
-    std::vector<ChipPortInfo> ports;
+std::vector<std::string> ListSerialPorts(HKEY root, const char* keyPath) {
+    std::vector<std::string> ports;
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return ports;
@@ -125,13 +125,20 @@ std::vector<ChipPortInfo> FindChipPorts(HKEY root, const char* keyPath) {
         failuresInARow = 0;
         // The data need not be terminated; the extra byte terminates it.
         data[dataSize < REGISTRY_BUFFER ? dataSize : REGISTRY_BUFFER] = '\0';
-        const char* portName = reinterpret_cast<const char*>(data);
-        uint32_t signature = 0;
-        if (ProbePortSignature(portName, signature)) {
-            ports.push_back({portName, signature});
-        }
+        ports.emplace_back(reinterpret_cast<const char*>(data));
     }
     RegCloseKey(key);
+    return ports;
+}
+
+std::vector<ChipPortInfo> FindChipPorts(HKEY root, const char* keyPath) {
+    std::vector<ChipPortInfo> ports;
+    for (const std::string& name : ListSerialPorts(root, keyPath)) {
+        uint32_t signature = 0;
+        if (ProbePortSignature(name.c_str(), signature)) {
+            ports.push_back({name, signature});
+        }
+    }
     return ports;
 }
 

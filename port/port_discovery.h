@@ -27,6 +27,11 @@ struct ChipPortInfo {
     uint32_t signature;
 };
 
+// Every port name of a serial-port map, in the map's order, chip or not. Entries too long for
+// the walk's 32-byte buffers are skipped, and the walk ends even when the key goes away under it.
+std::vector<std::string> ListSerialPorts(HKEY root = HKEY_LOCAL_MACHINE,
+                                         const char* keyPath = SERIAL_PORT_MAP_KEY);
+
 // The chip ports of a serial-port map, in the map's order: the walk the port list is filled by.
 std::vector<ChipPortInfo> FindChipPorts(HKEY root = HKEY_LOCAL_MACHINE,
                                         const char* keyPath = SERIAL_PORT_MAP_KEY);

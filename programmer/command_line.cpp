@@ -19,7 +19,9 @@ constexpr const char* EXIT_CODES =
     "  2  no chip port (or several and no --port), or the port cannot be opened\n"
     "  3  read failed or write failed\n"
     "  4  written but not verified\n"
-    "  5  the chip is write-protected\n";
+    "  5  the chip is write-protected\n"
+    "  130  a batch stopped by Ctrl+C or Ctrl+Break (after the chips in progress)\n"
+    "A batch exits 0 when every chip it programmed verified, 3 when any did not.\n";
 
 // A CLI11 check from one of ours: CLI11 puts the option's name before the message.
 CLI::Validator Check(std::string (*check)(const std::string&)) {
@@ -102,7 +104,25 @@ int ParseCommandLine(const std::vector<std::string>& args, CommandLine& line) {
     AddProductAndLock(*write, line);
     AddJson(*write, line);
 
-    for (CLI::App* command : {list, read, write}) {
+    CLI::App* batch = app.add_subcommand(
+        "batch", "program every chip that appears, with sequential serials, logging each");
+    batch
+        ->add_option("--serial-from", line.serialFrom,
+                     "first serial; its trailing digits count up (ZQ000001, ZQ000002, ...)")
+        ->type_name("TEXT")
+        ->required()
+        ->check(Check(CheckSerialFrom));
+    batch->add_option("--log", line.log, "the batch's CSV log, appended; a restart resumes from it")
+        ->type_name("FILE")
+        ->required();
+    batch->add_option("--count", line.count, "stop after this many verified chips")
+        ->type_name("N")
+        ->check(CLI::PositiveNumber);
+    AddIds(*batch, line);
+    AddProductAndLock(*batch, line);
+    AddJson(*batch, line);
+
+    for (CLI::App* command : {list, read, write, batch}) {
         command->footer(EXIT_CODES);
     }
 

@@ -6,3 +6,4 @@
 int RunList(const CommandLine& line);
 int RunRead(const CommandLine& line);
 int RunWrite(const CommandLine& line);
+int RunBatch(const CommandLine& line);

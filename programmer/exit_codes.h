@@ -7,3 +7,4 @@ inline constexpr int EXIT_NO_PORT = 2;        // no chip port to use, or it cann
 inline constexpr int EXIT_FAILED = 3;         // the read or the write failed
 inline constexpr int EXIT_UNVERIFIED = 4;     // written, but the read-back failed
 inline constexpr int EXIT_WRITE_PROTECT = 5;  // the chip is write-protected
+inline constexpr int EXIT_INTERRUPTED = 130;  // a batch stopped by Ctrl+C or Ctrl+Break

@@ -30,5 +30,8 @@ int wmain(int argc, wchar_t** argv) {
     if (line.command == "read") {
         return RunRead(line);
     }
-    return RunWrite(line);
+    if (line.command == "write") {
+        return RunWrite(line);
+    }
+    return RunBatch(line);
 }

@@ -60,10 +60,26 @@ std::string CheckSerial(const std::string& text) {
     return "";
 }
 
+std::string CheckSerialFrom(const std::string& text) {
+    std::string problem = CheckSerial(text);
+    if (!problem.empty()) {
+        return problem;
+    }
+    if (text.back() < '0' || text.back() > '9') {
+        return Quoted(text) + " does not end in decimal digits to count up";
+    }
+    return "";
+}
+
 std::string CheckProduct(const std::string& text) {
     std::optional<std::u16string> units = Utf8ToUtf16(text);
     if (!units) {
         return Quoted(text) + " is not valid text";
+    }
+    for (char16_t unit : *units) {
+        if (unit < 0x20 || unit == 0x7F) {
+            return Quoted(text) + " has a control character";
+        }
     }
     if (units->empty() || units->size() > PRODUCT_UNITS) {
         return Quoted(text) + " is " + std::to_string(units->size()) +

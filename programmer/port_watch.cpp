@@ -1,0 +1,48 @@
+#include "port_watch.h"
+
+#include "port_discovery.h"
+
+PortWatch::PortWatch() {
+    changed_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, SERIAL_PORT_MAP_KEY, 0, KEY_READ | KEY_NOTIFY, &key_);
+    Arm();
+}
+
+PortWatch::~PortWatch() {
+    if (key_ != nullptr) {
+        RegCloseKey(key_);
+    }
+    if (changed_ != nullptr) {
+        CloseHandle(changed_);
+    }
+}
+
+void PortWatch::Arm() {
+    if (key_ != nullptr && changed_ != nullptr) {
+        RegNotifyChangeKeyValue(key_, FALSE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                changed_, TRUE);
+    }
+}
+
+std::vector<std::string> PortWatch::Arrivals() {
+    std::vector<std::string> now = ListSerialPorts();
+    std::vector<std::string> arrivals;
+    for (const std::string& name : now) {
+        if (present_.count(name) == 0) {
+            arrivals.push_back(name);
+        }
+    }
+    present_ = std::set<std::string>(now.begin(), now.end());
+    return arrivals;
+}
+
+bool PortWatch::Wait(HANDLE stop, DWORD pollMs) {
+    HANDLE events[] = {stop, changed_};
+    DWORD count = changed_ != nullptr ? 2 : 1;
+    DWORD woken = WaitForMultipleObjects(count, events, FALSE, pollMs);
+    if (woken == WAIT_OBJECT_0 + 1) {
+        // Armed again before the map is read, so a change during the read is not lost.
+        Arm();
+    }
+    return woken == WAIT_OBJECT_0;
+}

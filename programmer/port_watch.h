@@ -1,0 +1,31 @@
+// Follows the system's serial-port map for a batch: which ports have appeared since the last
+// look. Wine and a process without a window get no port broadcasts, so the map itself is
+// watched: a change notification on its key, and a short poll besides, since one notification
+// may stand for several changes and a missed one must not cost a board.
+#pragma once
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+class PortWatch {
+public:
+    PortWatch();
+    ~PortWatch();
+    PortWatch(const PortWatch&) = delete;
+    PortWatch& operator=(const PortWatch&) = delete;
+
+    // The ports in the map now that were not there at the last call (at the first call: every
+    // port in the map). A port that leaves and comes back appears again.
+    std::vector<std::string> Arrivals();
+    // Waits until the map may have changed, stop is signalled, or pollMs pass; true for stop.
+    bool Wait(HANDLE stop, DWORD pollMs);
+
+private:
+    void Arm();
+    HKEY key_ = nullptr;
+    HANDLE changed_ = nullptr;
+    std::set<std::string> present_;
+};

@@ -1,0 +1,31 @@
+// Sequential serial numbers for a batch: the trailing run of decimal digits counts up with its
+// width kept (ZQ000009 -> ZQ000010). When the digits run out there is no next serial: never a
+// wider one, never a wrap to zeros.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class SerialSequence {
+public:
+    // Empty when the text has no trailing digits.
+    static std::optional<SerialSequence> From(const std::string& first);
+
+    const std::string& Current() const { return current_; }
+    // Moves to the next serial; false (and unchanged) when the digits have run out.
+    bool Advance();
+    // The position of a serial of the same sequence (same prefix, same number of digits), or
+    // empty for any other text.
+    std::optional<uint64_t> PositionOf(const std::string& serial) const;
+    // Moves to the serial after the given position, when that lies ahead; false when no serial
+    // follows it.
+    bool SkipPast(uint64_t position);
+
+private:
+    std::string prefix_;
+    size_t width_ = 0;
+    uint64_t value_ = 0;
+    std::string current_;
+    void Render();
+};
