@@ -1,13 +1,12 @@
 #include "prog_run.h"
 
-#include <windows.h>
-
 #include <fstream>
 #include <sstream>
 
 namespace {
 
 std::wstring progPath;
+int runNumber = 0;
 
 std::wstring Quoted(const std::wstring& arg) {
     // Enough for the tests' arguments: none ends in a backslash or holds a quote.
@@ -20,14 +19,14 @@ HANDLE InheritableFile(const std::wstring& path, DWORD access, DWORD disposition
                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+}  // namespace
+
 std::string ReadWhole(const std::wstring& path) {
     std::ifstream file(path.c_str(), std::ios::binary);
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
 }
-
-}  // namespace
 
 void SetProgPath(const std::string& path) {
     std::string windows = path;
@@ -40,44 +39,65 @@ void SetProgPath(const std::string& path) {
     progPath.assign(windows.begin(), windows.end());
 }
 
-ProgResult RunProg(const std::vector<std::wstring>& args) {
+ProgProcess::ProgProcess(const std::vector<std::wstring>& args) {
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
-    std::wstring outPath = std::wstring(folder) + L"zq61prog-test.out";
-    std::wstring errPath = std::wstring(folder) + L"zq61prog-test.err";
+    std::wstring base = std::wstring(folder) + L"zq61prog-test-" + std::to_wstring(++runNumber);
+    outPath_ = base + L".out";
+    errPath_ = base + L".err";
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = InheritableFile(L"NUL", GENERIC_READ, OPEN_EXISTING);
-    startup.hStdOutput = InheritableFile(outPath, GENERIC_WRITE, CREATE_ALWAYS);
-    startup.hStdError = InheritableFile(errPath, GENERIC_WRITE, CREATE_ALWAYS);
-
+    startup.hStdOutput = InheritableFile(outPath_, GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = InheritableFile(errPath_, GENERIC_WRITE, CREATE_ALWAYS);
     std::wstring commandLine = Quoted(progPath);
     for (const std::wstring& arg : args) {
         commandLine += L" " + Quoted(arg);
     }
-    ProgResult result;
-    PROCESS_INFORMATION process = {};
-    if (CreateProcessW(progPath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
-        // A whole write with a read time-out takes about 1.5 s; anything near this is a hang.
-        if (WaitForSingleObject(process.hProcess, 30000) == WAIT_TIMEOUT) {
-            TerminateProcess(process.hProcess, 99);
-            WaitForSingleObject(process.hProcess, 5000);
-        }
-        GetExitCodeProcess(process.hProcess, &result.exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    } else {
-        result.exitCode = 0xDEAD;
-    }
+    CreateProcessW(progPath.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                   nullptr, nullptr, &startup, &process_);
     CloseHandle(startup.hStdInput);
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);
-    result.out = ReadWhole(outPath);
-    result.err = ReadWhole(errPath);
+}
+
+ProgProcess::~ProgProcess() {
+    Kill();
+    if (process_.hProcess != nullptr) {
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+}
+
+void ProgProcess::Kill() {
+    if (process_.hProcess != nullptr && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.hProcess, 99);
+        WaitForSingleObject(process_.hProcess, 5000);
+    }
+}
+
+ProgResult ProgProcess::Wait(DWORD timeoutMs) {
+    ProgResult result;
+    result.exitCode = 0xDEAD;
+    if (process_.hProcess != nullptr) {
+        if (WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_TIMEOUT) {
+            Kill();
+        }
+        GetExitCodeProcess(process_.hProcess, &result.exitCode);
+    }
+    result.out = ReadWhole(outPath_);
+    result.err = ReadWhole(errPath_);
     return result;
+}
+
+std::string ProgProcess::ErrSoFar() const {
+    return ReadWhole(errPath_);
+}
+
+ProgResult RunProg(const std::vector<std::wstring>& args) {
+    return ProgProcess(args).Wait();
 }
 
 std::vector<std::string> Lines(const std::string& text) {

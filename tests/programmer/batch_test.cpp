@@ -1,0 +1,193 @@
+// zq61prog batch against the simulated chips, boards plugged and unplugged through the stand-in
+// driver: serials in sequence and never twice, the log, and every way a chip can turn out.
+#include <functional>
+
+#include "csv_line.h"
+#include "prog_harness.h"
+
+namespace {
+
+struct Row {
+    std::string port, serial, outcome;
+};
+
+class Batch : public ProgTest {
+protected:
+    void SetUp() override {
+        ProgTest::SetUp();
+        wchar_t folder[MAX_PATH];
+        GetTempPathW(MAX_PATH, folder);
+        logPath = std::wstring(folder) + L"zq61prog-batch-test.csv";
+        DeleteFileW(logPath.c_str());
+    }
+
+    std::vector<std::wstring> Args(const wchar_t* serialFrom, const wchar_t* count) {
+        return {L"batch", L"--serial-from", serialFrom, L"--log", logPath, L"--count", count};
+    }
+
+    // The log's lines after the header.
+    std::vector<Row> Log() {
+        std::vector<Row> rows;
+        std::vector<std::string> lines = Lines(ReadWhole(logPath));
+        for (size_t i = 1; i < lines.size(); i++) {
+            std::optional<std::vector<std::string>> fields = CsvFields(lines[i]);
+            if (fields && fields->size() == 9) {
+                rows.push_back({(*fields)[1], (*fields)[2], (*fields)[7]});
+            }
+        }
+        return rows;
+    }
+    bool LogHas(const std::string& port, const std::string& outcome, DWORD timeoutMs = 10000) {
+        for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+            for (const Row& row : Log()) {
+                if (row.port == port && row.outcome == outcome) {
+                    return true;
+                }
+            }
+            Sleep(50);
+        }
+        return false;
+    }
+    // The serial each chip port was written with, in the order the log started them.
+    std::vector<std::string> Started() {
+        std::vector<std::string> serials;
+        for (const Row& row : Log()) {
+            if (row.outcome == "started") {
+                serials.push_back(row.port + " " + row.serial);
+            }
+        }
+        return serials;
+    }
+    std::string SerialOn(const char* port) {
+        std::vector<uint8_t> memory = sim.Memory(port);
+        return std::string(memory.begin() + 0x10, memory.begin() + 0x18);
+    }
+    // A board unplugged before the batch starts, plugged in later.
+    void Unplug(const char* port) { ASSERT_TRUE(sim.Remove(port)); }
+    void Plug(const char* port) { ASSERT_TRUE(sim.Restore(port)); }
+
+    std::wstring logPath;
+};
+
+TEST_F(Batch, ChipsArrivingOneAfterAnotherGetSerialsInTurn) {
+    Unplug(kChipA);
+    Unplug(kChipB);
+    ProgProcess batch(Args(L"ZQ000009", L"2"));
+    Sleep(500);
+    Plug(kChipB);
+    ASSERT_TRUE(LogHas(kChipB, "verified"));
+    Plug(kChipA);
+    ProgResult result = batch.Wait();
+    EXPECT_EQ(result.exitCode, 0u) << result.err;
+    EXPECT_EQ(Started(), (std::vector<std::string>{"COM22 ZQ000009", "COM21 ZQ000010"}));
+    EXPECT_EQ(SerialOn(kChipB), "ZQ000009");
+    EXPECT_EQ(SerialOn(kChipA), "ZQ000010") << "the width is kept";
+    std::vector<std::string> lines = Lines(result.out);
+    ASSERT_EQ(lines.size(), 3u) << result.out;
+    EXPECT_EQ(lines[0].substr(0, 40), "COM22    ZQ000009   verified            ");
+    EXPECT_EQ(lines[2].substr(0, 29), "summary: verified 2, unverifi");
+    std::vector<std::string> log = Lines(ReadWhole(logPath));
+    EXPECT_EQ(log[0], "time,port,serial,vid,pid,product,lock,outcome,status");
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_TRUE(log[1][10] == 'T' && log[1][19] == '.' && log[1][23] == 'Z') << log[1];
+    EXPECT_EQ(log[1].substr(25), "COM22,ZQ000009,2E1B,6C04,usb2.0 serial,no,started,");
+}
+
+TEST_F(Batch, TwoChipsAtOnceGetDistinctSerialsAndBothVerify) {
+    ProgResult result = RunProg(Args(L"ZQ000001", L"2"));
+    EXPECT_EQ(result.exitCode, 0u) << result.err;
+    std::set<std::string> serials = {SerialOn(kChipA), SerialOn(kChipB)};
+    EXPECT_EQ(serials, (std::set<std::string>{"ZQ000001", "ZQ000002"}));
+    EXPECT_EQ(Log().size(), 4u);
+}
+
+TEST_F(Batch, AResumedBatchContinuesAfterTheLogsHighestSerial) {
+    Unplug(kChipB);
+    std::string header = "time,port,serial,vid,pid,product,lock,outcome,status\r\n";
+    std::string used = "2026-12-07T08:00:00.000Z,COM9,ZQ000041,2E1B,6C04,x,no,started,\r\n";
+    HANDLE file =
+        CreateFileW(logPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    std::string text = header + used;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+
+    ProgResult result = RunProg(Args(L"ZQ000001", L"1"));
+    EXPECT_EQ(result.exitCode, 0u) << result.err;
+    EXPECT_NE(result.err.find("resuming after ZQ000041"), std::string::npos) << result.err;
+    EXPECT_EQ(SerialOn(kChipA), "ZQ000042");
+}
+
+TEST_F(Batch, AChipGoingMuteMidWriteUsesItsSerialAndTheNextChipGetsTheNext) {
+    Unplug(kChipB);
+    ASSERT_TRUE(sim.MuteAfter(kChipA, 52 + 20));  // the first read, then 20 write frames
+    ProgProcess batch(Args(L"ZQ000001", L"1"));
+    ASSERT_TRUE(LogHas(kChipA, "failed"));
+    Plug(kChipB);
+    ProgResult result = batch.Wait();
+    EXPECT_EQ(result.exitCode, 3u) << "a programmed chip did not verify";
+    EXPECT_EQ(Started(), (std::vector<std::string>{"COM21 ZQ000001", "COM22 ZQ000002"}));
+    EXPECT_EQ(SerialOn(kChipB), "ZQ000002");
+}
+
+TEST_F(Batch, AKilledBatchNeverHandsOutItsInFlightSerialAgain) {
+    Unplug(kChipB);
+    ASSERT_TRUE(sim.SetDelay(kChipA, 20000));  // about two seconds a write
+    {
+        ProgProcess batch(Args(L"ZQ000001", L"1"));
+        ASSERT_TRUE(LogHas(kChipA, "started"));
+        Sleep(300);
+        batch.Kill();
+    }
+    ASSERT_TRUE(sim.SetDelay(kChipA, 0));
+    ProgResult result = RunProg(Args(L"ZQ000001", L"1"));
+    EXPECT_EQ(result.exitCode, 0u) << result.err;
+    EXPECT_EQ(Started(), (std::vector<std::string>{"COM21 ZQ000001", "COM21 ZQ000002"}));
+    EXPECT_EQ(SerialOn(kChipA), "ZQ000002");
+}
+
+TEST_F(Batch, ABoardPluggedTwiceIsSkippedAndALockedOneUsesNoSerial) {
+    ASSERT_TRUE(sim.SetMemory(kChipB, 0, IdentityImage(0x1111, 0x2222, "OLD00001", u"x", true)));
+    Unplug(kChipA);
+    ChipsReady();
+    ProgProcess batch(Args(L"ZQ000001", L"2"));
+    ASSERT_TRUE(LogHas(kChipB, "skipped-locked"));
+    Plug(kChipA);
+    ASSERT_TRUE(LogHas(kChipA, "verified"));
+    Unplug(kChipA);
+    Sleep(300);
+    Plug(kChipA);
+    ASSERT_TRUE(LogHas(kChipA, "skipped-programmed"));
+    ProgResult early = batch.Wait(500);  // --count 2 is not reached: still running, killed
+    EXPECT_EQ(early.exitCode, 99u);
+    EXPECT_EQ(Started(), (std::vector<std::string>{"COM21 ZQ000001"}));
+    EXPECT_EQ(SerialOn(kChipB), "OLD00001");
+}
+
+TEST_F(Batch, WhenTheDigitsRunOutTheBatchStops) {
+    ProgResult result = RunProg(Args(L"ZQ-9", L"2"));
+    EXPECT_EQ(result.exitCode, 3u);
+    EXPECT_NE(result.err.find("run out"), std::string::npos) << result.err;
+    EXPECT_EQ(Started().size(), 1u) << "ZQ-9 once, never ZQ-10 or ZQ-0";
+    ProgResult again = RunProg(Args(L"ZQ-1", L"1"));
+    EXPECT_EQ(again.exitCode, 1u) << "the log has used ZQ-9: nothing is left";
+}
+
+TEST_F(Batch, NothingIsProgrammedWithoutALog) {
+    ChipsReady();
+    std::vector<std::wstring> nowhere = {L"batch", L"--serial-from", L"ZQ1", L"--log",
+                                         L"Z:\\no\\such\\folder\\log.csv"};
+    EXPECT_EQ(RunProg(nowhere).exitCode, 1u);
+    HANDLE other =
+        CreateFileW(logPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(other, "not a log\r\n", 11, &written, nullptr);
+    CloseHandle(other);
+    ProgResult foreign = RunProg(Args(L"ZQ1", L"1"));
+    EXPECT_EQ(foreign.exitCode, 1u);
+    EXPECT_NE(foreign.err.find("not a batch log"), std::string::npos) << foreign.err;
+    EXPECT_EQ(RunProg(Args(L"ZQ", L"1")).exitCode, 1u) << "no digits to count up";
+    EXPECT_EQ(Opens(), 0u);
+}
+
+}  // namespace
