@@ -1,12 +1,13 @@
 #!/bin/bash
-# The benchmark: prints six groups of figures, each with its target:
+# The benchmark: prints seven groups of figures, each with its target:
 #   1. frames per action, from the stand-in driver's log and counters;
 #   2. the tool's overhead: ZQ61CFG.exe's time per action over the driver's time serving the
 #      frames at 1 ms per frame, and where the rest of the time goes;
 #   3. start-up to an input-ready dialog against a bare dialog program;
 #   4. zq61prog read and write, process start to exit, against a bare program's same frames;
-#   5. the configuration core's cost per call (host Google Benchmark);
-#   6. the exe's size and the DLLs it imports.
+#   5. zq61prog batch: boards one by one, four at once, and a shift of 300;
+#   6. the configuration core's cost per call (host Google Benchmark);
+#   7. the exe's size and the DLLs it imports.
 # Every timing is the median of several runs. A missed target is reported, not an error: the
 # script fails only when something cannot be measured.
 #   scripts/benchmark.sh [runs]        runs per timing, default 7
@@ -34,7 +35,7 @@ build_targets() {
 }
 echo "== build: native (core_bench), windows (ZQ61CFG, zq61prog, the stand-in driver, the benchmarks)"
 build_targets native core_bench
-build_targets windows ZQ61CFG zq61sim zqsimctl app_bench prog_bench
+build_targets windows ZQ61CFG zq61sim zqsimctl app_bench prog_bench batch_bench
 
 export ZQ_WINEPREFIX="${ZQ_WINEPREFIX:-$repo/build/bench-prefix}"
 export ZQ_WINE_LOGS="${ZQ_WINE_LOGS:-$repo/build/bench-logs}"
@@ -95,11 +96,24 @@ if [ "$prog_status" -ne 0 ]; then
     echo "prog_bench failed ($prog_status); its errors: $err" >&2
     app_status=$prog_status
 fi
+
+# Group 5: zq61prog batch, boards plugged and unplugged through the stand-in driver.
+echo
+out="$ZQ_WINE_LOGS/batch_bench.out"
+err="$ZQ_WINE_LOGS/batch_bench.err"
+batch_status=0
+wine "$ZQ_BUILD_DIR/bench/batch_bench.exe" "$ZQ_BUILD_DIR/programmer/zq61prog.exe" "$runs" \
+    >"$out" 2>"$err" </dev/null || batch_status=$?
+cat "$out"
+if [ "$batch_status" -ne 0 ]; then
+    echo "batch_bench failed ($batch_status); its errors: $err" >&2
+    app_status=$batch_status
+fi
 cleanup
 
-# Group 5: the core, host build.
+# Group 6: the core, host build.
 echo
-echo "5. The core: host Google Benchmark (build/native/bench/core_bench), median of $runs" \
+echo "6. The core: host Google Benchmark (build/native/bench/core_bench), median of $runs" \
     "repetitions"
 csv="build/bench-core.csv"
 build/native/bench/core_bench --benchmark_repetitions="$runs" \
@@ -117,14 +131,14 @@ awk -F, -v q='"' '
     END { if (found < 4) { print "   FAILED: the core benchmark printed " found+0 " medians"; exit 1 } }
 ' "$csv"
 
-# Group 6: the exe's size and imports.
+# Group 7: the exe's size and imports.
 echo
 exe="$ZQ_BUILD_DIR/ui/ZQ61CFG.exe"
 size=$(stat -c %s "$exe")
 limit=$((1024 * 1024))
 verdict=ok
 [ "$size" -le "$limit" ] || verdict=MISSED
-echo "6. The exe: $exe"
+echo "7. The exe: $exe"
 awk -v size="$size" -v verdict="$verdict" 'BEGIN {
     printf "   %-20s %8d bytes (%.1f KiB)   target <= 1 MiB    %s\n", "size", size, size / 1024,
         verdict

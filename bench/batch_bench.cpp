@@ -1,0 +1,398 @@
+// zq61prog batch on a production line, against the stand-in driver: boards arriving one by one,
+// four at once, and a whole shift. Prints group 5 of scripts/benchmark.sh.
+// Usage: batch_bench <zq61prog.exe> <runs>
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench_clock.h"
+#include "plain_frames.h"
+#include "serial_port.h"
+#include "sim_control_client.h"
+
+namespace {
+
+constexpr const char* kPort = ZQSIM_DEFAULT_CHIP_A;
+constexpr unsigned kFrameMicros = 1000;
+// Longer than two of the batch's looks at the port map, so a removal is always seen.
+constexpr DWORD kUnpluggedMs = 250;
+const char* const kHubPorts[] = {"COM41", "COM42", "COM43", "COM44"};
+
+std::string WindowsPath(std::string path) {
+    if (!path.empty() && path[0] == '/') {
+        path = "Z:" + path;
+    }
+    for (char& c : path) {
+        c = c == '/' ? '\\' : c;
+    }
+    return path;
+}
+
+std::string TempPath(const char* name) {
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + name;
+}
+
+// Outcome lines of the log so far: every line but the header and the `started` ones.
+int Outcomes(const std::string& log) {
+    std::ifstream file(log, std::ios::binary);
+    int count = -1;
+    for (std::string line; std::getline(file, line);) {
+        count += line.find(",started,") == std::string::npos ? 1 : 0;
+    }
+    return std::max(count, 0);
+}
+
+bool WaitForOutcomes(const std::string& log, int outcomes, DWORD timeoutMs) {
+    double deadline = NowMicros() + timeoutMs * 1000.0;
+    while (Outcomes(log) < outcomes) {
+        if (NowMicros() > deadline) {
+            return false;
+        }
+        Sleep(1);
+    }
+    return true;
+}
+
+class BatchProcess {
+public:
+    BatchProcess(const std::string& exe, const std::string& log, int count) {
+        DeleteFileA(log.c_str());
+        std::string commandLine = "\"" + exe + "\" batch --serial-from ZQ000001 --count " +
+                                  std::to_string(count) + " --log \"" + log + "\"";
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        nul_ = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &inherit, OPEN_EXISTING, 0, nullptr);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul_;
+        started_ = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                  CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process_) != 0;
+        Sleep(500);  // up and watching the port map
+    }
+    ~BatchProcess() {
+        if (started_) {
+            if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_TIMEOUT) {
+                TerminateProcess(process_.hProcess, 99);
+            }
+            CloseHandle(process_.hThread);
+            CloseHandle(process_.hProcess);
+        }
+        CloseHandle(nul_);
+    }
+    bool Started() const { return started_; }
+    HANDLE Handle() const { return process_.hProcess; }
+
+private:
+    HANDLE nul_ = INVALID_HANDLE_VALUE;
+    PROCESS_INFORMATION process_ = {};
+    bool started_ = false;
+};
+
+// A blank board on the port, unplugged.
+bool Unplug(SimControl& sim, const char* port, unsigned delayMicros) {
+    return sim.Remove(port) && sim.Fill(port, 0xFF) && sim.SetDelay(port, delayMicros) &&
+           sim.Clear(port);
+}
+
+struct Arrival {
+    double detectMicros = 0;   // appearance to the first frame
+    double outcomeMicros = 0;  // appearance to the logged outcome
+    double serveMicros = 0;    // the driver's time serving the chip's frames
+};
+
+bool OneByOne(SimControl& sim, const std::string& exe, int chips, std::vector<Arrival>& arrivals) {
+    std::string log = TempPath("zq61prog-bench-batch.csv");
+    if (!Unplug(sim, kPort, kFrameMicros) || !sim.Remove(ZQSIM_DEFAULT_CHIP_B)) {
+        return false;
+    }
+    BatchProcess batch(exe, log, chips);
+    for (int i = 0; i < chips && batch.Started(); i++) {
+        double plugged = NowMicros();
+        sim.Restore(kPort);
+        Arrival arrival;
+        while (sim.Counters(kPort).writeCalls == 0 && NowMicros() - plugged < 5e6) {
+            Sleep(1);
+        }
+        arrival.detectMicros = NowMicros() - plugged;
+        if (!WaitForOutcomes(log, i + 1, 10000)) {
+            return false;
+        }
+        arrival.outcomeMicros = NowMicros() - plugged;
+        arrival.serveMicros = static_cast<double>(sim.Counters(kPort).serveMicros);
+        arrivals.push_back(arrival);
+        Unplug(sim, kPort, kFrameMicros);
+        Sleep(kUnpluggedMs);
+    }
+    sim.Restore(ZQSIM_DEFAULT_CHIP_B);
+    return static_cast<int>(arrivals.size()) == chips;
+}
+
+// Microseconds from four boards plugged at once to the fourth logged outcome; and from one.
+bool AtOnce(SimControl& sim, const std::string& exe, int boards, double& micros,
+            double& servedMicros) {
+    std::string log = TempPath("zq61prog-bench-hub.csv");
+    for (int i = 0; i < boards; i++) {
+        if (!Unplug(sim, kHubPorts[i], kFrameMicros)) {
+            return false;
+        }
+    }
+    // Only the hub's boards: the other chips stay unplugged meanwhile.
+    sim.Remove(ZQSIM_DEFAULT_CHIP_A);
+    sim.Remove(ZQSIM_DEFAULT_CHIP_B);
+    BatchProcess batch(exe, log, boards);
+    double plugged = NowMicros();
+    for (int i = 0; i < boards; i++) {
+        sim.Restore(kHubPorts[i]);
+    }
+    bool done = WaitForOutcomes(log, boards, 20000);
+    micros = NowMicros() - plugged;
+    servedMicros = 0;
+    for (int i = 0; i < boards; i++) {
+        servedMicros += static_cast<double>(sim.Counters(kHubPorts[i]).serveMicros);
+        sim.Remove(kHubPorts[i]);
+    }
+    sim.Restore(ZQSIM_DEFAULT_CHIP_A);
+    sim.Restore(ZQSIM_DEFAULT_CHIP_B);
+    return done;
+}
+
+// What a process holds. Windows counts handles and private bytes; Wine answers those calls
+// with zeros, so under Wine the Unix process behind it is looked at instead: its open file
+// descriptors and threads stand for handles, its anonymous resident memory for private bytes.
+// The same 155 frames as a batch's chip (read, write, read back) from a plain loop in this
+// process: the best ratio over the driver's time any program could reach here.
+bool PlainLoop(SimControl& sim, double& ratio) {
+    HANDLE port = INVALID_HANDLE_VALUE;
+    if (!sim.Reset(kPort) || !sim.SetDelay(kPort, kFrameMicros) || !OpenNamedPort(kPort, port)) {
+        return false;
+    }
+    sim.Clear(kPort);
+    double start = NowMicros();
+    bool ok = ReadAll(port) && WriteAll(port) && ReadAll(port);
+    double elapsed = NowMicros() - start;
+    ClosePort(port);
+    ratio = elapsed / static_cast<double>(sim.Counters(kPort).serveMicros);
+    sim.Reset(kPort);
+    return ok;
+}
+
+struct Footprint {
+    bool windows = false;
+    unsigned long handles = 0;  // Windows handles, or Unix descriptors
+    unsigned long threads = 0;  // Unix threads (Wine only)
+    double privateMiB = 0;
+};
+
+// The Unix process (under Wine) whose command line mentions marker; 0 when none is.
+unsigned long UnixPidOf(const std::string& marker) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
+    unsigned long found = 0;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more && found == 0;
+         more = FindNextFileA(search, &entry)) {
+        unsigned long pid = std::strtoul(entry.cFileName, nullptr, 10);
+        if (pid == 0) {
+            continue;
+        }
+        std::ifstream file("Z:\\proc\\" + std::to_string(pid) + "\\cmdline", std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        if (text.str().find(marker) != std::string::npos &&
+            text.str().find("batch") != std::string::npos) {
+            found = pid;
+        }
+    }
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+    return found;
+}
+
+Footprint FootprintOf(HANDLE process, const std::string& marker) {
+    Footprint footprint;
+    DWORD handles = 0;
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof(memory);
+    if (GetProcessHandleCount(process, &handles) && handles > 0 &&
+        GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                             sizeof(memory)) &&
+        memory.PrivateUsage > 0) {
+        footprint.windows = true;
+        footprint.handles = handles;
+        footprint.privateMiB = memory.PrivateUsage / (1024.0 * 1024.0);
+        return footprint;
+    }
+    unsigned long pid = UnixPidOf(marker);
+    if (pid == 0) {
+        return footprint;
+    }
+    std::string folder = "Z:\\proc\\" + std::to_string(pid);
+    std::ifstream status(folder + "\\status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("RssAnon:", 0) == 0) {
+            footprint.privateMiB = std::strtoul(line.c_str() + 8, nullptr, 10) / 1024.0;
+        } else if (line.rfind("Threads:", 0) == 0) {
+            footprint.threads = std::strtoul(line.c_str() + 8, nullptr, 10);
+        }
+    }
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\fd\\*").c_str(), &entry);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry)) {
+        footprint.handles += entry.cFileName[0] != '.' ? 1 : 0;
+    }
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+    return footprint;
+}
+
+std::string Describe(const Footprint& footprint) {
+    char text[120];
+    if (footprint.windows) {
+        std::snprintf(text, sizeof(text), "%lu handles, %.2f MiB private", footprint.handles,
+                      footprint.privateMiB);
+    } else {
+        std::snprintf(text, sizeof(text), "%lu descriptors, %lu threads, %.2f MiB anonymous",
+                      footprint.handles, footprint.threads, footprint.privateMiB);
+    }
+    return text;
+}
+
+bool Shift(SimControl& sim, const std::string& exe, int chips, Footprint& early, Footprint& late,
+           double& seconds) {
+    std::string log = TempPath("zq61prog-bench-shift.csv");
+    if (!Unplug(sim, kPort, 0) || !sim.Remove(ZQSIM_DEFAULT_CHIP_B)) {
+        return false;
+    }
+    BatchProcess batch(exe, log, chips + 1);  // still running after the last chip
+    double start = NowMicros();
+    for (int i = 1; i <= chips && batch.Started(); i++) {
+        sim.Restore(kPort);
+        if (!WaitForOutcomes(log, i, 10000)) {
+            return false;
+        }
+        if (i == 10) {
+            early = FootprintOf(batch.Handle(), "zq61prog-bench-shift");
+        }
+        if (i == chips) {
+            late = FootprintOf(batch.Handle(), "zq61prog-bench-shift");
+        }
+        Unplug(sim, kPort, 0);
+        Sleep(kUnpluggedMs);
+    }
+    seconds = (NowMicros() - start) / 1e6;
+    TerminateProcess(batch.Handle(), 0);
+    sim.Restore(ZQSIM_DEFAULT_CHIP_B);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <zq61prog.exe> <runs>\n", argv[0]);
+        return 2;
+    }
+    std::string exe = WindowsPath(argv[1]);
+    int runs = std::max(std::atoi(argv[2]), 1);
+    SimControl sim;
+    if (!sim.IsOpen() || !sim.Reset(kPort)) {
+        std::fprintf(stderr, "no stand-in driver\n");
+        return 1;
+    }
+    // The hub's ports exist from here on, unplugged until their turn.
+    for (const char* port : kHubPorts) {
+        sim.AddPort(port, ZQSIM_KIND_CHIP_A);
+        sim.Remove(port);
+    }
+    bool measured = true;
+    std::printf("5. zq61prog batch: boards plugged through the stand-in driver, %u us per frame\n",
+                kFrameMicros);
+
+    std::vector<Arrival> arrivals;
+    if (!OneByOne(sim, exe, 20, arrivals)) {
+        std::printf("   FAILED: 20 chips one by one did not all get an outcome\n");
+        measured = false;
+    } else {
+        std::vector<double> outcome, detect, serve, rest;
+        for (const Arrival& a : arrivals) {
+            outcome.push_back(a.outcomeMicros);
+            detect.push_back(a.detectMicros);
+            serve.push_back(a.serveMicros);
+            rest.push_back((a.outcomeMicros - a.detectMicros) / a.serveMicros);
+        }
+        double ratio = Median(rest);
+        std::printf(
+            "   (a) 20 chips one by one: appearance to logged outcome %.1f ms, driver "
+            "serving the chip's 155 frames %.1f ms (medians)\n",
+            Median(outcome) / 1000, Median(serve) / 1000);
+        std::printf("       detection (appearance to first frame) %.1f ms, printed on its own\n",
+                    Median(detect) / 1000);
+        std::printf(
+            "       first frame to logged outcome over the driver's time %.3f   target "
+            "<= 1.2  %s\n",
+            ratio, ratio <= 1.2 ? "ok" : "MISSED");
+        std::printf("       %.0f chips per minute back to back (appearance to outcome)\n",
+                    60e6 / Median(outcome));
+        double plain = 0;
+        if (PlainLoop(sim, plain)) {
+            std::printf(
+                "       the same 155 frames from a plain loop in this process: %.3f over the "
+                "driver's time (Wine's own cost per call, the best any program reaches here)\n",
+                plain);
+        }
+    }
+
+    std::vector<double> one, four, served;
+    for (int i = 0; i < runs && measured; i++) {
+        double single = 0;
+        double hub = 0;
+        double singleServed = 0;
+        double hubServed = 0;
+        if (!AtOnce(sim, exe, 1, single, singleServed) || !AtOnce(sim, exe, 4, hub, hubServed)) {
+            std::printf("   FAILED: the boards on the hub did not all get an outcome\n");
+            measured = false;
+        }
+        one.push_back(single);
+        four.push_back(hub);
+        served.push_back(hubServed);
+    }
+    if (measured) {
+        double ratio = Median(four) / Median(one);
+        std::printf(
+            "   (b) 4 chips at once: %.1f ms to the fourth outcome, one chip alone %.1f ms "
+            "(medians of %d): ratio %.2f   target well under 4  %s\n",
+            Median(four) / 1000, Median(one) / 1000, runs, ratio, ratio < 3 ? "ok" : "MISSED");
+    }
+
+    Footprint early, late;
+    double seconds = 0;
+    if (measured && !Shift(sim, exe, 300, early, late, seconds)) {
+        std::printf("   FAILED: the shift of 300 chips did not complete\n");
+        measured = false;
+    }
+    if (measured) {
+        // A little slack for what the system itself caches; a leak per chip would be 290 or more.
+        bool flat = early.handles > 0 && late.handles <= early.handles + 2 &&
+                    late.threads <= early.threads && late.privateMiB <= early.privateMiB + 1;
+        std::printf("   (c) a shift of 300 chips in one run (%.0f s, no frame delay)%s\n", seconds,
+                    early.windows ? "" : ", the Wine process seen from Linux");
+        std::printf("       after chip 10:  %s\n", Describe(early).c_str());
+        std::printf("       after chip 300: %s   target no growth  %s\n", Describe(late).c_str(),
+                    flat ? "ok" : "MISSED");
+    }
+    sim.Reset(kPort);
+    sim.Reset(ZQSIM_DEFAULT_CHIP_B);
+    return measured ? 0 : 1;
+}
