@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "bench_process.h"
 #include "plain_frames.h"
 #include "serial_port.h"
 #include "sim_control_client.h"
@@ -25,16 +26,6 @@ constexpr unsigned kFrameMicros = 1000;
 // Longer than two of the batch's looks at the port map, so a removal is always seen.
 constexpr DWORD kUnpluggedMs = 250;
 const char* const kHubPorts[] = {"COM41", "COM42", "COM43", "COM44"};
-
-std::string WindowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-    }
-    for (char& c : path) {
-        c = c == '/' ? '\\' : c;
-    }
-    return path;
-}
 
 std::string TempPath(const char* name) {
     char folder[MAX_PATH];
@@ -67,17 +58,10 @@ class BatchProcess {
 public:
     BatchProcess(const std::string& exe, const std::string& log, int count) {
         DeleteFileA(log.c_str());
-        std::string commandLine = "\"" + exe + "\" batch --serial-from ZQ000001 --count " +
-                                  std::to_string(count) + " --log \"" + log + "\"";
-        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-        nul_ = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           &inherit, OPEN_EXISTING, 0, nullptr);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul_;
-        started_ = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                  CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process_) != 0;
+        started_ = StartQuiet(exe,
+                              "batch --serial-from ZQ000001 --count " + std::to_string(count) +
+                                  " --log \"" + log + "\"",
+                              process_);
         Sleep(500);  // up and watching the port map
     }
     ~BatchProcess() {
@@ -88,13 +72,11 @@ public:
             CloseHandle(process_.hThread);
             CloseHandle(process_.hProcess);
         }
-        CloseHandle(nul_);
     }
     bool Started() const { return started_; }
     HANDLE Handle() const { return process_.hProcess; }
 
 private:
-    HANDLE nul_ = INVALID_HANDLE_VALUE;
     PROCESS_INFORMATION process_ = {};
     bool started_ = false;
 };

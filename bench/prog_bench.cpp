@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "bench_process.h"
 #include "sim_control_client.h"
 
 namespace {
@@ -17,32 +18,11 @@ namespace {
 constexpr const char* kPort = ZQSIM_DEFAULT_CHIP_A;
 constexpr unsigned kFrameMicros = 1000;
 
-std::string WindowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-    }
-    for (char& c : path) {
-        c = c == '/' ? '\\' : c;
-    }
-    return path;
-}
-
 // Microseconds from CreateProcess to the process's end; negative when it failed.
 double TimeProcess(const std::string& exe, const std::string& arguments) {
-    std::string commandLine = "\"" + exe + "\" " + arguments;
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE nul =
-        CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
     PROCESS_INFORMATION process = {};
     double start = NowMicros();
-    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &process)) {
-        CloseHandle(nul);
+    if (!StartQuiet(exe, arguments, process)) {
         return -1;
     }
     WaitForSingleObject(process.hProcess, 60000);
@@ -51,7 +31,6 @@ double TimeProcess(const std::string& exe, const std::string& arguments) {
     GetExitCodeProcess(process.hProcess, &exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    CloseHandle(nul);
     return exitCode == 0 ? elapsed : -1;
 }
 

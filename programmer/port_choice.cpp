@@ -1,5 +1,6 @@
 #include "port_choice.h"
 
+#include "command_line.h"
 #include "exit_codes.h"
 #include "port_discovery.h"
 #include "serial_port.h"
@@ -39,4 +40,24 @@ std::string OpenChipPort(const std::string& port, HANDLE& handle) {
         return port + " is not a chip port";
     }
     return "";
+}
+
+std::optional<std::string> ChoosePortForCommand(const std::string& named, bool json,
+                                                int& exitCode) {
+    PortChoice choice = ChoosePort(named);
+    if (!choice.error.empty()) {
+        WriteRefusal(json, choice.error);
+        exitCode = choice.exitCode;
+        return std::nullopt;
+    }
+    return choice.port;
+}
+
+bool OpenPortForCommand(const std::string& port, bool json, HANDLE& handle) {
+    std::string error = OpenChipPort(port, handle);
+    if (!error.empty()) {
+        WriteRefusal(json, error);
+        return false;
+    }
+    return true;
 }

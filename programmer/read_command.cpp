@@ -56,22 +56,17 @@ void ReportRead(const CommandLine& line, const std::string& port, JobOutcome out
 }  // namespace
 
 int RunRead(const CommandLine& line) {
-    PortChoice choice = ChoosePort(line.port);
-    if (!choice.error.empty()) {
-        WriteRefusal(line.json, choice.error);
-        return choice.exitCode;
-    }
+    int exitCode = EXIT_NO_PORT;
+    std::optional<std::string> chosen = ChoosePortForCommand(line.port, line.json, exitCode);
     HANDLE handle = INVALID_HANDLE_VALUE;
-    std::string openError = OpenChipPort(choice.port, handle);
-    if (!openError.empty()) {
-        WriteRefusal(line.json, openError);
-        return EXIT_NO_PORT;
+    if (!chosen || !OpenPortForCommand(*chosen, line.json, handle)) {
+        return exitCode;
     }
     HandlePort port(handle);
     ReplyCapturePort capture(port);
     RecordPtr record = NewRecord();
     JobOutcome outcome = ReadChip(capture, *record);
     ClosePort(handle);
-    ReportRead(line, choice.port, outcome, *record, capture.Replies());
+    ReportRead(line, *chosen, outcome, *record, capture.Replies());
     return ExitCodeFor(outcome);
 }

@@ -45,25 +45,23 @@ int RunWrite(const CommandLine& line) {
                      "--lock: refused: input is not a console to confirm it on; add --yes");
         return EXIT_BAD_USAGE;
     }
-    PortChoice choice = ChoosePort(line.port);
-    if (!choice.error.empty()) {
-        WriteRefusal(line.json, choice.error);
-        return choice.exitCode;
+    int exitCode = EXIT_NO_PORT;
+    std::optional<std::string> chosen = ChoosePortForCommand(line.port, line.json, exitCode);
+    if (!chosen) {
+        return exitCode;
     }
-    if (mustAsk && !AskLockConsent(choice.port, identity)) {
+    if (mustAsk && !AskLockConsent(*chosen, identity)) {
         WriteRefusal(line.json, "--lock: not confirmed; nothing written");
         return EXIT_BAD_USAGE;
     }
     HANDLE handle = INVALID_HANDLE_VALUE;
-    std::string openError = OpenChipPort(choice.port, handle);
-    if (!openError.empty()) {
-        WriteRefusal(line.json, openError);
+    if (!OpenPortForCommand(*chosen, line.json, handle)) {
         return EXIT_NO_PORT;
     }
     HandlePort port(handle);
     RecordPtr record = BuildRecord(identity);
     JobOutcome outcome = WriteAndVerify(port, *record);
     ClosePort(handle);
-    ReportWrite(line, choice.port, outcome, identity);
+    ReportWrite(line, *chosen, outcome, identity);
     return ExitCodeFor(outcome);
 }

@@ -72,43 +72,32 @@ echo "ZQ61CFG benchmark, $(date '+%Y-%m-%d %H:%M'): $(nproc) CPUs, load average"
     "$(cut -d' ' -f1-3 /proc/loadavg), $(cat "$ZQ_WINE_LOGS/wine-version"), $runs runs per timing"
 echo
 
-# Groups 1 to 3: the real exe under Wine, driven from another process. Wine's output goes to
-# files, never into a pipe.
-out="$ZQ_WINE_LOGS/app_bench.out"
-err="$ZQ_WINE_LOGS/app_bench.err"
-app_status=0
-wine "$ZQ_BUILD_DIR/bench/app_bench.exe" "$ZQ_BUILD_DIR/ui/ZQ61CFG.exe" \
-    "$ZQ_BUILD_DIR/bench/bare_dialog.exe" "$runs" >"$out" 2>"$err" </dev/null || app_status=$?
-cat "$out"
-if [ "$app_status" -ne 0 ]; then
-    echo "app_bench failed ($app_status); its errors: $err" >&2
-fi
+# Runs one benchmark program under Wine, its output to files, never into a pipe, and prints
+# what it measured; a program that fails makes the script fail at the end.
+status=0
+run_group() {
+    local name=$1
+    shift
+    local out="$ZQ_WINE_LOGS/$name.out"
+    local err="$ZQ_WINE_LOGS/$name.err"
+    local code=0
+    wine "$ZQ_BUILD_DIR/bench/$name.exe" "$@" >"$out" 2>"$err" </dev/null || code=$?
+    cat "$out"
+    if [ "$code" -ne 0 ]; then
+        echo "$name failed ($code); its errors: $err" >&2
+        status=$code
+    fi
+}
 
+# Groups 1 to 3: the real exe, driven from another process.
+run_group app_bench "$ZQ_BUILD_DIR/ui/ZQ61CFG.exe" "$ZQ_BUILD_DIR/bench/bare_dialog.exe" "$runs"
 # Group 4: zq61prog, process start to exit, against a bare program sending the same frames.
 echo
-out="$ZQ_WINE_LOGS/prog_bench.out"
-err="$ZQ_WINE_LOGS/prog_bench.err"
-prog_status=0
-wine "$ZQ_BUILD_DIR/bench/prog_bench.exe" "$ZQ_BUILD_DIR/programmer/zq61prog.exe" \
-    "$ZQ_BUILD_DIR/bench/bare_frames.exe" "$runs" >"$out" 2>"$err" </dev/null || prog_status=$?
-cat "$out"
-if [ "$prog_status" -ne 0 ]; then
-    echo "prog_bench failed ($prog_status); its errors: $err" >&2
-    app_status=$prog_status
-fi
-
+run_group prog_bench "$ZQ_BUILD_DIR/programmer/zq61prog.exe" \
+    "$ZQ_BUILD_DIR/bench/bare_frames.exe" "$runs"
 # Group 5: zq61prog batch, boards plugged and unplugged through the stand-in driver.
 echo
-out="$ZQ_WINE_LOGS/batch_bench.out"
-err="$ZQ_WINE_LOGS/batch_bench.err"
-batch_status=0
-wine "$ZQ_BUILD_DIR/bench/batch_bench.exe" "$ZQ_BUILD_DIR/programmer/zq61prog.exe" "$runs" \
-    >"$out" 2>"$err" </dev/null || batch_status=$?
-cat "$out"
-if [ "$batch_status" -ne 0 ]; then
-    echo "batch_bench failed ($batch_status); its errors: $err" >&2
-    app_status=$batch_status
-fi
+run_group batch_bench "$ZQ_BUILD_DIR/programmer/zq61prog.exe" "$runs"
 cleanup
 
 # Group 6: the core, host build.
@@ -161,4 +150,4 @@ count=$(wc -w <<<"$dlls")
 printf '   %-20s %8d DLLs                  target: system DLLs only  %s\n' imports "$count" \
     "$all_system"
 
-exit "$app_status"
+exit "$status"
