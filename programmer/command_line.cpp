@@ -21,7 +21,8 @@ constexpr const char* EXIT_CODES =
     "  4  written but not verified\n"
     "  5  the chip is write-protected\n"
     "  130  a batch stopped by Ctrl+C or Ctrl+Break (after the chips in progress)\n"
-    "A batch exits 0 when every chip it programmed verified, 3 when any did not.\n";
+    "A batch exits 0 when every chip it programmed verified; 3 when one did not, or the\n"
+    "serials ran out.\n";
 
 // A CLI11 check from one of ours: CLI11 puts the option's name before the message.
 CLI::Validator Check(std::string (*check)(const std::string&)) {
