@@ -30,7 +30,7 @@
 
 namespace {
 
-constexpr char PORT[] = ZQSIM_DEFAULT_CHIP_A;
+constexpr const char* PORT = kChipA;
 // One USB control transfer per frame, as the bridge chip takes them.
 constexpr unsigned FRAME_DELAY_US = 1000;
 constexpr double GIVE_UP_US = 10e6;

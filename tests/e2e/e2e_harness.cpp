@@ -8,12 +8,6 @@
 #include "remote_controls.h"
 #include "resource.h"
 
-namespace {
-
-const char* const kDefaultPorts[] = {kChipA, kChipB, kForeign};
-
-}  // namespace
-
 SimControl& Sim() {
     static SimControl control;
     return control;
@@ -25,10 +19,8 @@ ChipSafety& Safety() {
 }
 
 void ChipCheckListener::OnTestStart(const testing::TestInfo&) {
-    for (const char* port : kDefaultPorts) {
-        EXPECT_TRUE(Sim().Reset(port))
-            << "cannot reset " << port << " (error " << GetLastError() << ")";
-    }
+    EXPECT_TRUE(Sim().ResetDefaultPorts())
+        << "cannot reset the default ports (error " << GetLastError() << ")";
     Safety().Begin();
 }
 
@@ -45,9 +37,7 @@ void ChipCheckListener::OnTestEnd(const testing::TestInfo&) {
         EXPECT_TRUE(closed) << name << " is still open after the test";
     }
     // Leave the default ports as the driver made them for whatever runs next.
-    for (const char* port : kDefaultPorts) {
-        Sim().Reset(port);
-    }
+    Sim().ResetDefaultPorts();
 }
 
 void ChipTest::StartApp() {

@@ -13,10 +13,6 @@
 #include "chip_safety.h"
 #include "sim_control_client.h"
 
-inline constexpr const char* kChipA = ZQSIM_DEFAULT_CHIP_A;
-inline constexpr const char* kChipB = ZQSIM_DEFAULT_CHIP_B;
-inline constexpr const char* kForeign = ZQSIM_DEFAULT_FOREIGN;
-
 // Longest a job may take: 52 frames plus one read time-out (1.1 s), with room for a slow host.
 inline constexpr DWORD kJobTimeoutMs = 10000;
 

@@ -18,7 +18,7 @@
 enum class Action { Read, Write, LockedWrite };
 
 // The chip every case runs against.
-inline constexpr char FAULT_PORT[] = ZQSIM_DEFAULT_CHIP_A;
+inline constexpr const char* FAULT_PORT = kChipA;
 
 struct CaseSetup {
     Action action = Action::Read;
