@@ -87,33 +87,6 @@ void ChipTest::Answer(HWND box, int button) {
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5000));
 }
 
-std::vector<uint8_t> ChipImage::Bytes() const {
-    std::vector<uint8_t> bytes(ZQSIM_MEMORY_SIZE, 0xFF);
-    bytes[0x00] = 0x5B;
-    if (locked) {
-        bytes[0x03] = 0x57;
-    }
-    bytes[0x04] = static_cast<uint8_t>(vendorId & 0xFF);
-    bytes[0x05] = static_cast<uint8_t>(vendorId >> 8);
-    bytes[0x06] = static_cast<uint8_t>(productId & 0xFF);
-    bytes[0x07] = static_cast<uint8_t>(productId >> 8);
-    for (size_t i = 0; i < 8; i++) {
-        bytes[0x10 + i] = i < serial.size() ? static_cast<uint8_t>(serial[i]) : 0;
-    }
-    for (size_t address = 0x1A; address <= 0x3F; address++) {
-        bytes[address] = 0;
-    }
-    if (productPresent) {
-        bytes[0x1A] = static_cast<uint8_t>((product.size() + 1) * 2);
-        bytes[0x1B] = 3;
-        for (size_t i = 0; i < product.size() && i < 18; i++) {
-            bytes[0x1C + 2 * i] = static_cast<uint8_t>(product[i] & 0xFF);
-            bytes[0x1D + 2 * i] = static_cast<uint8_t>(product[i] >> 8);
-        }
-    }
-    return bytes;
-}
-
 void SendPortChange(HWND dialog, WPARAM event, const char* name, DWORD deviceType) {
     size_t nameOffset = offsetof(DEV_BROADCAST_PORT_A, dbcp_name);
     std::vector<char> buffer(nameOffset + std::strlen(name) + 1, '\0');

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app_session.h"
+#include "chip_map.h"
 #include "chip_safety.h"
 #include "sim_control_client.h"
 
@@ -55,19 +56,6 @@ protected:
 
     SimControl& sim = Sim();
     AppSession app;
-};
-
-// A chip's memory as the tool writes it, built by hand from the chip's memory map: blank (0xFF)
-// where the tool never writes, the given values elsewhere.
-struct ChipImage {
-    uint16_t vendorId = 0;
-    uint16_t productId = 0;
-    std::string serial;          // up to 8 bytes, zero-padded
-    std::u16string product;      // up to 18 code units, zero-padded
-    bool productPresent = true;  // descriptor length and type 3, else all zero
-    bool locked = false;         // 0x57 at 0x03, else left blank
-
-    std::vector<uint8_t> Bytes() const;
 };
 
 // Port notifications as the system sends them: SendMessageA of WM_DEVICECHANGE with a
