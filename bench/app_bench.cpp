@@ -57,32 +57,10 @@ const ActionInfo ACTIONS[] = {
     {Action::WriteLocked, "Write Config + lock", 52, 52, L"写入成功"},
 };
 
-std::string Utf8(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1) {
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
-    }
-    return bytes;
-}
-
 bool Fail(const char* what) {
     std::printf("   FAILED: %s\n", what);
     std::fflush(stdout);
     return false;
-}
-
-std::string WindowsPath(std::string path) {
-    // Under Wine drive Z: is the Unix root.
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-    }
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return path;
 }
 
 // ---- What reached the chip ----
@@ -310,22 +288,16 @@ struct Launch {
 // waiting for input (Wine sets the idle event when its thread first finds its queue empty) and
 // its dialog is visible, with the ports listed when the dialog has a port list.
 bool TimeLaunch(const std::string& path, const char* arguments, bool listsPorts, Launch& launch) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::string line = "\"" + path + "\" " + arguments;
-    std::vector<char> commandLine(line.begin(), line.end());
-    commandLine.push_back('\0');
+    AppSession session;
     double start = NowMicros();
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+    if (!session.Launch(path, arguments)) {
         return Fail("cannot start the program");
     }
-    bool ready = WaitForInputIdle(process.hProcess, 10000) == 0;
+    bool ready = WaitForInputIdle(session.Process(), 10000) == 0;
     launch.idleMicros = NowMicros() - start;
     HWND dialog = nullptr;
     while (ready) {
-        dialog = FindProcessDialog(process.dwProcessId, nullptr);
+        dialog = FindProcessDialog(session.ProcessId(), nullptr);
         if (dialog != nullptr) {
             launch.ports =
                 listsPorts
@@ -345,12 +317,8 @@ bool TimeLaunch(const std::string& path, const char* arguments, bool listsPorts,
     if (dialog != nullptr) {
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     }
-    if (WaitForSingleObject(process.hProcess, 5000) == WAIT_TIMEOUT) {
-        TerminateProcess(process.hProcess, 1);
-        WaitForSingleObject(process.hProcess, 5000);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // Given the time to end by itself; the session ends it otherwise.
+    session.WaitForExit(5000);
     return ready || Fail("no dialog ready for input");
 }
 

@@ -62,18 +62,6 @@ std::wstring Widen(const char* text) {
 
 }  // namespace
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return "";
-    }
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                   0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
-}
-
 const char* OutcomeName(const std::wstring& text) {
     struct Name {
         const wchar_t* text;

@@ -90,4 +90,3 @@ private:
 
 // Short ASCII names of the outcome texts for the table.
 const char* OutcomeName(const std::wstring& text);
-std::string Utf8(const std::wstring& text);

@@ -41,6 +41,18 @@ void SetText(HWND window, const char* text) {
     SendBoundedA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) {
+        return "";
+    }
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
+    return out;
+}
+
 bool IsChecked(HWND button) {
     return SendBoundedA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -104,10 +116,9 @@ std::wstring MessageBoxText(HWND box) {
 }
 
 void PrintTo(const FormState& form, std::ostream* out) {
-    auto narrow = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
-    *out << '"' << narrow(form.vendorId) << "\" \"" << narrow(form.productId) << "\" serial "
-         << form.serialBox << " \"" << narrow(form.serial) << "\" product " << form.productBox
-         << " \"" << narrow(form.product) << "\" lock " << form.lockBox;
+    *out << '"' << Utf8(form.vendorId) << "\" \"" << Utf8(form.productId) << "\" serial "
+         << form.serialBox << " \"" << Utf8(form.serial) << "\" product " << form.productBox
+         << " \"" << Utf8(form.product) << "\" lock " << form.lockBox;
 }
 
 FormState FormOf(HWND dialog) {

@@ -13,6 +13,8 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 // The window's text as UTF-16: WM_GETTEXT is marshalled across processes, GetWindowText is not.
 std::wstring TextOf(HWND window);
 void SetText(HWND window, const char* text);
+// UTF-16 text as UTF-8, for messages and reports.
+std::string Utf8(const std::wstring& text);
 
 bool IsChecked(HWND button);
 // Clicks and waits for the click's handling to finish; only for buttons that open no box.
