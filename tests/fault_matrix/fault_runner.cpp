@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "chip_safety.h"
+#include "perf_clock.h"
 #include "remote_controls.h"
 #include "resource.h"
 #include "watchdog.h"
@@ -27,17 +28,6 @@ constexpr double HANG_LIMIT_MS = 15000;
 constexpr double BOUND_MS = 3000;
 // Long enough for a dialog busy with a port notification's probe, short next to the matrix.
 constexpr UINT MESSAGE_LIMIT_MS = 3000;
-
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 const char* ActionName(Action action) {
     switch (action) {
