@@ -1,10 +1,6 @@
 #include "e2e_harness.h"
 
-#include <dbt.h>
-
-#include <cstddef>
-#include <cstring>
-
+#include "port_notification.h"
 #include "remote_controls.h"
 #include "resource.h"
 
@@ -88,12 +84,7 @@ void ChipTest::Answer(HWND box, int button) {
 }
 
 void SendPortChange(HWND dialog, WPARAM event, const char* name, DWORD deviceType) {
-    size_t nameOffset = offsetof(DEV_BROADCAST_PORT_A, dbcp_name);
-    std::vector<char> buffer(nameOffset + std::strlen(name) + 1, '\0');
-    auto* port = reinterpret_cast<DEV_BROADCAST_PORT_A*>(buffer.data());
-    port->dbcp_size = static_cast<DWORD>(buffer.size());
-    port->dbcp_devicetype = deviceType;
-    std::memcpy(buffer.data() + nameOffset, name, std::strlen(name) + 1);
+    std::vector<char> buffer = PortNotification(name, deviceType);
     DWORD_PTR result = 0;
     SendMessageTimeoutA(dialog, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(buffer.data()),
                         SMTO_NORMAL, 5000, &result);

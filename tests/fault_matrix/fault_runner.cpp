@@ -7,6 +7,7 @@
 
 #include "chip_safety.h"
 #include "perf_clock.h"
+#include "port_notification.h"
 #include "remote_controls.h"
 #include "resource.h"
 #include "watchdog.h"
@@ -198,11 +199,7 @@ bool FaultRunner::SelectPort(const char* name) {
 }
 
 bool FaultRunner::NotifyPort(WPARAM event, const char* name) {
-    std::vector<char> buffer(sizeof(DEV_BROADCAST_PORT_A) + std::strlen(name) + 1, 0);
-    auto* port = reinterpret_cast<DEV_BROADCAST_PORT_A*>(buffer.data());
-    port->dbcp_size = static_cast<DWORD>(buffer.size());
-    port->dbcp_devicetype = DBT_DEVTYP_PORT;
-    std::memcpy(port->dbcp_name, name, std::strlen(name) + 1);
+    std::vector<char> buffer = PortNotification(name);
     DWORD_PTR answer = 0;
     // Sent, not posted: only a sent WM_DEVICECHANGE carries its data across processes.
     if (!SendMessageTimeoutA(Dialog(), WM_DEVICECHANGE, event,
