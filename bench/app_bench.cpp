@@ -133,17 +133,12 @@ struct ExeRun {
     std::wstring status;
 };
 
-bool SelectPort(HWND combo) {
-    std::wstring wanted(PORT, PORT + std::strlen(PORT));
-    int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; i++) {
-        wchar_t text[64] = {};
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 64) {
-            continue;
-        }
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        if (wanted == text) {
-            return SendMessageW(combo, CB_SETCURSEL, i, 0) == i;
+bool SelectChipPort(HWND combo) {
+    std::vector<std::wstring> entries = PortEntries(combo);
+    for (int i = 0; i < static_cast<int>(entries.size()); i++) {
+        if (entries[i] == std::wstring(PORT, PORT + std::strlen(PORT))) {
+            SelectPort(combo, i);
+            return Selection(combo) == i;
         }
     }
     return false;
@@ -476,7 +471,7 @@ bool TimedExeRun(const AppSession& app, SimControl& sim, const ActionInfo& info,
 
 bool MeasureExe(SimControl& sim, int runs, ActionFigures (&figures)[3], double& pollMicros) {
     AppSession app;
-    if (!app.Start() || !SelectPort(app.Control(IDC_PORT))) {
+    if (!app.Start() || !SelectChipPort(app.Control(IDC_PORT))) {
         return Fail("ZQ61CFG.exe did not come up with the chip's port");
     }
     for (int i = 0; i < 3; i++) {

@@ -90,47 +90,6 @@ void SendPortChange(HWND dialog, WPARAM event, const char* name, DWORD deviceTyp
                         SMTO_NORMAL, 5000, &result);
 }
 
-namespace {
-
-// Bounded like every message of remote_controls: a crashed tool must not hang the run.
-LRESULT SendBoundedW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 10000, &result);
-    return static_cast<LRESULT>(result);
-}
-
-}  // namespace
-
-std::vector<std::wstring> PortEntries(HWND combo) {
-    std::vector<std::wstring> entries;
-    LRESULT count = SendBoundedW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; i++) {
-        wchar_t text[64] = {};
-        if (SendBoundedW(combo, CB_GETLBTEXTLEN, i, 0) < 64) {
-            SendBoundedW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        }
-        entries.push_back(text);
-    }
-    return entries;
-}
-
-int Selection(HWND combo) {
-    return static_cast<int>(SendBoundedW(combo, CB_GETCURSEL, 0, 0));
-}
-
-void SelectPort(HWND combo, int index) {
-    SendBoundedW(combo, CB_SETCURSEL, index, 0);
-}
-
-bool SendClick(HWND button, DWORD timeoutMs) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
-}
-
-void SetTextW(HWND window, const wchar_t* text) {
-    SendBoundedW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
 size_t CountKind(const std::vector<ZqSimLogEntry>& log, unsigned kind) {
     size_t count = 0;
     for (const ZqSimLogEntry& entry : log) {

@@ -12,6 +12,7 @@
 #include "app_session.h"
 #include "chip_map.h"
 #include "chip_safety.h"
+#include "remote_controls.h"
 #include "sim_control_client.h"
 
 // Longest a job may take: 52 frames plus one read time-out (1.1 s), with room for a slow host.
@@ -62,19 +63,6 @@ protected:
 // DEV_BROADCAST_PORT_A (PostMessage refuses them).
 void SendPortChange(HWND dialog, WPARAM event, const char* name,
                     DWORD deviceType = 3 /* DBT_DEVTYP_PORT */);
-
-// The port list's entries, top to bottom, and its selection (-1: none).
-std::vector<std::wstring> PortEntries(HWND combo);
-int Selection(HWND combo);
-// CB_SETCURSEL: selects as a user would, minus the notification the tool does not use.
-void SelectPort(HWND combo, int index);
-
-// Sends a click and returns true once its handler has returned; false when the handler is still
-// running after the time, as when it shows a message box, so a test never blocks on a box.
-bool SendClick(HWND button, DWORD timeoutMs = 3000);
-
-// WM_SETTEXT from UTF-16, so the tool receives the text in its own code page.
-void SetTextW(HWND window, const wchar_t* text);
 
 // Number of the log's entries of the given kind.
 size_t CountKind(const std::vector<ZqSimLogEntry>& log, unsigned kind);
