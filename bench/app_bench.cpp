@@ -30,7 +30,7 @@
 
 namespace {
 
-constexpr char PORT[] = ZQSIM_DEFAULT_CHIP_A;
+constexpr const char* PORT = kChipA;
 // One USB control transfer per frame, as the bridge chip takes them.
 constexpr unsigned FRAME_DELAY_US = 1000;
 constexpr double GIVE_UP_US = 10e6;
@@ -57,32 +57,10 @@ const ActionInfo ACTIONS[] = {
     {Action::WriteLocked, "Write Config + lock", 52, 52, L"写入成功"},
 };
 
-std::string Utf8(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1) {
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
-    }
-    return bytes;
-}
-
 bool Fail(const char* what) {
     std::printf("   FAILED: %s\n", what);
     std::fflush(stdout);
     return false;
-}
-
-std::string WindowsPath(std::string path) {
-    // Under Wine drive Z: is the Unix root.
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-    }
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return path;
 }
 
 // ---- What reached the chip ----
@@ -155,17 +133,12 @@ struct ExeRun {
     std::wstring status;
 };
 
-bool SelectPort(HWND combo) {
-    std::wstring wanted(PORT, PORT + std::strlen(PORT));
-    int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; i++) {
-        wchar_t text[64] = {};
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 64) {
-            continue;
-        }
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        if (wanted == text) {
-            return SendMessageW(combo, CB_SETCURSEL, i, 0) == i;
+bool SelectChipPort(HWND combo) {
+    std::vector<std::wstring> entries = PortEntries(combo);
+    for (int i = 0; i < static_cast<int>(entries.size()); i++) {
+        if (entries[i] == std::wstring(PORT, PORT + std::strlen(PORT))) {
+            SelectPort(combo, i);
+            return Selection(combo) == i;
         }
     }
     return false;
@@ -310,22 +283,16 @@ struct Launch {
 // waiting for input (Wine sets the idle event when its thread first finds its queue empty) and
 // its dialog is visible, with the ports listed when the dialog has a port list.
 bool TimeLaunch(const std::string& path, const char* arguments, bool listsPorts, Launch& launch) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::string line = "\"" + path + "\" " + arguments;
-    std::vector<char> commandLine(line.begin(), line.end());
-    commandLine.push_back('\0');
+    AppSession session;
     double start = NowMicros();
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+    if (!session.Launch(path, arguments)) {
         return Fail("cannot start the program");
     }
-    bool ready = WaitForInputIdle(process.hProcess, 10000) == 0;
+    bool ready = WaitForInputIdle(session.Process(), 10000) == 0;
     launch.idleMicros = NowMicros() - start;
     HWND dialog = nullptr;
     while (ready) {
-        dialog = FindProcessDialog(process.dwProcessId, nullptr);
+        dialog = FindProcessDialog(session.ProcessId(), nullptr);
         if (dialog != nullptr) {
             launch.ports =
                 listsPorts
@@ -345,12 +312,8 @@ bool TimeLaunch(const std::string& path, const char* arguments, bool listsPorts,
     if (dialog != nullptr) {
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     }
-    if (WaitForSingleObject(process.hProcess, 5000) == WAIT_TIMEOUT) {
-        TerminateProcess(process.hProcess, 1);
-        WaitForSingleObject(process.hProcess, 5000);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // Given the time to end by itself; the session ends it otherwise.
+    session.WaitForExit(5000);
     return ready || Fail("no dialog ready for input");
 }
 
@@ -508,7 +471,7 @@ bool TimedExeRun(const AppSession& app, SimControl& sim, const ActionInfo& info,
 
 bool MeasureExe(SimControl& sim, int runs, ActionFigures (&figures)[3], double& pollMicros) {
     AppSession app;
-    if (!app.Start() || !SelectPort(app.Control(IDC_PORT))) {
+    if (!app.Start() || !SelectChipPort(app.Control(IDC_PORT))) {
         return Fail("ZQ61CFG.exe did not come up with the chip's port");
     }
     for (int i = 0; i < 3; i++) {

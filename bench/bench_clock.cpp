@@ -1,19 +1,6 @@
 #include "bench_clock.h"
 
-#include <windows.h>
-
 #include <algorithm>
-
-double NowMicros() {
-    static const double ticksPerMicro = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1e6;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMicro;
-}
 
 double Median(std::vector<double> values) {
     if (values.empty()) {

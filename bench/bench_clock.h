@@ -3,8 +3,7 @@
 
 #include <vector>
 
-// Microseconds on the performance counter (a user-space clock under Wine: no server call).
-double NowMicros();
+#include "perf_clock.h"
 
 // The middle value (the mean of the two middle ones for an even count); 0 for none.
 double Median(std::vector<double> values);

@@ -2,12 +2,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "chip_map.h"
 
-bool IsUnusedAddress(unsigned address) {
-    return (address >= 0x01 && address <= 0x02) || (address >= 0x08 && address <= 0x0F) ||
-           (address >= 0x18 && address <= 0x19) || address > 0x3F;
-}
+namespace {
 
 bool IsWriteFrame(const ZqSimLogEntry& entry) {
     return entry.command == 0xA0;

@@ -1,39 +1,15 @@
-// The chip-safety check itself: frames written straight to the simulated ports, the way a faulty
-// tool would send them, must each be reported, and a clean write must not be.
+// The chip-safety check itself: frames written straight to the simulated ports through the tool's
+// opener, the way a faulty tool would send them, must each be reported, and a clean write must
+// not be.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "e2e_harness.h"
+#include "tool_port.h"
 
 namespace {
-
-// A port opened the way any program opens it, for writing raw frames.
-class RawPort {
-public:
-    explicit RawPort(const std::string& name)
-        : handle_(CreateFileA(("\\\\.\\" + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr)) {}
-    ~RawPort() {
-        if (handle_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle_);
-        }
-    }
-    RawPort(const RawPort&) = delete;
-    RawPort& operator=(const RawPort&) = delete;
-
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-    bool Send(const std::vector<uint8_t>& bytes) {
-        DWORD written = 0;
-        return WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                         nullptr) != 0;
-    }
-    bool Write(uint8_t address, uint8_t value) { return Send({0x40, 0xA0, address, value}); }
-
-private:
-    HANDLE handle_;
-};
 
 bool Mentions(const std::vector<std::string>& violations, const std::string& port,
               const std::string& part) {
@@ -67,9 +43,9 @@ protected:
 TEST_F(ChipSafetyCheck, LockWrittenWithAnotherValueIsReportedWithItsFrame) {
     ChipsReady();
     {
-        RawPort port(kChipA);
-        ASSERT_TRUE(port.IsOpen());
-        ASSERT_TRUE(port.Write(0x03, 0x00));
+        ToolPort port(kChipA);
+        ASSERT_TRUE(port.Ready());
+        ASSERT_TRUE(port.WriteFrame(0xA0, 0x03, 0x00));
     }
     std::vector<std::string> violations = TakeViolations();
     EXPECT_TRUE(Mentions(violations, kChipA, "writes the lock with another value"))
@@ -81,10 +57,11 @@ TEST_F(ChipSafetyCheck, LockWrittenWithAnotherValueIsReportedWithItsFrame) {
 TEST_F(ChipSafetyCheck, LockBeforeAnotherWriteAndUnconfirmedIsReportedTwice) {
     ChipsReady();
     {
-        RawPort port(kChipB);
-        ASSERT_TRUE(port.IsOpen());
-        ASSERT_TRUE(port.Write(0x03, 0x57));
-        ASSERT_TRUE(port.Write(0x04, 0x12));  // reaches a locked chip: logged, not stored
+        ToolPort port(kChipB);
+        ASSERT_TRUE(port.Ready());
+        ASSERT_TRUE(port.WriteFrame(0xA0, 0x03, 0x57));
+        ASSERT_TRUE(
+            port.WriteFrame(0xA0, 0x04, 0x12));  // reaches a locked chip: logged, not stored
     }
     std::vector<std::string> violations = TakeViolations();
     EXPECT_TRUE(Mentions(violations, kChipB, "not the last write")) << Joined(violations);
@@ -96,12 +73,12 @@ TEST_F(ChipSafetyCheck, ConfirmedLockAsTheLastWriteIsNoViolation) {
     ChipsReady();
     Safety().LockConfirmed();
     {
-        RawPort port(kChipA);
-        ASSERT_TRUE(port.IsOpen());
-        ASSERT_TRUE(port.Write(0x00, 0x5B));
-        ASSERT_TRUE(port.Write(0x3F, 0x00));
-        ASSERT_TRUE(port.Write(0x03, 0x57));
-        ASSERT_TRUE(port.Send({0x40, 0xA1, 0x03, 0x00}));  // a read after the lock is fine
+        ToolPort port(kChipA);
+        ASSERT_TRUE(port.Ready());
+        ASSERT_TRUE(port.WriteFrame(0xA0, 0x00, 0x5B));
+        ASSERT_TRUE(port.WriteFrame(0xA0, 0x3F, 0x00));
+        ASSERT_TRUE(port.WriteFrame(0xA0, 0x03, 0x57));
+        ASSERT_TRUE(port.WriteFrame(0xA1, 0x03, 0x00));  // a read after the lock is fine
     }
     std::vector<std::string> violations = TakeViolations();
     EXPECT_TRUE(violations.empty()) << Joined(violations);
@@ -110,12 +87,12 @@ TEST_F(ChipSafetyCheck, ConfirmedLockAsTheLastWriteIsNoViolation) {
 TEST_F(ChipSafetyCheck, UnusedAddressesAndMalformedFramesAreReported) {
     ChipsReady();
     {
-        RawPort port(kChipA);
-        ASSERT_TRUE(port.IsOpen());
-        ASSERT_TRUE(port.Write(0x08, 0x00));
-        ASSERT_TRUE(port.Send({0x40, 0xA1, 0x19, 0x00}));
-        ASSERT_TRUE(port.Write(0x40, 0x00));
-        ASSERT_TRUE(port.Send({0x40, 0xA0, 0x04}));
+        ToolPort port(kChipA);
+        ASSERT_TRUE(port.Ready());
+        ASSERT_TRUE(port.WriteFrame(0xA0, 0x08, 0x00));
+        ASSERT_TRUE(port.WriteFrame(0xA1, 0x19, 0x00));
+        ASSERT_TRUE(port.WriteFrame(0xA0, 0x40, 0x00));
+        ASSERT_TRUE(port.WriteBytes({0x40, 0xA0, 0x04}));
     }
     std::vector<std::string> violations = TakeViolations();
     EXPECT_TRUE(Mentions(violations, "frame 0 ", "unused address")) << Joined(violations);
@@ -127,9 +104,9 @@ TEST_F(ChipSafetyCheck, UnusedAddressesAndMalformedFramesAreReported) {
 TEST_F(ChipSafetyCheck, AnyFrameToTheForeignPortIsReported) {
     ChipsReady();
     {
-        RawPort port(kForeign);
-        ASSERT_TRUE(port.IsOpen());
-        ASSERT_TRUE(port.Send({0x40, 0xA1, 0x00, 0x00}));
+        ToolPort port(kForeign);
+        ASSERT_TRUE(port.Ready());
+        ASSERT_TRUE(port.WriteFrame(0xA1, 0x00, 0x00));
     }
     std::vector<std::string> violations = TakeViolations();
     EXPECT_TRUE(Mentions(violations, kForeign, "foreign port")) << Joined(violations);

@@ -1,18 +1,8 @@
 #include "e2e_harness.h"
 
-#include <dbt.h>
-
-#include <cstddef>
-#include <cstring>
-
+#include "port_notification.h"
 #include "remote_controls.h"
 #include "resource.h"
-
-namespace {
-
-const char* const kDefaultPorts[] = {kChipA, kChipB, kForeign};
-
-}  // namespace
 
 SimControl& Sim() {
     static SimControl control;
@@ -25,10 +15,8 @@ ChipSafety& Safety() {
 }
 
 void ChipCheckListener::OnTestStart(const testing::TestInfo&) {
-    for (const char* port : kDefaultPorts) {
-        EXPECT_TRUE(Sim().Reset(port))
-            << "cannot reset " << port << " (error " << GetLastError() << ")";
-    }
+    EXPECT_TRUE(Sim().ResetDefaultPorts())
+        << "cannot reset the default ports (error " << GetLastError() << ")";
     Safety().Begin();
 }
 
@@ -45,9 +33,7 @@ void ChipCheckListener::OnTestEnd(const testing::TestInfo&) {
         EXPECT_TRUE(closed) << name << " is still open after the test";
     }
     // Leave the default ports as the driver made them for whatever runs next.
-    for (const char* port : kDefaultPorts) {
-        Sim().Reset(port);
-    }
+    Sim().ResetDefaultPorts();
 }
 
 void ChipTest::StartApp() {
@@ -97,84 +83,11 @@ void ChipTest::Answer(HWND box, int button) {
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5000));
 }
 
-std::vector<uint8_t> ChipImage::Bytes() const {
-    std::vector<uint8_t> bytes(ZQSIM_MEMORY_SIZE, 0xFF);
-    bytes[0x00] = 0x5B;
-    if (locked) {
-        bytes[0x03] = 0x57;
-    }
-    bytes[0x04] = static_cast<uint8_t>(vendorId & 0xFF);
-    bytes[0x05] = static_cast<uint8_t>(vendorId >> 8);
-    bytes[0x06] = static_cast<uint8_t>(productId & 0xFF);
-    bytes[0x07] = static_cast<uint8_t>(productId >> 8);
-    for (size_t i = 0; i < 8; i++) {
-        bytes[0x10 + i] = i < serial.size() ? static_cast<uint8_t>(serial[i]) : 0;
-    }
-    for (size_t address = 0x1A; address <= 0x3F; address++) {
-        bytes[address] = 0;
-    }
-    if (productPresent) {
-        bytes[0x1A] = static_cast<uint8_t>((product.size() + 1) * 2);
-        bytes[0x1B] = 3;
-        for (size_t i = 0; i < product.size() && i < 18; i++) {
-            bytes[0x1C + 2 * i] = static_cast<uint8_t>(product[i] & 0xFF);
-            bytes[0x1D + 2 * i] = static_cast<uint8_t>(product[i] >> 8);
-        }
-    }
-    return bytes;
-}
-
 void SendPortChange(HWND dialog, WPARAM event, const char* name, DWORD deviceType) {
-    size_t nameOffset = offsetof(DEV_BROADCAST_PORT_A, dbcp_name);
-    std::vector<char> buffer(nameOffset + std::strlen(name) + 1, '\0');
-    auto* port = reinterpret_cast<DEV_BROADCAST_PORT_A*>(buffer.data());
-    port->dbcp_size = static_cast<DWORD>(buffer.size());
-    port->dbcp_devicetype = deviceType;
-    std::memcpy(buffer.data() + nameOffset, name, std::strlen(name) + 1);
+    std::vector<char> buffer = PortNotification(name, deviceType);
     DWORD_PTR result = 0;
     SendMessageTimeoutA(dialog, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(buffer.data()),
                         SMTO_NORMAL, 5000, &result);
-}
-
-namespace {
-
-// Bounded like every message of remote_controls: a crashed tool must not hang the run.
-LRESULT SendBoundedW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 10000, &result);
-    return static_cast<LRESULT>(result);
-}
-
-}  // namespace
-
-std::vector<std::wstring> PortEntries(HWND combo) {
-    std::vector<std::wstring> entries;
-    LRESULT count = SendBoundedW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; i++) {
-        wchar_t text[64] = {};
-        if (SendBoundedW(combo, CB_GETLBTEXTLEN, i, 0) < 64) {
-            SendBoundedW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        }
-        entries.push_back(text);
-    }
-    return entries;
-}
-
-int Selection(HWND combo) {
-    return static_cast<int>(SendBoundedW(combo, CB_GETCURSEL, 0, 0));
-}
-
-void SelectPort(HWND combo, int index) {
-    SendBoundedW(combo, CB_SETCURSEL, index, 0);
-}
-
-bool SendClick(HWND button, DWORD timeoutMs) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
-}
-
-void SetTextW(HWND window, const wchar_t* text) {
-    SendBoundedW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
 size_t CountKind(const std::vector<ZqSimLogEntry>& log, unsigned kind) {

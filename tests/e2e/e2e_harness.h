@@ -10,12 +10,10 @@
 #include <vector>
 
 #include "app_session.h"
+#include "chip_map.h"
 #include "chip_safety.h"
+#include "remote_controls.h"
 #include "sim_control_client.h"
-
-inline constexpr const char* kChipA = ZQSIM_DEFAULT_CHIP_A;
-inline constexpr const char* kChipB = ZQSIM_DEFAULT_CHIP_B;
-inline constexpr const char* kForeign = ZQSIM_DEFAULT_FOREIGN;
 
 // Longest a job may take: 52 frames plus one read time-out (1.1 s), with room for a slow host.
 inline constexpr DWORD kJobTimeoutMs = 10000;
@@ -61,36 +59,10 @@ protected:
     AppSession app;
 };
 
-// A chip's memory as the tool writes it, built by hand from the chip's memory map: blank (0xFF)
-// where the tool never writes, the given values elsewhere.
-struct ChipImage {
-    uint16_t vendorId = 0;
-    uint16_t productId = 0;
-    std::string serial;          // up to 8 bytes, zero-padded
-    std::u16string product;      // up to 18 code units, zero-padded
-    bool productPresent = true;  // descriptor length and type 3, else all zero
-    bool locked = false;         // 0x57 at 0x03, else left blank
-
-    std::vector<uint8_t> Bytes() const;
-};
-
 // Port notifications as the system sends them: SendMessageA of WM_DEVICECHANGE with a
 // DEV_BROADCAST_PORT_A (PostMessage refuses them).
 void SendPortChange(HWND dialog, WPARAM event, const char* name,
                     DWORD deviceType = 3 /* DBT_DEVTYP_PORT */);
-
-// The port list's entries, top to bottom, and its selection (-1: none).
-std::vector<std::wstring> PortEntries(HWND combo);
-int Selection(HWND combo);
-// CB_SETCURSEL: selects as a user would, minus the notification the tool does not use.
-void SelectPort(HWND combo, int index);
-
-// Sends a click and returns true once its handler has returned; false when the handler is still
-// running after the time, as when it shows a message box, so a test never blocks on a box.
-bool SendClick(HWND button, DWORD timeoutMs = 3000);
-
-// WM_SETTEXT from UTF-16, so the tool receives the text in its own code page.
-void SetTextW(HWND window, const wchar_t* text);
 
 // Number of the log's entries of the given kind.
 size_t CountKind(const std::vector<ZqSimLogEntry>& log, unsigned kind);

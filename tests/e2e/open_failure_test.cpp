@@ -20,7 +20,7 @@ protected:
     }
 
     void ExpectNoJob() {
-        for (const char* port : {kChipA, kChipB, kForeign}) {
+        for (const char* port : kDefaultPorts) {
             EXPECT_TRUE(sim.Log(port).empty()) << port;
             EXPECT_EQ(sim.State(port).openHandles, 0u) << port;
         }

@@ -11,18 +11,6 @@
 
 namespace {
 
-// The addresses a whole read visits, in the order the chip must see them.
-std::vector<unsigned> ReadOrder() {
-    std::vector<unsigned> order = {0x00, 0x03, 0x04, 0x05, 0x06, 0x07};
-    for (unsigned address = 0x10; address <= 0x17; address++) {
-        order.push_back(address);
-    }
-    for (unsigned address = 0x1A; address <= 0x3F; address++) {
-        order.push_back(address);
-    }
-    return order;
-}
-
 class ReadConfig : public ChipTest {
 protected:
     FormState Form() const { return FormOf(app.Dialog()); }
@@ -74,7 +62,7 @@ TEST_F(ReadConfig, ConfiguredChipFillsTheFormWithItsValues) {
     // of the defaults the form started with.
     EXPECT_EQ(Form(), (FormState{L"ABCD", L"00EF", L"XY12", L"桥接ok", true, true, true}));
     std::vector<ZqSimLogEntry> log = sim.Log(kChipA);
-    std::vector<unsigned> order = ReadOrder();
+    std::vector<uint8_t> order = ReadOrder();
     ASSERT_EQ(log.size(), order.size());
     for (size_t i = 0; i < log.size(); i++) {
         EXPECT_EQ(log[i].kind, ZQSIM_LOG_READ) << "frame " << i;

@@ -3,38 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "chip_map.h"
+
 namespace {
 
 constexpr uint8_t WRITE_COMMAND = 0xA0;
 constexpr uint8_t READ_COMMAND = 0xA1;
-constexpr uint8_t MARKER_ADDRESS = 0x00;
 constexpr uint8_t LOCK_ADDRESS = 0x03;
-constexpr uint8_t ID_ADDRESS = 0x04;
-constexpr uint8_t SERIAL_ADDRESS = 0x10;
-constexpr uint8_t PRODUCT_ADDRESS = 0x1A;
-constexpr int PRODUCT_BYTES = 38;
-
-void AddRun(std::vector<WriteFrame>& frames, uint8_t first, const std::vector<uint8_t>& values) {
-    for (size_t i = 0; i < values.size(); i++) {
-        frames.push_back({static_cast<uint8_t>(first + i), values[i]});
-    }
-}
-
-// A USB string descriptor of ASCII text, padded with zeros to the chip's 38 bytes.
-std::vector<uint8_t> StringDescriptor(const char* text) {
-    size_t length = std::strlen(text);
-    std::vector<uint8_t> bytes(PRODUCT_BYTES, 0);
-    bytes[0] = static_cast<uint8_t>(2 + 2 * length);
-    bytes[1] = 0x03;
-    for (size_t i = 0; i < length; i++) {
-        bytes[2 + 2 * i] = static_cast<uint8_t>(text[i]);
-    }
-    return bytes;
-}
-
-std::vector<uint8_t> Ascii(const char* text) {
-    return std::vector<uint8_t>(text, text + std::strlen(text));
-}
 
 ZqSimLogEntry Entry(uint8_t kind, uint8_t command, uint8_t address, uint8_t value) {
     ZqSimLogEntry entry{};
@@ -63,42 +38,24 @@ std::string Describe(const ZqSimLogEntry& entry) {
 }  // namespace
 
 std::vector<WriteFrame> FormWrites(bool lock) {
+    ChipImage image{0x1234, 0xABCD, FORM_SERIAL,
+                    std::u16string(FORM_PRODUCT, FORM_PRODUCT + std::strlen(FORM_PRODUCT))};
+    std::vector<uint8_t> bytes = image.Bytes();
     std::vector<WriteFrame> frames;
-    frames.push_back({MARKER_ADDRESS, 0x5B});
-    AddRun(frames, ID_ADDRESS, {0x34, 0x12, 0xCD, 0xAB});
-    AddRun(frames, SERIAL_ADDRESS, Ascii(FORM_SERIAL));
-    AddRun(frames, PRODUCT_ADDRESS, StringDescriptor(FORM_PRODUCT));
+    // A write visits the read's addresses but the lock, and the lock only last.
+    for (uint8_t address : ReadOrder()) {
+        if (address != LOCK_ADDRESS) {
+            frames.push_back({address, bytes[address]});
+        }
+    }
     if (lock) {
         frames.push_back({LOCK_ADDRESS, 0x57});
     }
     return frames;
 }
 
-std::vector<uint8_t> ReadOrder() {
-    std::vector<uint8_t> order = {MARKER_ADDRESS, LOCK_ADDRESS};
-    for (int i = 0; i < 4; i++) {
-        order.push_back(static_cast<uint8_t>(ID_ADDRESS + i));
-    }
-    for (int i = 0; i < 8; i++) {
-        order.push_back(static_cast<uint8_t>(SERIAL_ADDRESS + i));
-    }
-    for (int i = 0; i < PRODUCT_BYTES; i++) {
-        order.push_back(static_cast<uint8_t>(PRODUCT_ADDRESS + i));
-    }
-    return order;
-}
-
 std::vector<uint8_t> ConfiguredChipImage() {
-    std::vector<uint8_t> image(ZQSIM_MEMORY_SIZE, 0xFF);
-    image[MARKER_ADDRESS] = 0x5B;
-    image[LOCK_ADDRESS] = 0x00;
-    const uint8_t ids[] = {0x78, 0x56, 0xBC, 0x9A};  // VID 5678, PID 9ABC
-    std::memcpy(&image[ID_ADDRESS], ids, sizeof(ids));
-    std::vector<uint8_t> serial = Ascii("CHIPSER1");
-    std::memcpy(&image[SERIAL_ADDRESS], serial.data(), serial.size());
-    std::vector<uint8_t> product = StringDescriptor("chip product");
-    std::memcpy(&image[PRODUCT_ADDRESS], product.data(), product.size());
-    return image;
+    return ChipImage{0x5678, 0x9ABC, "CHIPSER1", u"chip product"}.Bytes();
 }
 
 std::vector<ZqSimLogEntry> ExpectedLog(const std::vector<WriteFrame>& writes,

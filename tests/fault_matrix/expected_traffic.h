@@ -28,9 +28,6 @@ inline constexpr char FORM_PRODUCT[] = "usb2.0 serial";
 
 // The write frames of that form, in the order they must go out; the lock last when asked for.
 std::vector<WriteFrame> FormWrites(bool lock);
-// The 52 addresses of a read, in order.
-std::vector<uint8_t> ReadOrder();
-
 // A configured chip whose every field differs from the form, for the read cases.
 std::vector<uint8_t> ConfiguredChipImage();
 

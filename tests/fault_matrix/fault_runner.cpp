@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "chip_safety.h"
+#include "perf_clock.h"
+#include "port_notification.h"
 #include "remote_controls.h"
 #include "resource.h"
 #include "watchdog.h"
@@ -27,17 +29,6 @@ constexpr double HANG_LIMIT_MS = 15000;
 constexpr double BOUND_MS = 3000;
 // Long enough for a dialog busy with a port notification's probe, short next to the matrix.
 constexpr UINT MESSAGE_LIMIT_MS = 3000;
-
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 const char* ActionName(Action action) {
     switch (action) {
@@ -61,18 +52,6 @@ std::wstring Widen(const char* text) {
 }
 
 }  // namespace
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return "";
-    }
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                   0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
-}
 
 const char* OutcomeName(const std::wstring& text) {
     struct Name {
@@ -220,11 +199,7 @@ bool FaultRunner::SelectPort(const char* name) {
 }
 
 bool FaultRunner::NotifyPort(WPARAM event, const char* name) {
-    std::vector<char> buffer(sizeof(DEV_BROADCAST_PORT_A) + std::strlen(name) + 1, 0);
-    auto* port = reinterpret_cast<DEV_BROADCAST_PORT_A*>(buffer.data());
-    port->dbcp_size = static_cast<DWORD>(buffer.size());
-    port->dbcp_devicetype = DBT_DEVTYP_PORT;
-    std::memcpy(port->dbcp_name, name, std::strlen(name) + 1);
+    std::vector<char> buffer = PortNotification(name);
     DWORD_PTR answer = 0;
     // Sent, not posted: only a sent WM_DEVICECHANGE carries its data across processes.
     if (!SendMessageTimeoutA(Dialog(), WM_DEVICECHANGE, event,

@@ -18,7 +18,7 @@
 enum class Action { Read, Write, LockedWrite };
 
 // The chip every case runs against.
-inline constexpr char FAULT_PORT[] = ZQSIM_DEFAULT_CHIP_A;
+inline constexpr const char* FAULT_PORT = kChipA;
 
 struct CaseSetup {
     Action action = Action::Read;
@@ -90,4 +90,3 @@ private:
 
 // Short ASCII names of the outcome texts for the table.
 const char* OutcomeName(const std::wstring& text);
-std::string Utf8(const std::wstring& text);

@@ -5,11 +5,11 @@
 #include <dbt.h>
 
 #include <cstddef>
-#include <cstring>
 #include <vector>
 
 #include "memory_port_list.h"
 #include "port_discovery.h"
+#include "port_notification.h"
 #include "port_test_env.h"
 
 namespace {
@@ -18,17 +18,8 @@ class PortDiscovery : public SimulatedPorts {
 protected:
     MemoryPortList list;
 
-    // A port notification as the system sends it: the header, then the name.
-    static std::vector<char> Notification(const std::string& name, size_t declaredSize = 0) {
-        std::vector<char> buffer(sizeof(DEV_BROADCAST_PORT_A) + name.size() + 1, 0);
-        auto* port = reinterpret_cast<DEV_BROADCAST_PORT_A*>(buffer.data());
-        port->dbcp_size = static_cast<DWORD>(declaredSize ? declaredSize : buffer.size());
-        port->dbcp_devicetype = DBT_DEVTYP_PORT;
-        std::memcpy(port->dbcp_name, name.c_str(), name.size() + 1);
-        return buffer;
-    }
     void Notify(WPARAM event, const std::string& name) {
-        std::vector<char> data = Notification(name);
+        std::vector<char> data = PortNotification(name);
         HandlePortChange(event, reinterpret_cast<LPARAM>(data.data()), list);
     }
 };
@@ -124,7 +115,8 @@ TEST_F(PortDiscovery, NotificationsThatCannotBeTrustedAreIgnored) {
     Notify(DBT_DEVICEREMOVECOMPLETE, longName);
     EXPECT_EQ(list.names.size(), 1u);
     // A record whose declared size ends before the name's terminator.
-    std::vector<char> cut = Notification(kChipA, offsetof(DEV_BROADCAST_PORT_A, dbcp_name) + 3);
+    std::vector<char> cut =
+        PortNotification(kChipA, DBT_DEVTYP_PORT, offsetof(DEV_BROADCAST_PORT_A, dbcp_name) + 3);
     HandlePortChange(DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(cut.data()), list);
     EXPECT_EQ(list.names.size(), 1u);
     HandlePortChange(DBT_DEVICEARRIVAL, 0, list);

@@ -11,35 +11,35 @@ using FrameTest = SimDriverTest;
 TEST_F(FrameTest, ReadFrameMakesExactlyOneByteAvailable) {
     ASSERT_TRUE(control.SetMemory(kChipA, 0x10, {0x5C}));
     ToolPort port(kChipA);
-    ASSERT_TRUE(port.ready());
-    ASSERT_TRUE(port.setReadTimeouts(0, 0, 100));
+    ASSERT_TRUE(port.Ready());
+    ASSERT_TRUE(port.SetReadTimeouts(0, 0, 100));
 
-    ASSERT_TRUE(port.writeFrame(kRead, 0x10, 0x00));
+    ASSERT_TRUE(port.WriteFrame(kRead, 0x10, 0x00));
     uint8_t byte = 0;
-    EXPECT_EQ(port.readByte(&byte), 1);
+    EXPECT_EQ(port.ReadByte(&byte), 1);
     EXPECT_EQ(byte, 0x5C);
     // Nothing more was queued: the next read times out empty.
-    EXPECT_EQ(port.readByte(&byte), 0);
+    EXPECT_EQ(port.ReadByte(&byte), 0);
 }
 
 TEST_F(FrameTest, RepliesComeBackInFrameOrder) {
     ASSERT_TRUE(control.SetMemory(kChipB, 0x00, {0x01, 0x02, 0x03}));
     ToolPort port(kChipB);
-    ASSERT_TRUE(port.ready());
+    ASSERT_TRUE(port.Ready());
     for (uint8_t address : {2, 0, 1}) {
-        ASSERT_TRUE(port.writeFrame(kRead, address, 0));
+        ASSERT_TRUE(port.WriteFrame(kRead, address, 0));
     }
     uint8_t byte = 0;
     for (uint8_t expected : {0x03, 0x01, 0x02}) {
-        ASSERT_EQ(port.readByte(&byte), 1);
+        ASSERT_EQ(port.ReadByte(&byte), 1);
         EXPECT_EQ(byte, expected);
     }
 }
 
 TEST_F(FrameTest, WriteFrameStoresValueOnlyAtItsAddress) {
     ToolPort port(kChipA);
-    ASSERT_TRUE(port.ready());
-    ASSERT_TRUE(port.writeFrame(kWrite, 0x3F, 0x00));
+    ASSERT_TRUE(port.Ready());
+    ASSERT_TRUE(port.WriteFrame(kWrite, 0x3F, 0x00));
     std::vector<uint8_t> memory = control.Memory(kChipA);
     ASSERT_EQ(memory.size(), 64u);
     EXPECT_EQ(memory[0x3F], 0x00);
@@ -49,11 +49,11 @@ TEST_F(FrameTest, WriteFrameStoresValueOnlyAtItsAddress) {
 
 TEST_F(FrameTest, LockedChipAcceptsWritesButKeepsItsMemory) {
     ToolPort port(kChipA);
-    ASSERT_TRUE(port.ready());
-    ASSERT_TRUE(port.writeFrame(kWrite, 0x05, 0x11));  // before the lock: stored
-    ASSERT_TRUE(port.writeFrame(kWrite, 0x03, 0x57));  // locks
-    EXPECT_TRUE(port.writeFrame(kWrite, 0x05, 0x22));
-    EXPECT_TRUE(port.writeFrame(kWrite, 0x03, 0x00));  // cannot unlock either
+    ASSERT_TRUE(port.Ready());
+    ASSERT_TRUE(port.WriteFrame(kWrite, 0x05, 0x11));  // before the lock: stored
+    ASSERT_TRUE(port.WriteFrame(kWrite, 0x03, 0x57));  // locks
+    EXPECT_TRUE(port.WriteFrame(kWrite, 0x05, 0x22));
+    EXPECT_TRUE(port.WriteFrame(kWrite, 0x03, 0x00));  // cannot unlock either
 
     std::vector<uint8_t> memory = control.Memory(kChipA);
     ASSERT_EQ(memory.size(), 64u);
@@ -61,8 +61,8 @@ TEST_F(FrameTest, LockedChipAcceptsWritesButKeepsItsMemory) {
     EXPECT_EQ(memory[0x03], 0x57);
     // Reads still work on a locked chip.
     uint8_t byte = 0;
-    ASSERT_TRUE(port.writeFrame(kRead, 0x05, 0));
-    ASSERT_EQ(port.readByte(&byte), 1);
+    ASSERT_TRUE(port.WriteFrame(kRead, 0x05, 0));
+    ASSERT_EQ(port.ReadByte(&byte), 1);
     EXPECT_EQ(byte, 0x11);
     std::vector<ZqSimLogEntry> log = control.Log(kChipA);
     ASSERT_EQ(log.size(), 5u);
@@ -73,17 +73,17 @@ TEST_F(FrameTest, LockedChipAcceptsWritesButKeepsItsMemory) {
 TEST_F(FrameTest, MuteAfterNFailsWritesAndLeavesReadsUnanswered) {
     ASSERT_TRUE(control.Request(ZQSIM_IOCTL_MUTE, kChipA, 2));
     ToolPort port(kChipA);
-    ASSERT_TRUE(port.ready());
-    ASSERT_TRUE(port.setReadTimeouts(0, 0, 100));
+    ASSERT_TRUE(port.Ready());
+    ASSERT_TRUE(port.SetReadTimeouts(0, 0, 100));
     uint8_t byte = 0;
 
-    EXPECT_TRUE(port.writeFrame(kWrite, 0x01, 0x42));
-    EXPECT_TRUE(port.writeFrame(kRead, 0x01, 0));
-    EXPECT_EQ(port.readByte(&byte), 1);
+    EXPECT_TRUE(port.WriteFrame(kWrite, 0x01, 0x42));
+    EXPECT_TRUE(port.WriteFrame(kRead, 0x01, 0));
+    EXPECT_EQ(port.ReadByte(&byte), 1);
     // Third frame on: mute.
-    EXPECT_FALSE(port.writeFrame(kWrite, 0x02, 0x43));
-    EXPECT_TRUE(port.writeFrame(kRead, 0x01, 0));
-    EXPECT_EQ(port.readByte(&byte), 0);
+    EXPECT_FALSE(port.WriteFrame(kWrite, 0x02, 0x43));
+    EXPECT_TRUE(port.WriteFrame(kRead, 0x01, 0));
+    EXPECT_EQ(port.ReadByte(&byte), 0);
     EXPECT_EQ(control.Memory(kChipA)[0x02], 0xFF);
 
     ZqSimCounters counters = control.Counters(kChipA);
@@ -91,27 +91,27 @@ TEST_F(FrameTest, MuteAfterNFailsWritesAndLeavesReadsUnanswered) {
     EXPECT_EQ(counters.writesFailed, 1u);
 
     ASSERT_TRUE(control.Request(ZQSIM_IOCTL_MUTE, kChipA, ZQSIM_ANSWER_AGAIN));
-    EXPECT_TRUE(port.writeFrame(kWrite, 0x02, 0x43));
+    EXPECT_TRUE(port.WriteFrame(kWrite, 0x02, 0x43));
     EXPECT_EQ(control.Memory(kChipA)[0x02], 0x43);
 }
 
 TEST_F(FrameTest, MuteZeroStopsAnsweringAtOnce) {
     ASSERT_TRUE(control.Request(ZQSIM_IOCTL_MUTE, kChipB, 0));
     ToolPort port(kChipB);
-    ASSERT_TRUE(port.ready());
-    EXPECT_FALSE(port.writeFrame(kWrite, 0x00, 0x00));
+    ASSERT_TRUE(port.Ready());
+    EXPECT_FALSE(port.WriteFrame(kWrite, 0x00, 0x00));
     EXPECT_EQ(control.Counters(kChipB).framesAnswered, 0u);
 }
 
 TEST_F(FrameTest, LogRecordsEveryWriteCallAndClears) {
     ToolPort port(kChipA);
-    ASSERT_TRUE(port.ready());
-    ASSERT_TRUE(port.setReadTimeouts(0, 0, 50));
-    ASSERT_TRUE(port.writeFrame(kWrite, 0x05, 0x12));
-    ASSERT_TRUE(port.writeFrame(kRead, 0x05, 0x00));
-    ASSERT_TRUE(port.writeBytes({0x40, 0xA0, 0x06}));        // short: not a frame
-    ASSERT_TRUE(port.writeFrame(kRead, 0x40, 0x00));         // address past the memory
-    ASSERT_TRUE(port.writeBytes({0x41, 0xA0, 0x07, 0x01}));  // wrong lead byte
+    ASSERT_TRUE(port.Ready());
+    ASSERT_TRUE(port.SetReadTimeouts(0, 0, 50));
+    ASSERT_TRUE(port.WriteFrame(kWrite, 0x05, 0x12));
+    ASSERT_TRUE(port.WriteFrame(kRead, 0x05, 0x00));
+    ASSERT_TRUE(port.WriteBytes({0x40, 0xA0, 0x06}));        // short: not a frame
+    ASSERT_TRUE(port.WriteFrame(kRead, 0x40, 0x00));         // address past the memory
+    ASSERT_TRUE(port.WriteBytes({0x41, 0xA0, 0x07, 0x01}));  // wrong lead byte
 
     unsigned total = 0;
     std::vector<ZqSimLogEntry> log = control.Log(kChipA, &total);
@@ -128,8 +128,8 @@ TEST_F(FrameTest, LogRecordsEveryWriteCallAndClears) {
     }
     // Only the good read frame queued a reply.
     uint8_t byte = 0;
-    EXPECT_EQ(port.readByte(&byte), 1);
-    EXPECT_EQ(port.readByte(&byte), 0);
+    EXPECT_EQ(port.ReadByte(&byte), 1);
+    EXPECT_EQ(port.ReadByte(&byte), 0);
 
     ASSERT_TRUE(control.Request(ZQSIM_IOCTL_CLEAR, kChipA));
     EXPECT_TRUE(control.Log(kChipA, &total).empty());
@@ -139,11 +139,11 @@ TEST_F(FrameTest, LogRecordsEveryWriteCallAndClears) {
 
 TEST_F(FrameTest, ReadWithoutReplyTimesOutAfterTheToolsTimeouts) {
     ToolPort port(kChipA);
-    ASSERT_TRUE(port.ready());
+    ASSERT_TRUE(port.Ready());
     uint8_t byte = 0;
-    LARGE_INTEGER start = Now();
-    int got = port.readByte(&byte);
-    double elapsed = MillisecondsSince(start);
+    double start = NowMs();
+    int got = port.ReadByte(&byte);
+    double elapsed = NowMs() - start;
     std::printf("[ measured ] empty 1-byte read with time-outs 0/100/1000: %.1f ms\n", elapsed);
     EXPECT_EQ(got, 0);  // ReadFile succeeds with nothing
     EXPECT_GE(elapsed, 1080.0);
@@ -153,13 +153,13 @@ TEST_F(FrameTest, ReadWithoutReplyTimesOutAfterTheToolsTimeouts) {
 
 TEST_F(FrameTest, PurgeDropsRepliesNotYetRead) {
     ToolPort port(kChipA);
-    ASSERT_TRUE(port.ready());
-    ASSERT_TRUE(port.setReadTimeouts(0, 0, 50));
-    ASSERT_TRUE(port.writeFrame(kRead, 0x00, 0));
+    ASSERT_TRUE(port.Ready());
+    ASSERT_TRUE(port.SetReadTimeouts(0, 0, 50));
+    ASSERT_TRUE(port.WriteFrame(kRead, 0x00, 0));
     EXPECT_EQ(control.Counters(kChipA).repliesWaiting, 1u);
-    ASSERT_TRUE(PurgeComm(port.handle(), PURGE_RXCLEAR));
+    ASSERT_TRUE(PurgeComm(port.Handle(), PURGE_RXCLEAR));
     uint8_t byte = 0;
-    EXPECT_EQ(port.readByte(&byte), 0);
+    EXPECT_EQ(port.ReadByte(&byte), 0);
 }
 
 // A child (this program with --wait-read PORT) blocks in a read that only data or
@@ -195,10 +195,10 @@ TEST_F(FrameTest, KilledProcessPendingReadIsCancelled) {
     EXPECT_TRUE(cleaned);
     // The port works normally afterwards.
     ToolPort port(kChipB);
-    ASSERT_TRUE(port.ready());
-    ASSERT_TRUE(port.writeFrame(kRead, 0x00, 0));
+    ASSERT_TRUE(port.Ready());
+    ASSERT_TRUE(port.WriteFrame(kRead, 0x00, 0));
     uint8_t byte = 0;
-    EXPECT_EQ(port.readByte(&byte), 1);
+    EXPECT_EQ(port.ReadByte(&byte), 1);
 }
 
 }  // namespace

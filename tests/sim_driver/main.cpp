@@ -10,11 +10,11 @@ namespace {
 
 int WaitRead(const char* name) {
     ToolPort port(name);
-    if (!port.ready() || !port.setReadTimeouts(0, 0, 0)) {
+    if (!port.Ready() || !port.SetReadTimeouts(0, 0, 0)) {
         return 2;
     }
     uint8_t byte = 0;
-    port.readByte(&byte);
+    port.ReadByte(&byte);
     return 3;  // reached only if the read ended by itself
 }
 

@@ -41,11 +41,11 @@ TEST_F(PortTest, ForeignPortAnswersWithoutASignatureAndGetsNoFrame) {
 
 TEST_F(PortTest, ForeignPortAcceptsSetUpAndLogsWhatItIsSent) {
     ToolPort port(kForeign);
-    ASSERT_TRUE(port.ready());
-    ASSERT_TRUE(port.setReadTimeouts(0, 0, 50));
-    EXPECT_TRUE(port.writeFrame(0xA1, 0x07, 0x00));
+    ASSERT_TRUE(port.Ready());
+    ASSERT_TRUE(port.SetReadTimeouts(0, 0, 50));
+    EXPECT_TRUE(port.WriteFrame(0xA1, 0x07, 0x00));
     uint8_t byte = 0;
-    EXPECT_EQ(port.readByte(&byte), 0);  // nothing answers
+    EXPECT_EQ(port.ReadByte(&byte), 0);  // nothing answers
     std::vector<ZqSimLogEntry> log = control.Log(kForeign);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].kind, ZQSIM_LOG_FOREIGN);
@@ -56,7 +56,7 @@ TEST_F(PortTest, ForeignPortAcceptsSetUpAndLogsWhatItIsSent) {
 TEST_F(PortTest, RecordsTheToolsSetUp) {
     {
         ToolPort port(kChipA);
-        ASSERT_TRUE(port.ready());
+        ASSERT_TRUE(port.Ready());
         ZqSimPortState state = control.State(kChipA);
         EXPECT_EQ(state.openHandles, 1u);
         EXPECT_EQ(state.opensTotal, 1u);
@@ -85,10 +85,10 @@ TEST_F(PortTest, RecordsTheToolsSetUp) {
 
 TEST_F(PortTest, SetCommStateKeepsTheOtherFieldsAsReported) {
     ToolPort port(kChipB);
-    ASSERT_TRUE(port.ready());
+    ASSERT_TRUE(port.Ready());
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
-    ASSERT_TRUE(GetCommState(port.handle(), &dcb));
+    ASSERT_TRUE(GetCommState(port.Handle(), &dcb));
     EXPECT_EQ(dcb.BaudRate, PORT_BAUD);
     EXPECT_EQ(dcb.ByteSize, 8);
     EXPECT_EQ(dcb.XonChar, 0x11);
@@ -122,8 +122,8 @@ TEST_F(HotPlugTest, RemovingAPortLeavesOneWhoseNameItPrefixes) {
     std::vector<std::string> listed = ListedPorts();
     EXPECT_FALSE(Contains(listed, kHotPlugChip));
     EXPECT_TRUE(Contains(listed, kHotPlugForeign));
-    HANDLE gone = OpenExclusive(kHotPlugChip);
-    EXPECT_EQ(gone, INVALID_HANDLE_VALUE);
+    ToolPort gone(kHotPlugChip);
+    EXPECT_FALSE(gone.Ready());
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     DWORD signature = 0;
     EXPECT_TRUE(Identify(kHotPlugForeign, &signature));
@@ -167,24 +167,21 @@ TEST_F(PortTest, AddingAnExistingOrMalformedPortFails) {
 
 TEST_F(PortTest, HeldPortRefusesASecondOpenButKeepsTheFirst) {
     ToolPort first(kChipA);
-    ASSERT_TRUE(first.ready());
+    ASSERT_TRUE(first.Ready());
     ASSERT_TRUE(control.Request(ZQSIM_IOCTL_HOLD_PORT, kChipA));
 
-    HANDLE second = OpenExclusive(kChipA);
-    EXPECT_EQ(second, INVALID_HANDLE_VALUE);
+    ToolPort second(kChipA);
+    EXPECT_FALSE(second.Ready());
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     // Held is not gone: still listed, and the open handle still works.
     EXPECT_TRUE(Contains(ListedPorts(), kChipA));
-    ASSERT_TRUE(first.writeFrame(0xA1, 0x00, 0));
+    ASSERT_TRUE(first.WriteFrame(0xA1, 0x00, 0));
     uint8_t byte = 0;
-    EXPECT_EQ(first.readByte(&byte), 1);
+    EXPECT_EQ(first.ReadByte(&byte), 1);
 
     ASSERT_TRUE(control.Request(ZQSIM_IOCTL_RELEASE_PORT, kChipA));
-    HANDLE again = OpenExclusive(kChipA);
-    EXPECT_NE(again, INVALID_HANDLE_VALUE);
-    if (again != INVALID_HANDLE_VALUE) {
-        CloseHandle(again);
-    }
+    ToolPort again(kChipA);
+    EXPECT_TRUE(again.Ready());
 }
 
 TEST_F(PortTest, MalformedControlRequestsFail) {

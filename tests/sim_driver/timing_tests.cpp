@@ -9,15 +9,15 @@ using TimingTest = SimDriverTest;
 
 // Reads addresses 0..frames-1 one frame at a time; returns the wall time in ms.
 double ReadSequence(ToolPort& port, int frames, std::vector<uint8_t>* bytes) {
-    LARGE_INTEGER start = Now();
+    double start = NowMs();
     for (int address = 0; address < frames; address++) {
         uint8_t byte = 0;
-        if (!port.writeFrame(0xA1, static_cast<uint8_t>(address), 0) || port.readByte(&byte) != 1) {
+        if (!port.WriteFrame(0xA1, static_cast<uint8_t>(address), 0) || port.ReadByte(&byte) != 1) {
             break;
         }
         bytes->push_back(byte);
     }
-    return MillisecondsSince(start);
+    return NowMs() - start;
 }
 
 std::vector<uint8_t> Pattern(int count) {
@@ -32,7 +32,7 @@ TEST_F(TimingTest, FiftyTwoFrameReadSequence) {
     std::vector<uint8_t> pattern = Pattern(kSequenceFrames);
     ASSERT_TRUE(control.SetMemory(kChipA, 0, pattern));
     ToolPort port(kChipA);
-    ASSERT_TRUE(port.ready());
+    ASSERT_TRUE(port.Ready());
     std::vector<uint8_t> bytes;
     double elapsed = ReadSequence(port, kSequenceFrames, &bytes);
     ZqSimCounters counters = control.Counters(kChipA);
@@ -47,7 +47,7 @@ TEST_F(TimingTest, PerFrameDelayIsSpentAndAccounted) {
     constexpr int kFrames = 20;
     ASSERT_TRUE(control.Request(ZQSIM_IOCTL_SET_DELAY, kChipB, 1000));
     ToolPort port(kChipB);
-    ASSERT_TRUE(port.ready());
+    ASSERT_TRUE(port.Ready());
     std::vector<uint8_t> bytes;
     double elapsed = ReadSequence(port, kFrames, &bytes);
     ZqSimCounters counters = control.Counters(kChipB);
@@ -61,18 +61,18 @@ TEST_F(TimingTest, PerFrameDelayIsSpentAndAccounted) {
 TEST_F(TimingTest, WireTimeFollowsTheBaudRate) {
     ASSERT_TRUE(control.Request(ZQSIM_IOCTL_SET_WIRE, kChipA, 1));
     ToolPort port(kChipA);  // 300 baud, 8N1: 10 bits a character, 33.3 ms
-    ASSERT_TRUE(port.ready());
+    ASSERT_TRUE(port.Ready());
 
-    LARGE_INTEGER start = Now();
-    ASSERT_TRUE(port.writeFrame(0xA0, 0x01, 0x99));
-    double writeFrame = MillisecondsSince(start);
-    start = Now();
-    ASSERT_TRUE(port.writeFrame(0xA1, 0x01, 0x00));
-    double readFrame = MillisecondsSince(start);
-    start = Now();
+    double start = NowMs();
+    ASSERT_TRUE(port.WriteFrame(0xA0, 0x01, 0x99));
+    double writeFrame = NowMs() - start;
+    start = NowMs();
+    ASSERT_TRUE(port.WriteFrame(0xA1, 0x01, 0x00));
+    double readFrame = NowMs() - start;
+    start = NowMs();
     uint8_t byte = 0;
-    EXPECT_EQ(port.readByte(&byte), 1);
-    double reply = MillisecondsSince(start);
+    EXPECT_EQ(port.ReadByte(&byte), 1);
+    double reply = NowMs() - start;
     std::printf(
         "[ measured ] at 300 baud: write frame %.1f ms, read frame %.1f ms, reply %.1f ms\n",
         writeFrame, readFrame, reply);

@@ -100,3 +100,11 @@ bool SimControl::Reset(const std::string& port) {
     ok = Request(ZQSIM_IOCTL_SET_WIRE, port, 0) && ok;
     return Clear(port) && ok;
 }
+
+bool SimControl::ResetDefaultPorts() {
+    bool ok = true;
+    for (const char* port : kDefaultPorts) {
+        ok = Reset(port) && ok;
+    }
+    return ok;
+}

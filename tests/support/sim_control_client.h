@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sim_control.h"
+#include "sim_ports.h"
 
 class SimControl {
 public:
@@ -51,6 +52,8 @@ public:
 
     // Puts a port back as the driver made it: there, free, blank, answering, empty log.
     bool Reset(const std::string& port);
+    // The same for each of kDefaultPorts; false when any of them could not be reset.
+    bool ResetDefaultPorts();
 
 private:
     bool Get(DWORD code, const std::string& port, void* out, DWORD size);

@@ -22,7 +22,8 @@ namespace {
 // rest still converts, as Windows' converters do without flags.
 class IconvCodePage : public CodePage {
 public:
-    explicit IconvCodePage(int codePage) : name_("CP" + std::to_string(codePage)) {
+    explicit IconvCodePage(int codePage)
+        : name_(codePage == 65001 ? "UTF-8" : "CP" + std::to_string(codePage)) {
         toWide_ = iconv_open("UTF-16LE", name_.c_str());
         toAnsi_ = iconv_open(name_.c_str(), "UTF-16LE");
     }
@@ -35,9 +36,9 @@ public:
         std::vector<uint16_t> out;
         int pos = 0;
         while (pos < length) {
-            // A character is one byte, or two in a double-byte code page.
+            // A character is one to four bytes (UTF-8), at most two in the others.
             int taken = 0;
-            for (int size = 1; size <= 2 && pos + size <= length && taken == 0; size++) {
+            for (int size = 1; size <= 4 && pos + size <= length && taken == 0; size++) {
                 uint16_t buffer[2];
                 if (Convert(toWide_, text + pos, size, buffer, sizeof(buffer), out)) {
                     taken = size;

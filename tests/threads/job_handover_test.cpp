@@ -1,8 +1,10 @@
-// The dialog's hand-over of its port and pending record to one job at a time, modelled with
-// real threads: a user-interface thread serving a message queue, worker threads running the real
-// read and write jobs over the simulated chip and reaching the form and status line only
-// through "sent" messages, and a user pressing buttons and closing the window at random.
-// Built under ThreadSanitizer (races) and AddressSanitizer (records freed once, none leaked).
+// The hand-over of the port and the pending record to one job at a time, under ThreadSanitizer
+// and AddressSanitizer: the real gate, GatherForm and read and write jobs over the simulated
+// chip, with a user clicking and closing at random. The dialog itself is Win32-only and the
+// sanitizers run only in the host build, so its hand-over is modelled here in a few lines: this
+// finds races, leaks and hangs in the core's side of the hand-over, not faults in the dialog's
+// own code. Those are the end-to-end tests' (busy_test: no second job, every close waits for the
+// job and the port ends closed; the fault matrix: port closed and actions back after every fault).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -44,19 +46,17 @@ public:
         });
         handled.get_future().wait();
     }
-    // Handles one message; false when none came within the time.
-    bool HandleOne(std::chrono::milliseconds timeout) {
+    void HandleOne(std::chrono::milliseconds timeout) {
         std::function<void()> message;
         {
             std::unique_lock<std::mutex> lock(mutex_);
             if (!ready_.wait_for(lock, timeout, [&] { return !messages_.empty(); })) {
-                return false;
+                return;
             }
             message = std::move(messages_.front());
             messages_.pop_front();
         }
         message();
-        return true;
     }
 
 private:
@@ -65,11 +65,12 @@ private:
     std::deque<std::function<void()>> messages_;
 };
 
-// The form and status line as a job reaches them: every call is a message sent to the
-// user-interface thread, which alone touches the controls.
-class SentForm : public ConfigForm {
+// The form and the status line as a job reaches them: every call is sent to the user-interface
+// thread, which alone touches the controls.
+class SentControls : public ConfigForm, public StatusLine {
 public:
-    SentForm(MessageQueue& queue, MemoryForm& form) : queue_(queue), form_(form) {}
+    SentControls(MessageQueue& queue, MemoryForm& form, std::u16string& status)
+        : queue_(queue), form_(form), status_(status) {}
     void GetText(FormText which, char* buffer, int size) override {
         queue_.Send([&] { form_.GetText(which, buffer, size); });
     }
@@ -84,26 +85,18 @@ public:
     void SetChecked(FormBox which, int checked) override {
         queue_.Send([&] { form_.SetChecked(which, checked); });
     }
-
-private:
-    MessageQueue& queue_;
-    MemoryForm& form_;
-};
-
-class SentStatus : public StatusLine {
-public:
-    SentStatus(MessageQueue& queue, std::u16string& status) : queue_(queue), status_(status) {}
     void SetStatus(const char16_t* text) override {
         queue_.Send([&] { status_ = text; });
     }
 
 private:
     MessageQueue& queue_;
+    MemoryForm& form_;
     std::u16string& status_;
 };
 
-// The dialog's side, as the real one does it: the gate decides, the slots are filled on this
-// thread before the job starts and emptied by the job before it says it is done.
+// The dialog's side: the gate decides, the slots are filled on this thread before the job
+// starts and emptied by the job before it says it is done.
 class ModelDialog {
 public:
     explicit ModelDialog(BytePort& device) : device_(device) { FillDefaults(form_); }
@@ -112,35 +105,35 @@ public:
     int jobsStarted = 0;
     int jobsDone = 0;
     bool ended = false;
+    std::u16string status;
 
-    void OnReadConfig() {
+    void OnAction(bool write) {
         if (!gate_.TryBegin()) {
             return;
         }
-        portHandle_ = &device_;
-        StartJob([this] { ReadJob(); });
-    }
-    void OnWriteConfig() {
-        if (!gate_.TryBegin()) {
-            return;
+        if (write) {
+            GatherForm(form_, *codePage_, pendingRecord_);
         }
-        GatherForm(form_, *codePage_, pendingRecord_);
         portHandle_ = &device_;
-        StartJob([this] { WriteJob(); });
+        jobsStarted++;
+        jobThread_ = std::thread([this, write] {
+            SentControls controls(queue, form_, status);
+            if (write) {
+                RunWriteJob(*portHandle_, std::move(pendingRecord_), controls);
+            } else {
+                RunReadJob(*portHandle_, *codePage_, controls, controls);
+            }
+            portHandle_ = nullptr;  // the port is closed
+            queue.Post([this] { OnJobDone(); });
+        });
     }
     void OnRestoreDefaults() { FillDefaults(form_); }
-    void OnClose() {
-        if (gate_.RequestEnd(2)) {
-            ended = true;
-        }
-    }
+    void OnClose() { ended = gate_.RequestEnd(2) || ended; }
     void OnJobDone() {
         jobThread_.join();
         jobsDone++;
         int result = 0;
-        if (gate_.Finish(result)) {
-            ended = true;
-        }
+        ended = gate_.Finish(result) || ended;
     }
     // What must hold once the dialog has ended.
     void ExpectIdle() {
@@ -150,52 +143,20 @@ public:
         EXPECT_EQ(pendingRecord_, nullptr);
         EXPECT_EQ(jobsStarted, jobsDone);
     }
-    const std::u16string& Status() const { return status_; }
 
 private:
-    void StartJob(std::function<void()> job) {
-        jobsStarted++;
-        jobThread_ = std::thread(std::move(job));
-    }
-    void ReadJob() {
-        SentForm form(queue, form_);
-        SentStatus status(queue, status_);
-        RunReadJob(*portHandle_, *codePage_, form, status);
-        FinishJob();
-    }
-    void WriteJob() {
-        SentStatus status(queue, status_);
-        RunWriteJob(*portHandle_, std::move(pendingRecord_), status);
-        FinishJob();
-    }
-    void FinishJob() {
-        portHandle_ = nullptr;  // the port is closed
-        queue.Post([this] { OnJobDone(); });
-    }
-
     BytePort& device_;
     std::unique_ptr<CodePage> codePage_ = MakeTestCodePage(1252);
     ActionGate gate_;
     BytePort* portHandle_ = nullptr;
     RecordPtr pendingRecord_;
     MemoryForm form_;
-    std::u16string status_;
     std::thread jobThread_;
 };
 
-bool IsOutcomeText(const std::u16string& text) {
-    for (JobOutcome outcome :
-         {JobOutcome::ReadOk, JobOutcome::ReadFailed, JobOutcome::WriteOk,
-          JobOutcome::WriteUnverified, JobOutcome::WriteLocked, JobOutcome::WriteFailed}) {
-        if (text == OutcomeText(outcome))
-            return true;
-    }
-    return false;
-}
-
 // One run: a user clicks at random, with random pauses, then closes the window; the
 // user-interface thread serves its queue until the dialog ends. A close that waited for its
-// job without serving the job's sent messages would never end: the watchdog fails the run.
+// job without serving the job's sent messages would never end: the deadline fails the run.
 void RunSession(unsigned seed, int clicks) {
     ChipPort device(0xFF);
     std::mt19937 random(seed);
@@ -207,18 +168,13 @@ void RunSession(unsigned seed, int clicks) {
     std::thread user([&] {
         std::mt19937 userRandom(seed * 7 + 1);
         for (int i = 0; i < clicks; i++) {
-            switch (userRandom() % 4) {
-                case 0:
-                    dialog.queue.Post([&] { dialog.OnReadConfig(); });
-                    break;
-                case 1:
-                    dialog.queue.Post([&] { dialog.OnWriteConfig(); });
-                    break;
-                case 2:
-                    dialog.queue.Post([&] { dialog.OnRestoreDefaults(); });
-                    break;
-                default:
-                    std::this_thread::sleep_for(std::chrono::microseconds(userRandom() % 300));
+            unsigned what = userRandom() % 4;
+            if (what < 2) {
+                dialog.queue.Post([&dialog, what] { dialog.OnAction(what == 1); });
+            } else if (what == 2) {
+                dialog.queue.Post([&] { dialog.OnRestoreDefaults(); });
+            } else {
+                std::this_thread::sleep_for(std::chrono::microseconds(userRandom() % 300));
             }
         }
         dialog.queue.Post([&] { dialog.OnClose(); });
@@ -231,9 +187,7 @@ void RunSession(unsigned seed, int clicks) {
     user.join();
     ASSERT_TRUE(dialog.ended) << "the dialog never ended (seed " << seed << ")";
     dialog.ExpectIdle();
-    if (dialog.jobsStarted > 0) {
-        EXPECT_TRUE(IsOutcomeText(dialog.Status()));
-    }
+    EXPECT_EQ(dialog.status.empty(), dialog.jobsStarted == 0) << "every job sets the status";
 }
 
 TEST(JobHandOver, RandomClicksAndCloseNeverRaceLeakOrHang) {
@@ -242,24 +196,6 @@ TEST(JobHandOver, RandomClicksAndCloseNeverRaceLeakOrHang) {
         if (HasFatalFailure())
             return;
     }
-}
-
-// A close while a job is still reading: the dialog ends only after the job, and never while
-// the job still needs the user-interface thread.
-TEST(JobHandOver, CloseDuringAJobWaitsForIt) {
-    ChipPort device(0x5B);
-    ModelDialog dialog(device);
-    dialog.queue.Post([&] { dialog.OnReadConfig(); });
-    dialog.queue.Post([&] { dialog.OnClose(); });
-    dialog.queue.Post([&] { dialog.OnWriteConfig(); });  // refused: the job still runs
-    auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!dialog.ended && std::chrono::steady_clock::now() < deadline) {
-        dialog.queue.HandleOne(50ms);
-    }
-    ASSERT_TRUE(dialog.ended);
-    EXPECT_EQ(dialog.jobsStarted, 1);
-    EXPECT_EQ(dialog.Status(), u"读取成功");
-    dialog.ExpectIdle();
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// One run of ZQ61CFG.exe, driven from this process: start it, find its windows, see it end.
+// One run of ZQ61CFG.exe (or another program), driven from this process: start it, find its
+// windows, see it end.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,9 @@
 
 // A visible dialog of the process other than except (null for any), or null when none is up.
 HWND FindProcessDialog(DWORD processId, HWND except);
+
+// The path as Windows sees it: under Wine a Unix path is on drive Z:.
+std::string WindowsPath(std::string path);
 
 // The exe under test; set once by main from the command line.
 void SetAppPath(const std::string& path);
@@ -21,11 +25,15 @@ public:
     // next one facing two dialogs.
     ~AppSession();
 
-    // Starts the exe and waits until its configuration dialog is visible.
+    // Starts the program and returns at once, for callers that time what follows.
+    bool Launch(const std::string& path, const std::string& arguments = "");
+    // Starts the exe under test and waits until its configuration dialog is visible.
     bool Start();
     HWND Dialog() const { return dialog; }
     HWND Control(int id) const { return GetDlgItem(dialog, id); }
     DWORD ThreadId() const { return threadId; }
+    HANDLE Process() const { return process.hProcess; }
+    DWORD ProcessId() const { return process.dwProcessId; }
 
     // A visible top-level dialog of the process other than the main one (an About box, a
     // message box), or null when none appears within the time.

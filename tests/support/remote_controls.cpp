@@ -27,18 +27,38 @@ LRESULT SendBoundedA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return static_cast<LRESULT>(result);
 }
 
+LRESULT SendBoundedW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kAnswerTimeoutMs, &result);
+    return static_cast<LRESULT>(result);
+}
+
 }  // namespace
 
 std::wstring TextOf(HWND window) {
     wchar_t text[512] = {};
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                        kAnswerTimeoutMs, &result);
+    SendBoundedW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
     return text;
+}
+
+void SetTextW(HWND window, const wchar_t* text) {
+    SendBoundedW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
 void SetText(HWND window, const char* text) {
     SendBoundedA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) {
+        return "";
+    }
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
+    return out;
 }
 
 bool IsChecked(HWND button) {
@@ -51,6 +71,32 @@ void Click(HWND button) {
 
 void PostClick(HWND button) {
     PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+bool SendClick(HWND button, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+std::vector<std::wstring> PortEntries(HWND combo) {
+    std::vector<std::wstring> entries;
+    LRESULT count = SendBoundedW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; i++) {
+        wchar_t text[64] = {};
+        if (SendBoundedW(combo, CB_GETLBTEXTLEN, i, 0) < 64) {
+            SendBoundedW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        }
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+int Selection(HWND combo) {
+    return static_cast<int>(SendBoundedW(combo, CB_GETCURSEL, 0, 0));
+}
+
+void SelectPort(HWND combo, int index) {
+    SendBoundedW(combo, CB_SETCURSEL, index, 0);
 }
 
 namespace {
@@ -104,10 +150,9 @@ std::wstring MessageBoxText(HWND box) {
 }
 
 void PrintTo(const FormState& form, std::ostream* out) {
-    auto narrow = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
-    *out << '"' << narrow(form.vendorId) << "\" \"" << narrow(form.productId) << "\" serial "
-         << form.serialBox << " \"" << narrow(form.serial) << "\" product " << form.productBox
-         << " \"" << narrow(form.product) << "\" lock " << form.lockBox;
+    *out << '"' << Utf8(form.vendorId) << "\" \"" << Utf8(form.productId) << "\" serial "
+         << form.serialBox << " \"" << Utf8(form.serial) << "\" product " << form.productBox
+         << " \"" << Utf8(form.product) << "\" lock " << form.lockBox;
 }
 
 FormState FormOf(HWND dialog) {

@@ -38,17 +38,20 @@ HWND FindProcessDialog(DWORD processId, HWND except) {
     return search.found;
 }
 
-void SetAppPath(const std::string& path) {
-    // Under Wine the build hands over a Unix path; drive Z: is the Unix root.
-    appPath = path;
-    if (!appPath.empty() && appPath[0] == '/') {
-        appPath = "Z:" + appPath;
+std::string WindowsPath(std::string path) {
+    if (!path.empty() && path[0] == '/') {
+        path = "Z:" + path;
     }
-    for (char& c : appPath) {
+    for (char& c : path) {
         if (c == '/') {
             c = '\\';
         }
     }
+    return path;
+}
+
+void SetAppPath(const std::string& path) {
+    appPath = WindowsPath(path);
 }
 
 const std::string& AppPath() {
@@ -67,13 +70,18 @@ AppSession::~AppSession() {
     CloseHandle(process.hProcess);
 }
 
-bool AppSession::Start() {
+bool AppSession::Launch(const std::string& path, const std::string& arguments) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    std::vector<char> commandLine(appPath.begin(), appPath.end());
+    std::string line = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::vector<char> commandLine(line.begin(), line.end());
     commandLine.push_back('\0');
-    if (!CreateProcessA(appPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+    return CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &process) != 0;
+}
+
+bool AppSession::Start() {
+    if (!Launch(appPath)) {
         return false;
     }
     DWORD processId = process.dwProcessId;
