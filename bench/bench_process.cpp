@@ -1,15 +1,5 @@
 #include "bench_process.h"
 
-std::string WindowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-    }
-    for (char& c : path) {
-        c = c == '/' ? '\\' : c;
-    }
-    return path;
-}
-
 bool StartQuiet(const std::string& exe, const std::string& arguments,
                 PROCESS_INFORMATION& process) {
     std::string commandLine = "\"" + exe + "\" " + arguments;

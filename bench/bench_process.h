@@ -1,12 +1,12 @@
-// Programs the Windows-side benchmarks start: paths from the build, and a quiet start.
+// Programs the Windows-side benchmarks start quietly. Paths from the build go through the
+// tests' WindowsPath (app_session.h).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-// A path as the build hands it over (a Unix path under Wine: drive Z: is the Unix root).
-std::string WindowsPath(std::string path);
+#include "app_session.h"
 
 // Starts exe with the arguments, without a window, every standard handle on NUL; false when it
 // cannot be started.

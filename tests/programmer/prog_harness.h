@@ -8,13 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "chip_map.h"
 #include "chip_safety.h"
 #include "prog_run.h"
 #include "sim_control_client.h"
-
-inline constexpr const char* kChipA = ZQSIM_DEFAULT_CHIP_A;
-inline constexpr const char* kChipB = ZQSIM_DEFAULT_CHIP_B;
-inline constexpr const char* kForeign = ZQSIM_DEFAULT_FOREIGN;
+#include "sim_ports.h"
 
 SimControl& Sim();
 
@@ -40,5 +38,8 @@ protected:
 };
 
 // The chip's memory with an identity written as the tool writes it, over a blank (0xFF) chip.
-std::vector<uint8_t> IdentityImage(uint16_t vendorId, uint16_t productId, const std::string& serial,
-                                   const std::u16string& product, bool locked = false);
+inline std::vector<uint8_t> IdentityImage(uint16_t vendorId, uint16_t productId,
+                                          const std::string& serial, const std::u16string& product,
+                                          bool locked = false) {
+    return ChipImage{vendorId, productId, serial, product, true, locked}.Bytes();
+}

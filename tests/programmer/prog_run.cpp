@@ -1,5 +1,7 @@
 #include "prog_run.h"
 
+#include "app_session.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -29,13 +31,7 @@ std::string ReadWhole(const std::wstring& path) {
 }
 
 void SetProgPath(const std::string& path) {
-    std::string windows = path;
-    if (!windows.empty() && windows[0] == '/') {
-        windows = "Z:" + windows;
-    }
-    for (char& c : windows) {
-        c = c == '/' ? '\\' : c;
-    }
+    std::string windows = WindowsPath(path);
     progPath.assign(windows.begin(), windows.end());
 }
 
