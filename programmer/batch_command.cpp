@@ -1,6 +1,6 @@
+#include <algorithm>
+#include <atomic>
 #include <list>
-#include <memory>
-#include <set>
 #include <thread>
 
 #include "batch_run.h"
@@ -19,10 +19,11 @@ namespace {
 // Arrivals are looked for at least this often, notification or not.
 constexpr DWORD kPollMs = 100;
 
+// One chip port's turn on a thread of its own; the list keeps it in place until joined.
 struct Worker {
     std::string port;
+    std::atomic<bool> done{false};
     std::thread thread;
-    std::shared_ptr<std::atomic<bool>> done = std::make_shared<std::atomic<bool>>(false);
 };
 
 // The sequence from --serial-from, moved past every serial of it the log has used.
@@ -81,51 +82,47 @@ int RunBatch(const CommandLine& line) {
     BatchRun run(settings, log, *serials);
     WriteLine(Stream::Err, "zq61prog: batch from " + serials->Current() + ", log " + line.log +
                                ": waiting for chips (Ctrl+C stops)");
-    BreakEvent();
+    InstallBreakHandler();
     PortWatch watch;
     std::list<Worker> workers;
-    std::set<std::string> waiting;  // came back while their last turn still ran
-    for (;;) {
-        std::vector<std::string> arrivals = watch.Arrivals();
-        for (auto it = waiting.begin(); it != waiting.end();) {
-            bool busy = false;
-            for (const Worker& worker : workers) {
-                busy = busy || (worker.port == *it && !*worker.done);
+    // Ports that appeared and wait for their turn: at once, or once their last turn has ended
+    // when a board came back that quickly.
+    std::vector<std::string> pending;
+    auto busy = [&](const std::string& port) {
+        for (const Worker& worker : workers) {
+            if (worker.port == port && !worker.done) {
+                return true;
             }
-            if (busy) {
+        }
+        return false;
+    };
+    for (;;) {
+        for (const std::string& port : watch.Arrivals()) {
+            if (std::find(pending.begin(), pending.end(), port) == pending.end()) {
+                pending.push_back(port);
+            }
+        }
+        for (auto it = pending.begin(); it != pending.end() && !run.Stopping();) {
+            if (busy(*it)) {
                 ++it;
                 continue;
             }
-            arrivals.push_back(*it);
-            it = waiting.erase(it);
-        }
-        for (const std::string& port : arrivals) {
-            if (run.Stopping()) {
-                break;
-            }
-            bool busy = false;
-            for (const Worker& worker : workers) {
-                busy = busy || (worker.port == port && !*worker.done);
-            }
-            if (busy) {
-                waiting.insert(port);
-                continue;
-            }
+            std::string port = *it;
+            it = pending.erase(it);
             // Other serial ports come and go too; only the chip's driver's ports are ours.
             if (!ProbePort(port.c_str())) {
                 continue;
             }
             Worker& worker = workers.emplace_back();
             worker.port = port;
-            std::shared_ptr<std::atomic<bool>> done = worker.done;
-            worker.thread = std::thread([&run, port, done] {
-                run.ProgramChip(port);
-                *done = true;
+            worker.thread = std::thread([&run, &worker] {
+                run.ProgramChip(worker.port);
+                worker.done = true;
             });
         }
         // Turns that ended are joined as the batch goes, so a long shift holds no dead threads.
         for (auto it = workers.begin(); it != workers.end();) {
-            if (*it->done) {
+            if (it->done) {
                 it->thread.join();
                 it = workers.erase(it);
             } else {

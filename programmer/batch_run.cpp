@@ -226,11 +226,12 @@ void BatchRun::ReportSummary() {
         WriteJsonLine({{"summary", counts}});
         return;
     }
-    std::string line = "summary:";
+    std::string counts;
     for (const char* word : kOutcomeWords) {
-        line += " " + std::string(word) + " " + std::to_string(outcomes_[word]) +
-                (word == kOutcomeWords[6] ? "" : ",");
+        counts += (counts.empty() ? "" : ", ") + std::string(word) + " " +
+                  std::to_string(outcomes_[word]);
     }
+    std::string line = "summary: " + counts;
     WriteLine(Stream::Out, line);
 }
 

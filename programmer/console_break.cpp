@@ -1,10 +1,11 @@
 #include "console_break.h"
 
+#include <windows.h>
+
 #include <atomic>
 
 namespace {
 
-HANDLE breakEvent = nullptr;
 std::atomic<bool> breakRequested{false};
 
 BOOL WINAPI OnConsoleBreak(DWORD event) {
@@ -12,18 +13,13 @@ BOOL WINAPI OnConsoleBreak(DWORD event) {
         return FALSE;
     }
     breakRequested = true;
-    SetEvent(breakEvent);
     return TRUE;
 }
 
 }  // namespace
 
-HANDLE BreakEvent() {
-    if (breakEvent == nullptr) {
-        breakEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
-    }
-    return breakEvent;
+void InstallBreakHandler() {
+    SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
 }
 
 bool BreakRequested() {

@@ -2,9 +2,7 @@
 // progress finish and are logged.
 #pragma once
 
-#include <windows.h>
-
-// Installs the handler (once) and returns the manual-reset event Ctrl+C or Ctrl+Break sets.
-HANDLE BreakEvent();
+// Installs the handler; call once, before the batch starts.
+void InstallBreakHandler();
 // True once Ctrl+C or Ctrl+Break came.
 bool BreakRequested();

@@ -1,32 +1,25 @@
 #include "port_choice.h"
 
 #include "command_line.h"
-#include "exit_codes.h"
 #include "port_discovery.h"
 #include "serial_port.h"
 
-PortChoice ChoosePort(const std::string& named) {
-    PortChoice choice;
+std::optional<std::string> ChoosePortForCommand(const std::string& named, bool json) {
     if (!named.empty()) {
-        choice.port = named;
-        return choice;
+        return named;
     }
     std::vector<ChipPortInfo> ports = FindChipPorts();
     if (ports.size() == 1) {
-        choice.port = ports.front().name;
-        return choice;
-    }
-    choice.exitCode = EXIT_NO_PORT;
-    if (ports.empty()) {
-        choice.error = "no chip port found";
-        return choice;
+        return ports.front().name;
     }
     std::string names;
     for (const ChipPortInfo& port : ports) {
         names += (names.empty() ? "" : ", ") + port.name;
     }
-    choice.error = "several chip ports (" + names + "): choose one with --port";
-    return choice;
+    WriteRefusal(json, ports.empty()
+                           ? "no chip port found"
+                           : "several chip ports (" + names + "): choose one with --port");
+    return std::nullopt;
 }
 
 std::string OpenChipPort(const std::string& port, HANDLE& handle) {
@@ -40,17 +33,6 @@ std::string OpenChipPort(const std::string& port, HANDLE& handle) {
         return port + " is not a chip port";
     }
     return "";
-}
-
-std::optional<std::string> ChoosePortForCommand(const std::string& named, bool json,
-                                                int& exitCode) {
-    PortChoice choice = ChoosePort(named);
-    if (!choice.error.empty()) {
-        WriteRefusal(json, choice.error);
-        exitCode = choice.exitCode;
-        return std::nullopt;
-    }
-    return choice.port;
 }
 
 bool OpenPortForCommand(const std::string& port, bool json, HANDLE& handle) {

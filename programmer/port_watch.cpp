@@ -36,7 +36,7 @@ std::vector<std::string> PortWatch::Arrivals() {
     return arrivals;
 }
 
-bool PortWatch::Wait(HANDLE stop, DWORD pollMs) {
+void PortWatch::Wait(HANDLE stop, DWORD pollMs) {
     HANDLE events[] = {stop, changed_};
     DWORD count = changed_ != nullptr ? 2 : 1;
     DWORD woken = WaitForMultipleObjects(count, events, FALSE, pollMs);
@@ -44,5 +44,4 @@ bool PortWatch::Wait(HANDLE stop, DWORD pollMs) {
         // Armed again before the map is read, so a change during the read is not lost.
         Arm();
     }
-    return woken == WAIT_OBJECT_0;
 }

@@ -20,8 +20,8 @@ public:
     // The ports in the map now that were not there at the last call (at the first call: every
     // port in the map). A port that leaves and comes back appears again.
     std::vector<std::string> Arrivals();
-    // Waits until the map may have changed, stop is signalled, or pollMs pass; true for stop.
-    bool Wait(HANDLE stop, DWORD pollMs);
+    // Waits until the map may have changed, stop is signalled, or pollMs pass.
+    void Wait(HANDLE stop, DWORD pollMs);
 
 private:
     void Arm();

@@ -56,11 +56,10 @@ void ReportRead(const CommandLine& line, const std::string& port, JobOutcome out
 }  // namespace
 
 int RunRead(const CommandLine& line) {
-    int exitCode = EXIT_NO_PORT;
-    std::optional<std::string> chosen = ChoosePortForCommand(line.port, line.json, exitCode);
+    std::optional<std::string> chosen = ChoosePortForCommand(line.port, line.json);
     HANDLE handle = INVALID_HANDLE_VALUE;
     if (!chosen || !OpenPortForCommand(*chosen, line.json, handle)) {
-        return exitCode;
+        return EXIT_NO_PORT;
     }
     HandlePort port(handle);
     ReplyCapturePort capture(port);

@@ -45,10 +45,9 @@ int RunWrite(const CommandLine& line) {
                      "--lock: refused: input is not a console to confirm it on; add --yes");
         return EXIT_BAD_USAGE;
     }
-    int exitCode = EXIT_NO_PORT;
-    std::optional<std::string> chosen = ChoosePortForCommand(line.port, line.json, exitCode);
+    std::optional<std::string> chosen = ChoosePortForCommand(line.port, line.json);
     if (!chosen) {
-        return exitCode;
+        return EXIT_NO_PORT;
     }
     if (mustAsk && !AskLockConsent(*chosen, identity)) {
         WriteRefusal(line.json, "--lock: not confirmed; nothing written");
