@@ -1,0 +1,34 @@
+// What became of a chip in a batch, as one word scripts, logs and databases read. The words are
+// written in one table only; everything else names the enum.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "job_outcome.h"
+
+enum class BatchOutcome {
+    Started,  // a serial taken for a chip, recorded before its first frame
+    Verified,
+    Unverified,
+    Locked,
+    Failed,
+    ReadFailed,
+    SkippedLocked,
+    SkippedProgrammed,
+};
+
+// Every outcome a chip can end with, in the order summaries list them (Started is not one).
+inline constexpr BatchOutcome kFinalOutcomes[] = {
+    BatchOutcome::Verified,      BatchOutcome::Unverified,        BatchOutcome::Locked,
+    BatchOutcome::Failed,        BatchOutcome::ReadFailed,        BatchOutcome::SkippedLocked,
+    BatchOutcome::SkippedProgrammed};
+
+// "started", "verified", "unverified", "locked", "failed", "read-failed", "skipped-locked",
+// "skipped-programmed".
+const char* OutcomeWord(BatchOutcome outcome);
+// The outcome a word names; empty for any other text.
+std::optional<BatchOutcome> OutcomeFromWord(std::string_view word);
+
+// What a write job's outcome means for the batch.
+BatchOutcome OutcomeOfWrite(JobOutcome outcome);

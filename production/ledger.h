@@ -1,0 +1,39 @@
+// Where a batch takes its serials and records what became of each chip. A serial counts as used
+// from its `started` record on, so a ledger hands it out only once that record is durable, and
+// never again: across workers, crashes, restarts and (for a shared ledger) stations.
+// Every member may be called from several workers at once.
+#pragma once
+
+#include <string>
+
+#include "ledger_entry.h"
+
+enum class TakeResult {
+    Taken,        // the serial is recorded as started: it may be written to the chip
+    RunOut,       // no serial of the sequence is left
+    NotRecorded,  // the started record could not be made durable: the serial must not be used
+};
+
+struct SerialTake {
+    TakeResult result = TakeResult::NotRecorded;
+    std::string serial;   // with Taken
+    std::string message;  // why not, otherwise
+};
+
+class Ledger {
+public:
+    virtual ~Ledger() = default;
+
+    // Takes the next serial and records `started` for it with the chip's fields (its serial,
+    // time and outcome are the ledger's to fill), durably, before it returns.
+    virtual SerialTake TakeSerial(const LedgerEntry& chip) = 0;
+    // Records a chip's outcome durably; false when it could not be recorded.
+    virtual bool Record(const LedgerEntry& entry) = 0;
+    // True when the ledger records this serial as verified (by this batch or an earlier one).
+    virtual bool WasVerified(const std::string& serial) = 0;
+    // The serial the next take would hand out, for the batch's header ("" when none is left).
+    virtual std::string NextSerial() = 0;
+    // The last serial whose record is known to be durable ("" when none), so that a batch
+    // stopped by a failed record can say how far its record reaches.
+    virtual std::string LastRecordedSerial() = 0;
+};

@@ -1,0 +1,20 @@
+// One record of a batch: a chip's serial taken (`started`) or a chip's outcome, with the identity
+// it was given. A log line, or a database row, holds exactly these fields.
+#pragma once
+
+#include <string>
+
+#include "batch_outcome.h"
+
+struct LedgerEntry {
+    std::string time;  // UTC, ISO 8601 with milliseconds; stamped by the ledger when empty
+    std::string port;
+    std::string serial;  // "" when no serial was used
+    std::string vid;     // four upper-case hexadecimal digits
+    std::string pid;
+    std::string product;  // UTF-8
+    bool lock = false;
+    BatchOutcome outcome = BatchOutcome::Started;
+    std::string status;   // the status text, UTF-8; "" for started
+    std::string station;  // the station that recorded it; "" in a single station's log
+};
