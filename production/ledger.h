@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ledger_entry.h"
 
@@ -27,7 +28,8 @@ public:
     // Takes the next serial and records `started` for it with the chip's fields (its serial,
     // time and outcome are the ledger's to fill), durably, before it returns.
     virtual SerialTake TakeSerial(const LedgerEntry& chip) = 0;
-    // Records a chip's outcome durably; false when it could not be recorded.
+    // Records a chip's outcome durably; false when it could not be recorded. A shared ledger
+    // that lost its connection keeps trying, within its bound, before it answers false.
     virtual bool Record(const LedgerEntry& entry) = 0;
     // True when the ledger records this serial as verified (by this batch or an earlier one).
     virtual bool WasVerified(const std::string& serial) = 0;
@@ -36,4 +38,6 @@ public:
     // The last serial whose record is known to be durable ("" when none), so that a batch
     // stopped by a failed record can say how far its record reaches.
     virtual std::string LastRecordedSerial() = 0;
+    // Serials taken whose outcome could not be recorded; they stay used.
+    virtual std::vector<std::string> UnrecordedSerials() = 0;
 };
