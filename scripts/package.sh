@@ -1,5 +1,5 @@
 #!/bin/bash
-# Builds build/dist/ZQ61CFG-1.0.0.1-win64.zip: both exes, a README for Windows users and
+# Builds build/dist/ZQ61CFG-<version>-win64.zip: both exes, a README for Windows users and
 # SHA256SUMS. Then unpacks it into a fresh folder and checks, under Wine against the stand-in
 # driver, that both exes start from there: zq61prog lists the simulated chips and ZQ61CFG reads
 # one.
@@ -9,7 +9,8 @@ cd "$repo"
 
 bash scripts/build-windows.sh
 
-version=1.0.0.1
+# The build's own version, generated from the project's.
+version=$(cat build/windows/version.txt)
 name="ZQ61CFG-$version-win64"
 stage="build/dist/$name"
 zip="build/dist/$name.zip"
@@ -17,7 +18,7 @@ rm -rf "$stage" "$zip"
 mkdir -p "$stage"
 cp build/windows/ui/ZQ61CFG.exe build/windows/programmer/zq61prog.exe "$stage/"
 # Windows users read it in Notepad: CRLF line ends.
-sed 's/$/\r/' res/dist/README.txt >"$stage/README.txt"
+sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' res/dist/README.txt >"$stage/README.txt"
 (cd "$stage" && sha256sum ZQ61CFG.exe zq61prog.exe README.txt >SHA256SUMS)
 (cd build/dist && zip -q -r "$name.zip" "$name")
 echo "package: $zip"
