@@ -20,8 +20,8 @@ enum class BatchOutcome {
 
 // Every outcome a chip can end with, in the order summaries list them (Started is not one).
 inline constexpr BatchOutcome kFinalOutcomes[] = {
-    BatchOutcome::Verified,      BatchOutcome::Unverified,        BatchOutcome::Locked,
-    BatchOutcome::Failed,        BatchOutcome::ReadFailed,        BatchOutcome::SkippedLocked,
+    BatchOutcome::Verified,         BatchOutcome::Unverified, BatchOutcome::Locked,
+    BatchOutcome::Failed,           BatchOutcome::ReadFailed, BatchOutcome::SkippedLocked,
     BatchOutcome::SkippedProgrammed};
 
 // "started", "verified", "unverified", "locked", "failed", "read-failed", "skipped-locked",
@@ -30,5 +30,5 @@ const char* OutcomeWord(BatchOutcome outcome);
 // The outcome a word names; empty for any other text.
 std::optional<BatchOutcome> OutcomeFromWord(std::string_view word);
 
-// What a write job's outcome means for the batch.
+// What a job's outcome means for the batch (a read that succeeded is no outcome of a chip).
 BatchOutcome OutcomeOfWrite(JobOutcome outcome);

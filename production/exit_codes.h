@@ -1,4 +1,5 @@
-// What the console programmer's exit code tells a script. Listed in --help and the README.
+// What a program's exit code tells a script, in one place: the console programmer's --help and
+// the README list the same. A batch's own decision between them is BatchExitCode's.
 #pragma once
 
 inline constexpr int EXIT_DONE = 0;           // success
@@ -7,4 +8,19 @@ inline constexpr int EXIT_NO_PORT = 2;        // no chip port to use, or it cann
 inline constexpr int EXIT_FAILED = 3;         // the read or the write failed
 inline constexpr int EXIT_UNVERIFIED = 4;     // written, but the read-back failed
 inline constexpr int EXIT_WRITE_PROTECT = 5;  // the chip is write-protected
+inline constexpr int EXIT_RECORD_FAILED = 6;  // a batch's record could not be written: it stopped
 inline constexpr int EXIT_INTERRUPTED = 130;  // a batch stopped by Ctrl+C or Ctrl+Break
+
+// The table --help prints, one line a code.
+inline constexpr const char* EXIT_CODE_TABLE =
+    "Exit codes:\n"
+    "  0  success\n"
+    "  1  bad usage or a bad value (nothing opened)\n"
+    "  2  no chip port (or several and no --port), or the port cannot be opened\n"
+    "  3  read failed or write failed\n"
+    "  4  written but not verified\n"
+    "  5  the chip is write-protected\n"
+    "  6  the batch's record could not be written: it stopped; chips in progress finished\n"
+    "  130  a batch stopped by Ctrl+C or Ctrl+Break (after the chips in progress)\n"
+    "A batch exits 0 when every chip it programmed verified; 3 when one did not, or the\n"
+    "serials ran out.\n";

@@ -10,20 +10,34 @@ uint64_t Limit(size_t width) {
     return limit;  // the first value that needs one more digit
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The value of a run of at most kMaxDigits digits: it cannot overflow.
+uint64_t DigitsValue(const std::string& text, size_t from) {
+    uint64_t value = 0;
+    for (size_t i = from; i < text.size(); i++) {
+        value = value * 10 + static_cast<uint64_t>(text[i] - '0');
+    }
+    return value;
+}
+
 }  // namespace
 
 std::optional<SerialSequence> SerialSequence::From(const std::string& first) {
     size_t digitsAt = first.size();
-    while (digitsAt > 0 && first[digitsAt - 1] >= '0' && first[digitsAt - 1] <= '9') {
+    while (digitsAt > 0 && IsDigit(first[digitsAt - 1])) {
         digitsAt--;
     }
-    if (digitsAt == first.size()) {
+    size_t width = first.size() - digitsAt;
+    if (width == 0 || width > kMaxDigits) {
         return std::nullopt;
     }
     SerialSequence sequence;
     sequence.prefix_ = first.substr(0, digitsAt);
-    sequence.width_ = first.size() - digitsAt;
-    sequence.value_ = std::stoull(first.substr(digitsAt));
+    sequence.width_ = width;
+    sequence.value_ = DigitsValue(first, digitsAt);
     sequence.Render();
     return sequence;
 }
@@ -43,11 +57,11 @@ std::optional<uint64_t> SerialSequence::PositionOf(const std::string& serial) co
         return std::nullopt;
     }
     for (size_t i = prefix_.size(); i < serial.size(); i++) {
-        if (serial[i] < '0' || serial[i] > '9') {
+        if (!IsDigit(serial[i])) {
             return std::nullopt;
         }
     }
-    return std::stoull(serial.substr(prefix_.size()));
+    return DigitsValue(serial, prefix_.size());
 }
 
 bool SerialSequence::SkipPast(uint64_t position) {

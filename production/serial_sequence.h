@@ -1,6 +1,7 @@
 // Sequential serial numbers for a batch: the trailing run of decimal digits counts up with its
 // width kept (ZQ000009 -> ZQ000010). When the digits run out there is no next serial: never a
-// wider one, never a wrap to zeros.
+// wider one, never a wrap to zeros. The one copy of these rules: a first serial is valid exactly
+// when From accepts it.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,10 @@
 
 class SerialSequence {
 public:
-    // Empty when the text has no trailing digits.
+    // The longest digit run counted: eighteen digits always fit the counter.
+    static constexpr size_t kMaxDigits = 18;
+
+    // Empty when the text does not end in 1 to kMaxDigits decimal digits.
     static std::optional<SerialSequence> From(const std::string& first);
 
     const std::string& Current() const { return current_; }

@@ -2,27 +2,15 @@
 
 #include <CLI/CLI.hpp>
 
+#include "command_failure.h"
 #include "console_output.h"
 #include "exit_codes.h"
 #include "form_values.h"
 #include "json_line.h"
 #include "value_checks.h"
+#include "zq_version.h"
 
 namespace {
-
-constexpr const char* PROGRAM_VERSION = "1.0.0.1";
-
-constexpr const char* EXIT_CODES =
-    "Exit codes:\n"
-    "  0  success\n"
-    "  1  bad usage or a bad value (nothing opened)\n"
-    "  2  no chip port (or several and no --port), or the port cannot be opened\n"
-    "  3  read failed or write failed\n"
-    "  4  written but not verified\n"
-    "  5  the chip is write-protected\n"
-    "  130  a batch stopped by Ctrl+C or Ctrl+Break (after the chips in progress)\n"
-    "A batch exits 0 when every chip it programmed verified; 3 when one did not, or the\n"
-    "serials ran out.\n";
 
 // A CLI11 check from one of ours: CLI11 puts the option's name before the message.
 CLI::Validator Check(std::string (*check)(const std::string&)) {
@@ -59,7 +47,9 @@ void AddProductAndLock(CLI::App& command, CommandLine& line) {
     command.add_flag("--yes", line.yes, "confirm --lock without asking");
 }
 
-bool MentionsJson(const std::vector<std::string>& args) {
+}  // namespace
+
+bool WantsJson(const std::vector<std::string>& args) {
     for (size_t i = 1; i < args.size(); i++) {
         if (args[i] == "--json") {
             return true;
@@ -67,8 +57,6 @@ bool MentionsJson(const std::vector<std::string>& args) {
     }
     return false;
 }
-
-}  // namespace
 
 void WriteRefusal(bool json, const std::string& message) {
     if (json) {
@@ -78,15 +66,16 @@ void WriteRefusal(bool json, const std::string& message) {
     }
 }
 
-int ParseCommandLine(const std::vector<std::string>& args, CommandLine& line) {
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
     line.vid = DEFAULT_VID;
     line.pid = DEFAULT_PID;
     line.product = DEFAULT_PRODUCT;
 
     CLI::App app("Programs the USB identity of ZQ61 chips: for scripts and production lines.",
                  "zq61prog");
-    app.set_version_flag("--version", PROGRAM_VERSION);
-    app.footer(EXIT_CODES);
+    app.set_version_flag("--version", ZQ_VERSION_TEXT);
+    app.footer(EXIT_CODE_TABLE);
     app.require_subcommand(1);
 
     CLI::App* list = app.add_subcommand("list", "list the chip ports, one per line");
@@ -124,7 +113,7 @@ int ParseCommandLine(const std::vector<std::string>& args, CommandLine& line) {
     AddJson(*batch, line);
 
     for (CLI::App* command : {list, read, write, batch}) {
-        command->footer(EXIT_CODES);
+        command->footer(EXIT_CODE_TABLE);
     }
 
     std::vector<const char*> argv;
@@ -135,18 +124,17 @@ int ParseCommandLine(const std::vector<std::string>& args, CommandLine& line) {
         app.parse(static_cast<int>(argv.size()), argv.data());
     } catch (const CLI::CallForHelp&) {
         // The help of the command asked about, or of the program.
-        WriteText(Stream::Out, app.help());
-        return EXIT_DONE;
+        line.output = app.help();
+        return line;
     } catch (const CLI::CallForVersion&) {
-        WriteLine(Stream::Out, PROGRAM_VERSION);
-        return EXIT_DONE;
+        line.output = std::string(ZQ_VERSION_TEXT) + "\n";
+        return line;
     } catch (const CLI::ParseError& error) {
         std::string where =
             app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name() + ": ";
-        WriteRefusal(MentionsJson(args), where + error.what());
-        return EXIT_BAD_USAGE;
+        throw CommandFailure{EXIT_BAD_USAGE, where + error.what()};
     }
     line.command = app.get_subcommands().front()->get_name();
     line.serialGiven = write->count("--serial") > 0;
-    return -1;
+    return line;
 }

@@ -19,11 +19,15 @@ struct CommandLine {
     std::string serialFrom;
     std::string log;
     int count = 0;  // 0: no limit
+    // The help or the version asked for, to print instead of running a command.
+    std::string output;
 };
 
-// Reads the arguments (UTF-8, program name first) into line. -1 when a command is to run;
-// otherwise the exit code, after the help, the version or a refusal has been written.
-int ParseCommandLine(const std::vector<std::string>& args, CommandLine& line);
+// Reads the arguments (UTF-8, program name first). Throws a CommandFailure for a bad one.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// True when the arguments ask for JSON, so that even a refusal of the command line is JSON.
+bool WantsJson(const std::vector<std::string>& args);
 
 // One refusal: a line on standard error, or a JSON object on standard output with --json.
 void WriteRefusal(bool json, const std::string& message);

@@ -1,4 +1,5 @@
-// The console programmer's commands; each returns the exit code.
+// The console programmer's commands. Each returns the exit code of a result it has reported,
+// or throws a CommandFailure.
 #pragma once
 
 #include "command_line.h"
@@ -7,3 +8,15 @@ int RunList(const CommandLine& line);
 int RunRead(const CommandLine& line);
 int RunWrite(const CommandLine& line);
 int RunBatch(const CommandLine& line);
+
+struct Command {
+    const char* name;
+    int (*run)(const CommandLine& line);
+};
+
+inline constexpr Command kCommands[] = {
+    {"list", RunList},
+    {"read", RunRead},
+    {"write", RunWrite},
+    {"batch", RunBatch},
+};

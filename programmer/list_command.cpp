@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "command_failure.h"
 #include "commands.h"
 #include "json_line.h"
 #include "exit_codes.h"
@@ -28,10 +29,7 @@ int RunList(const CommandLine& line) {
         }
     }
     if (ports.empty()) {
-        if (!line.json) {
-            WriteLine(Stream::Err, "zq61prog: no chip port found");
-        }
-        return EXIT_NO_PORT;
+        throw CommandFailure{EXIT_NO_PORT, "no chip port found"};
     }
     return EXIT_DONE;
 }

@@ -2,27 +2,37 @@
 
 #include <windows.h>
 
+#include "command_failure.h"
 #include "console_output.h"
-#include "identity_text.h"
-#include "utf_text.h"
+#include "exit_codes.h"
+
+namespace {
 
 bool InputIsConsole() {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 }
 
-bool AskLockConsent(const std::string& port, const ChipIdentity& identity) {
-    WriteText(Stream::Err, "Lock the chip on " + port + " for ever with " +
-                               DescribeIdentity(identity) +
+}  // namespace
+
+void RequireLockConsentPossible(bool lock, bool yes) {
+    if (lock && !yes && !InputIsConsole()) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             "--lock: refused: input is not a console to confirm it on; add --yes"};
+    }
+}
+
+void AskLockConsent(const std::string& chips, const std::string& identity) {
+    WriteText(Stream::Err, "Lock " + chips + " for ever with " + identity +
                                "?\nIts configuration can never be changed again. [y/N] ");
     wchar_t answer[16] = {};
     DWORD read = 0;
-    if (!ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), answer, 15, &read, nullptr)) {
-        return false;
-    }
-    std::u16string text(reinterpret_cast<const char16_t*>(answer), read);
+    bool answered = ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), answer, 15, &read, nullptr) != 0;
+    std::u16string text(reinterpret_cast<const char16_t*>(answer), answered ? read : 0);
     while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' ')) {
         text.pop_back();
     }
-    return text == u"y" || text == u"Y" || text == u"yes" || text == u"Yes" || text == u"YES";
+    if (text != u"y" && text != u"Y" && text != u"yes" && text != u"Yes" && text != u"YES") {
+        throw CommandFailure{EXIT_BAD_USAGE, "--lock: not confirmed; nothing written"};
+    }
 }

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "chip_identity.h"
+// Refuses (throws a CommandFailure) when the lock would need a yes that cannot be asked for:
+// input is not a console and --yes was not given. Called before anything is opened.
+void RequireLockConsentPossible(bool lock, bool yes);
 
-// True when standard input is a console someone can answer on.
-bool InputIsConsole();
-
-// Asks on the console whether to lock the chip on port with this identity; true only for yes.
-bool AskLockConsent(const std::string& port, const ChipIdentity& identity);
+// Asks on the console whether to lock the chips named ("the chip on COM21", "every chip of this
+// batch") for ever with the identity described; throws a CommandFailure unless the answer is yes.
+void AskLockConsent(const std::string& chips, const std::string& identity);

@@ -1,13 +1,34 @@
 // zq61prog: the console programmer. The command line is read as UTF-16 and kept as UTF-8.
 #include <windows.h>
 
+#include <exception>
 #include <string>
 #include <vector>
 
+#include "command_failure.h"
 #include "command_line.h"
 #include "commands.h"
+#include "console_output.h"
 #include "exit_codes.h"
 #include "utf_text.h"
+
+namespace {
+
+int Run(const std::vector<std::string>& args) {
+    CommandLine line = ParseCommandLine(args);
+    if (!line.output.empty()) {
+        WriteText(Stream::Out, line.output);
+        return EXIT_DONE;
+    }
+    for (const Command& command : kCommands) {
+        if (line.command == command.name) {
+            return command.run(line);
+        }
+    }
+    throw CommandFailure{EXIT_BAD_USAGE, "no command " + line.command};
+}
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
@@ -19,19 +40,14 @@ int wmain(int argc, wchar_t** argv) {
         }
         args.push_back(*arg);
     }
-    CommandLine line;
-    int exitCode = ParseCommandLine(args, line);
-    if (exitCode >= 0) {
-        return exitCode;
+    bool json = WantsJson(args);
+    try {
+        return Run(args);
+    } catch (const CommandFailure& failure) {
+        WriteRefusal(json, failure.message);
+        return failure.exitCode;
+    } catch (const std::exception& error) {
+        WriteRefusal(json, std::string("internal error: ") + error.what());
+        return EXIT_FAILED;
     }
-    if (line.command == "list") {
-        return RunList(line);
-    }
-    if (line.command == "read") {
-        return RunRead(line);
-    }
-    if (line.command == "write") {
-        return RunWrite(line);
-    }
-    return RunBatch(line);
 }

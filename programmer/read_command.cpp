@@ -1,14 +1,17 @@
+#include <cstdio>
+
 #include "commands.h"
+#include "command_failure.h"
 #include "config_jobs.h"
 #include "console_output.h"
+#include "driver_chip_opener.h"
 #include "exit_codes.h"
-#include "handle_port.h"
-#include "identity_text.h"
+#include "job_result.h"
 #include "json_line.h"
-#include "outcome_words.h"
 #include "port_choice.h"
+#include "record_text.h"
 #include "reply_capture_port.h"
-#include "serial_port.h"
+#include "status_text.h"
 
 namespace {
 
@@ -16,19 +19,32 @@ nlohmann::ordered_json OrNull(const std::optional<std::string>& text) {
     return text ? nlohmann::ordered_json(*text) : nlohmann::ordered_json(nullptr);
 }
 
+// The bytes as upper-case hexadecimal, joined by separator.
+std::string HexBytes(const std::vector<uint8_t>& bytes, const char* separator) {
+    std::string text;
+    for (size_t i = 0; i < bytes.size(); i++) {
+        char hex[4];
+        std::snprintf(hex, sizeof(hex), "%02X", static_cast<unsigned>(bytes[i]));
+        text += (i > 0 ? separator : "") + std::string(hex);
+    }
+    return text;
+}
+
 void ReportRead(const CommandLine& line, const std::string& port, JobOutcome outcome,
                 const ConfigRecord& record, const std::vector<uint8_t>& bytes) {
     bool ok = outcome == JobOutcome::ReadOk;
+    std::optional<std::string> serial = SerialText(record);
+    std::optional<std::string> product = ProductText(record);
     if (line.json) {
         nlohmann::ordered_json result = {
-            {"port", port}, {"outcome", OutcomeWord(outcome)}, {"status", StatusText(outcome)}};
+            {"port", port}, {"outcome", JobWord(outcome)}, {"status", StatusText(outcome)}};
         if (ok) {
             result["configured"] = record.configured != 0;
             result["locked"] = record.writeProtected != 0;
             result["vid"] = HexId(record.vendorId);
             result["pid"] = HexId(record.productId);
-            result["serial"] = OrNull(SerialOf(record));
-            result["product"] = OrNull(ProductOf(record));
+            result["serial"] = OrNull(serial);
+            result["product"] = OrNull(product);
             result["bytes"] = HexBytes(bytes, "");
         }
         WriteJsonLine(result);
@@ -38,15 +54,13 @@ void ReportRead(const CommandLine& line, const std::string& port, JobOutcome out
     if (!ok) {
         return;
     }
-    std::optional<std::string> serial = SerialOf(record);
-    std::optional<std::string> product = ProductOf(record);
     WriteLine(Stream::Out,
               std::string("  marker   ") + (record.configured ? "configured" : "not configured"));
     WriteLine(Stream::Out,
               std::string("  lock     ") + (record.writeProtected ? "locked" : "not locked"));
     WriteLine(Stream::Out, "  VID      " + HexId(record.vendorId));
     WriteLine(Stream::Out, "  PID      " + HexId(record.productId));
-    WriteLine(Stream::Out, "  serial   " + (serial ? *serial : std::string("(absent)")));
+    WriteLine(Stream::Out, "  serial   " + serial.value_or("(absent)"));
     WriteLine(Stream::Out,
               "  product  " + (product ? "\"" + *product + "\"" : std::string("(absent)")));
     // 52 bytes, in the order the read frames asked for them.
@@ -56,16 +70,16 @@ void ReportRead(const CommandLine& line, const std::string& port, JobOutcome out
 }  // namespace
 
 int RunRead(const CommandLine& line) {
-    std::optional<std::string> chosen = ChoosePortForCommand(line.port, line.json);
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    if (!chosen || !OpenPortForCommand(*chosen, line.json, handle)) {
-        return EXIT_NO_PORT;
+    std::string chosen = ChoosePortForCommand(line.port);
+    std::string problem;
+    std::unique_ptr<OwnedChipPort> port = OpenChipPort(chosen, problem);
+    if (!port) {
+        throw CommandFailure{EXIT_NO_PORT, problem};
     }
-    HandlePort port(handle);
-    ReplyCapturePort capture(port);
+    ReplyCapturePort capture(*port);
     RecordPtr record = NewRecord();
     JobOutcome outcome = ReadChip(capture, *record);
-    ClosePort(handle);
-    ReportRead(line, *chosen, outcome, *record, capture.Replies());
-    return ExitCodeFor(outcome);
+    port.reset();
+    ReportRead(line, chosen, outcome, *record, capture.Replies());
+    return JobExitCode(outcome);
 }

@@ -2,6 +2,7 @@
 
 #include "config_record.h"
 #include "port_path.h"
+#include "serial_sequence.h"
 #include "utf_text.h"
 
 namespace {
@@ -65,7 +66,7 @@ std::string CheckSerialFrom(const std::string& text) {
     if (!problem.empty()) {
         return problem;
     }
-    if (text.back() < '0' || text.back() > '9') {
+    if (!SerialSequence::From(text)) {
         return Quoted(text) + " does not end in decimal digits to count up";
     }
     return "";

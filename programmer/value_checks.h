@@ -15,7 +15,7 @@ uint16_t ParseId(const std::string& text);
 // Serial: 1 to 8 characters, each 0x21-0x7E, so that it always reads back as present.
 std::string CheckSerial(const std::string& text);
 
-// First serial of a batch: a serial ending in a run of decimal digits, which the batch counts up.
+// First serial of a batch: a serial the batch's serial sequence can count up from.
 std::string CheckSerialFrom(const std::string& text);
 
 // Product string (UTF-8): 1 to 18 UTF-16 code units, any script, no control characters.

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cwchar>
+#include "record_text.h"
 
 std::wstring WidenAnsi(const char* text) {
     int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
@@ -15,8 +15,7 @@ std::wstring WidenAnsi(const char* text) {
     return wide;
 }
 
-std::wstring HexId(uint16_t id) {
-    wchar_t text[8];
-    std::swprintf(text, 8, L"0x%04X", static_cast<unsigned>(id));
-    return text;
+std::wstring WideHexId(uint16_t id) {
+    std::string digits = HexId(id);
+    return L"0x" + std::wstring(digits.begin(), digits.end());
 }

@@ -8,5 +8,5 @@
 // An ANSI (CP_ACP) text as UTF-16; a text that does not convert gives "".
 std::wstring WidenAnsi(const char* text);
 
-// "0x" and four upper-case hexadecimal digits.
-std::wstring HexId(uint16_t id);
+// "0x" and the ID's four upper-case hexadecimal digits.
+std::wstring WideHexId(uint16_t id);

@@ -1,17 +1,17 @@
 #include "write_questions.h"
 
 #include "form_values.h"
-#include "string_descriptor.h"
+#include "record_text.h"
 #include "wide_text.h"
 
 namespace {
 
 std::wstring IdNote(const wchar_t* label, const char* text, uint16_t stored) {
     return std::wstring(label) + L"“" + WidenAnsi(text) + L"”不是 4 位十六进制数字，将写入 " +
-           HexId(stored) + L"。\n";
+           WideHexId(stored) + L"。\n";
 }
 
-std::wstring SerialText(const ConfigRecord& record) {
+std::wstring SerialQuestionText(const ConfigRecord& record) {
     if (!record.serialPresent) {
         return L"（不写入）";
     }
@@ -23,14 +23,12 @@ std::wstring SerialText(const ConfigRecord& record) {
 }
 
 // The descriptor's own UTF-16 units: exactly what the chip will report, not a re-conversion.
-std::wstring ProductText(const ConfigRecord& record) {
-    if (!record.productPresent) {
+std::wstring ProductQuestionText(const ConfigRecord& record) {
+    std::optional<std::u16string> units = ProductUnits(record);
+    if (!units) {
         return L"（不写入）";
     }
-    std::wstring text;
-    for (int i = 0; i < DescriptorUnitCount(record); i++) {
-        text += static_cast<wchar_t>(DescriptorUnit(record, i));
-    }
+    std::wstring text(units->begin(), units->end());
     return !text.empty() ? text : L"（空）";
 }
 
@@ -55,7 +53,7 @@ std::wstring LockQuestion(const ConfigRecord& record) {
     return L"已勾选写保护：写入后芯片将被永久锁定，以后再也无法修改配置。\n\n"
            L"将写入的配置：\n"
            L"VID：" +
-           HexId(record.vendorId) + L"\n" + L"PID：" + HexId(record.productId) + L"\n" +
-           L"序列号：" + SerialText(record) + L"\n" + L"产品字符串：" + ProductText(record) +
-           L"\n\n" + L"确定要写入并永久锁定芯片吗？";
+           WideHexId(record.vendorId) + L"\n" + L"PID：" + WideHexId(record.productId) + L"\n" +
+           L"序列号：" + SerialQuestionText(record) + L"\n" + L"产品字符串：" +
+           ProductQuestionText(record) + L"\n\n" + L"确定要写入并永久锁定芯片吗？";
 }

@@ -2,7 +2,7 @@
 // driver: serials in sequence and never twice, the log, and every way a chip can turn out.
 #include <functional>
 
-#include "csv_line.h"
+#include "log_csv.h"
 #include "prog_harness.h"
 
 namespace {
@@ -25,15 +25,13 @@ protected:
         return {L"batch", L"--serial-from", serialFrom, L"--log", logPath, L"--count", count};
     }
 
-    // The log's lines after the header.
+    // The log's records, read as the batch reads them.
     std::vector<Row> Log() {
         std::vector<Row> rows;
-        std::vector<std::string> lines = Lines(ReadWhole(logPath));
-        for (size_t i = 1; i < lines.size(); i++) {
-            std::optional<std::vector<std::string>> fields = CsvFields(lines[i]);
-            if (fields && fields->size() == 9) {
-                rows.push_back({(*fields)[1], (*fields)[2], (*fields)[7]});
-            }
+        std::string problem;
+        std::optional<LogContents> contents = DecodeLog(ReadWhole(logPath), problem);
+        for (const LedgerEntry& entry : contents ? contents->entries : std::vector<LedgerEntry>()) {
+            rows.push_back({entry.port, entry.serial, OutcomeWord(entry.outcome)});
         }
         return rows;
     }
@@ -87,7 +85,8 @@ TEST_F(Batch, ChipsArrivingOneAfterAnotherGetSerialsInTurn) {
     EXPECT_EQ(lines[0].substr(0, 40), "COM22    ZQ000009   verified            ");
     EXPECT_EQ(lines[2].substr(0, 29), "summary: verified 2, unverifi");
     std::vector<std::string> log = Lines(ReadWhole(logPath));
-    EXPECT_EQ(log[0], "time,port,serial,vid,pid,product,lock,outcome,status");
+    EXPECT_EQ(log[0], "\xEF\xBB\xBFtime,port,serial,vid,pid,product,lock,outcome,status")
+        << "a byte order mark first, so a spreadsheet reads the log as UTF-8";
     ASSERT_GE(log.size(), 2u);
     EXPECT_TRUE(log[1][10] == 'T' && log[1][19] == '.' && log[1][23] == 'Z') << log[1];
     EXPECT_EQ(log[1].substr(25), "COM22,ZQ000009,2E1B,6C04,usb2.0 serial,no,started,");

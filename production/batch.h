@@ -1,0 +1,58 @@
+// A production batch: one worker per chip port calls ProgramChip, and they share the ledger, the
+// --count gate, the counts and the word to stop. Every decision of a chip's turn is made here;
+// the program around it only finds ports, runs workers and shows what it is told.
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "batch_observer.h"
+#include "batch_tally.h"
+#include "chip_identity.h"
+#include "chip_opener.h"
+#include "count_gate.h"
+#include "ledger.h"
+
+struct BatchSettings {
+    ChipIdentity identity;  // without a serial: each chip gets its own
+    int count = 0;          // stop after this many verified chips; 0: no limit
+    std::string station;    // recorded with every record of a shared ledger
+};
+
+class Batch {
+public:
+    Batch(const BatchSettings& settings, Ledger& ledger, BatchObserver& observer);
+
+    // One chip's whole turn: read it, decide, take a serial, write and verify, record. Never
+    // throws: whatever goes wrong ends the chip as failed, recorded.
+    void ProgramChip(const std::string& port, ChipOpener& opener);
+
+    // No chip starts after this; chips in progress finish. The first stop's exit code holds,
+    // except that a record that could not be written always ends with EXIT_RECORD_FAILED.
+    void Stop(const std::string& reason, int exitCode);
+    bool Stopping();
+
+    BatchTally Tally();
+    int ExitCode();
+    // After a record could not be written: how far the record reaches, for the last word.
+    std::string RecordLossSummary();
+
+private:
+    struct Turn;
+    std::optional<std::string> TakeSerial(Turn& turn);
+    void End(Turn& turn, BatchOutcome outcome, const std::string& status);
+    void Run(Turn& turn, ChipOpener& opener);
+
+    const BatchSettings settings_;
+    Ledger& ledger_;
+    BatchObserver& observer_;
+
+    std::mutex lock_;  // everything below
+    std::condition_variable changed_;
+    CountGate gate_;
+    BatchTally tally_;
+    bool stopping_ = false;
+    int stopExitCode_ = 0;
+};

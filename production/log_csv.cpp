@@ -1,0 +1,133 @@
+#include "log_csv.h"
+
+namespace {
+
+constexpr const char* kBom = "\xEF\xBB\xBF";
+const std::vector<std::string> kHeader = {"time",    "port", "serial",  "vid",   "pid",
+                                          "product", "lock", "outcome", "status"};
+
+std::string CsvRecord(const std::vector<std::string>& fields) {
+    std::string line;
+    for (size_t i = 0; i < fields.size(); i++) {
+        const std::string& field = fields[i];
+        line += i > 0 ? "," : "";
+        if (field.find_first_of(",\"\r\n") == std::string::npos) {
+            line += field;
+            continue;
+        }
+        line += '"';
+        for (char c : field) {
+            line += c == '"' ? "\"\"" : std::string(1, c);
+        }
+        line += '"';
+    }
+    return line + "\r\n";
+}
+
+struct CsvRecords {
+    std::vector<std::vector<std::string>> records;
+    size_t tornAt = std::string::npos;  // where an unfinished last record begins
+};
+
+// Splits the text into records: a line end inside quotes belongs to its field.
+CsvRecords SplitRecords(const std::string& text, size_t from) {
+    CsvRecords out;
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    size_t recordAt = from;
+    for (size_t i = from; i < text.size(); i++) {
+        char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                fields.back() += '"';
+                i++;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                fields.back() += c;
+            }
+        } else if (c == '"' && fields.back().empty()) {
+            quoted = true;
+        } else if (c == ',') {
+            fields.emplace_back();
+        } else if (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+            i += c == '\r' ? 1 : 0;
+            out.records.push_back(std::move(fields));
+            fields.assign(1, std::string());
+            recordAt = i + 1;
+        } else {
+            fields.back() += c;
+        }
+    }
+    if (recordAt < text.size()) {
+        out.tornAt = recordAt;
+    }
+    return out;
+}
+
+bool IsOpenQuoted(const std::string& tail) {
+    bool quoted = false;
+    bool fieldStart = true;
+    for (size_t i = 0; i < tail.size(); i++) {
+        char c = tail[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < tail.size() && tail[i + 1] == '"') {
+                i++;
+            } else if (c == '"') {
+                quoted = false;
+            }
+        } else if (c == '"' && fieldStart) {
+            quoted = true;
+        }
+        fieldStart = !quoted && c == ',';
+    }
+    return quoted;
+}
+
+}  // namespace
+
+std::string LogStart() {
+    return kBom + CsvRecord(kHeader);
+}
+
+std::string EncodeLogLine(const LedgerEntry& entry) {
+    return CsvRecord({entry.time, entry.port, entry.serial, entry.vid, entry.pid, entry.product,
+                      entry.lock ? "yes" : "no", OutcomeWord(entry.outcome), entry.status});
+}
+
+std::string TornLineEnd(const std::string& tornTail) {
+    return (IsOpenQuoted(tornTail) ? "\"" : "") + std::string(kHeader.size() + 1, ',') + "\r\n";
+}
+
+std::optional<LogContents> DecodeLog(const std::string& text, std::string& problem) {
+    size_t from = text.compare(0, 3, kBom) == 0 ? 3 : 0;
+    CsvRecords csv = SplitRecords(text, from);
+    if (csv.records.empty() || csv.records.front() != kHeader) {
+        problem = "not a batch log (its first line is not the log's header)";
+        return std::nullopt;
+    }
+    LogContents contents;
+    if (csv.tornAt != std::string::npos) {
+        contents.tornTail = text.substr(csv.tornAt);
+    }
+    for (size_t i = 1; i < csv.records.size(); i++) {
+        const std::vector<std::string>& fields = csv.records[i];
+        std::optional<BatchOutcome> outcome =
+            fields.size() == kHeader.size() ? OutcomeFromWord(fields[7]) : std::nullopt;
+        if (!outcome) {
+            continue;
+        }
+        LedgerEntry entry;
+        entry.time = fields[0];
+        entry.port = fields[1];
+        entry.serial = fields[2];
+        entry.vid = fields[3];
+        entry.pid = fields[4];
+        entry.product = fields[5];
+        entry.lock = fields[6] == "yes";
+        entry.outcome = *outcome;
+        entry.status = fields[8];
+        contents.entries.push_back(std::move(entry));
+    }
+    return contents;
+}

@@ -1,0 +1,65 @@
+#include "batch_console.h"
+
+#include <cstdio>
+
+#include "console_output.h"
+#include "json_line.h"
+
+BatchConsole::BatchConsole(bool json)
+    : json_(json), stopped_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+BatchConsole::~BatchConsole() {
+    if (stopped_ != nullptr) {
+        CloseHandle(stopped_);
+    }
+}
+
+void BatchConsole::ChipPhaseChanged(const std::string&, ChipPhase) {
+    // A console line per chip is enough for a script; the phases are a window's to show.
+}
+
+void BatchConsole::ChipDone(const ChipReport& report) {
+    if (json_) {
+        WriteJsonLine(
+            {{"port", report.port},
+             {"serial", report.serial.empty() ? nlohmann::ordered_json(nullptr)
+                                              : nlohmann::ordered_json(report.serial)},
+             {"outcome", OutcomeWord(report.outcome)},
+             {"status", report.status},
+             {"seconds", static_cast<double>(static_cast<long>(report.seconds * 1000)) / 1000}});
+        return;
+    }
+    char line[160];
+    std::snprintf(line, sizeof(line), "%-8s %-10s %-19s %6.2f s  ", report.port.c_str(),
+                  report.serial.empty() ? "-" : report.serial.c_str(), OutcomeWord(report.outcome),
+                  report.seconds);
+    WriteLine(Stream::Out, line + report.status);
+}
+
+void BatchConsole::ChipLeftAlone(const std::string& port) {
+    WriteLine(Stream::Err, "zq61prog: " + port + " left as it was: the batch is stopping");
+}
+
+void BatchConsole::Stopping(const std::string& reason) {
+    if (!reason.empty()) {
+        WriteLine(Stream::Err, "zq61prog: " + reason);
+    }
+    SetEvent(stopped_);
+}
+
+void BatchConsole::Summary(const BatchTally& tally) {
+    if (json_) {
+        nlohmann::ordered_json counts = nlohmann::ordered_json::object();
+        for (BatchOutcome outcome : kFinalOutcomes) {
+            counts[OutcomeWord(outcome)] = tally.Count(outcome);
+        }
+        WriteJsonLine({{"summary", counts}});
+        return;
+    }
+    std::string counts;
+    for (BatchOutcome outcome : kFinalOutcomes) {
+        counts += (counts.empty() ? "" : ", ") + std::string(OutcomeWord(outcome)) + " " +
+                  std::to_string(tally.Count(outcome));
+    }
+    WriteLine(Stream::Out, "summary: " + counts);
+}

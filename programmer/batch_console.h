@@ -1,0 +1,30 @@
+// A batch shown on the console: a line (or a JSON object) per chip as it ends, the stops on
+// standard error, a summary at the end. It also wakes the port watch when the batch stops.
+#pragma once
+
+#include <windows.h>
+
+#include "batch.h"
+
+class BatchConsole : public BatchObserver {
+public:
+    explicit BatchConsole(bool json);
+    ~BatchConsole() override;
+    BatchConsole(const BatchConsole&) = delete;
+    BatchConsole& operator=(const BatchConsole&) = delete;
+
+    // Signalled once the batch stops.
+    HANDLE StopEvent() const { return stopped_; }
+
+    void ChipPhaseChanged(const std::string& port, ChipPhase phase) override;
+    void ChipDone(const ChipReport& report) override;
+    void ChipLeftAlone(const std::string& port) override;
+    void Stopping(const std::string& reason) override;
+
+    // The counts of every outcome, as the last line or object.
+    void Summary(const BatchTally& tally);
+
+private:
+    bool json_;
+    HANDLE stopped_;
+};

@@ -1,0 +1,82 @@
+#include "batch_workers.h"
+
+#include <algorithm>
+#include <atomic>
+#include <list>
+#include <thread>
+
+#include "console_break.h"
+#include "driver_chip_opener.h"
+#include "exit_codes.h"
+#include "port_discovery.h"
+#include "port_watch.h"
+
+namespace {
+
+// Arrivals are looked for at least this often, notification or not.
+constexpr DWORD kPollMs = 100;
+
+// One chip port's turn on a thread of its own; the list keeps it in place until joined.
+struct Worker {
+    std::string port;
+    std::atomic<bool> done{false};
+    std::thread thread;
+};
+
+}  // namespace
+
+void RunBatchWorkers(Batch& batch, HANDLE stopEvent) {
+    DriverChipOpener opener;
+    PortWatch watch;
+    std::list<Worker> workers;
+    // Ports that appeared and wait for their turn: at once, or once their last turn has ended
+    // when a board came back that quickly.
+    std::vector<std::string> pending;
+    auto busy = [&](const std::string& port) {
+        return std::any_of(workers.begin(), workers.end(), [&](const Worker& worker) {
+            return worker.port == port && !worker.done;
+        });
+    };
+    while (!batch.Stopping()) {
+        for (const std::string& port : watch.Arrivals()) {
+            if (std::find(pending.begin(), pending.end(), port) == pending.end()) {
+                pending.push_back(port);
+            }
+        }
+        for (auto it = pending.begin(); it != pending.end() && !batch.Stopping();) {
+            if (busy(*it)) {
+                ++it;
+                continue;
+            }
+            std::string port = *it;
+            it = pending.erase(it);
+            // Other serial ports come and go too; only the chip's driver's ports are ours.
+            if (!ProbePort(port.c_str())) {
+                continue;
+            }
+            Worker& worker = workers.emplace_back();
+            worker.port = port;
+            worker.thread = std::thread([&batch, &opener, &worker] {
+                batch.ProgramChip(worker.port, opener);
+                worker.done = true;
+            });
+        }
+        // Turns that ended are joined as the batch goes, so a long shift holds no dead threads.
+        for (auto it = workers.begin(); it != workers.end();) {
+            if (it->done) {
+                it->thread.join();
+                it = workers.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        if (BreakRequested()) {
+            batch.Stop("stopping: the chips in progress finish first", EXIT_INTERRUPTED);
+            break;
+        }
+        watch.Wait(stopEvent, kPollMs);
+    }
+    for (Worker& worker : workers) {
+        worker.thread.join();
+    }
+}
