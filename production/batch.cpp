@@ -61,6 +61,10 @@ void Batch::ProgramChip(const std::string& port, ChipOpener& opener) {
 }
 
 void Batch::Run(Turn& turn, ChipOpener& opener) {
+    if (Stopping()) {
+        observer_.ChipLeftAlone(turn.entry.port);
+        return;
+    }
     std::string problem;
     std::unique_ptr<BytePort> port = opener.Open(turn.entry.port, problem);
     RecordPtr held = NewRecord();

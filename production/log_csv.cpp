@@ -27,6 +27,7 @@ std::string CsvRecord(const std::vector<std::string>& fields) {
 struct CsvRecords {
     std::vector<std::vector<std::string>> records;
     size_t tornAt = std::string::npos;  // where an unfinished last record begins
+    bool endsQuoted = false;            // the text ends inside a quoted field
 };
 
 // Splits the text into records: a line end inside quotes belongs to its field.
@@ -62,26 +63,8 @@ CsvRecords SplitRecords(const std::string& text, size_t from) {
     if (recordAt < text.size()) {
         out.tornAt = recordAt;
     }
+    out.endsQuoted = quoted;
     return out;
-}
-
-bool IsOpenQuoted(const std::string& tail) {
-    bool quoted = false;
-    bool fieldStart = true;
-    for (size_t i = 0; i < tail.size(); i++) {
-        char c = tail[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < tail.size() && tail[i + 1] == '"') {
-                i++;
-            } else if (c == '"') {
-                quoted = false;
-            }
-        } else if (c == '"' && fieldStart) {
-            quoted = true;
-        }
-        fieldStart = !quoted && c == ',';
-    }
-    return quoted;
 }
 
 }  // namespace
@@ -96,7 +79,8 @@ std::string EncodeLogLine(const LedgerEntry& entry) {
 }
 
 std::string TornLineEnd(const std::string& tornTail) {
-    return (IsOpenQuoted(tornTail) ? "\"" : "") + std::string(kHeader.size() + 1, ',') + "\r\n";
+    bool quoted = SplitRecords(tornTail, 0).endsQuoted;
+    return (quoted ? "\"" : "") + std::string(kHeader.size() + 1, ',') + "\r\n";
 }
 
 std::optional<LogContents> DecodeLog(const std::string& text, std::string& problem) {

@@ -29,9 +29,15 @@ echo "== test: windows (under Wine, in Xvfb, against the stand-in driver)"
 source scripts/wine-env.sh
 bash scripts/wine-prefix.sh >/dev/null
 source scripts/xvfb.sh
+# A tiny volume the batch's log can fill up on, for the test of a record that cannot be written.
+small="$repo/build/small-volume"
+mkdir -p "$small"
+if mountpoint -q "$small" || mount -t tmpfs -o size=64k zq-small-volume "$small" 2>/dev/null; then
+    export ZQ_SMALL_VOLUME="Z:${small//\//\\}"
+fi
 # Everything Wine and Xvfb start is stopped on every way out, so nothing keeps the caller's
 # output open.
-trap 'zq_wineserver_stop; zq_xvfb_stop' EXIT
+trap 'zq_wineserver_stop; zq_xvfb_stop; umount "$small" 2>/dev/null || true' EXIT
 zq_xvfb_start
 zq_wineserver_start
 ctest --preset windows

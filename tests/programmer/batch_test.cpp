@@ -1,5 +1,6 @@
 // zq61prog batch against the simulated chips, boards plugged and unplugged through the stand-in
 // driver: serials in sequence and never twice, the log, and every way a chip can turn out.
+#include <cstdlib>
 #include <functional>
 
 #include "log_csv.h"
@@ -26,18 +27,19 @@ protected:
     }
 
     // The log's records, read as the batch reads them.
-    std::vector<Row> Log() {
+    std::vector<Row> Log(const std::wstring& path) {
         std::vector<Row> rows;
         std::string problem;
-        std::optional<LogContents> contents = DecodeLog(ReadWhole(logPath), problem);
+        std::optional<LogContents> contents = DecodeLog(ReadWhole(path), problem);
         for (const LedgerEntry& entry : contents ? contents->entries : std::vector<LedgerEntry>()) {
             rows.push_back({entry.port, entry.serial, OutcomeWord(entry.outcome)});
         }
         return rows;
     }
-    bool LogHas(const std::string& port, const std::string& outcome, DWORD timeoutMs = 10000) {
-        for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-            for (const Row& row : Log()) {
+    std::vector<Row> Log() { return Log(logPath); }
+    bool LogHasIn(const std::wstring& path, const std::string& port, const std::string& outcome) {
+        for (DWORD waited = 0; waited < 10000; waited += 50) {
+            for (const Row& row : Log(path)) {
                 if (row.port == port && row.outcome == outcome) {
                     return true;
                 }
@@ -45,6 +47,9 @@ protected:
             Sleep(50);
         }
         return false;
+    }
+    bool LogHas(const std::string& port, const std::string& outcome) {
+        return LogHasIn(logPath, port, outcome);
     }
     // The serial each chip port was written with, in the order the log started them.
     std::vector<std::string> Started() {
@@ -189,6 +194,48 @@ TEST_F(Batch, NothingIsProgrammedWithoutALog) {
     EXPECT_NE(foreign.err.find("not a batch log"), std::string::npos) << foreign.err;
     EXPECT_EQ(RunProg(Args(L"ZQ", L"1")).exitCode, 1u) << "no digits to count up";
     EXPECT_EQ(Opens(), 0u);
+}
+
+// The log on a volume that fills up in the middle of a shift: the first board's records fit, the
+// second board's `started` line does not.
+TEST_F(Batch, ALogThatCannotBeWrittenMidBatchStopsItWithExitSixAndWritesNoMore) {
+    const char* volume = std::getenv("ZQ_SMALL_VOLUME");  // a tiny tmpfs the test script mounts
+    if (volume == nullptr) {
+        GTEST_SKIP() << "ZQ_SMALL_VOLUME is not set: no small volume to fill";
+    }
+    std::string folder(volume);
+    std::wstring log(folder.begin(), folder.end());
+    std::wstring filler = log + L"\\filler";
+    log += L"\\shift.csv";
+    DeleteFileW(filler.c_str());
+    // A log whose last page has room for 200 bytes: chip A's two records (168 bytes) fit.
+    std::string text = "\xEF\xBB\xBFtime,port,serial,vid,pid,product,lock,outcome,status\r\n";
+    std::string padding = "2026-12-07T08:00:00.000Z,COM9,,2E1B,6C04,p,no,read-failed,";
+    text += padding + std::string(4096 - 200 - text.size() - padding.size() - 2, 'x') + "\r\n";
+    HANDLE file = CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr));
+    CloseHandle(file);
+    // Then every other page of the volume is taken.
+    file = CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    std::string page(4096, 'f');
+    while (WriteFile(file, page.data(), 4096, &written, nullptr) && written == 4096) {
+    }
+    CloseHandle(file);
+
+    Unplug(kChipB);
+    ChipsReady();
+    ProgProcess batch({L"batch", L"--serial-from", L"ZQ000001", L"--log", log, L"--count", L"2"});
+    ASSERT_TRUE(LogHasIn(log, kChipA, "verified"));
+    Plug(kChipB);
+    ProgResult result = batch.Wait();
+    EXPECT_EQ(result.exitCode, 6u) << result.err;
+    EXPECT_NE(result.err.find("The last serial on record: ZQ000001"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(SerialOn(kChipA), "ZQ000001");
+    EXPECT_EQ(Frames(kChipB, ZQSIM_LOG_WRITE), 0u) << "a serial not on record is never written";
+    DeleteFileW(filler.c_str());
+    DeleteFileW(log.c_str());
 }
 
 }  // namespace

@@ -1,0 +1,174 @@
+// A batch's decisions on the host: in-process chips behind port names, a ledger whose store can
+// fail, real threads for the workers.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+#include <thread>
+
+#include "batch.h"
+#include "chip_decision.h"
+#include "config_jobs.h"
+#include "exit_codes.h"
+#include "in_process_chips.h"
+#include "log_ledger.h"
+#include "memory_record_store.h"
+#include "record_text.h"
+
+namespace {
+
+ChipIdentity BatchIdentity() {
+    ChipIdentity identity;
+    identity.vendorId = 0x2E1B;
+    identity.productId = 0x6C04;
+    identity.product = u"usb2.0 serial";
+    return identity;
+}
+
+TEST(ChipDecision, EachReadLeadsToItsStep) {
+    ChipIdentity identity = BatchIdentity();
+    auto verified = [](const std::string& serial) { return serial == "ZQ000001"; };
+    ChipIdentity programmed = identity;
+    programmed.serial = "ZQ000001";
+    ChipIdentity unverified = identity;
+    unverified.serial = "ZQ000002";
+    ChipIdentity otherProduct = programmed;
+    otherProduct.product = u"usb2.0 serial!";
+    ChipIdentity locked = programmed;
+    locked.lock = true;
+    struct Case {
+        const char* what;
+        JobOutcome read;
+        RecordPtr held;
+        ChipStep step;
+    };
+    Case cases[] = {
+        {"read failed", JobOutcome::ReadFailed, BuildRecord(programmed), ChipStep::ReadFailed},
+        {"locked", JobOutcome::ReadOk, BuildRecord(locked), ChipStep::SkipLocked},
+        {"programmed, verified", JobOutcome::ReadOk, BuildRecord(programmed),
+         ChipStep::SkipProgrammed},
+        {"serial never verified", JobOutcome::ReadOk, BuildRecord(unverified), ChipStep::Program},
+        {"another product", JobOutcome::ReadOk, BuildRecord(otherProduct), ChipStep::Program},
+        {"blank", JobOutcome::ReadOk, NewRecord(), ChipStep::Program},
+    };
+    for (const Case& c : cases) {
+        ChipDecision decision = DecideAfterRead(c.read, *c.held, identity, verified);
+        EXPECT_EQ(decision.step, c.step) << c.what;
+        EXPECT_EQ(decision.serial, c.step == ChipStep::SkipProgrammed ? "ZQ000001" : "") << c.what;
+    }
+}
+
+class NullObserver : public BatchObserver {
+public:
+    void ChipPhaseChanged(const std::string&, ChipPhase) override {}
+    void ChipDone(const ChipReport&) override {}
+    void ChipLeftAlone(const std::string&) override { leftAlone++; }
+    void Stopping(const std::string& why) override { reason = why; }
+    std::atomic<int> leftAlone{0};
+    std::string reason;
+};
+
+class BatchRun : public testing::Test {
+protected:
+    // Every port's turn at once, each on a thread of its own, as a hub of boards.
+    void ProgramAll(Batch& batch, const std::vector<std::string>& ports) {
+        std::vector<std::thread> workers;
+        for (const std::string& port : ports) {
+            chips.Chip(port);
+        }
+        for (const std::string& port : ports) {
+            workers.emplace_back([&, port] { batch.ProgramChip(port, chips); });
+        }
+        for (std::thread& worker : workers) {
+            worker.join();
+        }
+    }
+    std::string SerialOn(const std::string& port) {
+        RecordPtr held = NewRecord();
+        ReadChip(chips.Chip(port), *held);
+        return SerialText(*held).value_or("(none)");
+    }
+    std::vector<std::string> Started(MemoryRecordStore& store) {
+        std::vector<std::string> serials;
+        for (const LedgerEntry& record : store.Records()) {
+            if (record.outcome == BatchOutcome::Started) {
+                serials.push_back(record.serial);
+            }
+        }
+        return serials;
+    }
+    InProcessChips chips;
+    NullObserver observer;
+    BatchSettings settings{BatchIdentity(), 0, ""};
+};
+
+TEST_F(BatchRun, WithMoreBoardsThanTheCountNeedsOnlyTheCountGetsSerials) {
+    MemoryRecordStore store;
+    LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
+    ASSERT_EQ(ledger.Open(), "");
+    settings.count = 2;
+    Batch batch(settings, ledger, observer);
+    ProgramAll(batch, {"COM1", "COM2", "COM3", "COM4", "COM5"});
+    EXPECT_EQ(Started(store).size(), 2u);
+    EXPECT_EQ(batch.Tally().Count(BatchOutcome::Verified), 2);
+    EXPECT_EQ(observer.leftAlone, 3);
+    EXPECT_EQ(batch.ExitCode(), EXIT_DONE);
+    int written = 0;
+    for (const char* port : {"COM1", "COM2", "COM3", "COM4", "COM5"}) {
+        written += chips.Chip(port).Chip().memory[0] == MARKER_CONFIGURED ? 1 : 0;
+    }
+    EXPECT_EQ(written, 2) << "a board left alone gets no frame that changes it";
+}
+
+TEST_F(BatchRun, ARecordThatFailsStopsTheBatchAndNothingIsWrittenUnrecorded) {
+    // Appends: A started, A verified, B started (fails at the third).
+    MemoryRecordStore store({}, 2);
+    LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
+    ASSERT_EQ(ledger.Open(), "");
+    Batch batch(settings, ledger, observer);
+    ProgramAll(batch, {"COM1"});
+    ProgramAll(batch, {"COM2"});
+    ProgramAll(batch, {"COM3"});
+    EXPECT_EQ(batch.ExitCode(), EXIT_RECORD_FAILED);
+    EXPECT_EQ(Started(store), (std::vector<std::string>{"ZQ000001"}));
+    EXPECT_EQ(SerialOn("COM1"), "ZQ000001");
+    EXPECT_EQ(chips.Chip("COM2").Chip().memory[0], 0xFF) << "its serial was never recorded";
+    EXPECT_TRUE(chips.Chip("COM3").Writes().empty()) << "no chip starts after the stop";
+    EXPECT_NE(batch.RecordLossSummary().find("The last serial on record: ZQ000001"),
+              std::string::npos)
+        << batch.RecordLossSummary();
+
+    // The outcome of a written chip that cannot be recorded is named as unrecorded.
+    MemoryRecordStore lateStore({}, 1);
+    LogLedger late(lateStore, *SerialSequence::From("ZQ000001"));
+    ASSERT_EQ(late.Open(), "");
+    Batch lateBatch(settings, late, observer);
+    ProgramAll(lateBatch, {"COM4"});
+    EXPECT_EQ(lateBatch.ExitCode(), EXIT_RECORD_FAILED);
+    EXPECT_NE(lateBatch.RecordLossSummary().find("outcome not recorded: ZQ000001"),
+              std::string::npos)
+        << lateBatch.RecordLossSummary();
+}
+
+class ThrowingOpener : public ChipOpener {
+public:
+    std::unique_ptr<BytePort> Open(const std::string&, std::string&) override {
+        throw std::runtime_error("no memory for the port");
+    }
+};
+
+TEST_F(BatchRun, AWorkerThatThrowsEndsItsChipAsFailedOnRecord) {
+    MemoryRecordStore store;
+    LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
+    ASSERT_EQ(ledger.Open(), "");
+    Batch batch(settings, ledger, observer);
+    ThrowingOpener opener;
+    batch.ProgramChip("COM9", opener);
+    std::vector<LedgerEntry> records = store.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].outcome, BatchOutcome::Failed);
+    EXPECT_EQ(records[0].status, "internal error: no memory for the port");
+    EXPECT_EQ(batch.ExitCode(), EXIT_FAILED);
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+// The log as the batch writes it and reads it back: every field exactly, whatever a crash left.
+#include <gtest/gtest.h>
+
+#include "log_csv.h"
+#include "log_ledger.h"
+#include "memory_record_store.h"
+
+namespace {
+
+const std::string kHeader = "time,port,serial,vid,pid,product,lock,outcome,status\r\n";
+
+LedgerEntry Entry(const std::string& serial, BatchOutcome outcome, const std::string& product,
+                  const std::string& status = "") {
+    LedgerEntry entry;
+    entry.time = "2026-12-07T15:31:44.823Z";
+    entry.port = "COM21";
+    entry.serial = serial;
+    entry.vid = "2E1B";
+    entry.pid = "6C04";
+    entry.product = product;
+    entry.lock = outcome == BatchOutcome::Locked;
+    entry.outcome = outcome;
+    entry.status = status;
+    return entry;
+}
+
+void ExpectSame(const LedgerEntry& a, const LedgerEntry& b) {
+    EXPECT_EQ(a.time, b.time);
+    EXPECT_EQ(a.port, b.port);
+    EXPECT_EQ(a.serial, b.serial);
+    EXPECT_EQ(a.vid + a.pid, b.vid + b.pid);
+    EXPECT_EQ(a.product, b.product);
+    EXPECT_EQ(a.lock, b.lock);
+    EXPECT_EQ(a.outcome, b.outcome);
+    EXPECT_EQ(a.status, b.status);
+}
+
+TEST(LogCsv, EveryFieldReadsBackExactlyWithOrWithoutTheByteOrderMark) {
+    std::vector<LedgerEntry> written = {
+        Entry("ZQ000001", BatchOutcome::Started, "a,b"),
+        Entry("ZQ000001", BatchOutcome::Verified, "say \"hi\"", "写入成功"),
+        Entry("ZQ000002", BatchOutcome::Locked, "two\r\nlines\nand\rone", "x"),
+        Entry("", BatchOutcome::ReadFailed, "\"", "读取失败请重试"),
+    };
+    std::string body;
+    for (const LedgerEntry& entry : written) {
+        body += EncodeLogLine(entry);
+    }
+    for (const std::string& text : {LogStart() + body, kHeader + body}) {
+        std::string problem;
+        std::optional<LogContents> read = DecodeLog(text, problem);
+        ASSERT_TRUE(read) << problem;
+        ASSERT_EQ(read->entries.size(), written.size());
+        for (size_t i = 0; i < written.size(); i++) {
+            ExpectSame(read->entries[i], written[i]);
+        }
+        EXPECT_EQ(read->tornTail, "");
+    }
+    EXPECT_EQ(LogStart().substr(0, 3), "\xEF\xBB\xBF");
+}
+
+TEST(LogCsv, ATornLastLineIsIgnoredAndStaysIgnoredOnceEnded) {
+    std::string started = EncodeLogLine(Entry("ZQ000007", BatchOutcome::Started, "p"));
+    std::string quoted = EncodeLogLine(Entry("ZQ000008", BatchOutcome::Started, "a,b"));
+    std::string next = EncodeLogLine(Entry("ZQ000009", BatchOutcome::Started, "p"));
+    // Cut inside a plain field, inside a quoted one, and right after a field's comma.
+    for (const std::string& torn : {started.substr(0, 40), quoted.substr(0, quoted.find(',', 60)),
+                                    quoted.substr(0, quoted.find('"') + 2)}) {
+        std::string text = kHeader + started + torn;
+        std::string problem;
+        std::optional<LogContents> read = DecodeLog(text, problem);
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->entries.size(), 1u) << torn;
+        EXPECT_EQ(read->tornTail, torn);
+        // The batch ends the torn line and appends: the line after it reads whole.
+        text += TornLineEnd(read->tornTail) + next;
+        read = DecodeLog(text, problem);
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->entries.size(), 2u) << torn;
+        EXPECT_EQ(read->entries[1].serial, "ZQ000009");
+        EXPECT_EQ(read->tornTail, "");
+    }
+}
+
+TEST(LogCsv, AForeignFileIsRefused) {
+    for (const std::string& text : {std::string("not a log\r\n"), std::string(""),
+                                    std::string("time,port,serial\r\n"), kHeader.substr(0, 20)}) {
+        std::string problem;
+        EXPECT_FALSE(DecodeLog(text, problem)) << text;
+        EXPECT_NE(problem.find("not a batch log"), std::string::npos);
+    }
+}
+
+TEST(LogLedger, ResumesAfterTheHighestSerialOfItsSequenceTheRecordsUsed) {
+    MemoryRecordStore store({Entry("ZQ000041", BatchOutcome::Started, "p"),
+                             Entry("ZQ000007", BatchOutcome::Started, "p"),
+                             Entry("ZQ000099", BatchOutcome::Verified, "p"),
+                             Entry("XY000500", BatchOutcome::Started, "p"),
+                             Entry("ZQ00900", BatchOutcome::Started, "p")});
+    LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
+    ASSERT_EQ(ledger.Open(), "");
+    EXPECT_EQ(ledger.ResumedAfter(), "ZQ000041") << "only started serials of this sequence count";
+    EXPECT_EQ(ledger.NextSerial(), "ZQ000042");
+    EXPECT_TRUE(ledger.WasVerified("ZQ000099"));
+
+    LogLedger ahead(store, *SerialSequence::From("ZQ000100"));
+    ASSERT_EQ(ahead.Open(), "");
+    EXPECT_EQ(ahead.NextSerial(), "ZQ000100");
+    EXPECT_EQ(ahead.ResumedAfter(), "");
+
+    MemoryRecordStore full({Entry("ZQ-9", BatchOutcome::Started, "p")});
+    LogLedger spent(full, *SerialSequence::From("ZQ-1"));
+    EXPECT_NE(spent.Open().find("no serial of this sequence is left"), std::string::npos);
+}
+
+}  // namespace
