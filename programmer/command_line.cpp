@@ -5,17 +5,12 @@
 #include "command_failure.h"
 #include "console_output.h"
 #include "exit_codes.h"
-#include "form_values.h"
+#include "identity_options.h"
 #include "json_line.h"
 #include "value_checks.h"
 #include "zq_version.h"
 
 namespace {
-
-// A CLI11 check from one of ours: CLI11 puts the option's name before the message.
-CLI::Validator Check(std::string (*check)(const std::string&)) {
-    return CLI::Validator([check](std::string& value) { return check(value); }, "");
-}
 
 void AddJson(CLI::App& command, CommandLine& line) {
     command.add_flag("--json", line.json, "one JSON object per result (JSON Lines, UTF-8)");
@@ -27,24 +22,8 @@ void AddPort(CLI::App& command, CommandLine& line) {
         ->check(Check(CheckPortName));
 }
 
-void AddIds(CLI::App& command, CommandLine& line) {
-    command.add_option("--vid", line.vid, "vendor ID, 1-4 hex digits (default 2E1B)")
-        ->type_name("HEX")
-        ->check(Check(CheckId));
-    command.add_option("--pid", line.pid, "product ID, 1-4 hex digits (default 6C04)")
-        ->type_name("HEX")
-        ->check(Check(CheckId));
-}
-
-void AddProductAndLock(CLI::App& command, CommandLine& line) {
-    command
-        .add_option("--product", line.product,
-                    "product string, 1-18 UTF-16 code units (default \"usb2.0 serial\")")
-        ->type_name("TEXT")
-        ->check(Check(CheckProduct));
-    command.add_flag("--lock", line.lock,
-                     "write-protect the chip for ever (asks first; needs --yes off a console)");
-    command.add_flag("--yes", line.yes, "confirm --lock without asking");
+void AddYes(CLI::App& command, CommandLine& line) {
+    command.add_flag("--yes", line.yes, "confirm --lock without asking (needed off a console)");
 }
 
 }  // namespace
@@ -68,9 +47,6 @@ void WriteRefusal(bool json, const std::string& message) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-    line.vid = DEFAULT_VID;
-    line.pid = DEFAULT_PID;
-    line.product = DEFAULT_PRODUCT;
 
     CLI::App app("Programs the USB identity of ZQ61 chips: for scripts and production lines.",
                  "zq61prog");
@@ -87,29 +63,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
     CLI::App* write = app.add_subcommand("write", "write an identity, read it back and compare");
     AddPort(*write, line);
-    AddIds(*write, line);
-    write->add_option("--serial", line.serial, "serial number, 1-8 ASCII characters 0x21-0x7E")
-        ->type_name("TEXT")
-        ->check(Check(CheckSerial));
-    AddProductAndLock(*write, line);
+    AddIdentityOptions(*write, true, line.identity);
+    AddYes(*write, line);
     AddJson(*write, line);
 
     CLI::App* batch = app.add_subcommand(
         "batch", "program every chip that appears, with sequential serials, logging each");
-    batch
-        ->add_option("--serial-from", line.serialFrom,
-                     "first serial; its trailing digits count up (ZQ000001, ZQ000002, ...)")
-        ->type_name("TEXT")
-        ->required()
-        ->check(Check(CheckSerialFrom));
-    batch->add_option("--log", line.log, "the batch's CSV log, appended; a restart resumes from it")
-        ->type_name("FILE")
-        ->required();
-    batch->add_option("--count", line.count, "stop after this many verified chips")
-        ->type_name("N")
-        ->check(CLI::PositiveNumber);
-    AddIds(*batch, line);
-    AddProductAndLock(*batch, line);
+    AddBatchOptions(*batch, line.batch);
+    AddYes(*batch, line);
     AddJson(*batch, line);
 
     for (CLI::App* command : {list, read, write, batch}) {
@@ -135,6 +96,6 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         throw CommandFailure{EXIT_BAD_USAGE, where + error.what()};
     }
     line.command = app.get_subcommands().front()->get_name();
-    line.serialGiven = write->count("--serial") > 0;
+    line.identity.serialGiven = write->count("--serial") > 0;
     return line;
 }

@@ -4,21 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "batch_options.h"
+
 struct CommandLine {
     std::string command;  // "list", "read", "write" or "batch"
     bool json = false;
-    std::string port;  // empty: the only chip port present
-    std::string vid;
-    std::string pid;
-    std::string serial;
-    bool serialGiven = false;
-    std::string product;
-    bool lock = false;
-    bool yes = false;
-    // batch
-    std::string serialFrom;
-    std::string log;
-    int count = 0;  // 0: no limit
+    bool yes = false;          // --lock confirmed beforehand
+    std::string port;          // empty: the only chip port present
+    IdentityOptions identity;  // write's
+    BatchOptions batch;
     // The help or the version asked for, to print instead of running a command.
     std::string output;
 };

@@ -38,7 +38,7 @@ void ReportWrite(const CommandLine& line, const std::string& port, JobOutcome ou
 }  // namespace
 
 int RunWrite(const CommandLine& line) {
-    ChipIdentity identity = IdentityOf(line);
+    ChipIdentity identity = IdentityOf(line.identity);
     // Decided before anything is opened: a script that did not say --yes never locks a chip.
     RequireLockConsentPossible(identity.lock, line.yes);
     std::string chosen = ChoosePortForCommand(line.port);

@@ -5,7 +5,6 @@
 #include <list>
 #include <thread>
 
-#include "console_break.h"
 #include "driver_chip_opener.h"
 #include "exit_codes.h"
 #include "port_discovery.h"
@@ -25,7 +24,7 @@ struct Worker {
 
 }  // namespace
 
-void RunBatchWorkers(Batch& batch, HANDLE stopEvent) {
+void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& stopAsked) {
     DriverChipOpener opener;
     PortWatch watch;
     std::list<Worker> workers;
@@ -70,11 +69,11 @@ void RunBatchWorkers(Batch& batch, HANDLE stopEvent) {
                 ++it;
             }
         }
-        if (BreakRequested()) {
+        if (stopAsked()) {
             batch.Stop("stopping: the chips in progress finish first", EXIT_INTERRUPTED);
             break;
         }
-        watch.Wait(stopEvent, kPollMs);
+        watch.Wait(wake, kPollMs);
     }
     for (Worker& worker : workers) {
         worker.thread.join();
