@@ -10,6 +10,7 @@
 #include "chip_decision.h"
 #include "config_jobs.h"
 #include "exit_codes.h"
+#include "identity_description.h"
 #include "in_process_chips.h"
 #include "log_ledger.h"
 #include "memory_record_store.h"
@@ -56,6 +57,15 @@ TEST(ChipDecision, EachReadLeadsToItsStep) {
         EXPECT_EQ(decision.step, c.step) << c.what;
         EXPECT_EQ(decision.serial, c.step == ChipStep::SkipProgrammed ? "ZQ000001" : "") << c.what;
     }
+}
+
+TEST(LockQuestion, NamesTheIdentityAndTheBatchsSerials) {
+    std::string text = DescribeIdentity(BatchIdentity(), "serials from ZQ000010");
+    EXPECT_EQ(text, "VID 2E1B, PID 6C04, serials from ZQ000010, product \"usb2.0 serial\"");
+    ChipIdentity single = BatchIdentity();
+    single.serial = "SN000001";
+    EXPECT_EQ(DescribeIdentity(single),
+              "VID 2E1B, PID 6C04, serial SN000001, product \"usb2.0 serial\"");
 }
 
 class NullObserver : public BatchObserver {
