@@ -1,18 +1,33 @@
 // A batch's options, the same for every program that runs one (the console's `batch` command, a
 // station's window or its shortcut): read with one parser, checked with the same messages.
+// Two kinds of ledger: a single station's log (--log, --serial-from and the identity), or a
+// line's shared database (--ledger or ZQ_LEDGER, --sequence: the identity and the serials are
+// the sequence's).
 #pragma once
 
 #include <CLI/CLI.hpp>
 #include <string>
+#include <vector>
 
 #include "identity_options.h"
 
 struct BatchOptions {
     std::string serialFrom;
     std::string log;
-    int count = 0;  // 0: no limit
+    std::string ledger;              // an ODBC connection string; holds a password: never shown
+    std::string sequence;            // the line's job in the ledger
+    std::string station;             // "" until checked: then the computer's name by default
+    std::vector<std::string> ports;  // only these chip ports; empty: every one
+    int count = 0;                   // 0: no limit
+    int reconnectSeconds = 60;       // how long a lost ledger is waited for
     IdentityOptions identity;
+
+    bool UsesLedger() const { return !sequence.empty(); }
 };
 
 // Adds the batch's options to a command (or a program's own command line).
 void AddBatchOptions(CLI::App& command, BatchOptions& options);
+
+// After parsing: the options that go together, or a CommandFailure (EXIT_BAD_USAGE) naming
+// what is missing or does not belong. Fills the ledger from ZQ_LEDGER and the station's name.
+void CheckBatchOptions(const CLI::App& command, BatchOptions& options);

@@ -49,8 +49,9 @@ void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& sto
             }
             std::string port = *it;
             it = pending.erase(it);
-            // Other serial ports come and go too; only the chip's driver's ports are ours.
-            if (!ProbePort(port.c_str())) {
+            // Other serial ports come and go too; only the chip's driver's ports are ours, and
+            // of those only the batch's.
+            if (!batch.Takes(port) || !ProbePort(port.c_str())) {
                 continue;
             }
             Worker& worker = workers.emplace_back();

@@ -89,6 +89,19 @@ std::string CheckProduct(const std::string& text) {
     return "";
 }
 
+std::string CheckName(const std::string& text) {
+    std::optional<std::u16string> units = Utf8ToUtf16(text);
+    if (!units || units->empty() || units->size() > 64) {
+        return Quoted(text) + " is not 1 to 64 characters of text";
+    }
+    for (char16_t unit : *units) {
+        if (unit < 0x20 || unit == 0x7F) {
+            return Quoted(text) + " has a control character";
+        }
+    }
+    return "";
+}
+
 std::string CheckPortName(const std::string& text) {
     if (text.empty() || text.size() > PORT_NAME_MAX) {
         return Quoted(text) + " is not a port name";

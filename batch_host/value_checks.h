@@ -1,4 +1,4 @@
-// The console programmer's strict reading of option values. Each check returns "" for a value
+// The strict reading of option values. Each check returns "" for a value
 // it accepts, or one line naming the value and what is wrong with it; the command line adds the
 // option's name. Everything is checked before any port is opened.
 #pragma once
@@ -20,6 +20,9 @@ std::string CheckSerialFrom(const std::string& text);
 
 // Product string (UTF-8): 1 to 18 UTF-16 code units, any script, no control characters.
 std::string CheckProduct(const std::string& text);
+
+// A sequence's or a station's name: 1 to 64 characters, no control characters.
+std::string CheckName(const std::string& text);
 
 // Port name: what a device path can hold, printable ASCII without path separators.
 std::string CheckPortName(const std::string& text);

@@ -1,5 +1,7 @@
 #include "batch.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <exception>
 
@@ -37,6 +39,23 @@ struct Batch::Turn {
 
 Batch::Batch(const BatchSettings& settings, Ledger& ledger, BatchObserver& observer)
     : settings_(settings), ledger_(ledger), observer_(observer), gate_(settings.count) {}
+
+bool Batch::Takes(const std::string& port) const {
+    if (settings_.ports.empty()) {
+        return true;
+    }
+    for (const std::string& taken : settings_.ports) {
+        // Windows port names are not case-sensitive: COM3 and com3 are one port.
+        if (taken.size() == port.size() &&
+            std::equal(taken.begin(), taken.end(), port.begin(), [](char a, char b) {
+                return std::toupper(static_cast<unsigned char>(a)) ==
+                       std::toupper(static_cast<unsigned char>(b));
+            })) {
+            return true;
+        }
+    }
+    return false;
+}
 
 void Batch::ProgramChip(const std::string& port, ChipOpener& opener) {
     Turn turn;

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "batch_observer.h"
 #include "batch_tally.h"
@@ -16,14 +17,19 @@
 #include "ledger.h"
 
 struct BatchSettings {
-    ChipIdentity identity;  // without a serial: each chip gets its own
-    int count = 0;          // stop after this many verified chips; 0: no limit
-    std::string station;    // recorded with every record of a shared ledger
+    ChipIdentity identity;           // without a serial: each chip gets its own
+    int count = 0;                   // stop after this many verified chips; 0: no limit
+    std::string station;             // recorded with every record of a shared ledger
+    std::vector<std::string> ports;  // the only chip ports the batch takes; empty: every one
 };
 
 class Batch {
 public:
     Batch(const BatchSettings& settings, Ledger& ledger, BatchObserver& observer);
+
+    // True when the port is the batch's to take: other ports are left alone, not even probed,
+    // so that two stations can share a machine, or a station's other ports serve other work.
+    bool Takes(const std::string& port) const;
 
     // One chip's whole turn: read it, decide, take a serial, write and verify, record. Never
     // throws: whatever goes wrong ends the chip as failed, recorded.

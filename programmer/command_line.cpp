@@ -96,6 +96,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         throw CommandFailure{EXIT_BAD_USAGE, where + error.what()};
     }
     line.command = app.get_subcommands().front()->get_name();
+    if (line.command == "batch") {
+        CheckBatchOptions(*batch, line.batch);
+    }
     line.identity.serialGiven = write->count("--serial") > 0;
     return line;
 }

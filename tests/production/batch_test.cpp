@@ -109,7 +109,7 @@ protected:
     }
     InProcessChips chips;
     NullObserver observer;
-    BatchSettings settings{BatchIdentity(), 0, ""};
+    BatchSettings settings{BatchIdentity(), 0, "", {}};
 };
 
 TEST_F(BatchRun, WithMoreBoardsThanTheCountNeedsOnlyTheCountGetsSerials) {

@@ -170,6 +170,16 @@ TEST_F(Batch, ABoardPluggedTwiceIsSkippedAndALockedOneUsesNoSerial) {
     EXPECT_EQ(SerialOn(kChipB), "OLD00001");
 }
 
+TEST_F(Batch, WithPortsNamedOtherChipPortsGetNoFrame) {
+    ChipsReady();
+    std::vector<std::wstring> args = Args(L"ZQ000001", L"1");
+    args.insert(args.end(), {L"--ports", L"com22,COM9"});
+    ProgResult result = RunProg(args);
+    EXPECT_EQ(result.exitCode, 0u) << result.err;
+    EXPECT_EQ(Started(), (std::vector<std::string>{"COM22 ZQ000001"}));
+    EXPECT_EQ(sim.State(kChipA).opensTotal, 0u) << "a port not named is not even probed";
+}
+
 TEST_F(Batch, WhenTheDigitsRunOutTheBatchStops) {
     ProgResult result = RunProg(Args(L"ZQ-9", L"2"));
     EXPECT_EQ(result.exitCode, 3u);
