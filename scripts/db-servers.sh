@@ -53,10 +53,19 @@ zq_db_write_settings() {
     printf 'kind=%s\nport=%s\n' "$kind" "$port" >"$dir/settings"
 }
 
+zq_db_server_running() {
+    local dir=$1 pid
+    pid=$(head -n 1 "$dir/server.pid" "$dir/data/postmaster.pid" 2>/dev/null | grep -E '^[0-9]+$' |
+        head -n 1)
+    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null
+}
+
+# Starts a server (again) on its port; one already running is left as it is.
 zq_db_server_up() {
     local dir=$1 kind port
     kind=$(sed -n 's/^kind=//p' "$dir/settings")
     port=$(sed -n 's/^port=//p' "$dir/settings")
+    zq_db_server_running "$dir" && return 0
     case "$kind" in
     pg)
         LC_ALL=C.UTF-8 runuser -u postgres -- /usr/lib/postgresql/15/bin/pg_ctl -D "$dir/data" \

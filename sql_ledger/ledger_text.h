@@ -1,0 +1,22 @@
+// Text helpers of the SQL ledger: UTF-8 and UTF-16 for ODBC's wide calls, passwords kept out of
+// every message, and the ledger's time stamps.
+#pragma once
+
+#include <string>
+
+namespace odbc {
+
+// Invalid UTF-8 becomes U+FFFD: a value is never cut short on its way to the database.
+std::u16string Utf8ToUtf16(const std::string& text);
+// An unpaired surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(const std::u16string& text);
+
+}  // namespace odbc
+
+// The text with the value of every Pwd=, PWD= or Password= key replaced by "***", and every
+// password the connection string holds replaced wherever it appears: a driver may quote the
+// connection string, or the completed one, in its messages.
+std::string ScrubPasswords(const std::string& text, const std::string& connection);
+
+// Now, UTC, ISO 8601 with milliseconds: 2026-12-07T15:31:44.823Z.
+std::string UtcTimestamp();
