@@ -76,9 +76,18 @@ Failure Session::Diagnose(short handleType, void* handle) {
             break;
         }
         const size_t units = std::min<size_t>(length, std::size(message) - 1);
-        std::string text =
-            Utf16ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(message), units));
-        while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
+        // One line: some drivers break the server's message over several, with a hint.
+        std::string text;
+        for (char c :
+             Utf16ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(message), units))) {
+            const bool blank = c == '\n' || c == '\r' || c == '\t' || c == ' ';
+            if (!blank) {
+                text.push_back(c);
+            } else if (!text.empty() && text.back() != ' ') {
+                text.push_back(' ');
+            }
+        }
+        while (!text.empty() && text.back() == ' ') {
             text.pop_back();
         }
         if (record == 1) {
