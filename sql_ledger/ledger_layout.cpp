@@ -52,10 +52,13 @@ std::vector<Table> Tables(odbc::Engine engine) {
                    "PRIMARY KEY (sequence_name, serial), "
                    "UNIQUE (sequence_name, serial_position), "
                    "FOREIGN KEY (sequence_name) REFERENCES zq_sequences (name)){options}"}};
-    // Every record, `started` and outcomes, as the log has them, with the station.
+    // Every record, `started` and outcomes, as the log has them, with the station. Each record
+    // has a key of its own, so that writing it again after a commit whose answer was lost
+    // cannot record it twice.
     Table records{"zq_records",
                   {"CREATE TABLE zq_records ("
                    "id {id}, "
+                   "record_key {text}(64) NOT NULL UNIQUE, "
                    "sequence_name {text}(100) NOT NULL, "
                    "recorded_at {text}(32) NOT NULL, "
                    "station {text}(100) NOT NULL, "

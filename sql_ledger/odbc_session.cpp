@@ -92,6 +92,7 @@ Failure Session::Diagnose(short handleType, void* handle) {
         }
         if (record == 1) {
             failure.state = StateOf(state);
+            failure.nativeError = nativeError;
         }
         failure.connectionLost =
             failure.connectionLost || LostConnectionState(StateOf(state), nativeError);
@@ -352,7 +353,11 @@ void Session::Rollback() {
 }
 
 bool IsDuplicate(const Failure& failure) {
-    return failure.state == "23505" || failure.state == "23000";
+    // MariaDB and SQL Server share 23000 among every constraint; their own numbers tell a
+    // duplicate key (1062; 2627 and 2601).
+    return failure.state == "23505" || (failure.state == "23000" && (failure.nativeError == 1062 ||
+                                                                     failure.nativeError == 2627 ||
+                                                                     failure.nativeError == 2601));
 }
 
 bool IsMissingTable(const Failure& failure) {

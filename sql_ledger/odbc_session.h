@@ -24,6 +24,7 @@ struct Failure {
     std::string state;    // SQLSTATE, e.g. "08S01"
     std::string message;  // the driver's and the server's words, passwords scrubbed
     bool connectionLost = false;
+    int64_t nativeError = 0;  // the engine's own number for it
 };
 
 struct Result {

@@ -1,6 +1,8 @@
 #include "sql_ledger.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <random>
 #include <thread>
 
 #include "ledger_layout.h"
@@ -18,10 +20,22 @@ const char* kInsertSerial =
     "INSERT INTO zq_serials (sequence_name, serial, serial_position, station, taken_at) "
     "VALUES (?, ?, ?, ?, ?)";
 const char* kInsertRecord =
-    "INSERT INTO zq_records (sequence_name, recorded_at, station, port, serial, vid, pid, "
-    "product, locked, outcome, status_text) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    "INSERT INTO zq_records (record_key, sequence_name, recorded_at, station, port, serial, vid, "
+    "pid, product, locked, outcome, status_text) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 const char* kCountVerified =
     "SELECT COUNT(*) FROM zq_records WHERE sequence_name = ? AND serial = ? AND outcome = ?";
+
+// A prefix no other ledger shares, for the keys of this one's records.
+std::string RecordKeyPrefix() {
+    std::random_device random;
+    std::string prefix;
+    for (int i = 0; i < 4; i++) {
+        char part[9];
+        std::snprintf(part, sizeof part, "%08x", static_cast<unsigned>(random()));
+        prefix += part;
+    }
+    return prefix + "-";
+}
 
 std::string Unreachable(const std::string& lastFailure) {
     return "the ledger's database is unreachable" +
@@ -35,7 +49,8 @@ SqlLedger::SqlLedger(const std::string& connection, const std::string& station, 
     : connection_(connection),
       station_(station),
       serialAt_(std::move(serialAt)),
-      options_(std::move(options)) {}
+      options_(std::move(options)),
+      recordKeyPrefix_(RecordKeyPrefix()) {}
 
 LedgerResult<std::unique_ptr<SqlLedger>> SqlLedger::Open(const std::string& connection,
                                                          const std::string& sequence,
@@ -86,7 +101,7 @@ bool SqlLedger::TryConnect() {
         return true;
     }
     if (const auto failure = session_.Connect(connection_, options_.loginTimeoutSeconds)) {
-        // Never connected since the loss was noticed: the loss is dated from then.
+        // Still unreachable: the bound keeps running from when the loss was first noticed.
         MarkLost(*failure);
         return false;
     }
@@ -123,20 +138,25 @@ void SqlLedger::Unlock(Lock& lock) {
     }
 }
 
-odbc::Result SqlLedger::InsertRecord(const LedgerEntry& entry) {
-    return session_.Run(kInsertRecord,
-                        {sequence_.name, entry.time, entry.station, entry.port, entry.serial,
-                         entry.vid, entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
-                         std::string(OutcomeWord(entry.outcome)), entry.status});
+odbc::Result SqlLedger::InsertRecord(uint64_t ticket, const LedgerEntry& entry) {
+    return session_.Run(
+        kInsertRecord,
+        {recordKeyPrefix_ + std::to_string(ticket), sequence_.name, entry.time, entry.station,
+         entry.port, entry.serial, entry.vid, entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
+         std::string(OutcomeWord(entry.outcome)), entry.status});
 }
 
 void SqlLedger::FlushPending() {
     while (!pending_.empty() && session_.Connected()) {
         const Pending& next = pending_.front();
-        odbc::Result inserted = InsertRecord(next.entry);
+        odbc::Result inserted = InsertRecord(next.ticket, next.entry);
         std::optional<odbc::Failure> failure = inserted.failure;
         if (!failure) {
             failure = session_.Commit();
+        } else if (odbc::IsDuplicate(*failure)) {
+            // Its key is there: the commit that lost its answer had landed.
+            session_.Rollback();
+            failure.reset();
         }
         if (failure && failure->connectionLost) {
             MarkLost(*failure);
@@ -206,7 +226,7 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
     if (!claimed.Ok()) {
         return failed(*claimed.failure);
     }
-    odbc::Result recorded = InsertRecord(started);
+    odbc::Result recorded = InsertRecord(nextTicket_++, started);
     if (!recorded.Ok()) {
         return failed(*recorded.failure);
     }

@@ -81,7 +81,7 @@ private:
     void MarkLost(const odbc::Failure& failure);
     void FlushPending();
     Step TryTake(const LedgerEntry& chip, SerialTake& take);
-    odbc::Result InsertRecord(const LedgerEntry& entry);
+    odbc::Result InsertRecord(uint64_t ticket, const LedgerEntry& entry);
     bool PastBound() const;
     // Lets go of the lock and tells the observer what changed meanwhile.
     void Unlock(Lock& lock);
@@ -91,6 +91,7 @@ private:
     const std::string station_;
     const SerialAt serialAt_;
     const SqlLedgerOptions options_;
+    const std::string recordKeyPrefix_;
 
     std::mutex mutex_;
     odbc::Session session_;
@@ -98,8 +99,8 @@ private:
     std::chrono::steady_clock::time_point lostSince_;
     std::string lastFailure_;
     std::deque<Pending> pending_;  // outcomes not yet recorded, oldest first
-    uint64_t nextTicket_ = 1;
-    std::set<uint64_t> refused_;  // tickets the database refused outright
+    uint64_t nextTicket_ = 1;      // numbers every record this ledger writes
+    std::set<uint64_t> refused_;   // tickets the database refused outright
     std::vector<std::string> refusedSerials_;
     std::set<std::string> verified_;  // verified here, recorded or pending
     std::string lastRecorded_;
