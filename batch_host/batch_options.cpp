@@ -35,6 +35,10 @@ void Refuse(const std::string& message) {
 
 }  // namespace
 
+std::string DefaultLedger() {
+    return Environment(L"ZQ_LEDGER");
+}
+
 void AddBatchOptions(CLI::App& command, BatchOptions& options) {
     command
         .add_option("--serial-from", options.serialFrom,
@@ -99,7 +103,7 @@ void CheckBatchOptions(const CLI::App& command, BatchOptions& options) {
         }
     }
     if (options.ledger.empty()) {
-        options.ledger = Environment(L"ZQ_LEDGER");
+        options.ledger = DefaultLedger();
     }
     if (options.ledger.empty()) {
         Refuse("--sequence needs a ledger: --ledger CONNECTION, or ZQ_LEDGER in the environment");

@@ -28,6 +28,10 @@ struct BatchOptions {
 // Adds the batch's options to a command (or a program's own command line).
 void AddBatchOptions(CLI::App& command, BatchOptions& options);
 
+// The ledger a command uses when it names none: ZQ_LEDGER from the environment, so that a
+// password need not stand on a command line. "" when it is not set.
+std::string DefaultLedger();
+
 // After parsing: the options that go together, or a CommandFailure (EXIT_BAD_USAGE) naming
 // what is missing or does not belong. Fills the ledger from ZQ_LEDGER and the station's name.
 void CheckBatchOptions(const CLI::App& command, BatchOptions& options);

@@ -1,22 +1,27 @@
-// What a batch needs before its first chip, from its options: the log opened and read, the
-// serials resumed, the settings. Any problem here ends the batch before a port is opened.
+// What a batch needs before its first chip, from its options: its ledger opened (a station's log,
+// or a line's shared database), the serials resumed, the settings. Any problem here ends the
+// batch before a port is opened.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "batch.h"
 #include "batch_options.h"
+#include "ledger.h"
 #include "log_file.h"
-#include "log_ledger.h"
 
 struct BatchStart {
-    std::unique_ptr<LogFile> logFile;
-    std::unique_ptr<LogLedger> ledger;
+    std::unique_ptr<LogFile> logFile;  // a station's own log only
+    std::unique_ptr<Ledger> ledger;
     BatchSettings settings;
-    std::string recordName;  // "log shift.csv", for the batch's first line
+    std::string recordName;    // "log shift.csv" or "sequence line1 in the ledger"
+    std::string resumedAfter;  // the log's highest used serial, when the batch resumes after it
 };
 
-// Throws a CommandFailure (EXIT_BAD_USAGE: nothing was opened) when the log cannot be opened or
-// read, or no serial of the sequence is left.
-BatchStart StartBatch(const BatchOptions& options);
+// Throws a CommandFailure: EXIT_BAD_USAGE when the log cannot be opened or read, or no serial of
+// the sequence is left; EXIT_RECORD_FAILED when the shared ledger cannot be reached or holds no
+// such sequence. onConnection hears of a shared ledger's connection lost (false) and back (true).
+BatchStart StartBatch(const BatchOptions& options,
+                      const std::function<void(bool connected)>& onConnection = {});

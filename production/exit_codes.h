@@ -8,7 +8,8 @@ inline constexpr int EXIT_NO_PORT = 2;        // no chip port to use, or it cann
 inline constexpr int EXIT_FAILED = 3;         // the read or the write failed
 inline constexpr int EXIT_UNVERIFIED = 4;     // written, but the read-back failed
 inline constexpr int EXIT_WRITE_PROTECT = 5;  // the chip is write-protected
-inline constexpr int EXIT_RECORD_FAILED = 6;  // a batch's record could not be written: it stopped
+// A batch's record could not be written (it stopped), or the ledger cannot be reached.
+inline constexpr int EXIT_RECORD_FAILED = 6;
 inline constexpr int EXIT_INTERRUPTED = 130;  // a batch stopped by Ctrl+C or Ctrl+Break
 
 // The table --help prints, one line a code.
@@ -21,6 +22,7 @@ inline constexpr const char* EXIT_CODE_TABLE =
     "  4  written but not verified\n"
     "  5  the chip is write-protected\n"
     "  6  the batch's record could not be written: it stopped; chips in progress finished\n"
+    "     (or the ledger cannot be reached: nothing was opened)\n"
     "  130  a batch stopped by Ctrl+C or Ctrl+Break (after the chips in progress)\n"
     "A batch exits 0 when every chip it programmed verified; 3 when one did not, or the\n"
     "serials ran out.\n";

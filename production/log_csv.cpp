@@ -78,6 +78,18 @@ std::string EncodeLogLine(const LedgerEntry& entry) {
                       entry.lock ? "yes" : "no", OutcomeWord(entry.outcome), entry.status});
 }
 
+std::string ExportStart() {
+    std::vector<std::string> header = kHeader;
+    header.push_back("station");
+    return CsvRecord(header);
+}
+
+std::string EncodeExportLine(const LedgerEntry& entry) {
+    return CsvRecord({entry.time, entry.port, entry.serial, entry.vid, entry.pid, entry.product,
+                      entry.lock ? "yes" : "no", OutcomeWord(entry.outcome), entry.status,
+                      entry.station});
+}
+
 std::string TornLineEnd(const std::string& tornTail) {
     bool quoted = SplitRecords(tornTail, 0).endsQuoted;
     return (quoted ? "\"" : "") + std::string(kHeader.size() + 1, ',') + "\r\n";

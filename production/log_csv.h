@@ -15,6 +15,12 @@ std::string LogStart();
 // One record as a log line, with its line end. The station is not a column of the log.
 std::string EncodeLogLine(const LedgerEntry& entry);
 
+// A line's shared records as CSV, for a quality engineer's spreadsheet or script: the log's
+// columns and the station, one line each; no byte order mark, since they go to a pipe as often
+// as to a file.
+std::string ExportStart();
+std::string EncodeExportLine(const LedgerEntry& entry);
+
 // What ends a last line a crash cut short, before the next line is appended: it closes an open
 // quote and gives the line more fields than a record has, so every later read ignores it.
 // tornTail is the text after the last complete line.

@@ -42,6 +42,16 @@ std::optional<SerialSequence> SerialSequence::From(const std::string& first) {
     return sequence;
 }
 
+std::optional<std::string> SerialSequence::At(const std::string& first, uint64_t offset) {
+    std::optional<SerialSequence> sequence = From(first);
+    if (!sequence || offset >= Limit(sequence->width_) - sequence->value_) {
+        return std::nullopt;
+    }
+    sequence->value_ += offset;
+    sequence->Render();
+    return sequence->current_;
+}
+
 bool SerialSequence::Advance() {
     if (value_ + 1 >= Limit(width_)) {
         return false;

@@ -16,6 +16,10 @@ public:
     // Empty when the text does not end in 1 to kMaxDigits decimal digits.
     static std::optional<SerialSequence> From(const std::string& first);
 
+    // The serial offset places after first (offset 0: first itself); empty when first is no
+    // sequence's or the digits run out before it. A shared ledger keeps only the offset.
+    static std::optional<std::string> At(const std::string& first, uint64_t offset);
+
     const std::string& Current() const { return current_; }
     // Moves to the next serial; false (and unchanged) when the digits have run out.
     bool Advance();

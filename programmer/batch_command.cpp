@@ -9,12 +9,24 @@
 #include "identity_description.h"
 #include "lock_consent.h"
 
+namespace {
+
+void SayConnection(bool connected) {
+    WriteLine(Stream::Err, connected ? "zq61prog: the ledger is back: chips start again"
+                                     : "zq61prog: the ledger's connection is lost: no chip starts "
+                                       "until it is back");
+}
+
+}  // namespace
+
 int RunBatch(const CommandLine& line) {
+    // A log's lock is known from the options: refused before anything is opened. A sequence's
+    // lock is known once the ledger is read.
     RequireLockConsentPossible(line.batch.identity.lock, line.yes);
-    // A log that cannot be opened or read stops the batch before any port is opened.
-    BatchStart start = StartBatch(line.batch);
-    if (!start.ledger->ResumedAfter().empty()) {
-        WriteLine(Stream::Err, "zq61prog: resuming after " + start.ledger->ResumedAfter() +
+    BatchStart start = StartBatch(line.batch, SayConnection);
+    RequireLockConsentPossible(start.settings.identity.lock, line.yes);
+    if (!start.resumedAfter.empty()) {
+        WriteLine(Stream::Err, "zq61prog: resuming after " + start.resumedAfter +
                                    ", the highest serial the log has used: next is " +
                                    start.ledger->NextSerial());
     }
@@ -24,7 +36,7 @@ int RunBatch(const CommandLine& line) {
                                         "serials from " + start.ledger->NextSerial()));
     }
 
-    BatchConsole console(line.json);
+    BatchConsole console(line.json, start.settings.station);
     Batch batch(start.settings, *start.ledger, console);
     WriteLine(Stream::Err, "zq61prog: batch from " + start.ledger->NextSerial() + ", " +
                                start.recordName + ": waiting for chips (Ctrl+C stops)");

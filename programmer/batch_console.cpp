@@ -5,8 +5,8 @@
 #include "console_output.h"
 #include "json_line.h"
 
-BatchConsole::BatchConsole(bool json)
-    : json_(json), stopped_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+BatchConsole::BatchConsole(bool json, const std::string& station)
+    : json_(json), station_(station), stopped_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 BatchConsole::~BatchConsole() {
     if (stopped_ != nullptr) {
@@ -20,13 +20,17 @@ void BatchConsole::ChipPhaseChanged(const std::string&, ChipPhase) {
 
 void BatchConsole::ChipDone(const ChipReport& report) {
     if (json_) {
-        WriteJsonLine(
-            {{"port", report.port},
-             {"serial", report.serial.empty() ? nlohmann::ordered_json(nullptr)
-                                              : nlohmann::ordered_json(report.serial)},
-             {"outcome", OutcomeWord(report.outcome)},
-             {"status", report.status},
-             {"seconds", static_cast<double>(static_cast<long>(report.seconds * 1000)) / 1000}});
+        nlohmann::ordered_json object = {
+            {"port", report.port},
+            {"serial", report.serial.empty() ? nlohmann::ordered_json(nullptr)
+                                             : nlohmann::ordered_json(report.serial)},
+            {"outcome", OutcomeWord(report.outcome)},
+            {"status", report.status},
+            {"seconds", static_cast<double>(static_cast<long>(report.seconds * 1000)) / 1000}};
+        if (!station_.empty()) {
+            object["station"] = station_;
+        }
+        WriteJsonLine(object);
         return;
     }
     char line[160];

@@ -8,7 +8,8 @@
 
 class BatchConsole : public BatchObserver {
 public:
-    explicit BatchConsole(bool json);
+    // station: named in every JSON object when the batch records to a line's ledger.
+    BatchConsole(bool json, const std::string& station);
     ~BatchConsole() override;
     BatchConsole(const BatchConsole&) = delete;
     BatchConsole& operator=(const BatchConsole&) = delete;
@@ -26,5 +27,6 @@ public:
 
 private:
     bool json_;
+    std::string station_;
     HANDLE stopped_;
 };

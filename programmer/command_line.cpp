@@ -73,7 +73,45 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     AddYes(*batch, line);
     AddJson(*batch, line);
 
-    for (CLI::App* command : {list, read, write, batch}) {
+    CLI::App* ledger = app.add_subcommand(
+        "ledger", "a line's shared database: its tables, a sequence, the report, the export");
+    ledger->require_subcommand(1);
+    CLI::App* init = ledger->add_subcommand("init", "create the ledger's tables when missing");
+    CLI::App* sequence = ledger->add_subcommand(
+        "sequence", "define a line's job: the first serial and the identity every station writes");
+    CLI::App* report = ledger->add_subcommand(
+        "report", "counts per outcome and station, the highest serial, serials not verified");
+    CLI::App* exported =
+        ledger->add_subcommand("export", "every record of a sequence as CSV, with its station");
+    for (CLI::App* command : {init, sequence, report, exported}) {
+        command
+            ->add_option("--ledger", line.ledger.connection,
+                         "an ODBC connection string (default: ZQ_LEDGER)")
+            ->type_name("CONNECTION");
+    }
+    sequence->add_option("--name", line.ledger.sequence, "the sequence's name")
+        ->type_name("NAME")
+        ->required()
+        ->check(Check(CheckName));
+    sequence
+        ->add_option("--serial-from", line.ledger.serialFrom,
+                     "first serial; its trailing digits count up (ZQ000001, ZQ000002, ...)")
+        ->type_name("TEXT")
+        ->required()
+        ->check(Check(CheckSerialFrom));
+    AddIdentityOptions(*sequence, false, line.identity);
+    AddYes(*sequence, line);
+    for (CLI::App* command : {report, exported}) {
+        command->add_option("--sequence", line.ledger.sequence, "the sequence's name")
+            ->type_name("NAME")
+            ->required()
+            ->check(Check(CheckName));
+    }
+    for (CLI::App* command : {init, sequence, report}) {
+        AddJson(*command, line);
+    }
+
+    for (CLI::App* command : {list, read, write, batch, ledger, init, sequence, report, exported}) {
         command->footer(EXIT_CODE_TABLE);
     }
 
@@ -98,6 +136,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     line.command = app.get_subcommands().front()->get_name();
     if (line.command == "batch") {
         CheckBatchOptions(*batch, line.batch);
+    }
+    if (line.command == "ledger") {
+        line.ledger.command = ledger->get_subcommands().front()->get_name();
+        if (line.ledger.connection.empty()) {
+            line.ledger.connection = DefaultLedger();
+        }
+        if (line.ledger.connection.empty()) {
+            throw CommandFailure{EXIT_BAD_USAGE,
+                                 "ledger: --ledger CONNECTION, or ZQ_LEDGER in the environment, "
+                                 "is required"};
+        }
     }
     line.identity.serialGiven = write->count("--serial") > 0;
     return line;

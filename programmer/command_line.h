@@ -7,12 +7,18 @@
 #include "batch_options.h"
 
 struct CommandLine {
-    std::string command;  // "list", "read", "write" or "batch"
+    std::string command;  // "list", "read", "write", "batch" or "ledger"
     bool json = false;
     bool yes = false;          // --lock confirmed beforehand
     std::string port;          // empty: the only chip port present
     IdentityOptions identity;  // write's
     BatchOptions batch;
+    struct {
+        std::string command;     // "init", "sequence", "report" or "export"
+        std::string connection;  // holds a password: never shown
+        std::string sequence;
+        std::string serialFrom;  // a sequence's first serial
+    } ledger;
     // The help or the version asked for, to print instead of running a command.
     std::string output;
 };

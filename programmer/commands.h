@@ -8,6 +8,7 @@ int RunList(const CommandLine& line);
 int RunRead(const CommandLine& line);
 int RunWrite(const CommandLine& line);
 int RunBatch(const CommandLine& line);
+int RunLedger(const CommandLine& line);
 
 struct Command {
     const char* name;
@@ -15,8 +16,6 @@ struct Command {
 };
 
 inline constexpr Command kCommands[] = {
-    {"list", RunList},
-    {"read", RunRead},
-    {"write", RunWrite},
-    {"batch", RunBatch},
+    {"list", RunList},   {"read", RunRead},     {"write", RunWrite},
+    {"batch", RunBatch}, {"ledger", RunLedger},
 };

@@ -1,5 +1,5 @@
 #!/bin/bash
-# The benchmark: prints seven groups of figures, each with its target:
+# The benchmark: prints eight groups of figures, each with its target:
 #   1. frames per action, from the stand-in driver's log and counters;
 #   2. the tool's overhead: ZQ61CFG.exe's time per action over the driver's time serving the
 #      frames at 1 ms per frame, and where the rest of the time goes;
@@ -7,13 +7,15 @@
 #   4. zq61prog read and write, process start to exit, against a bare program's same frames;
 #   5. zq61prog batch: boards one by one, four at once, and a shift of 300;
 #   6. the configuration core's cost per call (host Google Benchmark);
-#   7. the exe's size and the DLLs it imports.
+#   7. the exe's size and the DLLs it imports;
+#   8. the SQL ledger's time per chip on throw-away PostgreSQL and MariaDB servers.
 # Every timing is the median of several runs. A missed target is reported, not an error: the
 # script fails only when something cannot be measured.
 #   scripts/benchmark.sh [runs]        runs per timing, default 7
 # Installs whatever is missing and builds what it measures, like scripts/test-all.sh. Uses a Wine
 # prefix of its own (build/bench-prefix, or $ZQ_WINEPREFIX), so it never shares a wineserver with
-# a test run; it starts Xvfb, the wineserver and the stand-in driver and stops them on every exit.
+# a test run; it starts Xvfb, the wineserver, the stand-in driver and the database servers and
+# stops them on every exit.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -33,8 +35,9 @@ build_targets() {
     { cmake --preset "$preset" && cmake --build --preset "$preset" -j"$jobs" --target "$@"; } \
         >"$log" 2>&1 || { tail -n 60 "$log"; exit 1; }
 }
-echo "== build: native (core_bench), windows (ZQ61CFG, zq61prog, the stand-in driver, the benchmarks)"
-build_targets native core_bench
+echo "== build: native (core_bench, ledger_bench), windows (ZQ61CFG, zq61prog, the stand-in" \
+    "driver, the benchmarks)"
+build_targets native core_bench ledger_bench
 build_targets windows ZQ61CFG zq61sim zqsimctl app_bench prog_bench batch_bench
 
 export ZQ_WINEPREFIX="${ZQ_WINEPREFIX:-$repo/build/bench-prefix}"
@@ -42,6 +45,7 @@ export ZQ_WINE_LOGS="${ZQ_WINE_LOGS:-$repo/build/bench-logs}"
 export ZQ_BUILD_DIR="$repo/build/windows"
 source scripts/wine-env.sh
 source scripts/xvfb.sh
+source scripts/db-servers.sh
 mkdir -p "$ZQ_WINE_LOGS"
 
 # Everything Wine and Xvfb start is stopped on every way out, so nothing keeps running or holds
@@ -49,6 +53,7 @@ mkdir -p "$ZQ_WINE_LOGS"
 cleanup() {
     zq_wineserver_stop
     zq_xvfb_stop
+    zq_db_stop
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -157,5 +162,20 @@ check_imports "$exe"
 prog="$ZQ_BUILD_DIR/programmer/zq61prog.exe"
 echo "   and $prog: $(stat -c %s "$prog") bytes"
 check_imports "$prog"
+
+# Group 8: the SQL ledger against loopback servers, started only now so that nothing else runs.
+echo
+if zq_db_start >"$ZQ_WINE_LOGS/db-servers.out" 2>&1; then
+    code=0
+    build/native/bench/ledger_bench 300 >"$ZQ_WINE_LOGS/ledger_bench.out" 2>&1 </dev/null ||
+        code=$?
+    cat "$ZQ_WINE_LOGS/ledger_bench.out"
+    [ "$code" -eq 0 ] || status=$code
+else
+    echo "8. The SQL ledger: FAILED: the database servers did not start" \
+        "($ZQ_WINE_LOGS/db-servers.out)"
+    status=1
+fi
+zq_db_stop
 
 exit "$status"

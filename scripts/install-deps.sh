@@ -12,6 +12,8 @@ packages=(
     xvfb imagemagick xdotool x11-utils                    # a display, screenshots, key presses
     zip unzip                                             # the package
     fonts-arphic-uming locales                            # the dialog font and the 936 code page
+    postgresql mariadb-server                             # the SQL ledger's test servers
+    unixodbc unixodbc-dev odbc-postgresql odbc-mariadb    # ODBC and its drivers on the host
 )
 
 missing=()
@@ -24,10 +26,37 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq >/dev/null
+    # The database packages would start the distribution's own servers; the tests start servers
+    # of their own (scripts/db-servers.sh), so a policy that refuses every start stands in while
+    # they install, unless the machine already has one.
+    policy=/usr/sbin/policy-rc.d
+    own_policy=""
+    if [ ! -e "$policy" ]; then
+        printf '#!/bin/sh\nexit 101\n' >"$policy"
+        chmod 755 "$policy"
+        own_policy=yes
+        trap 'rm -f "$policy"' EXIT
+    fi
+    # Another session on the machine may hold the package lock for a while: wait for it.
+    apt-get -o DPkg::Lock::Timeout=600 update -qq >/dev/null
     # No recommends: they would bring fonts-droid-fallback, which Wine picks for the dialog font
     # and which draws Latin letters as boxes.
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" \
+        >/dev/null
+    if [ -n "$own_policy" ]; then
+        rm -f "$policy"
+        trap - EXIT
+    fi
+fi
+
+# Where services start without asking the policy (systemd units enabled by the packages), the
+# distribution's servers may run all the same: stop and disable them, they serve nothing here.
+if [ -d /run/systemd/system ]; then
+    for unit in postgresql mariadb; do
+        if systemctl is-active --quiet "$unit" 2>/dev/null; then
+            systemctl disable --now "$unit" >/dev/null 2>&1 || true
+        fi
+    done
 fi
 
 # Wine's ANSI code page is 936 only when the zh_CN.UTF-8 locale exists. It is generated here,

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs whatever is missing, builds every preset and runs every test: the host build of the
-# configuration core, the same under AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# configuration core and the SQL ledger (against throw-away PostgreSQL and MariaDB servers), the
+# same under AddressSanitizer and UndefinedBehaviorSanitizer and under ThreadSanitizer, and the
 # Windows build under Wine against the simulated chip.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -17,10 +18,18 @@ for preset in native native-asan native-tsan windows; do
         { tail -n 60 "$log"; exit 1; }
 done
 
+# Everything started here is stopped on every way out, so nothing keeps the caller's output open.
+source scripts/db-servers.sh
+trap 'zq_db_stop' EXIT
+trap 'exit 130' INT TERM
+echo "== database servers: PostgreSQL and MariaDB on loopback (build/db-servers)"
+zq_db_start
+
 for preset in native native-asan native-tsan; do
     echo "== test: $preset"
     ctest --preset "$preset"
 done
+zq_db_stop
 
 echo "== fuzz: form conversions and read rules"
 bash scripts/fuzz.sh
@@ -37,7 +46,7 @@ if mountpoint -q "$small" || mount -t tmpfs -o size=64k zq-small-volume "$small"
 fi
 # Everything Wine and Xvfb start is stopped on every way out, so nothing keeps the caller's
 # output open.
-trap 'zq_wineserver_stop; zq_xvfb_stop; umount "$small" 2>/dev/null || true' EXIT
+trap 'zq_wineserver_stop; zq_xvfb_stop; zq_db_stop; umount "$small" 2>/dev/null || true' EXIT
 zq_xvfb_start
 zq_wineserver_start
 ctest --preset windows

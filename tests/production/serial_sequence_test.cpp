@@ -52,6 +52,14 @@ TEST(SerialSequence, PositionsAndSkippingPastAUsedSerial) {
     EXPECT_EQ(sequence.Current(), "ZQ000042");
     EXPECT_FALSE(sequence.SkipPast(999999));
     EXPECT_EQ(sequence.Current(), "ZQ000042");
+
+    // A shared ledger keeps offsets from the first serial.
+    EXPECT_EQ(SerialSequence::At("ZQ000005", 0), "ZQ000005");
+    EXPECT_EQ(SerialSequence::At("ZQ000005", 994), "ZQ000999");
+    EXPECT_EQ(SerialSequence::At("ZQ999990", 9), "ZQ999999");
+    EXPECT_FALSE(SerialSequence::At("ZQ999990", 10));
+    EXPECT_FALSE(SerialSequence::At("ZQ999990", UINT64_MAX)) << "no overflow past the limit";
+    EXPECT_FALSE(SerialSequence::At("ZQ", 0));
 }
 
 }  // namespace

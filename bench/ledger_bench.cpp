@@ -1,0 +1,151 @@
+// The SQL ledger's time per chip on loopback servers: a serial's allocation commit (TakeSerial)
+// plus its outcome's commit (Record), with one station and with three stations at once on the
+// same sequence, each station a connection of its own on a thread of its own. Prints the median
+// and the 99th percentile for every server named in the environment (ZQ_TEST_PG,
+// ZQ_TEST_MARIADB: scripts/db-servers.sh exports them).
+//   ledger_bench [chips per station]     default 300
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sql_ledger.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr double kTargetMillis = 5.0;
+constexpr int kWarmUpChips = 20;
+
+// Any rule will do: the ledger only stores what it hands out.
+std::optional<std::string> BenchSerial(const std::string& first, uint64_t position) {
+    return first + "/" + std::to_string(position);
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+    std::sort(values.begin(), values.end());
+    const size_t at = static_cast<size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
+    return values[at];
+}
+
+struct Samples {
+    std::vector<double> chip;  // the take and the record
+    std::vector<double> take;
+};
+
+// One station's chips, each timed from the take to the recorded outcome; empty on a failure.
+Samples RunStation(SqlLedger& ledger, int chips, std::string& error) {
+    Samples millis;
+    LedgerEntry chip;
+    chip.port = "COM21";
+    chip.vid = ledger.Sequence().vid;
+    chip.pid = ledger.Sequence().pid;
+    chip.product = ledger.Sequence().product;
+    for (int i = 0; i < chips; i++) {
+        const auto start = Clock::now();
+        const SerialTake take = ledger.TakeSerial(chip);
+        const auto taken = Clock::now();
+        LedgerEntry outcome = chip;
+        outcome.serial = take.serial;
+        outcome.outcome = BatchOutcome::Verified;
+        outcome.status = "写入成功";
+        if (take.result != TakeResult::Taken || !ledger.Record(outcome)) {
+            error = take.message.empty() ? "an outcome was not recorded" : take.message;
+            return {};
+        }
+        millis.chip.push_back(
+            std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        millis.take.push_back(std::chrono::duration<double, std::milli>(taken - start).count());
+    }
+    return millis;
+}
+
+// Times `stations` stations taking `chips` chips each at once; false when one failed.
+bool Measure(const std::string& connection, const std::string& sequence, int stations, int chips) {
+    std::vector<std::unique_ptr<SqlLedger>> ledgers;
+    for (int s = 0; s < stations; s++) {
+        auto opened =
+            SqlLedger::Open(connection, sequence, "bench-" + std::to_string(s), BenchSerial);
+        if (!opened.Ok()) {
+            std::printf("   FAILED: %s\n", opened.error.c_str());
+            return false;
+        }
+        ledgers.push_back(std::move(opened.value));
+    }
+    std::vector<Samples> samples(stations);
+    std::vector<std::string> errors(stations);
+    for (int s = 0; s < stations; s++) {
+        RunStation(*ledgers[s], kWarmUpChips, errors[s]);
+    }
+    const auto start = Clock::now();
+    std::vector<std::thread> threads;
+    for (int s = 0; s < stations; s++) {
+        threads.emplace_back([&, s] { samples[s] = RunStation(*ledgers[s], chips, errors[s]); });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::vector<double> all, takes;
+    for (int s = 0; s < stations; s++) {
+        if (!errors[s].empty()) {
+            std::printf("   FAILED: %s\n", errors[s].c_str());
+            return false;
+        }
+        all.insert(all.end(), samples[s].chip.begin(), samples[s].chip.end());
+        takes.insert(takes.end(), samples[s].take.begin(), samples[s].take.end());
+    }
+    const double median = Percentile(all, 0.5);
+    std::printf(
+        "     %d station%s  median %5.2f ms (take %5.2f)   p99 %6.2f ms   %4.0f chips/s "
+        "in all   target median <= %.0f ms  %s\n",
+        stations, stations == 1 ? " " : "s", median, Percentile(takes, 0.5), Percentile(all, 0.99),
+        static_cast<double>(all.size()) / seconds, kTargetMillis,
+        median <= kTargetMillis ? "ok" : "MISSED");
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int chips = argc > 1 ? std::atoi(argv[1]) : 300;
+    if (chips < 1) {
+        std::fprintf(stderr, "usage: ledger_bench [chips per station]\n");
+        return 2;
+    }
+    std::printf(
+        "8. The SQL ledger: time per chip (allocation commit + outcome commit), %d chips "
+        "per station, loopback\n",
+        chips);
+    const struct {
+        const char* name;
+        const char* variable;
+    } servers[] = {{"PostgreSQL", "ZQ_TEST_PG"}, {"MariaDB", "ZQ_TEST_MARIADB"}};
+    bool failed = false;
+    for (const auto& server : servers) {
+        const char* connection = std::getenv(server.variable);
+        if (connection == nullptr || *connection == '\0') {
+            std::printf("   %s: FAILED: %s is not set\n", server.name, server.variable);
+            failed = true;
+            continue;
+        }
+        std::printf("   %s\n", server.name);
+        const LedgerResult<bool> init = InitLedger(connection);
+        const std::string sequence =
+            "bench-" + std::to_string(std::chrono::system_clock::now().time_since_epoch().count());
+        const LedgerResult<bool> defined = DefineSequence(
+            connection, {sequence, "LB000001", "2E1B", "6C04", "usb2.0 serial", false});
+        if (!init.Ok() || !defined.Ok()) {
+            std::printf("   FAILED: %s\n", (init.Ok() ? defined.error : init.error).c_str());
+            failed = true;
+            continue;
+        }
+        failed = !Measure(connection, sequence, 1, chips) || failed;
+        failed = !Measure(connection, sequence, 3, chips) || failed;
+    }
+    return failed ? 1 : 0;
+}

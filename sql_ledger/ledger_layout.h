@@ -1,0 +1,45 @@
+// The ledger's tables, and the reads the operations and the ledger share. Every statement that
+// allocates and records is the same on PostgreSQL, MariaDB and SQL Server; only the tables'
+// definitions differ by engine, where the column types must.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ledger_operations.h"
+#include "odbc_session.h"
+
+namespace layout {
+
+struct Table {
+    std::string name;
+    std::vector<std::string> create;  // the table, then its indexes
+};
+
+// In the order they are created (each after the tables it refers to); the layout table last,
+// so that its row says every other table is there.
+std::vector<Table> Tables(odbc::Engine engine);
+
+// The layout the database holds: empty when it holds no ledger; a failure otherwise.
+struct LayoutFound {
+    std::optional<odbc::Failure> failure;
+    std::optional<int64_t> version;
+};
+LayoutFound FindLayout(odbc::Session& session);
+
+// "" when the database holds this program's layout; otherwise what to say.
+std::string CheckLayout(odbc::Session& session);
+
+// The sequence's definition and how far it has come; empty definition when there is none.
+struct SequenceFound {
+    std::optional<odbc::Failure> failure;
+    std::optional<SequenceDefinition> definition;
+};
+SequenceFound FindSequence(odbc::Session& session, const std::string& name);
+
+inline const char* kSelectLayout = "SELECT version FROM zq_layout";
+inline const char* kSelectSequence =
+    "SELECT first_serial, vid, pid, product, locks FROM zq_sequences WHERE name = ?";
+
+}  // namespace layout

@@ -1,0 +1,371 @@
+#include "odbc_session.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "ledger_text.h"
+
+// unixODBC and Windows both keep SQLWCHAR at 16 bits, so UTF-16 text passes as it is.
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
+
+namespace odbc {
+
+namespace {
+
+bool Succeeded(SQLRETURN code) {
+    return code == SQL_SUCCESS || code == SQL_SUCCESS_WITH_INFO;
+}
+
+SQLWCHAR* Wide(std::u16string& text) {
+    return reinterpret_cast<SQLWCHAR*>(text.data());
+}
+
+std::string StateOf(const SQLWCHAR* state) {
+    std::string text;
+    for (int i = 0; i < 5 && state[i] != 0; i++) {
+        text.push_back(static_cast<char>(state[i]));
+    }
+    return text;
+}
+
+// A connection's loss shows as a connection exception (class 08), as the server ending the
+// session (PostgreSQL's 57P0x), or as a MariaDB client error 2006 or 2013 under a general state.
+bool LostConnectionState(const std::string& state, SQLINTEGER nativeError) {
+    return state.rfind("08", 0) == 0 || state.rfind("57P0", 0) == 0 || state == "HYT01" ||
+           nativeError == 2006 || nativeError == 2013;
+}
+
+Engine EngineNamed(const std::string& name) {
+    if (name.find("PostgreSQL") != std::string::npos) {
+        return Engine::PostgreSql;
+    }
+    if (name.find("MariaDB") != std::string::npos || name.find("MySQL") != std::string::npos) {
+        return Engine::MariaDb;
+    }
+    if (name.find("SQL Server") != std::string::npos) {
+        return Engine::SqlServer;
+    }
+    return Engine::Other;
+}
+
+}  // namespace
+
+Session::~Session() {
+    Disconnect();
+}
+
+Failure Session::Diagnose(short handleType, void* handle) {
+    Failure failure;
+    SQLSMALLINT record = 1;
+    for (; record <= 8; record++) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER nativeError = 0;
+        SQLWCHAR message[1024] = {};
+        SQLSMALLINT length = 0;
+        const SQLRETURN code =
+            SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message,
+                           static_cast<SQLSMALLINT>(std::size(message)), &length);
+        if (!Succeeded(code)) {
+            break;
+        }
+        const size_t units = std::min<size_t>(length, std::size(message) - 1);
+        // One line: some drivers break the server's message over several, with a hint.
+        std::string text;
+        for (char c :
+             Utf16ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(message), units))) {
+            const bool blank = c == '\n' || c == '\r' || c == '\t' || c == ' ';
+            if (!blank) {
+                text.push_back(c);
+            } else if (!text.empty() && text.back() != ' ') {
+                text.push_back(' ');
+            }
+        }
+        while (!text.empty() && text.back() == ' ') {
+            text.pop_back();
+        }
+        if (record == 1) {
+            failure.state = StateOf(state);
+            failure.nativeError = nativeError;
+        }
+        failure.connectionLost =
+            failure.connectionLost || LostConnectionState(StateOf(state), nativeError);
+        if (!failure.message.empty()) {
+            failure.message += "; ";
+        }
+        failure.message += text;
+    }
+    if (record == 1) {
+        failure.message = "the ODBC driver gave no reason";
+    }
+    // Some drivers report a dropped session under a general state: ask the connection itself.
+    if (!failure.connectionLost && connection_ != nullptr && handleType != SQL_HANDLE_ENV) {
+        SQLUINTEGER dead = SQL_CD_FALSE;
+        if (Succeeded(
+                SQLGetConnectAttr(connection_, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+            dead == SQL_CD_TRUE) {
+            failure.connectionLost = true;
+        }
+    }
+    failure.message = ScrubPasswords(failure.message, connectionText_);
+    return failure;
+}
+
+std::optional<Failure> Session::Connect(const std::string& connection, int loginTimeoutSeconds) {
+    Disconnect();
+    connectionText_ = connection;
+    if (environment_ == nullptr) {
+        SQLHENV environment = SQL_NULL_HENV;
+        if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment))) {
+            return Failure{"", "ODBC is not available (no environment handle)", false};
+        }
+        environment_ = environment;
+        SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION,
+                      reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(SQL_OV_ODBC3)), 0);
+    }
+    SQLHDBC handle = SQL_NULL_HDBC;
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, environment_, &handle))) {
+        return Diagnose(SQL_HANDLE_ENV, environment_);
+    }
+    SQLSetConnectAttr(handle, SQL_ATTR_LOGIN_TIMEOUT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(loginTimeoutSeconds)), 0);
+    std::u16string text = Utf8ToUtf16(connection);
+    const SQLRETURN code = SQLDriverConnectW(handle, nullptr, Wide(text), SQL_NTS, nullptr, 0,
+                                             nullptr, SQL_DRIVER_NOPROMPT);
+    // The wide copy of the connection string holds the password: it goes now.
+    std::fill(text.begin(), text.end(), u'\0');
+    if (!Succeeded(code)) {
+        Failure failure = Diagnose(SQL_HANDLE_DBC, handle);
+        SQLFreeHandle(SQL_HANDLE_DBC, handle);
+        return failure;
+    }
+    connection_ = handle;
+    if (!Succeeded(SQLSetConnectAttr(
+            handle, SQL_ATTR_AUTOCOMMIT,
+            reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(SQL_AUTOCOMMIT_OFF)), 0))) {
+        Failure failure = Diagnose(SQL_HANDLE_DBC, handle);
+        Disconnect();
+        return failure;
+    }
+    SQLWCHAR name[128] = {};
+    SQLSMALLINT length = 0;
+    if (Succeeded(SQLGetInfoW(handle, SQL_DBMS_NAME, name, sizeof name, &length))) {
+        const size_t units = std::min<size_t>(length / sizeof(SQLWCHAR), std::size(name) - 1);
+        engine_ =
+            EngineNamed(Utf16ToUtf8(std::u16string(reinterpret_cast<char16_t*>(name), units)));
+    }
+    wideText_ = engine_ != Engine::MariaDb;
+    if (!wideText_) {
+        // The values go as UTF-8: the connection must read and answer in it (the driver's
+        // default; it refuses SET NAMES, as it keeps track of the character set itself).
+        Result names = Run("SELECT @@character_set_client, @@character_set_results");
+        Rollback();
+        std::optional<Failure> failure = names.failure;
+        if (!failure && (names.rows.empty() || names.rows[0].at(0) != "utf8mb4" ||
+                         names.rows[0].at(1) != "utf8mb4")) {
+            failure = Failure{"",
+                              "the connection's character set is not utf8mb4: leave CHARSET "
+                              "out of the connection string or set CHARSET=utf8mb4",
+                              false};
+        }
+        if (failure) {
+            Disconnect();
+            return failure;
+        }
+    }
+    return std::nullopt;
+}
+
+void Session::Disconnect() {
+    for (auto& [sql, statement] : prepared_) {
+        SQLFreeHandle(SQL_HANDLE_STMT, statement);
+    }
+    prepared_.clear();
+    if (connection_ != nullptr) {
+        // A transaction still open would make the disconnect fail; a dead link fails both,
+        // and the handle goes all the same.
+        SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_ROLLBACK);
+        SQLDisconnect(connection_);
+        SQLFreeHandle(SQL_HANDLE_DBC, connection_);
+        connection_ = nullptr;
+    }
+    if (environment_ != nullptr) {
+        SQLFreeHandle(SQL_HANDLE_ENV, environment_);
+        environment_ = nullptr;
+    }
+}
+
+Result Session::Run(const std::string& sql, const std::vector<Value>& parameters) {
+    Result result;
+    if (connection_ == nullptr) {
+        result.failure = Failure{"08003", "not connected to the database", true};
+        return result;
+    }
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    if (auto found = prepared_.find(sql); found != prepared_.end()) {
+        statement = found->second;
+    } else {
+        if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, connection_, &statement))) {
+            result.failure = Diagnose(SQL_HANDLE_DBC, connection_);
+            return result;
+        }
+        std::u16string text = Utf8ToUtf16(sql);
+        if (!Succeeded(SQLPrepareW(statement, Wide(text), static_cast<SQLINTEGER>(text.size())))) {
+            result.failure = Diagnose(SQL_HANDLE_STMT, statement);
+            SQLFreeHandle(SQL_HANDLE_STMT, statement);
+            return result;
+        }
+        prepared_.emplace(sql, statement);
+    }
+
+    // The bound buffers live until the statement has run.
+    std::vector<std::u16string> texts;
+    std::vector<SQLBIGINT> numbers(parameters.size());
+    std::vector<SQLLEN> lengths(parameters.size());
+    texts.reserve(parameters.size());
+    for (size_t i = 0; i < parameters.size(); i++) {
+        const auto number = static_cast<SQLUSMALLINT>(i + 1);
+        SQLRETURN code;
+        if (const auto* text = std::get_if<std::string>(&parameters[i]); text && !wideText_) {
+            lengths[i] = static_cast<SQLLEN>(text->size());
+            code = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                    std::max<SQLULEN>(text->size(), 1), 0,
+                                    const_cast<char*>(text->data()), lengths[i], &lengths[i]);
+        } else if (text) {
+            std::u16string& wide = texts.emplace_back(Utf8ToUtf16(*text));
+            lengths[i] = static_cast<SQLLEN>(wide.size() * sizeof(SQLWCHAR));
+            code = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
+                                    std::max<SQLULEN>(wide.size(), 1), 0, Wide(wide), lengths[i],
+                                    &lengths[i]);
+        } else {
+            numbers[i] = std::get<int64_t>(parameters[i]);
+            lengths[i] = 0;
+            code = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT,
+                                    0, 0, &numbers[i], 0, &lengths[i]);
+        }
+        if (!Succeeded(code)) {
+            result.failure = Diagnose(SQL_HANDLE_STMT, statement);
+            SQLFreeStmt(statement, SQL_RESET_PARAMS);
+            return result;
+        }
+    }
+
+    const SQLRETURN executed = SQLExecute(statement);
+    // SQL_NO_DATA: an UPDATE or DELETE that matched no row.
+    if (!Succeeded(executed) && executed != SQL_NO_DATA) {
+        result.failure = Diagnose(SQL_HANDLE_STMT, statement);
+        SQLFreeStmt(statement, SQL_CLOSE);
+        SQLFreeStmt(statement, SQL_RESET_PARAMS);
+        return result;
+    }
+    SQLLEN changed = 0;
+    if (executed != SQL_NO_DATA && Succeeded(SQLRowCount(statement, &changed))) {
+        result.rowCount = changed;
+    }
+    SQLSMALLINT columns = 0;
+    if (executed != SQL_NO_DATA) {
+        SQLNumResultCols(statement, &columns);
+    }
+    while (columns > 0) {
+        const SQLRETURN fetched = SQLFetch(statement);
+        if (fetched == SQL_NO_DATA) {
+            break;
+        }
+        if (!Succeeded(fetched)) {
+            result.failure = Diagnose(SQL_HANDLE_STMT, statement);
+            break;
+        }
+        Row& row = result.rows.emplace_back();
+        for (SQLUSMALLINT column = 1; column <= columns && !result.failure; column++) {
+            // Long values come in pieces; each piece but the last fills the buffer (less the
+            // terminating zero).
+            std::u16string value;
+            std::string narrow;
+            bool isNull = false;
+            for (;;) {
+                SQLWCHAR buffer[256];
+                SQLLEN length = 0;
+                const SQLRETURN code =
+                    SQLGetData(statement, column, wideText_ ? SQL_C_WCHAR : SQL_C_CHAR, buffer,
+                               sizeof buffer, &length);
+                if (code == SQL_NO_DATA) {
+                    break;
+                }
+                if (!Succeeded(code)) {
+                    result.failure = Diagnose(SQL_HANDLE_STMT, statement);
+                    break;
+                }
+                if (length == SQL_NULL_DATA) {
+                    isNull = true;
+                    break;
+                }
+                if (wideText_) {
+                    const size_t room = std::size(buffer) - 1;
+                    const size_t units = length == SQL_NO_TOTAL
+                                             ? room
+                                             : std::min<size_t>(length / sizeof(SQLWCHAR), room);
+                    value.append(reinterpret_cast<const char16_t*>(buffer), units);
+                } else {
+                    const size_t room = sizeof buffer - 1;
+                    const size_t bytes =
+                        length == SQL_NO_TOTAL ? room : std::min<size_t>(length, room);
+                    narrow.append(reinterpret_cast<const char*>(buffer), bytes);
+                }
+                if (code == SQL_SUCCESS) {
+                    break;
+                }
+            }
+            if (isNull) {
+                row.push_back(std::nullopt);
+            } else {
+                row.push_back(wideText_ ? Utf16ToUtf8(value) : narrow);
+            }
+        }
+        if (result.failure) {
+            break;
+        }
+    }
+    SQLFreeStmt(statement, SQL_CLOSE);
+    SQLFreeStmt(statement, SQL_RESET_PARAMS);
+    return result;
+}
+
+std::optional<Failure> Session::Commit() {
+    if (connection_ == nullptr) {
+        return Failure{"08003", "not connected to the database", true};
+    }
+    if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_COMMIT))) {
+        return Diagnose(SQL_HANDLE_DBC, connection_);
+    }
+    return std::nullopt;
+}
+
+void Session::Rollback() {
+    if (connection_ != nullptr) {
+        SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_ROLLBACK);
+    }
+}
+
+bool IsDuplicate(const Failure& failure) {
+    // MariaDB and SQL Server share 23000 among every constraint; their own numbers tell a
+    // duplicate key (1062; 2627 and 2601).
+    return failure.state == "23505" || (failure.state == "23000" && (failure.nativeError == 1062 ||
+                                                                     failure.nativeError == 2627 ||
+                                                                     failure.nativeError == 2601));
+}
+
+bool IsMissingTable(const Failure& failure) {
+    return failure.state == "42P01" || failure.state == "42S02";
+}
+
+bool IsRetryable(const Failure& failure) {
+    return failure.state == "40001" || failure.state == "40P01";
+}
+
+}  // namespace odbc

@@ -1,0 +1,80 @@
+// One connection to a database through ODBC, as the SQL ledger uses it: autocommit off, every
+// value a bound parameter, text UTF-8 on this side and UTF-16 (SQL_C_WCHAR) on the wire. Only
+// the wide and unsuffixed entry points are called: Wine's odbc32 has no ANSI ones.
+// Not thread-safe: its owner serialises the calls.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace odbc {
+
+enum class Engine { PostgreSql, MariaDb, SqlServer, Other };
+
+// A statement's parameter: text (UTF-8) or a whole number.
+using Value = std::variant<std::string, int64_t>;
+// One row of a result, every column as text (UTF-8); empty for NULL.
+using Row = std::vector<std::optional<std::string>>;
+
+struct Failure {
+    std::string state;    // SQLSTATE, e.g. "08S01"
+    std::string message;  // the driver's and the server's words, passwords scrubbed
+    bool connectionLost = false;
+    int64_t nativeError = 0;  // the engine's own number for it
+};
+
+struct Result {
+    std::optional<Failure> failure;
+    std::vector<Row> rows;
+    int64_t rowCount = 0;  // rows an UPDATE or INSERT changed
+
+    bool Ok() const { return !failure; }
+};
+
+class Session {
+public:
+    Session() = default;
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Connects with autocommit off, so that nothing is kept before Commit. The driver's completed
+    // connection string is never asked for: it would hold the password in clear.
+    std::optional<Failure> Connect(const std::string& connection, int loginTimeoutSeconds);
+    void Disconnect();
+    bool Connected() const { return connection_ != nullptr; }
+    Engine DatabaseEngine() const { return engine_; }
+
+    // Runs one statement with its parameters and reads every row it returns. Each statement is
+    // prepared once per connection and reused.
+    Result Run(const std::string& sql, const std::vector<Value>& parameters = {});
+    std::optional<Failure> Commit();
+    void Rollback();
+
+private:
+    void* environment_ = nullptr;  // SQLHENV
+    void* connection_ = nullptr;   // SQLHDBC
+    std::map<std::string, void*> prepared_;
+    Engine engine_ = Engine::Other;
+    // Values travel as UTF-16, except to MariaDB: its Unicode driver takes any UTF-16 unit whose
+    // low byte is D8 to DB (站, Ø, ...) for the start of a surrogate pair, both ways, and
+    // garbles the text. Its connections speak utf8mb4, so UTF-8 goes through as it is.
+    bool wideText_ = true;
+    std::string connectionText_;  // for scrubbing its password from messages; never shown
+
+    Failure Diagnose(short handleType, void* handle);
+};
+
+// True for the SQLSTATEs of a unique or primary key refused.
+bool IsDuplicate(const Failure& failure);
+// True for a table that does not exist.
+bool IsMissingTable(const Failure& failure);
+// True for a transaction the server chose to abort (a deadlock or a serialisation failure):
+// running it again may succeed.
+bool IsRetryable(const Failure& failure);
+
+}  // namespace odbc

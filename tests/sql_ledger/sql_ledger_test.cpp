@@ -1,0 +1,386 @@
+// The SQL ledger against real servers: the same tests on PostgreSQL and on MariaDB, each started
+// by scripts/db-servers.sh, which exports the connection strings (ZQ_TEST_PG, ZQ_TEST_MARIADB)
+// and a command that stops and restarts a server (ZQ_TEST_PG_CONTROL, ...). Every test works on
+// sequences of its own, so the same servers serve several runs.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <set>
+#include <thread>
+
+#include "ledger_operations.h"
+#include "odbc_session.h"
+#include "sql_ledger.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Server {
+    const char* name;
+    const char* connection;  // the environment variables that name it
+    const char* control;
+};
+
+// Stands in for the production core's serial rules: any rule will do for the ledger, which only
+// stores what it hands out. Runs out after `available` serials.
+SerialAt TestSerials(uint64_t available = 100000) {
+    return [available](const std::string& first, uint64_t position) -> std::optional<std::string> {
+        if (position >= available) {
+            return std::nullopt;
+        }
+        return first + "/" + std::to_string(position);
+    };
+}
+
+std::string Unique(const std::string& what) {
+    static std::atomic<int> counter{0};
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return what + "-" +
+           std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()) +
+           "-" + std::to_string(counter++);
+}
+
+LedgerEntry Chip(const std::string& port) {
+    LedgerEntry chip;
+    chip.port = port;
+    chip.vid = "2E1B";
+    chip.pid = "6C04";
+    chip.product = "usb2.0 serial";
+    return chip;
+}
+
+LedgerEntry Outcome(const std::string& port, const std::string& serial, BatchOutcome outcome) {
+    LedgerEntry entry = Chip(port);
+    entry.serial = serial;
+    entry.outcome = outcome;
+    entry.status = outcome == BatchOutcome::Verified ? "写入成功" : "写入失败";
+    return entry;
+}
+
+class SqlLedgerTest : public testing::TestWithParam<Server> {
+protected:
+    void SetUp() override {
+        const char* connection = std::getenv(GetParam().connection);
+        if (connection == nullptr || *connection == '\0') {
+            GTEST_SKIP() << GetParam().connection
+                         << " is not set: start the servers with scripts/db-servers.sh "
+                            "(scripts/test-all.sh does)";
+        }
+        connection_ = connection;
+        const LedgerResult<bool> init = InitLedger(connection_);
+        ASSERT_TRUE(init.Ok()) << init.error;
+    }
+
+    // A new sequence of its own for the test.
+    SequenceDefinition Define(const std::string& product = "usb2.0 serial") {
+        SequenceDefinition sequence{Unique("seq"), Unique("ZQ"), "2E1B", "6C04", product, false};
+        const LedgerResult<bool> defined = DefineSequence(connection_, sequence);
+        EXPECT_TRUE(defined.Ok()) << defined.error;
+        EXPECT_TRUE(defined.value);
+        return sequence;
+    }
+
+    std::unique_ptr<SqlLedger> Open(const SequenceDefinition& sequence, const std::string& station,
+                                    SerialAt serials = TestSerials(),
+                                    SqlLedgerOptions options = {}) {
+        auto opened = SqlLedger::Open(connection_, sequence.name, station, std::move(serials),
+                                      std::move(options));
+        EXPECT_TRUE(opened.Ok()) << opened.error;
+        return std::move(opened.value);
+    }
+
+    // Runs one statement and commits, as an administrator would by hand.
+    void Execute(const std::string& sql, const std::vector<odbc::Value>& parameters) {
+        odbc::Session session;
+        ASSERT_FALSE(session.Connect(connection_, 5));
+        const odbc::Result result = session.Run(sql, parameters);
+        ASSERT_TRUE(result.Ok()) << result.failure->message;
+        ASSERT_FALSE(session.Commit());
+    }
+
+    // Whether the environment says how to stop and start the server.
+    bool CanControl() const {
+        const char* control = std::getenv(GetParam().control);
+        return control != nullptr && *control != '\0';
+    }
+    bool Control(const char* action) {
+        return std::system((std::string(std::getenv(GetParam().control)) + " " + action).c_str()) ==
+               0;
+    }
+
+    std::string connection_;
+};
+
+TEST_P(SqlLedgerTest, ThreeStationsTakeDistinctSerialsAndTheReportCountsThem) {
+    const SequenceDefinition sequence = Define();
+    constexpr int kStations = 3, kWorkers = 2, kChips = 15;
+    std::vector<std::unique_ptr<SqlLedger>> stations;
+    for (int s = 0; s < kStations; s++) {
+        stations.push_back(Open(sequence, "station-" + std::to_string(s)));
+        ASSERT_TRUE(stations.back());
+    }
+    std::mutex takenLock;
+    std::vector<std::string> taken;
+    std::vector<std::thread> workers;
+    for (int s = 0; s < kStations; s++) {
+        for (int w = 0; w < kWorkers; w++) {
+            workers.emplace_back([&, s, w] {
+                const std::string port = "COM" + std::to_string(21 + w);
+                for (int c = 0; c < kChips; c++) {
+                    const SerialTake take = stations[s]->TakeSerial(Chip(port));
+                    EXPECT_EQ(take.result, TakeResult::Taken) << take.message;
+                    EXPECT_TRUE(
+                        stations[s]->Record(Outcome(port, take.serial, BatchOutcome::Verified)));
+                    std::lock_guard<std::mutex> lock(takenLock);
+                    taken.push_back(take.serial);
+                }
+            });
+        }
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    constexpr uint64_t kTotal = kStations * kWorkers * kChips;
+    EXPECT_EQ(std::set<std::string>(taken.begin(), taken.end()).size(), kTotal);
+
+    const LedgerResult<LedgerReport> report = Report(connection_, sequence.name);
+    ASSERT_TRUE(report.Ok()) << report.error;
+    EXPECT_EQ(report.value.sequence, sequence);
+    EXPECT_EQ(report.value.serialsUsed, kTotal);
+    EXPECT_EQ(report.value.highestSerial, *TestSerials()(sequence.firstSerial, kTotal - 1));
+    EXPECT_EQ(report.value.records.at(BatchOutcome::Started), kTotal);
+    EXPECT_EQ(report.value.records.at(BatchOutcome::Verified), kTotal);
+    ASSERT_EQ(report.value.stations.size(), size_t{kStations});
+    EXPECT_EQ(report.value.stations[1].station, "station-1");
+    EXPECT_EQ(report.value.stations[1].records.at(BatchOutcome::Verified),
+              uint64_t{kWorkers * kChips});
+    EXPECT_TRUE(report.value.withoutVerified.empty());
+    EXPECT_EQ(stations[0]->NextSerial(), *TestSerials()(sequence.firstSerial, kTotal));
+}
+
+TEST_P(SqlLedgerTest, ReportsSerialsWithoutAVerifiedOutcome) {
+    const SequenceDefinition sequence = Define();
+    auto ledger = Open(sequence, "bench");
+    const SerialTake good = ledger->TakeSerial(Chip("COM21"));
+    const SerialTake bad = ledger->TakeSerial(Chip("COM22"));
+    const SerialTake lost = ledger->TakeSerial(Chip("COM23"));
+    ASSERT_TRUE(ledger->Record(Outcome("COM21", good.serial, BatchOutcome::Verified)));
+    ASSERT_TRUE(ledger->Record(Outcome("COM22", bad.serial, BatchOutcome::Unverified)));
+    ASSERT_TRUE(ledger->Record(Outcome("COM24", "", BatchOutcome::SkippedLocked)));
+
+    const LedgerResult<LedgerReport> report = Report(connection_, sequence.name);
+    ASSERT_TRUE(report.Ok()) << report.error;
+    EXPECT_EQ(report.value.withoutVerified, (std::vector<std::string>{bad.serial, lost.serial}));
+    EXPECT_EQ(report.value.records.at(BatchOutcome::SkippedLocked), 1u);
+    EXPECT_EQ(report.value.highestSerial, lost.serial);
+    EXPECT_EQ(ledger->LastRecordedSerial(), bad.serial);
+
+    // Another station sees what this one verified.
+    auto other = Open(sequence, "other");
+    EXPECT_TRUE(other->WasVerified(good.serial));
+    EXPECT_FALSE(other->WasVerified(bad.serial));
+}
+
+TEST_P(SqlLedgerTest, InitTwiceChangesNothingAndAnotherLayoutIsRefused) {
+    const SequenceDefinition sequence = Define();
+    const LedgerResult<bool> again = InitLedger(connection_);
+    ASSERT_TRUE(again.Ok()) << again.error;
+    EXPECT_FALSE(again.value);
+
+    Execute("UPDATE zq_layout SET version = ?", {int64_t{kLedgerLayout + 1}});
+    const LedgerResult<bool> refused = InitLedger(connection_);
+    const auto opened = SqlLedger::Open(connection_, sequence.name, "s", TestSerials());
+    const LedgerResult<LedgerReport> report = Report(connection_, sequence.name);
+    Execute("UPDATE zq_layout SET version = ?", {int64_t{kLedgerLayout}});
+
+    const std::string layout = "layout " + std::to_string(kLedgerLayout + 1);
+    EXPECT_NE(refused.error.find(layout), std::string::npos) << refused.error;
+    EXPECT_NE(opened.error.find(layout), std::string::npos) << opened.error;
+    EXPECT_NE(report.error.find(layout), std::string::npos) << report.error;
+}
+
+TEST_P(SqlLedgerTest, ASequenceRedefinedWithOtherValuesIsRefused) {
+    const SequenceDefinition sequence = Define();
+    const LedgerResult<bool> same = DefineSequence(connection_, sequence);
+    ASSERT_TRUE(same.Ok()) << same.error;
+    EXPECT_FALSE(same.value);
+
+    SequenceDefinition other = sequence;
+    other.pid = "BEEF";
+    other.lock = true;
+    const LedgerResult<bool> refused = DefineSequence(connection_, other);
+    EXPECT_FALSE(refused.Ok());
+    EXPECT_NE(refused.error.find("PID \"6C04\" (not \"BEEF\")"), std::string::npos)
+        << refused.error;
+    EXPECT_NE(refused.error.find("lock"), std::string::npos) << refused.error;
+    EXPECT_EQ(ReadSequence(connection_, sequence.name).value, sequence);
+    EXPECT_FALSE(ReadSequence(connection_, Unique("missing")).Ok());
+}
+
+TEST_P(SqlLedgerTest, AWrongPasswordIsRefusedWithoutShowingIt) {
+    const std::string wrongPassword = "Wrong-Secret-4711";
+    std::string connection = connection_;
+    const size_t at = connection.find("Pwd=");
+    ASSERT_NE(at, std::string::npos);
+    const std::string rightPassword = connection.substr(at + 4, connection.find(';', at) - at - 4);
+    connection.replace(at, connection.find(';', at) - at, "Pwd=" + wrongPassword);
+
+    const auto opened = SqlLedger::Open(connection, "any", "s", TestSerials());
+    const LedgerResult<bool> init = InitLedger(connection);
+    for (const std::string& error : {opened.error, init.error}) {
+        EXPECT_NE(error.find("could not connect"), std::string::npos) << error;
+        EXPECT_EQ(error.find(wrongPassword), std::string::npos) << error;
+        EXPECT_EQ(error.find(rightPassword), std::string::npos) << error;
+    }
+}
+
+TEST_P(SqlLedgerTest, TextIsStoredAndExportedExactly) {
+    // Quotes, a semicolon, a backslash, Chinese and a character outside the BMP; 站 and Ø are
+    // what one MariaDB driver garbles when it is sent UTF-16.
+    const std::string product = "Board \"A\"; it's 板卡 \\ Ø 🔌";
+    const SequenceDefinition sequence = Define(product);
+    auto ledger = Open(sequence, "站 1");
+    EXPECT_EQ(ledger->Sequence().product, product);
+    LedgerEntry chip = Chip("COM21");
+    chip.product = product;
+    const SerialTake take = ledger->TakeSerial(chip);
+    ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
+    LedgerEntry outcome = Outcome("COM21", take.serial, BatchOutcome::Verified);
+    outcome.product = product;
+    outcome.lock = true;
+    outcome.time = "2026-12-07T15:31:44.823Z";
+    ASSERT_TRUE(ledger->Record(outcome));
+
+    const auto exported = Export(connection_, sequence.name);
+    ASSERT_TRUE(exported.Ok()) << exported.error;
+    ASSERT_EQ(exported.value.size(), 2u);
+    const LedgerEntry& started = exported.value[0];
+    EXPECT_EQ(started.outcome, BatchOutcome::Started);
+    EXPECT_EQ(started.serial, take.serial);
+    EXPECT_EQ(started.product, product);
+    EXPECT_EQ(started.status, "");
+    EXPECT_EQ(started.station, "站 1");
+    EXPECT_EQ(started.time.size(), 24u) << started.time;
+    const LedgerEntry& verified = exported.value[1];
+    EXPECT_EQ(verified.time, outcome.time);
+    EXPECT_EQ(verified.port, "COM21");
+    EXPECT_EQ(verified.product, product);
+    EXPECT_EQ(verified.status, "写入成功");
+    EXPECT_TRUE(verified.lock);
+    EXPECT_EQ(verified.vid, "2E1B");
+}
+
+TEST_P(SqlLedgerTest, TheDatabaseRefusesASerialTwiceAndASequenceRunsOut) {
+    const SequenceDefinition sequence = Define();
+    auto ledger = Open(sequence, "s", TestSerials(2));
+    const SerialTake first = ledger->TakeSerial(Chip("COM21"));
+    ASSERT_EQ(first.result, TakeResult::Taken) << first.message;
+    ASSERT_EQ(ledger->TakeSerial(Chip("COM21")).result, TakeResult::Taken);
+    const SerialTake none = ledger->TakeSerial(Chip("COM21"));
+    EXPECT_EQ(none.result, TakeResult::RunOut);
+    EXPECT_EQ(ledger->NextSerial(), "");
+
+    // Whatever moved the sequence back, the serial is not handed out again.
+    Execute("UPDATE zq_sequences SET next_position = ? WHERE name = ?",
+            {int64_t{0}, sequence.name});
+    const SerialTake again = ledger->TakeSerial(Chip("COM21"));
+    EXPECT_EQ(again.result, TakeResult::NotRecorded);
+    EXPECT_FALSE(again.message.empty());
+    EXPECT_EQ(ledger->NextSerial(), first.serial);
+    EXPECT_EQ(Report(connection_, sequence.name).value.serialsUsed, 2u);
+}
+
+TEST_P(SqlLedgerTest, AServerRestartedDuringABatchLosesNothing) {
+    if (!CanControl()) {
+        GTEST_SKIP() << GetParam().control << " is not set: no way to stop the server";
+    }
+    const SequenceDefinition sequence = Define();
+    std::atomic<int> losses{0}, regains{0};
+    SqlLedgerOptions options;
+    options.reconnectBound = 30s;
+    options.retryInterval = 100ms;
+    options.onConnection = [&](bool connected) { ++(connected ? regains : losses); };
+    auto ledger = Open(sequence, "s", TestSerials(), options);
+
+    // A worker takes and records chips while the server goes away and comes back.
+    std::atomic<int> done{0};
+    std::vector<std::string> taken;
+    std::vector<std::string> refused;
+    std::thread worker([&] {
+        for (int chip = 0; chip < 40; chip++) {
+            const SerialTake take = ledger->TakeSerial(Chip("COM21"));
+            if (take.result == TakeResult::Taken) {
+                taken.push_back(take.serial);
+                EXPECT_TRUE(ledger->Record(Outcome("COM21", take.serial, BatchOutcome::Verified)));
+            } else {
+                // Only a commit that may or may not have landed is refused within the bound.
+                EXPECT_EQ(take.result, TakeResult::NotRecorded);
+                refused.push_back(take.message);
+            }
+            done++;
+            std::this_thread::sleep_for(10ms);
+        }
+    });
+    while (done < 5) {
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_TRUE(Control("stop"));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(Control("start"));
+    worker.join();
+
+    EXPECT_GE(losses.load(), 1);
+    EXPECT_EQ(regains.load(), losses.load());
+    EXPECT_LE(refused.size(), 1u);
+    EXPECT_TRUE(ledger->UnrecordedSerials().empty());
+    const auto exported = Export(connection_, sequence.name);
+    ASSERT_TRUE(exported.Ok()) << exported.error;
+    std::set<std::string> started, verified;
+    for (const LedgerEntry& entry : exported.value) {
+        (entry.outcome == BatchOutcome::Started ? started : verified).insert(entry.serial);
+    }
+    // Every serial handed out has its committed `started` record and, kept through the loss,
+    // its outcome.
+    EXPECT_EQ(verified, std::set<std::string>(taken.begin(), taken.end()));
+    for (const std::string& serial : taken) {
+        EXPECT_TRUE(started.count(serial)) << serial;
+    }
+}
+
+TEST_P(SqlLedgerTest, PastTheBoundNothingIsTakenAndUnrecordedOutcomesAreNamed) {
+    if (!CanControl()) {
+        GTEST_SKIP() << GetParam().control << " is not set: no way to stop the server";
+    }
+    const SequenceDefinition sequence = Define();
+    SqlLedgerOptions options;
+    options.reconnectBound = 1s;
+    options.retryInterval = 100ms;
+    auto ledger = Open(sequence, "s", TestSerials(), options);
+    const SerialTake take = ledger->TakeSerial(Chip("COM21"));
+    ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
+
+    ASSERT_TRUE(Control("stop"));
+    EXPECT_FALSE(ledger->Record(Outcome("COM21", take.serial, BatchOutcome::Verified)));
+    EXPECT_EQ(ledger->TakeSerial(Chip("COM22")).result, TakeResult::NotRecorded);
+    EXPECT_EQ(ledger->UnrecordedSerials(), std::vector<std::string>{take.serial});
+    // Kept: the station still knows what it verified.
+    EXPECT_TRUE(ledger->WasVerified(take.serial));
+    ASSERT_TRUE(Control("start"));
+
+    // The next call that reaches the database writes what was kept.
+    EXPECT_TRUE(ledger->Record(Outcome("COM22", "", BatchOutcome::SkippedLocked)));
+    EXPECT_TRUE(ledger->UnrecordedSerials().empty());
+    auto other = Open(sequence, "other");
+    EXPECT_TRUE(other->WasVerified(take.serial));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, SqlLedgerTest,
+    testing::Values(Server{"PostgreSql", "ZQ_TEST_PG", "ZQ_TEST_PG_CONTROL"},
+                    Server{"MariaDb", "ZQ_TEST_MARIADB", "ZQ_TEST_MARIADB_CONTROL"}),
+    [](const testing::TestParamInfo<Server>& info) { return std::string(info.param.name); });
+
+}  // namespace
