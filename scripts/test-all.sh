@@ -29,7 +29,6 @@ for preset in native native-asan native-tsan; do
     echo "== test: $preset"
     ctest --preset "$preset"
 done
-zq_db_stop
 
 echo "== fuzz: form conversions and read rules"
 bash scripts/fuzz.sh

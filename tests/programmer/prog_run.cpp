@@ -10,9 +10,22 @@ namespace {
 std::wstring progPath;
 int runNumber = 0;
 
+// Quoted as the C runtime reads a command line back: a quote escaped, and the backslashes
+// before a quote (or the closing one) doubled.
 std::wstring Quoted(const std::wstring& arg) {
-    // Enough for the tests' arguments: none ends in a backslash or holds a quote.
-    return L"\"" + arg + L"\"";
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            backslashes++;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        quoted += c;
+        backslashes = 0;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
 }
 
 HANDLE InheritableFile(const std::wstring& path, DWORD access, DWORD disposition) {

@@ -1,0 +1,212 @@
+// A line of stations on one shared ledger, against real PostgreSQL and MariaDB servers (the test
+// script starts them and names them in ZQ_TEST_PG and ZQ_TEST_MARIADB): zq61prog.exe processes
+// as stations, each on its own chip ports of the stand-in driver.
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <set>
+
+#include "prog_harness.h"
+
+namespace {
+
+constexpr const char* kChipC = "COM31";  // a third station's socket
+// Quotes, a semicolon and Chinese: what the database and the export must keep exactly.
+const std::string kProduct = "Q\"uo;te 中文板";
+
+std::wstring Wide(const std::string& utf8) {
+    int units =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
+    return wide;
+}
+
+class Line : public ProgTest, public testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {
+        const char* connection = std::getenv(GetParam());
+        if (connection == nullptr) {
+            GTEST_SKIP() << GetParam() << " is not set: no database server to test against";
+        }
+        ProgTest::SetUp();
+        ledger = Wide(connection);
+        auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+        sequence = L"line-" + std::to_wstring(now);
+        ASSERT_EQ(Run({L"ledger", L"init"}).exitCode, 0u);
+        ProgResult defined = Run({L"ledger", L"sequence", L"--name", sequence, L"--serial-from",
+                                  L"LN000001", L"--product", Wide(kProduct)});
+        ASSERT_EQ(defined.exitCode, 0u) << defined.err;
+        if (!sim.AddPort(kChipC, ZQSIM_KIND_CHIP_A)) {
+            ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+        }
+        ASSERT_TRUE(sim.Reset(kChipC));
+    }
+    void TearDown() override {
+        if (!ledger.empty()) {
+            sim.Remove(kChipC);
+            ProgTest::TearDown();
+        }
+    }
+
+    ProgResult Run(std::vector<std::wstring> args) {
+        args.insert(args.begin() + (args[0] == L"ledger" ? 2 : 1), {L"--ledger", ledger});
+        return RunProg(args);
+    }
+    std::vector<std::wstring> Station(const wchar_t* name, const char* port, const wchar_t* count) {
+        return {L"batch", L"--ledger", ledger,     L"--sequence", sequence, L"--station",
+                name,     L"--ports",  Wide(port), L"--count",    count};
+    }
+    // A new blank board in the socket.
+    void PlugNew(const char* port) {
+        ASSERT_TRUE(sim.Remove(port));
+        ASSERT_TRUE(sim.Fill(port, 0xFF));
+        ASSERT_TRUE(sim.Restore(port));
+    }
+    // The board's turn is over once it holds a serial and the station has let go of the port.
+    void WaitProgrammed(const char* port) {
+        for (int waited = 0; waited < 200; waited++) {
+            std::vector<uint8_t> memory = sim.Memory(port);
+            if (memory.size() > 0x10 && memory[0x10] == 'L' && sim.State(port).openHandles == 0) {
+                return;
+            }
+            Sleep(50);
+        }
+        FAIL() << port << " was not programmed";
+    }
+    std::string SerialOn(const char* port) {
+        std::vector<uint8_t> memory = sim.Memory(port);
+        return std::string(memory.begin() + 0x10, memory.begin() + 0x18);
+    }
+    // The export's records as {station, port, serial, outcome, product}; no field of these
+    // tests holds a comma, so a quoted field is only unquoted.
+    std::vector<std::map<std::string, std::string>> Export() {
+        ProgResult exported = Run({L"ledger", L"export", L"--sequence", sequence});
+        EXPECT_EQ(exported.exitCode, 0u) << exported.err;
+        std::vector<std::map<std::string, std::string>> records;
+        std::vector<std::string> lines = Lines(exported.out);
+        for (size_t i = 1; i < lines.size(); i++) {
+            std::vector<std::string> fields(1);
+            for (char c : lines[i]) {
+                if (c == ',') {
+                    fields.emplace_back();
+                } else {
+                    fields.back().push_back(c);
+                }
+            }
+            if (fields.size() != 10) {
+                ADD_FAILURE() << "not a record of the export: " << lines[i];
+                continue;
+            }
+            std::string& product = fields[5];
+            if (product.size() > 1 && product.front() == '"') {
+                product = product.substr(1, product.size() - 2);
+                for (size_t at = product.find("\"\""); at != std::string::npos;
+                     at = product.find("\"\"", at + 1)) {
+                    product.erase(at, 1);
+                }
+            }
+            records.push_back({{"port", fields[1]},
+                               {"serial", fields[2]},
+                               {"product", product},
+                               {"outcome", fields[7]},
+                               {"station", fields[9]}});
+        }
+        return records;
+    }
+
+    std::wstring ledger;
+    std::wstring sequence;
+};
+
+TEST_P(Line, ThreeStationsOnOneSequenceNeverShareASerial) {
+    for (const char* port : {kChipA, kChipB, kChipC}) {
+        ASSERT_TRUE(sim.Remove(port));
+    }
+    ChipsReady();
+    ProgProcess a(Station(L"st-a", kChipA, L"2"));
+    ProgProcess b(Station(L"st-b", kChipB, L"2"));
+    ProgProcess c(Station(L"st-c", kChipC, L"2"));
+    Sleep(500);
+    // Boards one after another, then all together.
+    ASSERT_TRUE(sim.Restore(kChipA));
+    WaitProgrammed(kChipA);
+    ASSERT_TRUE(sim.Restore(kChipB));
+    ASSERT_TRUE(sim.Restore(kChipC));
+    WaitProgrammed(kChipB);
+    WaitProgrammed(kChipC);
+    std::set<std::string> firstBoards = {SerialOn(kChipA), SerialOn(kChipB), SerialOn(kChipC)};
+    for (const char* port : {kChipA, kChipB, kChipC}) {
+        PlugNew(port);
+    }
+    for (ProgProcess* station : {&a, &b, &c}) {
+        ProgResult result = station->Wait();
+        EXPECT_EQ(result.exitCode, 0u) << result.err;
+    }
+
+    std::set<std::string> started;
+    std::map<std::string, std::string> verifiedOn;  // port -> the last serial verified there
+    for (auto& record : Export()) {
+        EXPECT_EQ(record["product"], kProduct) << "stored and exported exactly";
+        if (record["outcome"] == "started") {
+            EXPECT_TRUE(started.insert(record["serial"]).second) << record["serial"] << " twice";
+        }
+        if (record["outcome"] == "verified") {
+            verifiedOn[record["port"]] = record["serial"];
+        }
+        EXPECT_EQ(record["station"], record["port"] == "COM21"   ? "st-a"
+                                     : record["port"] == "COM22" ? "st-b"
+                                                                 : "st-c");
+    }
+    EXPECT_EQ(started.size(), 6u);
+    EXPECT_EQ(firstBoards.size(), 3u);
+    for (const char* port : {kChipA, kChipB, kChipC}) {
+        EXPECT_EQ(SerialOn(port), verifiedOn[port]) << "the chip holds the serial on record";
+    }
+    ProgResult report = Run({L"ledger", L"report", L"--sequence", sequence, L"--json"});
+    nlohmann::json counts = Json(report);
+    EXPECT_EQ(counts["serialsUsed"], 6);
+    EXPECT_EQ(counts["records"]["verified"], 6);
+    EXPECT_EQ(counts["stations"]["st-b"]["verified"], 2);
+    EXPECT_TRUE(counts["withoutVerified"].empty());
+}
+
+TEST_P(Line, AStationKilledMidWriteNeverWritesItsSerialAgain) {
+    ASSERT_TRUE(sim.SetDelay(kChipA, 20000));  // about two seconds a write
+    ChipsReady();
+    {
+        ProgProcess station(Station(L"st-a", kChipA, L"1"));
+        for (int waited = 0; waited < 200 && Frames(kChipA, ZQSIM_LOG_WRITE) == 0; waited++) {
+            Sleep(50);
+        }
+        station.Kill();
+    }
+    ASSERT_GT(Frames(kChipA, ZQSIM_LOG_WRITE), 0u);
+    ASSERT_TRUE(sim.SetDelay(kChipA, 0));
+    ProgResult again = RunProg(Station(L"st-a", kChipA, L"1"));
+    EXPECT_EQ(again.exitCode, 0u) << again.err;
+    EXPECT_EQ(SerialOn(kChipA), "LN000002");
+    ProgResult report = Run({L"ledger", L"report", L"--sequence", sequence, L"--json"});
+    EXPECT_EQ(Json(report)["withoutVerified"], nlohmann::json::array({"LN000001"}))
+        << "the serial in flight stays used";
+}
+
+TEST_P(Line, AWrongPasswordExitsSixNamingNoPasswordAndOpensNothing) {
+    std::wstring wrong = ledger;
+    size_t at = wrong.find(L"Pwd=");
+    ASSERT_NE(at, std::wstring::npos);
+    wrong = wrong.substr(0, at) + L"Pwd=Wr0ngSecret;";
+    ChipsReady();
+    ProgResult result = RunProg({L"batch", L"--ledger", wrong, L"--sequence", sequence});
+    EXPECT_EQ(result.exitCode, 6u) << result.err;
+    EXPECT_EQ((result.out + result.err).find("Wr0ngSecret"), std::string::npos) << result.err;
+    EXPECT_EQ(Opens(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, Line, testing::Values("ZQ_TEST_PG", "ZQ_TEST_MARIADB"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param) == "ZQ_TEST_PG" ? "PostgreSQL"
+                                                                            : "MariaDB";
+                         });
+
+}  // namespace
