@@ -15,20 +15,30 @@ zq_db_root=""
 zq_db_servers=()
 
 # The servers refuse to run as root: PostgreSQL runs as `postgres`, MariaDB as `mysql`, and
-# both must reach their folders. Sockets keep to a short path (the kernel's limit is 107 bytes).
+# both must reach their folders. Each caller gets a folder of its own, so that a test run and a
+# benchmark run at once; the servers and folder of a caller that was killed are removed by the
+# next one. Sockets keep to a short path (the kernel's limit is 107 bytes).
 zq_db_make_root() {
-    local repo
+    local repo base stale
     repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-    zq_db_root="$repo/build/db-servers"
-    rm -rf "$zq_db_root"
-    mkdir -p "$zq_db_root"
+    base="$repo/build/db-servers"
+    mkdir -p "$base"
+    chmod 711 "$base"
+    for stale in "$base"/run.*; do
+        [ -f "$stale/owner" ] && ! kill -0 "$(cat "$stale/owner")" 2>/dev/null || continue
+        zq_db_server_down "$stale/pg"
+        zq_db_server_down "$stale/mariadb"
+        rm -rf "$stale"
+    done
+    zq_db_root=$(mktemp -d "$base/run.XXXXXX")
     chmod 711 "$zq_db_root"
     if [ ${#zq_db_root} -gt 70 ] || ! runuser -u postgres -- test -x "$zq_db_root" ||
         ! runuser -u mysql -- test -x "$zq_db_root"; then
-        rmdir "$zq_db_root"
+        rm -rf "$zq_db_root"
         zq_db_root=$(mktemp -d /tmp/zq-db.XXXXXX)
         chmod 711 "$zq_db_root"
     fi
+    echo $$ >"$zq_db_root/owner"
 }
 
 zq_db_free_port() {

@@ -101,9 +101,7 @@ LayoutFound FindLayout(odbc::Session& session) {
             found.version = version;
         }
     }
-    if (!found.version) {
-        found.version = 0;
-    }
+    // A layout table with no row is an initialisation that stopped short: no ledger yet.
     return found;
 }
 

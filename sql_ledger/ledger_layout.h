@@ -3,6 +3,7 @@
 // definitions differ by engine, where the column types must.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,7 +22,8 @@ struct Table {
 // so that its row says every other table is there.
 std::vector<Table> Tables(odbc::Engine engine);
 
-// The layout the database holds: empty when it holds no ledger; a failure otherwise.
+// The layout the database holds: empty when it holds no ledger (or one whose initialisation
+// stopped before its last step); a failure when it could not be read.
 struct LayoutFound {
     std::optional<odbc::Failure> failure;
     std::optional<int64_t> version;
@@ -31,7 +33,7 @@ LayoutFound FindLayout(odbc::Session& session);
 // "" when the database holds this program's layout; otherwise what to say.
 std::string CheckLayout(odbc::Session& session);
 
-// The sequence's definition and how far it has come; empty definition when there is none.
+// The sequence's definition; empty when there is none.
 struct SequenceFound {
     std::optional<odbc::Failure> failure;
     std::optional<SequenceDefinition> definition;

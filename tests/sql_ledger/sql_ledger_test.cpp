@@ -190,6 +190,12 @@ TEST_P(SqlLedgerTest, InitTwiceChangesNothingAndAnotherLayoutIsRefused) {
     ASSERT_TRUE(again.Ok()) << again.error;
     EXPECT_FALSE(again.value);
 
+    // An initialisation stopped before its last step is completed.
+    Execute("DELETE FROM zq_layout", {});
+    const LedgerResult<bool> completed = InitLedger(connection_);
+    ASSERT_TRUE(completed.Ok()) << completed.error;
+    EXPECT_TRUE(completed.value);
+
     Execute("UPDATE zq_layout SET version = ?", {int64_t{kLedgerLayout + 1}});
     const LedgerResult<bool> refused = InitLedger(connection_);
     const auto opened = SqlLedger::Open(connection_, sequence.name, "s", TestSerials());
