@@ -153,11 +153,10 @@ void SetLockBox(const AppSession& app, bool checked) {
 
 // How the end of an action is seen: by WM_GETTEXT polls of the status line, back to back with a
 // yield between them. Each poll wakes the tool's UI thread and the wineserver, and on this
-// 2-core machine, whose other core spins in the stand-in driver for each frame, polls all
-// through an action slow the tool itself down. So the watcher sleeps until shortly before the
-// action is expected to end (from the previous run) and polls only from there: a run counts
-// only when at least one poll came back empty, so the text was set between the last empty
-// poll's start and the first non-empty poll's return. The figure is the later bound, never
+// 2-core machine polls all through an action slow the tool itself down. So the watcher sleeps until
+// shortly before the action is expected to end (from the previous run) and polls only from there: a
+// run counts only when at least one poll came back empty, so the text was set between the last
+// empty poll's start and the first non-empty poll's return. The figure is the later bound, never
 // early. (A WinEvent hook out of context would need no polls, but Wine 8 delivers no events to
 // another process.)
 bool WaitForStatus(HWND status, double start, double wakeAfter, ExeRun& run) {

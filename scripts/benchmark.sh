@@ -5,7 +5,7 @@
 #      frames at 1 ms per frame, and where the rest of the time goes;
 #   3. start-up to an input-ready dialog against a bare dialog program;
 #   4. zq61prog read and write, process start to exit, against a bare program's same frames;
-#   5. zq61prog batch: boards one by one, four at once, and a shift of 300;
+#   5. zq61prog batch: boards one by one, four and eight at once, and a shift of 300;
 #   6. the configuration core's cost per call (host Google Benchmark);
 #   7. the exe's size and the DLLs it imports.
 # Every timing is the median of several runs. A missed target is reported, not an error: the
