@@ -323,14 +323,16 @@ bool Shift(SimControl& sim, const std::string& exe, int chips, Footprint& early,
         if (!WaitForOutcomes(log, i, 10000)) {
             return false;
         }
+        Unplug(sim, kPort, 0);
+        Sleep(kUnpluggedMs);
+        // Looked at with the board gone: the chip's turn has ended and its thread been joined,
+        // not still closing its port after the logged outcome.
         if (i == 10) {
             early = FootprintOf(batch.Handle(), "zq61prog-bench-shift");
         }
         if (i == chips) {
             late = FootprintOf(batch.Handle(), "zq61prog-bench-shift");
         }
-        Unplug(sim, kPort, 0);
-        Sleep(kUnpluggedMs);
     }
     seconds = (NowMicros() - start) / 1e6;
     TerminateProcess(batch.Handle(), 0);
