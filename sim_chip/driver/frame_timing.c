@@ -43,14 +43,14 @@ ULONGLONG SimWriteDelayMicros(const SimPort* port, const UCHAR* bytes, ULONG cou
  * 1 ms frame. Spinning the last part instead holds a CPU and, with several ports waiting on two
  * CPUs, is itself late. So what a port's frames ran over their emulated time is taken off its
  * next frames' deadlines: each frame takes its time on average, a late wake-up does not add up,
- * and the total never falls short of the emulated time. A frame gives back at most a quarter of
- * its delay, so a long stall is made up over several frames. Long delays (wire time at low baud
+ * and the total never falls short of the emulated time. A frame gives back at most half its
+ * delay, so a long stall is made up over several frames. Long delays (wire time at low baud
  * rates) only keep their own deadlines; a late wake-up is a few per cent of them. */
 void SimScheduleWrite(SimPort* port, LONGLONG start, ULONGLONG delayMicros) {
     LONGLONG ticks = SimTicksFromMicros(delayMicros);
     LONGLONG giveBack = 0;
     if (delayMicros < ZQSIM_EXACT_DELAY_LIMIT_US) {
-        giveBack = port->lateTicks < ticks / 4 ? port->lateTicks : ticks / 4;
+        giveBack = port->lateTicks < ticks / 2 ? port->lateTicks : ticks / 2;
     }
     port->writeStart = start;
     port->writeTicks = ticks;
