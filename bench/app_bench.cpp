@@ -4,7 +4,7 @@
 //   2. each action's time through the exe, button press to status text, against the time the
 //      driver spent serving its frames at 1 ms per frame, and where the rest of the time goes;
 //   3. start-up to a dialog that accepts input, against a bare dialog program.
-// Usage: app_bench ZQ61CFG.exe bare_dialog.exe [runs]
+// Usage: app_bench ZQ61CFG.exe bare_dialog.exe [runs] [--no-startup]  (the last skips part 3)
 // Needs a display, the project's Wine prefix and the stand-in driver loaded.
 #include <windows.h>
 #include <mmsystem.h>
@@ -153,11 +153,10 @@ void SetLockBox(const AppSession& app, bool checked) {
 
 // How the end of an action is seen: by WM_GETTEXT polls of the status line, back to back with a
 // yield between them. Each poll wakes the tool's UI thread and the wineserver, and on this
-// 2-core machine, whose other core spins in the stand-in driver for each frame, polls all
-// through an action slow the tool itself down. So the watcher sleeps until shortly before the
-// action is expected to end (from the previous run) and polls only from there: a run counts
-// only when at least one poll came back empty, so the text was set between the last empty
-// poll's start and the first non-empty poll's return. The figure is the later bound, never
+// 2-core machine polls all through an action slow the tool itself down. So the watcher sleeps until
+// shortly before the action is expected to end (from the previous run) and polls only from there: a
+// run counts only when at least one poll came back empty, so the text was set between the last
+// empty poll's start and the first non-empty poll's return. The figure is the later bound, never
 // early. (A WinEvent hook out of context would need no polls, but Wine 8 delivers no events to
 // another process.)
 bool WaitForStatus(HWND status, double start, double wakeAfter, ExeRun& run) {
@@ -696,12 +695,14 @@ bool MeasureStartup(const std::string& barePath, int runs) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: app_bench ZQ61CFG.exe bare_dialog.exe [runs]\n");
+        std::fprintf(stderr,
+                     "usage: app_bench ZQ61CFG.exe bare_dialog.exe [runs] [--no-startup]\n");
         return 2;
     }
     SetAppPath(argv[1]);
     std::string barePath = WindowsPath(argv[2]);
     int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
+    bool startup = argc <= 4 || std::strcmp(argv[4], "--no-startup") != 0;
     // Sleep(1) sleeps one millisecond, not a scheduler tick.
     timeBeginPeriod(1);
 
@@ -725,8 +726,11 @@ int main(int argc, char** argv) {
     }
     std::printf("\n");
     PrintOverhead(sim, runs, figures, pollMicros);
-    std::printf("\n");
     std::fflush(stdout);
+    if (!startup) {
+        return 0;
+    }
+    std::printf("\n");
     bool ok = MeasureStartup(barePath, runs);
     std::fflush(stdout);
     return ok ? 0 : 1;

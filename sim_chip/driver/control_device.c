@@ -138,6 +138,7 @@ static void Clear(SimPort* port) {
     RtlZeroMemory(&port->counters, sizeof(port->counters));
     RtlZeroMemory(&port->calls, sizeof(port->calls));
     port->serveTicks = 0;
+    port->lateTicks = 0;
 }
 
 /* Requests that look into or change one port's simulation, under the port lock. A foreign port

@@ -1,25 +1,36 @@
-/* Reads and writes on a simulated port. A write call goes to the chip model as one frame; a read
- * takes the chip's reply bytes, or waits for them on a kernel timer for as long as the port's
- * time-outs say. Nothing here blocks the dispatch thread: under Wine one thread serves every
- * device of the driver, the control device included. */
+/* Reads and writes on a simulated port. A write call goes to the chip model as one frame, after
+ * its emulated time on the port's own thread; a read takes the chip's reply bytes, or waits for
+ * them on a kernel timer for as long as the port's time-outs say. Nothing here blocks the
+ * dispatch thread: under Wine one thread serves every device of the driver, the control device
+ * included. */
 #include "sim_driver.h"
 
 static KDEFERRED_ROUTINE ReadTimerFired;
-static KDEFERRED_ROUTINE WriteTimerFired;
+static KSTART_ROUTINE PortWorker;
 static DRIVER_CANCEL CancelRead;
 static DRIVER_CANCEL CancelWrite;
 
-void SimInitPortIo(SimPort* port) {
+NTSTATUS SimInitPortIo(SimPort* port) {
+    OBJECT_ATTRIBUTES attributes;
     KeInitializeTimer(&port->readTimer);
     KeInitializeDpc(&port->readDpc, ReadTimerFired, port);
-    KeInitializeTimer(&port->writeTimer);
-    KeInitializeDpc(&port->writeDpc, WriteTimerFired, port);
+    InitializeListHead(&port->writeQueue);
+    KeInitializeEvent(&port->writeQueued, SynchronizationEvent, FALSE);
+    InitializeObjectAttributes(&attributes, NULL, OBJ_KERNEL_HANDLE, NULL, NULL);
+    return PsCreateSystemThread(&port->worker, THREAD_ALL_ACCESS, &attributes, NULL, NULL,
+                                PortWorker, port);
 }
 
 void SimStopPortIo(SimPort* port) {
     KeCancelTimer(&port->readTimer);
-    KeCancelTimer(&port->writeTimer);
     KeFlushQueuedDpcs();
+    if (port->worker != NULL) {
+        InterlockedExchange(&port->stopping, 1);
+        KeSetEvent(&port->writeQueued, IO_NO_INCREMENT, FALSE);
+        ZwWaitForSingleObject(port->worker, FALSE, NULL);
+        ZwClose(port->worker);
+        port->worker = NULL;
+    }
 }
 
 static void ArmTimer(PKTIMER timer, PKDPC dpc, ULONGLONG micros) {
@@ -151,6 +162,39 @@ static void CompleteWrite(PIRP irp, NTSTATUS status, PIRP finishedRead) {
     }
 }
 
+/* A delayed write carries its arrival and its delay while it waits. */
+#define WRITE_ARRIVAL(irp) ((irp)->Tail.Overlay.DriverContext[0])
+#define WRITE_DELAY(irp) ((irp)->Tail.Overlay.DriverContext[1])
+
+static PIRP FirstWrite(SimPort* port) {
+    if (IsListEmpty(&port->writeQueue)) {
+        return NULL;
+    }
+    return CONTAINING_RECORD(port->writeQueue.Flink, IRP, Tail.Overlay.ListEntry);
+}
+
+/* The write now first in line starts its emulated time: when it arrived, or when the one before
+ * it left the line, whichever is later. Lock held. */
+static void TimeFirstWrite(SimPort* port, LONGLONG now) {
+    PIRP irp = FirstWrite(port);
+    LONGLONG arrival;
+    if (irp == NULL) {
+        return;
+    }
+    arrival = (LONGLONG)(ULONG_PTR)WRITE_ARRIVAL(irp);
+    SimScheduleWrite(port, arrival > now ? arrival : now, (ULONG_PTR)WRITE_DELAY(irp));
+}
+
+ULONG SimQueuedWriteBytes(SimPort* port) {
+    ULONG bytes = 0;
+    PLIST_ENTRY entry;
+    for (entry = port->writeQueue.Flink; entry != &port->writeQueue; entry = entry->Flink) {
+        PIRP irp = CONTAINING_RECORD(entry, IRP, Tail.Overlay.ListEntry);
+        bytes += IoGetCurrentIrpStackLocation(irp)->Parameters.Write.Length;
+    }
+    return bytes;
+}
+
 NTSTATUS SimPortWrite(SimPort* port, PIRP irp) {
     ULONG count = IoGetCurrentIrpStackLocation(irp)->Parameters.Write.Length;
     const UCHAR* bytes = irp->AssociatedIrp.SystemBuffer;
@@ -158,6 +202,7 @@ NTSTATUS SimPortWrite(SimPort* port, PIRP irp) {
     ULONGLONG delay;
     NTSTATUS status;
     PIRP finishedRead;
+    BOOLEAN first;
     KIRQL irql;
 
     if (count == 0 || bytes == NULL) {
@@ -166,76 +211,107 @@ NTSTATUS SimPortWrite(SimPort* port, PIRP irp) {
     }
     KeAcquireSpinLock(&port->lock, &irql);
     delay = SimWriteDelayMicros(port, bytes, count);
-    if (delay >= ZQSIM_SPIN_DELAY_LIMIT_US) {
-        /* Long emulated delays (wire time at low baud rates) wait on a timer. */
-        if (port->pendingWrite != NULL) {
-            KeReleaseSpinLock(&port->lock, irql);
-            SimCompleteIrp(irp, STATUS_DEVICE_BUSY, 0);
-            return STATUS_DEVICE_BUSY;
-        }
-        port->pendingWrite = irp;
-        port->writeStart = start;
-        port->writeTicks = SimTicksFromMicros(delay);
-        IoMarkIrpPending(irp);
-        IoSetCancelRoutine(irp, CancelWrite);
-        if (irp->Cancel && Detach(&port->pendingWrite) != NULL) {
-            KeReleaseSpinLock(&port->lock, irql);
-            SimCompleteIrp(irp, STATUS_CANCELLED, 0);
-            return STATUS_PENDING;
-        }
+    if (delay == 0 && IsListEmpty(&port->writeQueue)) {
+        status = ApplyWrite(port, bytes, count);
+        finishedRead = FeedRead(port);
+        port->serveTicks += SimNow() - start;
         KeReleaseSpinLock(&port->lock, irql);
-        ArmTimer(&port->writeTimer, &port->writeDpc, delay);
+        CompleteWrite(irp, status, finishedRead);
+        return status;
+    }
+    /* The write waits its turn and its emulated time on the port's thread; the dispatch thread,
+     * which serves every port, goes on at once. */
+    WRITE_ARRIVAL(irp) = (PVOID)(ULONG_PTR)start;
+    WRITE_DELAY(irp) = (PVOID)(ULONG_PTR)delay;
+    IoMarkIrpPending(irp);
+    IoSetCancelRoutine(irp, CancelWrite);
+    if (irp->Cancel && IoSetCancelRoutine(irp, NULL) != NULL) {
+        KeReleaseSpinLock(&port->lock, irql);
+        SimCompleteIrp(irp, STATUS_CANCELLED, 0);
         return STATUS_PENDING;
     }
-    KeReleaseSpinLock(&port->lock, irql);
-    /* Short ones (a USB transfer's millisecond) are spun: a timer would round them up. */
-    if (delay > 0) {
-        SimSpin(SimTicksFromMicros(delay));
+    /* Queued even when cancelled just now: its cancel routine then takes it off the line. */
+    first = IsListEmpty(&port->writeQueue);
+    InsertTailList(&port->writeQueue, &irp->Tail.Overlay.ListEntry);
+    if (first) {
+        TimeFirstWrite(port, start);
     }
-    KeAcquireSpinLock(&port->lock, &irql);
-    status = ApplyWrite(port, bytes, count);
-    finishedRead = FeedRead(port);
-    port->serveTicks += SimNow() - start;
     KeReleaseSpinLock(&port->lock, irql);
-    CompleteWrite(irp, status, finishedRead);
-    return status;
+    if (first) {
+        KeSetEvent(&port->writeQueued, IO_NO_INCREMENT, FALSE);
+    }
+    return STATUS_PENDING;
 }
 
-static void WriteTimerFired(PKDPC dpc, PVOID context, PVOID arg1, PVOID arg2) {
-    SimPort* port = context;
+/* Serves the line of writes, each once its time is over. */
+static void ServeWrites(SimPort* port) {
     PIRP irp;
     PIRP finishedRead;
     NTSTATUS status;
+    LONGLONG due;
+    LONGLONG now;
     KIRQL irql;
-    UNREFERENCED_PARAMETER(dpc);
-    UNREFERENCED_PARAMETER(arg1);
-    UNREFERENCED_PARAMETER(arg2);
 
-    KeAcquireSpinLock(&port->lock, &irql);
-    if (port->pendingWrite == NULL || !Due(port->writeStart, port->writeTicks) ||
-        (irp = Detach(&port->pendingWrite)) == NULL) {
+    for (;;) {
+        KeAcquireSpinLock(&port->lock, &irql);
+        irp = FirstWrite(port);
+        if (irp == NULL) {
+            KeReleaseSpinLock(&port->lock, irql);
+            return;
+        }
+        /* A write cancelled while the thread slept gives the next one a deadline of its own. */
+        due = port->writeDue;
+        if (SimNow() < due) {
+            KeReleaseSpinLock(&port->lock, irql);
+            SimWaitUntil(port, due);
+            continue;
+        }
+        if (IoSetCancelRoutine(irp, NULL) == NULL) {
+            /* Its cancel routine has it, and wakes this thread for the next one. */
+            KeReleaseSpinLock(&port->lock, irql);
+            return;
+        }
+        RemoveEntryList(&irp->Tail.Overlay.ListEntry);
+        status = ApplyWrite(port, irp->AssociatedIrp.SystemBuffer,
+                            IoGetCurrentIrpStackLocation(irp)->Parameters.Write.Length);
+        finishedRead = FeedRead(port);
+        now = SimNow();
+        SimChargeWrite(port, now - port->writeStart);
+        TimeFirstWrite(port, now);
         KeReleaseSpinLock(&port->lock, irql);
-        return;
+        CompleteWrite(irp, status, finishedRead);
     }
-    status = ApplyWrite(port, irp->AssociatedIrp.SystemBuffer,
-                        IoGetCurrentIrpStackLocation(irp)->Parameters.Write.Length);
-    finishedRead = FeedRead(port);
-    port->serveTicks += SimNow() - port->writeStart;
-    KeReleaseSpinLock(&port->lock, irql);
-    CompleteWrite(irp, status, finishedRead);
+}
+
+static void PortWorker(PVOID context) {
+    SimPort* port = context;
+    while (!port->stopping) {
+        KeWaitForSingleObject(&port->writeQueued, Executive, KernelMode, FALSE, NULL);
+        if (!port->stopping) {
+            ServeWrites(port);
+        }
+    }
+    PsTerminateSystemThread(STATUS_SUCCESS);
 }
 
 static void CancelWrite(PDEVICE_OBJECT device, PIRP irp) {
     SimPort* port = (SimPort*)device->DeviceExtension;
+    BOOLEAN wasFirst;
     KIRQL irql;
     IoReleaseCancelSpinLock(irp->CancelIrql);
-    /* Every other path detaches an IRP only by taking its cancel routine back, so reaching here
-     * means this routine owns the IRP. */
+    /* Every other path takes an IRP off the line only by taking its cancel routine back, so
+     * reaching here means this routine owns the IRP, and it is still in line. */
     KeAcquireSpinLock(&port->lock, &irql);
-    if (port->pendingWrite == irp) {
-        port->pendingWrite = NULL;
+    wasFirst = FirstWrite(port) == irp;
+    RemoveEntryList(&irp->Tail.Overlay.ListEntry);
+    if (wasFirst) {
+        TimeFirstWrite(port, SimNow());
     }
     KeReleaseSpinLock(&port->lock, irql);
+    /* The port's thread waits for the first write's deadline: it goes on with the next one. */
+    if (wasFirst) {
+        KeSetEvent(&port->writeQueued, IO_NO_INCREMENT, FALSE);
+    }
     SimCompleteIrp(irp, STATUS_CANCELLED, 0);
 }
 
@@ -336,10 +412,32 @@ static void CancelRead(PDEVICE_OBJECT device, PIRP irp) {
     SimCompleteIrp(irp, STATUS_CANCELLED, 0);
 }
 
+/* Takes every write whose cancel routine can be taken back off the line, into aborted; true
+ * when the first write changed. Lock held. */
+static BOOLEAN AbortWrites(SimPort* port, PLIST_ENTRY aborted) {
+    PIRP first = FirstWrite(port);
+    PLIST_ENTRY entry = port->writeQueue.Flink;
+    while (entry != &port->writeQueue) {
+        PIRP irp = CONTAINING_RECORD(entry, IRP, Tail.Overlay.ListEntry);
+        entry = entry->Flink;
+        if (IoSetCancelRoutine(irp, NULL) != NULL) {
+            RemoveEntryList(&irp->Tail.Overlay.ListEntry);
+            InsertTailList(aborted, &irp->Tail.Overlay.ListEntry);
+        }
+    }
+    if (FirstWrite(port) == first) {
+        return FALSE;
+    }
+    TimeFirstWrite(port, SimNow());
+    return TRUE;
+}
+
 void SimPortPurge(SimPort* port, ULONG flags) {
     PIRP read = NULL;
-    PIRP write = NULL;
+    LIST_ENTRY aborted;
+    BOOLEAN newFirst = FALSE;
     KIRQL irql;
+    InitializeListHead(&aborted);
     KeAcquireSpinLock(&port->lock, &irql);
     port->settings.lastPurgeFlags = flags;
     port->calls.purges++;
@@ -351,13 +449,17 @@ void SimPortPurge(SimPort* port, ULONG flags) {
         port->counters.readsCancelled += read != NULL;
     }
     if (flags & SERIAL_PURGE_TXABORT) {
-        write = Detach(&port->pendingWrite);
+        newFirst = AbortWrites(port, &aborted);
     }
     KeReleaseSpinLock(&port->lock, irql);
+    if (newFirst) {
+        KeSetEvent(&port->writeQueued, IO_NO_INCREMENT, FALSE);
+    }
     if (read != NULL) {
         SimCompleteIrp(read, STATUS_CANCELLED, 0);
     }
-    if (write != NULL) {
-        SimCompleteIrp(write, STATUS_CANCELLED, 0);
+    while (!IsListEmpty(&aborted)) {
+        PLIST_ENTRY entry = RemoveHeadList(&aborted);
+        SimCompleteIrp(CONTAINING_RECORD(entry, IRP, Tail.Overlay.ListEntry), STATUS_CANCELLED, 0);
     }
 }

@@ -166,6 +166,7 @@ static NTSTATUS Handle(SimPort* port, ULONG code, const IoctlBuffers* io, ULONG_
             SERIAL_STATUS serialStatus;
             RtlZeroMemory(&serialStatus, sizeof(serialStatus));
             serialStatus.AmountInInQueue = port->chip.replyCount;
+            serialStatus.AmountInOutQueue = SimQueuedWriteBytes(port);
             return Out(io, &serialStatus, sizeof(serialStatus), written);
         }
         case IOCTL_SERIAL_GET_MODEMSTATUS:

@@ -42,9 +42,13 @@ extern "C" {
 /* ZQSIM_IOCTL_MUTE value that makes the chip answer again. */
 #define ZQSIM_ANSWER_AGAIN 0xFFFFFFFFu
 
-/* Delays at or above this many microseconds per write call make the write pend on a kernel
- * timer; shorter ones are spent busy-waiting, which is more precise. */
-#define ZQSIM_SPIN_DELAY_LIMIT_US 5000u
+/* A delayed write pends while its port's own thread waits out its time, so no port's frames
+ * wait for another port's. Delays below this many microseconds per write call (a USB transfer's,
+ * say) take their time exactly on average over the port's frames; longer ones (wire time at low
+ * baud rates) each keep their own deadline and may run a fraction of a millisecond over. */
+#define ZQSIM_EXACT_DELAY_LIMIT_US 5000u
+/* The earlier name: programs still size a slow frame that stays exact by it. */
+#define ZQSIM_SPIN_DELAY_LIMIT_US ZQSIM_EXACT_DELAY_LIMIT_US
 
 #define ZQSIM_DEVICE_TYPE 0xA061u
 /* CTL_CODE(ZQSIM_DEVICE_TYPE, 0x800 + n, METHOD_BUFFERED, FILE_ANY_ACCESS) */

@@ -2,7 +2,7 @@
 #ifndef SIM_CHIP_DRIVER_SIM_DRIVER_H
 #define SIM_CHIP_DRIVER_SIM_DRIVER_H
 
-#include <ntddk.h>
+#include <ntifs.h> /* ntddk.h and ZwWaitForSingleObject */
 #include <ntddser.h>
 
 #include "chip_model.h"
@@ -70,7 +70,7 @@ typedef struct SimPort {
     ULONG delayMicros;
     BOOLEAN wireTime;
 
-    /* At most one read and one write wait at a time: the tool's I/O is synchronous. */
+    /* At most one read waits at a time: the tool's I/O is synchronous. */
     PIRP pendingRead;
     ULONG readDone;     /* bytes already placed in the pending read's buffer */
     ULONG readWant;     /* bytes that complete it early */
@@ -79,11 +79,17 @@ typedef struct SimPort {
     KTIMER readTimer;
     KDPC readDpc;
 
-    PIRP pendingWrite;
-    LONGLONG writeStart;
-    LONGLONG writeTicks; /* emulated time the write takes */
-    KTIMER writeTimer;
-    KDPC writeDpc;
+    /* Delayed writes wait here in order, the first one's emulated time running: the port's
+     * own thread serves them, so one port's frames neither wait for another's nor hold up the
+     * dispatch thread. */
+    LIST_ENTRY writeQueue;
+    LONGLONG writeStart; /* when the first one's turn began */
+    LONGLONG writeTicks; /* its emulated time */
+    LONGLONG writeDue;   /* when it is served */
+    LONGLONG lateTicks;  /* how far the port's frames ran over their time (frame_timing.c) */
+    KEVENT writeQueued;
+    HANDLE worker;
+    volatile LONG stopping;
 } SimPort;
 
 typedef struct SimControl {
@@ -111,17 +117,22 @@ void SimInitSettings(SimSettings* settings);
 NTSTATUS SimSerialControl(SimPort* port, PIRP irp);
 
 /* port_io.c */
-void SimInitPortIo(SimPort* port);
+NTSTATUS SimInitPortIo(SimPort* port);
 NTSTATUS SimPortCreate(SimPort* port, PIRP irp);
 NTSTATUS SimPortClose(SimPort* port, PIRP irp);
 NTSTATUS SimPortWrite(SimPort* port, PIRP irp);
 NTSTATUS SimPortRead(SimPort* port, PIRP irp);
+/* Bytes of the writes waiting in line, as a port's output queue. Lock held. */
+ULONG SimQueuedWriteBytes(SimPort* port);
 void SimPortPurge(SimPort* port, ULONG flags);
 void SimStopPortIo(SimPort* port);
 
 /* frame_timing.c */
 ULONGLONG SimWriteDelayMicros(const SimPort* port, const UCHAR* bytes, ULONG count);
-void SimSpin(LONGLONG ticks);
+void SimScheduleWrite(SimPort* port, LONGLONG start, ULONGLONG delayMicros);
+void SimChargeWrite(SimPort* port, LONGLONG served);
+/* Waits toward due, or less when the line's first write changes: callers check again. */
+void SimWaitUntil(SimPort* port, LONGLONG due);
 
 /* control_device.c */
 NTSTATUS SimCreateControlDevice(void);

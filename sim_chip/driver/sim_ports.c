@@ -164,7 +164,11 @@ NTSTATUS SimCreatePort(const char* name, ULONG kind) {
     /* Blank chips, as they leave the factory. */
     ChipInit(&port->chip, 0xFF);
     SimInitSettings(&port->settings);
-    SimInitPortIo(port);
+    status = SimInitPortIo(port);
+    if (!NT_SUCCESS(status)) {
+        IoDeleteDevice(device);
+        return status;
+    }
     port->present = TRUE;
 
     device->Flags |= DO_BUFFERED_IO;
