@@ -7,7 +7,8 @@
 #   4. zq61prog read and write, process start to exit, against a bare program's same frames;
 #   5. zq61prog batch: boards one by one, four at once, and a shift of 300;
 #   6. the configuration core's cost per call (host Google Benchmark);
-#   7. the exe's size and the DLLs it imports.
+#   7. the exe's size and the DLLs it imports;
+#   8. zq61station: a board's arrival to its PASS tile against zq61prog batch's logged outcome.
 # Every timing is the median of several runs. A missed target is reported, not an error: the
 # script fails only when something cannot be measured.
 #   scripts/benchmark.sh [runs]        runs per timing, default 7
@@ -157,5 +158,18 @@ check_imports "$exe"
 prog="$ZQ_BUILD_DIR/programmer/zq61prog.exe"
 echo "   and $prog: $(stat -c %s "$prog") bytes"
 check_imports "$prog"
+
+# Group 8: zq61station's PASS tile against zq61prog batch's logged outcome, board by board.
+echo
+build_targets windows zq61station station_bench
+zq_xvfb_start
+bash scripts/sim-driver.sh start >"$ZQ_WINE_LOGS/bench-driver.out" 2>&1 ||
+    { cat "$ZQ_WINE_LOGS/bench-driver.out"; exit 1; }
+run_group station_bench "$ZQ_BUILD_DIR/station/zq61station.exe" \
+    "$ZQ_BUILD_DIR/programmer/zq61prog.exe" "$runs"
+cleanup
+station="$ZQ_BUILD_DIR/station/zq61station.exe"
+echo "   and $station: $(stat -c %s "$station") bytes"
+check_imports "$station"
 
 exit "$status"

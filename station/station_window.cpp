@@ -44,8 +44,12 @@ std::string Sentence(std::string text) {
     return text;
 }
 
+// Only a text that changed is set: each setting repaints its control.
 void SetText(HWND control, const std::string& text) {
-    SetWindowTextW(control, Wide(text).c_str());
+    std::wstring wide = Wide(text);
+    if (WindowText(control) != wide) {
+        SetWindowTextW(control, wide.c_str());
+    }
 }
 
 // What every board gets, read at a glance: the fields apart, the lock spelt out.

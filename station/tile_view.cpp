@@ -64,13 +64,25 @@ TileView::TileView(HWND parent, const std::string& port) : port_(port) {
 }
 
 void TileView::Show(const TileContent& content) {
+    bool newLook = brush_ == nullptr || content.look != content_.look;
+    // The texts change together and the tile is painted once, after the last of them: a
+    // board's turn must not wait on a screen busy with half-changed tiles.
+    SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+    HBRUSH old = nullptr;
+    if (newLook) {
+        old = std::exchange(brush_, CreateSolidBrush(ColoursOf(content.look).background));
+    }
+    auto change = [](HWND control, const std::string& now, const std::string& before) {
+        if (now != before) {
+            SetText(control, now);
+        }
+    };
+    change(state_, content.state, content_.state);
+    change(main_, content.main, content_.main);
+    change(detail_, content.detail, content_.detail);
+    change(advice_, content.advice, content_.advice);
     content_ = content;
-    HBRUSH old = brush_;
-    brush_ = CreateSolidBrush(ColoursOf(content.look).background);
-    SetText(state_, content.state);
-    SetText(main_, content.main);
-    SetText(detail_, content.detail);
-    SetText(advice_, content.advice);
+    SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     if (old != nullptr) {
         DeleteObject(old);
