@@ -141,7 +141,9 @@ void StationWindow::MakeControls() {
     make(L"STATIC", IDC_NEXT, SS_LEFT | SS_NOPREFIX, headerFont_.Get());
     ShowNext(start_.ledger->NextSerial());
     for (size_t i = 0; i < std::size(kCounterIds); i++) {
-        make(L"STATIC", kCounterIds[i], SS_CENTER | SS_NOPREFIX, figureFont_.Get());
+        // Nothing counted yet; boards per hour has no figure until a board has ended.
+        SetText(make(L"STATIC", kCounterIds[i], SS_CENTER | SS_NOPREFIX, figureFont_.Get()),
+                kCounterIds[i] == IDC_RATE ? "-" : "0");
         SetText(make(L"STATIC", IDC_COUNTER_LABEL + static_cast<int>(i), SS_CENTER | SS_NOPREFIX,
                      labelFont_.Get()),
                 kCounterLabels[i]);

@@ -20,7 +20,7 @@ TileContent ResultTile(const ChipReport& report) {
             break;
         case BatchOutcome::SkippedLocked:
             tile = {TileLook::Skipped, "SKIPPED", "locked",
-                    "write-protected, cannot be programmed; no serial used", "Set the board aside"};
+                    "write-protected for ever; no serial used", "Set the board aside"};
             break;
         case BatchOutcome::SkippedProgrammed:
             tile = {TileLook::Skipped, "SKIPPED", "programmed",
