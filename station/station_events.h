@@ -22,6 +22,8 @@ enum class StationEventKind {
     LeftAlone,  // port
     Stopping,   // text: why ("" when the count is reached)
     Ended,      // the batch stopped and every turn has ended
+    // A shared ledger's connection lost and regained will be news of its own here, shown on
+    // the window's banner line as the other faults are.
 };
 
 struct StationEvent {
