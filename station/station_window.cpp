@@ -15,10 +15,11 @@ namespace {
 constexpr UINT_PTR kRateTimer = 1;
 constexpr UINT kRateTimerMs = 10000;
 
-// The client size asked for at 96 pixels per inch: room for eight tiles, four by two.
+// The client size asked for at 96 pixels per inch: room for eight tiles, four by two. The
+// smallest still holds the job's whole line, the lock included.
 constexpr int kClientWidth = 1000;
 constexpr int kClientHeight = 720;
-constexpr int kMinClientWidth = 560;
+constexpr int kMinClientWidth = 600;
 constexpr int kMinClientHeight = 440;
 
 constexpr int kBannerPadding = 6;
@@ -65,6 +66,7 @@ std::string JobText(const ChipIdentity& identity) {
 void StationWindow::Register(HINSTANCE instance) {
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = Proc;
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_STATION));
@@ -489,6 +491,10 @@ LRESULT StationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Laid out once the controls exist, and never for a window shrunk to its icon.
             if (Control(IDC_BANNER) != nullptr && wParam != SIZE_MINIMIZED) {
                 Layout();
+                // Everything moved or took another size: all of it is painted afresh, or a
+                // control's old place keeps its old text.
+                RedrawWindow(window_, nullptr, nullptr,
+                             RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             }
             return 0;
         case WM_GETMINMAXINFO: {

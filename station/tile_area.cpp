@@ -108,6 +108,7 @@ void TileArea::Layout() {
     SetScrollInfo(window_, SB_VERT, &info, TRUE);
     laying_ = false;
     ScrollTo(scroll_);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 int TileArea::LayoutFor(int width, int height) {
