@@ -24,7 +24,8 @@ struct Worker {
 
 }  // namespace
 
-void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& stopAsked) {
+void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& stopAsked,
+                     const PortEvents& events) {
     DriverChipOpener opener;
     PortWatch watch;
     std::list<Worker> workers;
@@ -37,9 +38,15 @@ void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& sto
         });
     };
     while (!batch.Stopping()) {
-        for (const std::string& port : watch.Arrivals()) {
+        PortWatch::Changes changes = watch.Look();
+        for (const std::string& port : changes.arrivals) {
             if (std::find(pending.begin(), pending.end(), port) == pending.end()) {
                 pending.push_back(port);
+            }
+        }
+        if (events.portLeft) {
+            for (const std::string& port : changes.removals) {
+                events.portLeft(port);
             }
         }
         for (auto it = pending.begin(); it != pending.end() && !batch.Stopping();) {
@@ -53,6 +60,9 @@ void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& sto
             // of those only the batch's.
             if (!batch.Takes(port) || !ProbePort(port.c_str())) {
                 continue;
+            }
+            if (events.chipPort) {
+                events.chipPort(port, watch.Map());
             }
             Worker& worker = workers.emplace_back();
             worker.port = port;

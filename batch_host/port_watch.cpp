@@ -25,15 +25,26 @@ void PortWatch::Arm() {
 }
 
 std::vector<std::string> PortWatch::Arrivals() {
+    return Look().arrivals;
+}
+
+PortWatch::Changes PortWatch::Look() {
     std::vector<std::string> now = ListSerialPorts();
-    std::vector<std::string> arrivals;
+    std::set<std::string> nowSet(now.begin(), now.end());
+    Changes changes;
     for (const std::string& name : now) {
         if (present_.count(name) == 0) {
-            arrivals.push_back(name);
+            changes.arrivals.push_back(name);
         }
     }
-    present_ = std::set<std::string>(now.begin(), now.end());
-    return arrivals;
+    for (const std::string& name : present_) {
+        if (nowSet.count(name) == 0) {
+            changes.removals.push_back(name);
+        }
+    }
+    present_ = std::move(nowSet);
+    map_ = std::move(now);
+    return changes;
 }
 
 void PortWatch::Wait(HANDLE stop, DWORD pollMs) {

@@ -1,5 +1,5 @@
-// Follows the system's serial-port map for a batch: which ports have appeared since the last
-// look. Wine and a process without a window get no port broadcasts, so the map itself is
+// Follows the system's serial-port map for a batch: which ports have appeared (and left) since
+// the last look. Wine and a process without a window get no port broadcasts, so the map itself is
 // watched: a change notification on its key, and a short poll besides, since one notification
 // may stand for several changes and a missed one must not cost a board.
 #pragma once
@@ -20,6 +20,14 @@ public:
     // The ports in the map now that were not there at the last call (at the first call: every
     // port in the map). A port that leaves and comes back appears again.
     std::vector<std::string> Arrivals();
+    // The same look, with the ports that left the map since the last one.
+    struct Changes {
+        std::vector<std::string> arrivals;
+        std::vector<std::string> removals;
+    };
+    Changes Look();
+    // The map's ports at the last look, in the map's order.
+    const std::vector<std::string>& Map() const { return map_; }
     // Waits until the map may have changed, stop is signalled, or pollMs pass.
     void Wait(HANDLE stop, DWORD pollMs);
 
@@ -28,4 +36,5 @@ private:
     HKEY key_ = nullptr;
     HANDLE changed_ = nullptr;
     std::set<std::string> present_;
+    std::vector<std::string> map_;
 };

@@ -8,7 +8,8 @@
 #   5. zq61prog batch: boards one by one, four and eight at once, and a shift of 300;
 #   6. the configuration core's cost per call (host Google Benchmark);
 #   7. the exe's size and the DLLs it imports;
-#   8. the SQL ledger's time per chip on throw-away PostgreSQL and MariaDB servers.
+#   8. the SQL ledger's time per chip on throw-away PostgreSQL and MariaDB servers;
+#   9. zq61station: a board's arrival to its PASS tile against zq61prog batch's logged outcome.
 # Every timing is the median of several runs. A missed target is reported, not an error: the
 # script fails only when something cannot be measured.
 #   scripts/benchmark.sh [runs] [groups]
@@ -23,7 +24,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 runs="${1:-7}"
-groups="${2:-1,2,3,4,5,6,7,8}"
+groups="${2:-1,2,3,4,5,6,7,8,9}"
 case "$runs" in
 '' | *[!0-9]* | 0) echo "usage: $0 [runs] [groups]" >&2; exit 2 ;;
 esac
@@ -58,9 +59,10 @@ if wanted 8; then
     echo "== build: native (ledger_bench)"
     build_targets native ledger_bench
 fi
-if wanted 1 2 3 4 5 7; then
-    echo "== build: windows (ZQ61CFG, zq61prog, the stand-in driver, the benchmarks)"
-    build_targets windows ZQ61CFG zq61prog zq61sim zqsimctl app_bench prog_bench batch_bench
+if wanted 1 2 3 4 5 7 9; then
+    echo "== build: windows (ZQ61CFG, zq61prog, zq61station, the stand-in driver, the benchmarks)"
+    build_targets windows ZQ61CFG zq61prog zq61station zq61sim zqsimctl app_bench prog_bench \
+        batch_bench station_bench
 fi
 
 export ZQ_WINEPREFIX="${ZQ_WINEPREFIX:-$repo/build/bench-prefix}"
@@ -89,7 +91,7 @@ echo "ZQ61CFG benchmark, $(date '+%Y-%m-%d %H:%M'): $(nproc) CPUs, load average"
     "groups $groups"
 
 status=0
-if wanted 1 2 3 4 5; then
+if wanted 1 2 3 4 5 9; then
     ready="$WINEPREFIX/.zq-prefix-ready"
     if [ ! -f "$ready" ]; then
         echo "== Wine prefix: $WINEPREFIX"
@@ -137,6 +139,12 @@ if wanted 1 2 3 4 5; then
     if wanted 5; then
         echo
         run_group batch_bench "$ZQ_BUILD_DIR/programmer/zq61prog.exe" "$runs"
+    fi
+    # Group 9: zq61station's PASS tile against zq61prog batch's logged outcome, board by board.
+    if wanted 9; then
+        echo
+        run_group station_bench "$ZQ_BUILD_DIR/station/zq61station.exe" \
+            "$ZQ_BUILD_DIR/programmer/zq61prog.exe" "$runs"
     fi
     cleanup
 fi
@@ -201,6 +209,9 @@ if wanted 7; then
     prog="$ZQ_BUILD_DIR/programmer/zq61prog.exe"
     echo "   and $prog: $(stat -c %s "$prog") bytes"
     check_imports "$prog"
+    station="$ZQ_BUILD_DIR/station/zq61station.exe"
+    echo "   and $station: $(stat -c %s "$station") bytes"
+    check_imports "$station"
 fi
 
 # Group 8: the SQL ledger against loopback servers, started only now so that nothing else runs.

@@ -1,8 +1,8 @@
 #!/bin/bash
-# Builds build/dist/ZQ61CFG-<version>-win64.zip: both exes, a README for Windows users and
+# Builds build/dist/ZQ61CFG-<version>-win64.zip: the three exes, a README for Windows users and
 # SHA256SUMS. Then unpacks it into a fresh folder and checks, under Wine against the stand-in
-# driver, that both exes start from there: zq61prog lists the simulated chips and ZQ61CFG reads
-# one.
+# driver, that each exe starts from there: zq61prog lists the simulated chips, ZQ61CFG reads
+# one and zq61station programs one.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -16,10 +16,11 @@ stage="build/dist/$name"
 zip="build/dist/$name.zip"
 rm -rf "$stage" "$zip"
 mkdir -p "$stage"
-cp build/windows/ui/ZQ61CFG.exe build/windows/programmer/zq61prog.exe "$stage/"
+cp build/windows/ui/ZQ61CFG.exe build/windows/programmer/zq61prog.exe \
+    build/windows/station/zq61station.exe "$stage/"
 # Windows users read it in Notepad: CRLF line ends.
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' res/dist/README.txt >"$stage/README.txt"
-(cd "$stage" && sha256sum ZQ61CFG.exe zq61prog.exe README.txt >SHA256SUMS)
+(cd "$stage" && sha256sum ZQ61CFG.exe zq61prog.exe zq61station.exe README.txt >SHA256SUMS)
 (cd build/dist && zip -q -r "$name.zip" "$name")
 echo "package: $zip"
 
@@ -52,3 +53,24 @@ wine build/windows/demo/demo_snapshot.exe "$check/$name/ZQ61CFG.exe" "$check/rea
     { echo "ZQ61CFG.exe from the package did not come up (see $log)" >&2; exit 1; }
 [ -e "$check/ready" ] || { echo "ZQ61CFG.exe from the package read nothing" >&2; exit 1; }
 echo "ZQ61CFG.exe starts from the package and reads a chip"
+
+# zq61station from the package: its batch programs a chip and records it, then the window is
+# closed as an operator closes it (taskkill without /f sends WM_CLOSE) and the station exits 0,
+# its --count reached.
+station_log="$check/station.csv"
+wine "$check/$name/zq61station.exe" --serial-from PK000001 --count 1 \
+    --log "Z:${station_log//\//\\}" >>"$log" 2>&1 </dev/null &
+station=$!
+for _ in $(seq 1 100); do
+    grep -q ',verified,' "$station_log" 2>/dev/null && break
+    sleep 0.1
+done
+if ! grep -q ',verified,' "$station_log" 2>/dev/null; then
+    kill "$station" 2>/dev/null || true
+    echo "zq61station.exe from the package programmed no chip (see $log)" >&2
+    exit 1
+fi
+wine taskkill /im zq61station.exe >>"$log" 2>&1 </dev/null || true
+wait "$station" ||
+    { echo "zq61station.exe from the package did not close cleanly (see $log)" >&2; exit 1; }
+echo "zq61station.exe starts from the package and programs a chip"

@@ -1,0 +1,144 @@
+#include "setup_form.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include "command_failure.h"
+#include "station_boxes.h"
+#include "station_events.h"
+#include "station_ids.h"
+#include "station_options.h"
+#include "wide.h"
+
+namespace {
+
+struct FormState {
+    SetupValues& values;
+    BatchStart& start;
+};
+
+std::wstring FieldText(HWND dialog, int id) {
+    return WindowText(GetDlgItem(dialog, id));
+}
+
+void Fill(HWND dialog, const SetupValues& values) {
+    SetDlgItemTextW(dialog, IDC_SETUP_SERIAL_FROM, values.serialFrom.c_str());
+    SetDlgItemTextW(dialog, IDC_SETUP_LOG, values.log.c_str());
+    SetDlgItemTextW(dialog, IDC_SETUP_COUNT, values.count.c_str());
+    SetDlgItemTextW(dialog, IDC_SETUP_VID, values.vid.c_str());
+    SetDlgItemTextW(dialog, IDC_SETUP_PID, values.pid.c_str());
+    SetDlgItemTextW(dialog, IDC_SETUP_PRODUCT, values.product.c_str());
+    CheckDlgButton(dialog, IDC_SETUP_LOCK, values.lock ? BST_CHECKED : BST_UNCHECKED);
+}
+
+SetupValues Gather(HWND dialog) {
+    SetupValues values;
+    values.serialFrom = FieldText(dialog, IDC_SETUP_SERIAL_FROM);
+    values.log = FieldText(dialog, IDC_SETUP_LOG);
+    values.count = FieldText(dialog, IDC_SETUP_COUNT);
+    values.vid = FieldText(dialog, IDC_SETUP_VID);
+    values.pid = FieldText(dialog, IDC_SETUP_PID);
+    values.product = FieldText(dialog, IDC_SETUP_PRODUCT);
+    values.lock = IsDlgButtonChecked(dialog, IDC_SETUP_LOCK) == BST_CHECKED;
+    return values;
+}
+
+void Browse(HWND dialog) {
+    wchar_t path[MAX_PATH] = {};
+    std::wstring typed = FieldText(dialog, IDC_SETUP_LOG);
+    lstrcpynW(path, typed.c_str(), MAX_PATH);
+    OPENFILENAMEW choice = {};
+    choice.lStructSize = sizeof(choice);
+    choice.hwndOwner = dialog;
+    choice.lpstrFilter = L"Batch logs (*.csv)\0*.csv\0All files\0*.*\0";
+    choice.lpstrFile = path;
+    choice.nMaxFile = MAX_PATH;
+    choice.lpstrDefExt = L"csv";
+    choice.lpstrTitle = L"The batch's log: a new file, or the log to resume";
+    // A log is appended to, never replaced: no overwrite question.
+    choice.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (GetSaveFileNameW(&choice)) {
+        SetDlgItemTextW(dialog, IDC_SETUP_LOG, path);
+    }
+}
+
+// Starts the batch from the form's values; a refusal is shown and the form stays.
+bool TryStart(HWND dialog, FormState& state) {
+    state.values = Gather(dialog);
+    try {
+        StationCommand command = ParseStationCommand(SetupArguments(state.values));
+        state.start = StartBatch(command.options, TellLedgerConnection);
+        return true;
+    } catch (const CommandFailure& failure) {
+        ShowRefusal(dialog, failure.message);
+        return false;
+    }
+}
+
+INT_PTR CALLBACK FormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<FormState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+        case WM_INITDIALOG:
+            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            Fill(dialog, reinterpret_cast<FormState*>(lParam)->values);
+            return TRUE;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDOK:
+                    if (TryStart(dialog, *state)) {
+                        EndDialog(dialog, IDOK);
+                    }
+                    return TRUE;
+                case IDCANCEL:
+                    EndDialog(dialog, IDCANCEL);
+                    return TRUE;
+                case IDC_SETUP_BROWSE:
+                    Browse(dialog);
+                    return TRUE;
+            }
+            break;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+SetupValues DefaultSetupValues() {
+    CLI::App parser;
+    BatchOptions options;
+    AddBatchOptions(parser, options);
+    SetupValues values;
+    values.vid = Wide(options.identity.vid);
+    values.pid = Wide(options.identity.pid);
+    values.product = Wide(options.identity.product);
+    values.lock = options.identity.lock;
+    return values;
+}
+
+std::vector<std::string> SetupArguments(const SetupValues& values) {
+    std::vector<std::string> args = {"zq61station"};
+    auto optional = [&](const char* option, const std::wstring& value) {
+        if (!value.empty()) {
+            args.push_back(option);
+            args.push_back(Narrow(value));
+        }
+    };
+    optional("--serial-from", values.serialFrom);
+    optional("--log", values.log);
+    optional("--count", values.count);
+    for (auto [option, value] : {std::pair{"--vid", &values.vid}, std::pair{"--pid", &values.pid},
+                                 std::pair{"--product", &values.product}}) {
+        args.push_back(option);
+        args.push_back(Narrow(*value));
+    }
+    if (values.lock) {
+        args.push_back("--lock");
+    }
+    return args;
+}
+
+bool RunSetupForm(SetupValues& values, BatchStart& start) {
+    FormState state{values, start};
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SETUP), nullptr,
+                           FormProc, reinterpret_cast<LPARAM>(&state)) == IDOK;
+}

@@ -1,0 +1,114 @@
+// zq61station: a production station's window over the batch zq61prog runs. Started with a
+// batch's options (from a shortcut, say) it starts at once; started with none, it asks for
+// them. It exits with the batch's exit code, as zq61prog batch does.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "batch.h"
+#include "command_failure.h"
+#include "exit_codes.h"
+#include "identity_description.h"
+#include "setup_form.h"
+#include "station_boxes.h"
+#include "station_events.h"
+#include "station_options.h"
+#include "station_window.h"
+#include "wide.h"
+
+namespace {
+
+// The command line as UTF-8, the program's name first; a refusal when it is not valid text.
+std::vector<std::string> Arguments() {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; i < count; i++) {
+        std::wstring arg = wide[i];
+        std::string text = Narrow(arg);
+        if (text.empty() && !arg.empty()) {
+            LocalFree(wide);
+            throw CommandFailure{EXIT_BAD_USAGE,
+                                 "argument " + std::to_string(i) + " is not valid Unicode text"};
+        }
+        args.push_back(text);
+    }
+    LocalFree(wide);
+    return args;
+}
+
+// One batch in the window, from its start to the window's closing; the batch's exit code, or
+// nothing when the lock was not confirmed.
+std::optional<int> RunBatchWindow(const BatchStart& start) {
+    StationWindow window(start);
+    if (window.Window() == nullptr) {
+        throw CommandFailure{EXIT_FAILED, "cannot create the station's window"};
+    }
+    // Asked once, before any board: nothing is read or written until the answer is Yes.
+    if (start.settings.identity.lock &&
+        !AskLockConsent(window.Window(),
+                        DescribeIdentity(start.settings.identity,
+                                         "serials from " + start.ledger->NextSerial()))) {
+        window.Abandon();
+        return std::nullopt;
+    }
+    StationEvents events(window.Window(), WM_STATION_EVENTS, *start.ledger);
+    Batch batch(start.settings, *start.ledger, events);
+    window.Begin(batch, events);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (window.Window() == nullptr || !IsDialogMessageW(window.Window(), &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    window.Join();
+    return batch.ExitCode();
+}
+
+int Run() {
+    std::vector<std::string> args = Arguments();
+    if (args.size() > 1) {
+        StationCommand command = ParseStationCommand(args);
+        if (!command.output.empty()) {
+            ShowNotice(command.output);
+            return EXIT_DONE;
+        }
+        // A log that cannot be opened or read stops the station before any port is opened.
+        BatchStart start = StartBatch(command.options, TellLedgerConnection);
+        std::optional<int> exitCode = RunBatchWindow(start);
+        if (!exitCode) {
+            throw CommandFailure{EXIT_BAD_USAGE, "--lock: not confirmed; nothing written"};
+        }
+        return *exitCode;
+    }
+    SetupValues values = DefaultSetupValues();
+    for (;;) {
+        BatchStart start;
+        if (!RunSetupForm(values, start)) {
+            return EXIT_BAD_USAGE;  // nothing was opened
+        }
+        // A lock not confirmed goes back to the form, which keeps the values.
+        if (std::optional<int> exitCode = RunBatchWindow(start)) {
+            return *exitCode;
+        }
+    }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    StationWindow::Register(instance);
+    try {
+        return Run();
+    } catch (const CommandFailure& failure) {
+        ShowRefusal(nullptr, failure.message);
+        return failure.exitCode;
+    } catch (const std::exception& error) {
+        ShowRefusal(nullptr, std::string("internal error: ") + error.what());
+        return EXIT_FAILED;
+    }
+}

@@ -1,0 +1,17 @@
+// The station's command line: exactly a batch's options, read by the parser every program that
+// runs a batch shares, so a shortcut starts a station with what a script gives zq61prog batch.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "batch_options.h"
+
+struct StationCommand {
+    BatchOptions options;
+    std::string output;  // the help or the version asked for, to show instead of starting
+};
+
+// args: UTF-8, the program's name first. Throws a CommandFailure (EXIT_BAD_USAGE) with the
+// parser's message, the text zq61prog batch prints after its own name.
+StationCommand ParseStationCommand(const std::vector<std::string>& args);

@@ -1,0 +1,254 @@
+#include "tile_area.h"
+
+#include <algorithm>
+
+#include "port_order.h"
+#include "station_ids.h"
+#include "wide.h"
+
+namespace {
+
+// At 96 pixels per inch: eight tiles, four by two, fit the space a 1024 x 768 screen leaves.
+constexpr int kGap = 8;
+constexpr int kMinWidth = 220;
+constexpr int kMinHeight = 190;
+constexpr int kMaxHeight = 400;
+constexpr int kWheelStep = 60;
+
+}  // namespace
+
+void TileArea::Register(HINSTANCE instance) {
+    WNDCLASSEXW areaClass = {};
+    areaClass.cbSize = sizeof(areaClass);
+    areaClass.lpfnWndProc = Proc;
+    areaClass.hInstance = instance;
+    areaClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    areaClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    areaClass.lpszClassName = STATION_TILE_AREA_CLASS;
+    RegisterClassExW(&areaClass);
+    TileView::Register(instance);
+}
+
+void TileArea::Create(HWND parent, double scale) {
+    scale_ = scale;
+    CreateWindowExW(0, STATION_TILE_AREA_CLASS, L"",
+                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TILE_AREA)), nullptr, this);
+}
+
+TileView* TileArea::Find(const std::string& port) {
+    for (const auto& tile : tiles_) {
+        if (tile->Port() == port) {
+            return tile.get();
+        }
+    }
+    return nullptr;
+}
+
+TileView& TileArea::TileFor(const std::string& port, const std::vector<std::string>& map) {
+    if (TileView* tile = Find(port)) {
+        return *tile;
+    }
+    std::vector<std::string> known;
+    for (const auto& tile : tiles_) {
+        known.push_back(tile->Port());
+    }
+    std::vector<std::string> order = MergePortOrder(known, map);
+    if (std::find(order.begin(), order.end(), port) == order.end()) {
+        order.push_back(port);
+    }
+    auto made = std::make_unique<TileView>(window_, port);
+    TileView& tile = *made;
+    // The tiles in the merged order; ports of the map with no chip get no tile.
+    std::vector<std::unique_ptr<TileView>> ordered;
+    for (const std::string& name : order) {
+        if (name == port) {
+            ordered.push_back(std::move(made));
+            continue;
+        }
+        for (auto& existing : tiles_) {
+            if (existing && existing->Port() == name) {
+                ordered.push_back(std::move(existing));
+            }
+        }
+    }
+    tiles_ = std::move(ordered);
+    Layout();
+    return tile;
+}
+
+void TileArea::Place(const RECT& rect) {
+    MoveWindow(window_, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+    Layout();
+}
+
+void TileArea::Layout() {
+    if (laying_ || window_ == nullptr) {
+        return;
+    }
+    laying_ = true;
+    RECT client;
+    GetClientRect(window_, &client);
+    // Laid out for the width with no scroll bar first; for the narrower one when they overflow.
+    bool barShown = (GetWindowLongW(window_, GWL_STYLE) & WS_VSCROLL) != 0;
+    int barWidth = GetSystemMetrics(SM_CXVSCROLL);
+    int fullWidth = client.right + (barShown ? barWidth : 0);
+    contentHeight_ = LayoutFor(fullWidth, client.bottom);
+    int width = fullWidth;
+    if (contentHeight_ > client.bottom) {
+        width = fullWidth - barWidth;
+        contentHeight_ = LayoutFor(width, client.bottom);
+    }
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE;
+    info.nMin = 0;
+    info.nMax = std::max(contentHeight_ - 1, 0);
+    info.nPage = static_cast<UINT>(std::max(static_cast<int>(client.bottom), 0));
+    SetScrollInfo(window_, SB_VERT, &info, TRUE);
+    laying_ = false;
+    ScrollTo(scroll_);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+int TileArea::LayoutFor(int width, int height) {
+    int gap = static_cast<int>(kGap * scale_);
+    int minWidth = static_cast<int>(kMinWidth * scale_);
+    int minHeight = static_cast<int>(kMinHeight * scale_);
+    int maxHeight = static_cast<int>(kMaxHeight * scale_);
+    int count = static_cast<int>(tiles_.size());
+    if (count == 0) {
+        return 0;
+    }
+    // The columns that make the tiles largest, judged by the smaller of their width and their
+    // height (a tile reads best somewhat wider than tall); as many as fit when none fit
+    // without scrolling.
+    int fit = std::max(1, (width - gap) / (minWidth + gap));
+    int columns = std::min(fit, count);
+    double best = -1;
+    for (int candidate = std::min(fit, count); candidate >= 1; candidate--) {
+        int rows = (count + candidate - 1) / candidate;
+        int candidateWidth = (width - gap * (candidate + 1)) / candidate;
+        int candidateHeight = std::min((height - gap * (rows + 1)) / rows, maxHeight);
+        if (candidateHeight < minHeight) {
+            continue;
+        }
+        double size = std::min(candidateWidth, candidateHeight * 4 / 3);
+        if (size > best) {
+            best = size;
+            columns = candidate;
+        }
+    }
+    int rows = (count + columns - 1) / columns;
+    int tileWidth = std::max((width - gap * (columns + 1)) / columns, 1);
+    int tileHeight = std::clamp((height - gap * (rows + 1)) / rows, minHeight, maxHeight);
+    MakeFonts(tileWidth, tileHeight);
+    TileFonts fonts = {portFont_.Get(), stateFont_.Get(), mainFont_.Get(), detailFont_.Get(),
+                       adviceFont_.Get()};
+    for (int i = 0; i < count; i++) {
+        int column = i % columns;
+        int row = i / columns;
+        RECT rect;
+        rect.left = gap + column * (tileWidth + gap);
+        rect.top = gap + row * (tileHeight + gap) - scroll_;
+        rect.right = rect.left + tileWidth;
+        rect.bottom = rect.top + tileHeight;
+        tiles_[i]->Place(rect, fonts);
+    }
+    return gap + rows * (tileHeight + gap);
+}
+
+void TileArea::MakeFonts(int tileWidth, int tileHeight) {
+    if (fontsFor_.cx == tileWidth && fontsFor_.cy == tileHeight) {
+        return;
+    }
+    fontsFor_ = {tileWidth, tileHeight};
+    int inner = tileWidth - 2 * (tileWidth / 24);
+    int small = std::max(std::min(tileHeight / 14, tileWidth / 16), static_cast<int>(12 * scale_));
+    portFont_.Reset(ShellFont(std::max(tileHeight / 13, small), true));
+    stateFont_.Reset(ShellFont(FittingHeight(L"SKIPPED", inner, tileHeight / 8), true));
+    // The serial, the word that matters most, as large as the widest main text lets it be.
+    mainFont_.Reset(ShellFont(
+        FittingHeight(Wide(kWidestMainText).c_str(), inner * 9 / 10, tileHeight / 6), true));
+    detailFont_.Reset(ShellFont(small, false));
+    adviceFont_.Reset(ShellFont(FittingHeight(Wide(kWidestAdvice).c_str(), inner, small), true));
+}
+
+void TileArea::ScrollTo(int position) {
+    RECT client;
+    GetClientRect(window_, &client);
+    int limit = std::max(contentHeight_ - static_cast<int>(client.bottom), 0);
+    position = std::clamp(position, 0, limit);
+    int delta = scroll_ - position;
+    scroll_ = position;
+    SetScrollPos(window_, SB_VERT, scroll_, TRUE);
+    if (delta != 0) {
+        ScrollWindowEx(window_, 0, delta, nullptr, nullptr, nullptr, nullptr,
+                       SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+    }
+}
+
+LRESULT CALLBACK TileArea::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* area =
+            static_cast<TileArea*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        area->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(area));
+    }
+    auto* area = reinterpret_cast<TileArea*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (area == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return area->Handle(message, wParam, lParam);
+}
+
+LRESULT TileArea::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SIZE:
+            Layout();
+            return 0;
+        case WM_VSCROLL: {
+            SCROLLINFO info = {};
+            info.cbSize = sizeof(info);
+            info.fMask = SIF_ALL;
+            GetScrollInfo(window_, SB_VERT, &info);
+            int position = scroll_;
+            switch (LOWORD(wParam)) {
+                case SB_LINEUP:
+                    position -= static_cast<int>(kWheelStep * scale_);
+                    break;
+                case SB_LINEDOWN:
+                    position += static_cast<int>(kWheelStep * scale_);
+                    break;
+                case SB_PAGEUP:
+                    position -= static_cast<int>(info.nPage);
+                    break;
+                case SB_PAGEDOWN:
+                    position += static_cast<int>(info.nPage);
+                    break;
+                case SB_THUMBTRACK:
+                case SB_THUMBPOSITION:
+                    position = info.nTrackPos;
+                    break;
+                case SB_TOP:
+                    position = 0;
+                    break;
+                case SB_BOTTOM:
+                    position = contentHeight_;
+                    break;
+            }
+            ScrollTo(position);
+            return 0;
+        }
+        case WM_MOUSEWHEEL:
+            ScrollTo(scroll_ - GET_WHEEL_DELTA_WPARAM(wParam) *
+                                   static_cast<int>(kWheelStep * scale_) / WHEEL_DELTA);
+            return 0;
+        case WM_NCDESTROY: {
+            HWND window = window_;
+            window_ = nullptr;
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}

@@ -1,0 +1,152 @@
+#include "station_harness.h"
+
+#include "log_csv.h"
+#include "prog_run.h"
+
+namespace {
+
+std::string stationPath;
+
+struct Search {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindStationWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (owner == search->processId && IsWindowVisible(window) &&
+        std::wstring(className) == STATION_WINDOW_CLASS) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::wstring Wide(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+}  // namespace
+
+void SetStationPath(const std::string& path) {
+    stationPath = WindowsPath(path);
+}
+
+SimControl& Sim() {
+    static SimControl control;
+    return control;
+}
+
+StationRun::StationRun(const std::string& arguments) {
+    session_.Launch(stationPath, arguments);
+}
+
+HWND StationRun::WaitForWindow() {
+    Search search = {session_.ProcessId(), nullptr};
+    WaitUntil(
+        [&] {
+            EnumWindows(FindStationWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        10000);
+    window_ = search.found;
+    return window_;
+}
+
+HWND StationRun::WaitForDialog(HWND except, DWORD timeoutMs) const {
+    HWND dialog = nullptr;
+    WaitUntil([&] { return (dialog = FindProcessDialog(session_.ProcessId(), except)) != nullptr; },
+              timeoutMs);
+    return dialog;
+}
+
+HWND StationRun::Tile(const std::string& port) const {
+    HWND area = GetDlgItem(window_, IDC_TILE_AREA);
+    return FindWindowExW(area, nullptr, STATION_TILE_CLASS, Wide(port).c_str());
+}
+
+std::wstring StationRun::TileText(const std::string& port, int id) const {
+    HWND tile = Tile(port);
+    return tile != nullptr ? TextOf(GetDlgItem(tile, id)) : L"";
+}
+
+bool StationRun::WaitForTile(const std::string& port, const std::wstring& state, DWORD timeoutMs) {
+    return WaitUntil([&] { return TileText(port, IDC_TILE_STATE) == state; }, timeoutMs);
+}
+
+DWORD StationRun::Close(DWORD timeoutMs) {
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+    return session_.WaitForExit(timeoutMs);
+}
+
+void StationTest::SetUp() {
+    ASSERT_TRUE(sim.ResetDefaultPorts()) << "cannot reset the default ports";
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    logPath = std::string(folder) + "zq61station-test.csv";
+    DeleteFileA(logPath.c_str());
+    safety.Begin();
+}
+
+void StationTest::TearDown() {
+    for (const std::string& violation : safety.Violations()) {
+        ADD_FAILURE() << "chip safety: " << violation;
+    }
+    for (const char* port : kDefaultPorts) {
+        bool closed = WaitUntil([&] { return sim.State(port).openHandles == 0; }, 3000);
+        EXPECT_TRUE(closed) << port << " is still open after the test";
+    }
+    sim.ResetDefaultPorts();
+}
+
+std::string StationTest::Args(const std::string& serialFrom, int count) const {
+    return "--serial-from " + serialFrom + " --log \"" + logPath + "\" --count " +
+           std::to_string(count);
+}
+
+std::vector<LogRow> StationTest::Log() const {
+    std::vector<LogRow> rows;
+    std::string problem;
+    std::optional<LogContents> contents =
+        DecodeLog(ReadWhole(std::wstring(logPath.begin(), logPath.end())), problem);
+    for (const LedgerEntry& entry : contents ? contents->entries : std::vector<LedgerEntry>()) {
+        rows.push_back({entry.port, entry.serial, OutcomeWord(entry.outcome)});
+    }
+    return rows;
+}
+
+std::string StationTest::VerifiedOn(const std::string& port) const {
+    for (const LogRow& row : Log()) {
+        if (row.port == port && row.outcome == "verified") {
+            return row.serial;
+        }
+    }
+    return "";
+}
+
+size_t StationTest::Frames(const char* port, unsigned kind) {
+    size_t count = 0;
+    for (const ZqSimLogEntry& entry : sim.Log(port)) {
+        count += entry.kind == kind;
+    }
+    return count;
+}
+
+std::string StationTest::ProgRefusal(const std::vector<std::wstring>& args,
+                                     unsigned long& exitCode) {
+    std::vector<std::wstring> batch = {L"batch"};
+    batch.insert(batch.end(), args.begin(), args.end());
+    ProgResult result = RunProg(batch);
+    exitCode = result.exitCode;
+    std::string line = Lines(result.err).empty() ? "" : Lines(result.err).front();
+    for (const char* prefix : {"zq61prog: ", "batch: "}) {
+        if (line.rfind(prefix, 0) == 0) {
+            line = line.substr(std::string(prefix).size());
+        }
+    }
+    return line;
+}

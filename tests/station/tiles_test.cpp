@@ -1,0 +1,111 @@
+// The station's tiles against what the batch records: a tile per chip port in the map's order,
+// PASS with the serial the log holds, FAIL and SKIPPED with why, waiting again once unplugged.
+#include "station_harness.h"
+
+namespace {
+
+using Tiles = StationTest;
+
+RECT Where(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+TEST_F(Tiles, TwoBoardsAtOnceEndAsTwoPassTilesWithTheSerialsTheLogRecords) {
+    StationRun station(Args("ZQ000001", 2));
+    ASSERT_NE(station.WaitForWindow(), nullptr);
+    ASSERT_TRUE(station.WaitForTile(kChipA, L"PASS"));
+    ASSERT_TRUE(station.WaitForTile(kChipB, L"PASS"));
+    std::string serialA = Utf8(station.TileText(kChipA, IDC_TILE_MAIN));
+    std::string serialB = Utf8(station.TileText(kChipB, IDC_TILE_MAIN));
+    EXPECT_EQ(serialA, VerifiedOn(kChipA));
+    EXPECT_EQ(serialB, VerifiedOn(kChipB));
+    EXPECT_EQ((std::set<std::string>{serialA, serialB}),
+              (std::set<std::string>{"ZQ000001", "ZQ000002"}));
+    EXPECT_EQ(station.Tile(kForeign), nullptr) << "another driver's port gets no tile";
+    EXPECT_LT(Where(station.Tile(kChipA)).left, Where(station.Tile(kChipB)).left)
+        << "the tiles follow the port map's order";
+    EXPECT_EQ(station.Text(IDC_VERIFIED), L"2");
+    EXPECT_EQ(station.Text(IDC_FAILED), L"0");
+    EXPECT_EQ(station.Text(IDC_USED), L"2");
+    EXPECT_EQ(station.Text(IDC_NEXT), L"next serial ZQ000003");
+    // --count 2 is reached: the window says so and starts no more boards.
+    EXPECT_TRUE(WaitUntil([&] { return station.Text(IDC_STOP) == L"Complete"; }, 5000));
+    EXPECT_NE(station.Text(IDC_BANNER).find(L"complete"), std::wstring::npos)
+        << Utf8(station.Text(IDC_BANNER));
+    EXPECT_EQ(station.Close(), 0u);
+}
+
+TEST_F(Tiles, AMuteChipEndsAsAFailTileAndAFailedRecord) {
+    ASSERT_TRUE(sim.Remove(kChipB));
+    ASSERT_TRUE(sim.MuteAfter(kChipA, 52 + 20));  // the first read, then 20 write frames
+    StationRun station(Args("ZQ000001", 1));
+    ASSERT_NE(station.WaitForWindow(), nullptr);
+    ASSERT_TRUE(station.WaitForTile(kChipA, L"FAIL"));
+    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_MAIN), L"failed");
+    std::wstring detail = station.TileText(kChipA, IDC_TILE_DETAIL);
+    EXPECT_NE(detail.find(L"ZQ000001"), std::wstring::npos) << Utf8(detail);
+    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_ADVICE), L"Set the board aside");
+    EXPECT_EQ(station.Text(IDC_FAILED), L"1");
+    EXPECT_EQ(station.Text(IDC_VERIFIED), L"0");
+    std::vector<LogRow> log = Log();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[1].serial, "ZQ000001");
+    EXPECT_EQ(log[1].outcome, "failed");
+    EXPECT_EQ(station.Close(), 130u) << "closed before its count: as Ctrl+C";
+}
+
+TEST_F(Tiles, ALockedBoardIsSkippedWithoutASerial) {
+    ASSERT_TRUE(sim.Remove(kChipA));
+    ASSERT_TRUE(
+        sim.SetMemory(kChipB, 0, ChipImage{0x1111, 0x2222, "OLD00001", u"x", true, true}.Bytes()));
+    ChipsReady();
+    StationRun station(Args("ZQ000001", 1));
+    ASSERT_NE(station.WaitForWindow(), nullptr);
+    ASSERT_TRUE(station.WaitForTile(kChipB, L"SKIPPED"));
+    EXPECT_EQ(station.TileText(kChipB, IDC_TILE_MAIN), L"locked");
+    EXPECT_EQ(station.TileText(kChipB, IDC_TILE_DETAIL).find(L"ZQ"), std::wstring::npos);
+    EXPECT_EQ(station.Text(IDC_SKIPPED), L"1");
+    EXPECT_EQ(station.Text(IDC_USED), L"0");
+    std::vector<LogRow> log = Log();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].outcome, "skipped-locked");
+    EXPECT_EQ(log[0].serial, "");
+    EXPECT_EQ(station.Close(), 130u);
+}
+
+// The result stays until the board is unplugged; the same board plugged back is not given a
+// second serial.
+TEST_F(Tiles, UnpluggingABoardReturnsItsTileToWaiting) {
+    ASSERT_TRUE(sim.Remove(kChipB));
+    StationRun station(Args("ZQ000001", 2));
+    ASSERT_NE(station.WaitForWindow(), nullptr);
+    ASSERT_TRUE(station.WaitForTile(kChipA, L"PASS"));
+    Sleep(300);
+    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_STATE), L"PASS") << "no board has left";
+    ASSERT_TRUE(sim.Remove(kChipA));
+    ASSERT_TRUE(station.WaitForTile(kChipA, L"WAITING"));
+    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_MAIN), L"");
+    ASSERT_TRUE(sim.Restore(kChipA));
+    ASSERT_TRUE(station.WaitForTile(kChipA, L"SKIPPED"));
+    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_DETAIL),
+              L"already programmed with serial ZQ000001, verified");
+    EXPECT_EQ(station.Text(IDC_USED), L"1");
+    EXPECT_EQ(station.Close(), 130u);
+}
+
+TEST_F(Tiles, WhenTheSerialsRunOutTheWindowSaysSoAndTheOtherBoardIsLeftAsItWas) {
+    StationRun station(Args("ZQ-9", 2));
+    ASSERT_NE(station.WaitForWindow(), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return station.Text(IDC_STOP) == L"Stopped"; }, 10000));
+    std::set<std::wstring> states = {station.TileText(kChipA, IDC_TILE_STATE),
+                                     station.TileText(kChipB, IDC_TILE_STATE)};
+    EXPECT_EQ(states, (std::set<std::wstring>{L"PASS", L"STOPPED"}));
+    EXPECT_NE(station.Text(IDC_BANNER).find(L"run out"), std::wstring::npos)
+        << Utf8(station.Text(IDC_BANNER));
+    EXPECT_EQ(station.Text(IDC_NEXT), L"no serial left");
+    EXPECT_EQ(station.Close(), 3u);
+}
+
+}  // namespace
