@@ -35,6 +35,14 @@ void Refuse(const std::string& message) {
 
 }  // namespace
 
+void ParseArguments(const std::vector<std::string>& args, CLI::App& app) {
+    std::vector<const char*> argv;
+    for (const std::string& arg : args) {
+        argv.push_back(arg.c_str());
+    }
+    app.parse(static_cast<int>(argv.size()), argv.data());
+}
+
 std::string DefaultLedger() {
     return Environment(L"ZQ_LEDGER");
 }

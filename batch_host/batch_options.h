@@ -25,6 +25,10 @@ struct BatchOptions {
     bool UsesLedger() const { return !sequence.empty(); }
 };
 
+// Parses the arguments (UTF-8, program name first) as CLI11 does from main's; CLI11's own
+// exceptions (help, version, a bad option) reach the caller.
+void ParseArguments(const std::vector<std::string>& args, CLI::App& app);
+
 // Adds the batch's options to a command (or a program's own command line).
 void AddBatchOptions(CLI::App& command, BatchOptions& options);
 

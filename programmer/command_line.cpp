@@ -115,12 +115,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         command->footer(EXIT_CODE_TABLE);
     }
 
-    std::vector<const char*> argv;
-    for (const std::string& arg : args) {
-        argv.push_back(arg.c_str());
-    }
     try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
+        ParseArguments(args, app);
     } catch (const CLI::CallForHelp&) {
         // The help of the command asked about, or of the program.
         line.output = app.help();

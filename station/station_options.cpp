@@ -16,14 +16,8 @@ StationCommand ParseStationCommand(const std::vector<std::string>& args) {
         "zq61station");
     app.set_version_flag("--version", ZQ_VERSION_TEXT);
     AddBatchOptions(app, command.options);
-    CLI::App* parsed = &app;
-
-    std::vector<const char*> argv;
-    for (const std::string& arg : args) {
-        argv.push_back(arg.c_str());
-    }
     try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
+        ParseArguments(args, app);
     } catch (const CLI::CallForHelp&) {
         command.output = app.help();
     } catch (const CLI::CallForVersion&) {
@@ -32,7 +26,7 @@ StationCommand ParseStationCommand(const std::vector<std::string>& args) {
         throw CommandFailure{EXIT_BAD_USAGE, error.what()};
     }
     if (command.output.empty()) {
-        CheckBatchOptions(*parsed, command.options);
+        CheckBatchOptions(app, command.options);
     }
     return command;
 }
