@@ -27,21 +27,7 @@ std::optional<std::string> ProductText(const ConfigRecord& record) {
     if (!units) {
         return std::nullopt;
     }
-    std::u16string shown;
-    for (size_t i = 0; i < units->size(); i++) {
-        char16_t unit = (*units)[i];
-        char16_t next = i + 1 < units->size() ? (*units)[i + 1] : 0;
-        bool high = unit >= 0xD800 && unit <= 0xDBFF;
-        bool low = unit >= 0xDC00 && unit <= 0xDFFF;
-        if (high && next >= 0xDC00 && next <= 0xDFFF) {
-            shown += unit;
-            shown += next;
-            i++;
-        } else {
-            shown += high || low ? u'\uFFFD' : unit;
-        }
-    }
-    return Utf16ToUtf8(shown).value_or("");
+    return Utf16ToUtf8Replacing(*units);
 }
 
 std::optional<std::string> SerialText(const ConfigRecord& record) {

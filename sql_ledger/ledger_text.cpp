@@ -1,87 +1,8 @@
 #include "ledger_text.h"
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
 #include <vector>
-
-namespace odbc {
-
-std::u16string Utf8ToUtf16(const std::string& text) {
-    std::u16string wide;
-    wide.reserve(text.size());
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = lead < 0x80           ? 1
-                        : (lead >> 5) == 0x6  ? 2
-                        : (lead >> 4) == 0xE  ? 3
-                        : (lead >> 3) == 0x1E ? 4
-                                              : 0;
-        uint32_t code = length == 1   ? lead
-                        : length == 2 ? lead & 0x1F
-                        : length == 3 ? lead & 0x0F
-                                      : lead & 0x07;
-        bool valid = length > 0 && i + length <= text.size();
-        for (size_t k = 1; valid && k < length; k++) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        static constexpr uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-        valid =
-            valid && code >= kLeast[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-        if (!valid) {
-            wide.push_back(u'\uFFFD');
-            i++;
-            continue;
-        }
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            wide.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            wide.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-        } else {
-            wide.push_back(static_cast<char16_t>(code));
-        }
-        i += length;
-    }
-    return wide;
-}
-
-std::string Utf16ToUtf8(const std::u16string& text) {
-    std::string narrow;
-    narrow.reserve(text.size());
-    for (size_t i = 0; i < text.size(); i++) {
-        uint32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            i++;
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = 0xFFFD;
-        }
-        if (code < 0x80) {
-            narrow.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            narrow.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            narrow.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            narrow.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            narrow.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            narrow.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            narrow.push_back(static_cast<char>(0xF0 | (code >> 18)));
-            narrow.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-            narrow.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            narrow.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
-    }
-    return narrow;
-}
-
-}  // namespace odbc
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "ledger_text.h"
+#include "utf_text.h"
 
 // unixODBC and Windows both keep SQLWCHAR at 16 bits, so UTF-16 text passes as it is.
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
@@ -78,8 +79,8 @@ Failure Session::Diagnose(short handleType, void* handle) {
         const size_t units = std::min<size_t>(length, std::size(message) - 1);
         // One line: some drivers break the server's message over several, with a hint.
         std::string text;
-        for (char c :
-             Utf16ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(message), units))) {
+        for (char c : Utf16ToUtf8Replacing(
+                 std::u16string(reinterpret_cast<const char16_t*>(message), units))) {
             const bool blank = c == '\n' || c == '\r' || c == '\t' || c == ' ';
             if (!blank) {
                 text.push_back(c);
@@ -135,7 +136,7 @@ std::optional<Failure> Session::Connect(const std::string& connection, int login
     }
     SQLSetConnectAttr(handle, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(loginTimeoutSeconds)), 0);
-    std::u16string text = Utf8ToUtf16(connection);
+    std::u16string text = Utf8ToUtf16Replacing(connection);
     const SQLRETURN code = SQLDriverConnectW(handle, nullptr, Wide(text), SQL_NTS, nullptr, 0,
                                              nullptr, SQL_DRIVER_NOPROMPT);
     // The wide copy of the connection string holds the password: it goes now.
@@ -157,8 +158,8 @@ std::optional<Failure> Session::Connect(const std::string& connection, int login
     SQLSMALLINT length = 0;
     if (Succeeded(SQLGetInfoW(handle, SQL_DBMS_NAME, name, sizeof name, &length))) {
         const size_t units = std::min<size_t>(length / sizeof(SQLWCHAR), std::size(name) - 1);
-        engine_ =
-            EngineNamed(Utf16ToUtf8(std::u16string(reinterpret_cast<char16_t*>(name), units)));
+        engine_ = EngineNamed(
+            Utf16ToUtf8Replacing(std::u16string(reinterpret_cast<char16_t*>(name), units)));
     }
     wideText_ = engine_ != Engine::MariaDb;
     if (!wideText_) {
@@ -215,7 +216,7 @@ Result Session::Run(const std::string& sql, const std::vector<Value>& parameters
             result.failure = Diagnose(SQL_HANDLE_DBC, connection_);
             return result;
         }
-        std::u16string text = Utf8ToUtf16(sql);
+        std::u16string text = Utf8ToUtf16Replacing(sql);
         if (!Succeeded(SQLPrepareW(statement, Wide(text), static_cast<SQLINTEGER>(text.size())))) {
             result.failure = Diagnose(SQL_HANDLE_STMT, statement);
             SQLFreeHandle(SQL_HANDLE_STMT, statement);
@@ -238,7 +239,7 @@ Result Session::Run(const std::string& sql, const std::vector<Value>& parameters
                                     std::max<SQLULEN>(text->size(), 1), 0,
                                     const_cast<char*>(text->data()), lengths[i], &lengths[i]);
         } else if (text) {
-            std::u16string& wide = texts.emplace_back(Utf8ToUtf16(*text));
+            std::u16string& wide = texts.emplace_back(Utf8ToUtf16Replacing(*text));
             lengths[i] = static_cast<SQLLEN>(wide.size() * sizeof(SQLWCHAR));
             code = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
                                     std::max<SQLULEN>(wide.size(), 1), 0, Wide(wide), lengths[i],
@@ -324,7 +325,7 @@ Result Session::Run(const std::string& sql, const std::vector<Value>& parameters
             if (isNull) {
                 row.push_back(std::nullopt);
             } else {
-                row.push_back(wideText_ ? Utf16ToUtf8(value) : narrow);
+                row.push_back(wideText_ ? Utf16ToUtf8Replacing(value) : narrow);
             }
         }
         if (result.failure) {
