@@ -3,9 +3,8 @@
 #include "command_failure.h"
 #include "exit_codes.h"
 #include "log_ledger.h"
+#include "sequence_identity.h"
 #include "sql_ledger.h"
-#include "utf_text.h"
-#include "value_checks.h"
 
 namespace {
 
@@ -37,12 +36,7 @@ void StartFromDatabase(const BatchOptions& options,
     if (!opened.Ok()) {
         throw CommandFailure{EXIT_RECORD_FAILED, opened.error};
     }
-    const SequenceDefinition& sequence = opened.value->Sequence();
-    ChipIdentity& identity = start.settings.identity;
-    identity.vendorId = ParseId(sequence.vid);
-    identity.productId = ParseId(sequence.pid);
-    identity.product = Utf8ToUtf16(sequence.product).value_or(u"");
-    identity.lock = sequence.lock;
+    start.settings.identity = IdentityOfSequence(opened.value->Sequence());
     start.ledger = std::move(opened.value);
     start.recordName =
         "sequence " + options.sequence + " in the ledger, station " + options.station;

@@ -9,8 +9,7 @@
 #include "ledger_operations.h"
 #include "lock_consent.h"
 #include "log_csv.h"
-#include "record_text.h"
-#include "utf_text.h"
+#include "sequence_identity.h"
 
 namespace {
 
@@ -25,9 +24,8 @@ T Checked(LedgerResult<T> result) {
 }
 
 std::string Describe(const SequenceDefinition& sequence) {
-    return "VID " + sequence.vid + ", PID " + sequence.pid + ", serials from " +
-           sequence.firstSerial + ", product \"" + sequence.product + "\", lock " +
-           (sequence.lock ? "yes" : "no");
+    return DescribeIdentity(IdentityOfSequence(sequence), "serials from " + sequence.firstSerial) +
+           ", lock " + (sequence.lock ? "yes" : "no");
 }
 
 nlohmann::ordered_json Counts(const std::map<BatchOutcome, uint64_t>& records) {
@@ -65,13 +63,8 @@ int RunInit(const CommandLine& line) {
 int RunSequence(const CommandLine& line) {
     ChipIdentity identity = IdentityOf(line.identity);
     RequireLockConsentPossible(identity.lock, line.yes);
-    SequenceDefinition sequence;
-    sequence.name = line.ledger.sequence;
-    sequence.firstSerial = line.ledger.serialFrom;
-    sequence.vid = HexId(identity.vendorId);
-    sequence.pid = HexId(identity.productId);
-    sequence.product = Utf16ToUtf8(identity.product.value_or(u"")).value_or("");
-    sequence.lock = identity.lock;
+    SequenceDefinition sequence =
+        SequenceFor(line.ledger.sequence, line.ledger.serialFrom, identity);
     if (identity.lock && !line.yes) {
         AskLockConsent("every chip of sequence " + sequence.name,
                        DescribeIdentity(identity, "serials from " + sequence.firstSerial));

@@ -1,7 +1,5 @@
 #include "ledger_text.h"
 
-#include <cstdint>
-#include <cstdio>
 #include <vector>
 
 namespace {
