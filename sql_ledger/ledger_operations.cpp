@@ -77,6 +77,29 @@ std::string MissingSequence(const std::string& name) {
     return "the ledger holds no sequence \"" + name + "\"";
 }
 
+enum class SequenceOpen { Open, Failed, Missing };
+
+// Connects and reads the sequence; the result's error says why not.
+template <typename T>
+SequenceOpen OpenSequence(const std::string& connection, const std::string& name,
+                          odbc::Session& session, SequenceDefinition& sequence,
+                          LedgerResult<T>& result) {
+    if ((result.error = OpenLedger(session, connection)) != "") {
+        return SequenceOpen::Failed;
+    }
+    layout::SequenceFound found = layout::FindSequence(session, name);
+    if (found.failure) {
+        result.error = Failed("could not read the sequence", *found.failure);
+        return SequenceOpen::Failed;
+    }
+    if (!found.definition) {
+        result.error = MissingSequence(name);
+        return SequenceOpen::Missing;
+    }
+    sequence = *found.definition;
+    return SequenceOpen::Open;
+}
+
 }  // namespace
 
 LedgerResult<bool> InitLedger(const std::string& connection) {
@@ -169,35 +192,19 @@ LedgerResult<SequenceDefinition> ReadSequence(const std::string& connection,
                                               const std::string& name) {
     LedgerResult<SequenceDefinition> result;
     odbc::Session session;
-    if ((result.error = OpenLedger(session, connection)) != "") {
-        return result;
-    }
-    layout::SequenceFound found = layout::FindSequence(session, name);
-    if (found.failure) {
-        result.error = Failed("could not read the sequence", *found.failure);
-    } else if (!found.definition) {
-        result.error = MissingSequence(name);
-        result.refused = true;
-    } else {
-        result.value = *found.definition;
-    }
+    SequenceOpen opened = OpenSequence(connection, name, session, result.value, result);
+    result.refused = opened == SequenceOpen::Missing;
     return result;
 }
 
 LedgerResult<LedgerReport> Report(const std::string& connection, const std::string& sequence) {
     LedgerResult<LedgerReport> result;
     odbc::Session session;
-    if ((result.error = OpenLedger(session, connection)) != "") {
-        return result;
-    }
-    layout::SequenceFound found = layout::FindSequence(session, sequence);
-    if (found.failure || !found.definition) {
-        result.error = found.failure ? Failed("could not read the sequence", *found.failure)
-                                     : MissingSequence(sequence);
-        return result;
-    }
     LedgerReport& report = result.value;
-    report.sequence = *found.definition;
+    if (OpenSequence(connection, sequence, session, report.sequence, result) !=
+        SequenceOpen::Open) {
+        return result;
+    }
 
     odbc::Result used =
         session.Run("SELECT COUNT(*), MAX(serial_position) FROM zq_serials WHERE sequence_name = ?",
@@ -258,13 +265,8 @@ LedgerResult<std::vector<LedgerEntry>> Export(const std::string& connection,
                                               const std::string& sequence) {
     LedgerResult<std::vector<LedgerEntry>> result;
     odbc::Session session;
-    if ((result.error = OpenLedger(session, connection)) != "") {
-        return result;
-    }
-    layout::SequenceFound found = layout::FindSequence(session, sequence);
-    if (found.failure || !found.definition) {
-        result.error = found.failure ? Failed("could not read the sequence", *found.failure)
-                                     : MissingSequence(sequence);
+    SequenceDefinition found;
+    if (OpenSequence(connection, sequence, session, found, result) != SequenceOpen::Open) {
         return result;
     }
     odbc::Result records = session.Run(
