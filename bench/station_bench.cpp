@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "app_session.h"
 #include "bench_process.h"
+#include "remote_controls.h"
 #include "sim_control_client.h"
 #include "station_ids.h"
 
@@ -52,32 +54,6 @@ int LoggedOutcomes(const std::string& log) {
         count += line.find(",started,") == std::string::npos ? 1 : 0;
     }
     return std::max(count, 0);
-}
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[64] = {};
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000,
-                        &result);
-    return text;
-}
-
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindStation(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (owner == search->processId && std::wstring(className) == STATION_WINDOW_CLASS) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 // The port's tile's controls, found once the tile is there; one message a poll after that, so
@@ -172,17 +148,17 @@ bool StationBoards(SimControl& sim, const std::string& exe, Timings& timings) {
     std::string log = TempPath("zq61station-bench.csv");
     Unplug(sim);
     Program window(exe, "", log, kBoardsPerRound + 2);
-    WindowSearch search = {window.ProcessId(), nullptr};
+    HWND station = nullptr;
     PollUntil(
         [&] {
-            EnumWindows(FindStation, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            return (station = FindProcessWindow(window.ProcessId(), STATION_WINDOW_CLASS)) !=
+                   nullptr;
         },
         10000);
     Sleep(300);  // its batch up and watching the port map
     // A tile shows PASS for its board until the board is unplugged, so the next board's time
     // starts only once its tile waits again.
-    Tile tile(search.found);
+    Tile tile(station);
     auto passed = [&](int i) {
         if (tile.Text(IDC_TILE_STATE) != L"PASS") {
             return false;
@@ -195,7 +171,7 @@ bool StationBoards(SimControl& sim, const std::string& exe, Timings& timings) {
         std::wstring state = tile.Text(IDC_TILE_STATE);
         return state.empty() || state == L"WAITING";
     };
-    return search.found != nullptr && Arrivals(sim, passed, waiting, timings);
+    return station != nullptr && Arrivals(sim, passed, waiting, timings);
 }
 
 }  // namespace

@@ -7,25 +7,6 @@ namespace {
 
 std::string stationPath;
 
-struct Search {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindStationWindow(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (owner == search->processId && IsWindowVisible(window) &&
-        std::wstring(className) == STATION_WINDOW_CLASS) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 std::wstring Wide(const std::string& text) {
     return std::wstring(text.begin(), text.end());
 }
@@ -46,14 +27,12 @@ StationRun::StationRun(const std::string& arguments) {
 }
 
 HWND StationRun::WaitForWindow() {
-    Search search = {session_.ProcessId(), nullptr};
     WaitUntil(
         [&] {
-            EnumWindows(FindStationWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            return (window_ = FindProcessWindow(session_.ProcessId(), STATION_WINDOW_CLASS)) !=
+                   nullptr;
         },
         10000);
-    window_ = search.found;
     return window_;
 }
 

@@ -10,20 +10,21 @@ std::string appPath;
 
 struct WindowSearch {
     DWORD processId;
+    const wchar_t* className;
     HWND except;
     HWND found;
 };
 
-BOOL CALLBACK FindDialogOf(HWND hwnd, LPARAM param) {
+BOOL CALLBACK FindWindowOf(HWND hwnd, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
     if (owner != search->processId || hwnd == search->except || !IsWindowVisible(hwnd)) {
         return TRUE;
     }
-    char className[16] = {};
-    GetClassNameA(hwnd, className, sizeof(className));
-    if (std::string(className) != "#32770") {
+    wchar_t className[64] = {};
+    GetClassNameW(hwnd, className, 64);
+    if (std::wstring(className) != search->className) {
         return TRUE;
     }
     search->found = hwnd;
@@ -32,10 +33,14 @@ BOOL CALLBACK FindDialogOf(HWND hwnd, LPARAM param) {
 
 }  // namespace
 
-HWND FindProcessDialog(DWORD processId, HWND except) {
-    WindowSearch search = {processId, except, nullptr};
-    EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, HWND except) {
+    WindowSearch search = {processId, className, except, nullptr};
+    EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND FindProcessDialog(DWORD processId, HWND except) {
+    return FindProcessWindow(processId, L"#32770", except);
 }
 
 std::string WindowsPath(std::string path) {

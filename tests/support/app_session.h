@@ -6,7 +6,10 @@
 
 #include <string>
 
-// A visible dialog of the process other than except (null for any), or null when none is up.
+// A visible top-level window of the process with the class named, other than except (null for
+// any), or null when none is up.
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, HWND except = nullptr);
+// The same for a dialog.
 HWND FindProcessDialog(DWORD processId, HWND except);
 
 // The path as Windows sees it: under Wine a Unix path is on drive Z:.
