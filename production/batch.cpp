@@ -33,7 +33,6 @@ struct Batch::Turn {
     LedgerEntry entry;      // the chip's record so far
     bool gateHeld = false;  // counted as writing by the --count gate
     bool ended = false;     // its outcome is recorded
-    JobOutcome write = JobOutcome::WriteFailed;
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
 };
 

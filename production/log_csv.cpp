@@ -24,6 +24,19 @@ std::string CsvRecord(const std::vector<std::string>& fields) {
     return line + "\r\n";
 }
 
+// A record's fields in the header's order.
+std::vector<std::string> LogFields(const LedgerEntry& entry) {
+    return {entry.time,
+            entry.port,
+            entry.serial,
+            entry.vid,
+            entry.pid,
+            entry.product,
+            entry.lock ? "yes" : "no",
+            OutcomeWord(entry.outcome),
+            entry.status};
+}
+
 struct CsvRecords {
     std::vector<std::vector<std::string>> records;
     size_t tornAt = std::string::npos;  // where an unfinished last record begins
@@ -74,8 +87,7 @@ std::string LogStart() {
 }
 
 std::string EncodeLogLine(const LedgerEntry& entry) {
-    return CsvRecord({entry.time, entry.port, entry.serial, entry.vid, entry.pid, entry.product,
-                      entry.lock ? "yes" : "no", OutcomeWord(entry.outcome), entry.status});
+    return CsvRecord(LogFields(entry));
 }
 
 std::string ExportStart() {
@@ -85,9 +97,9 @@ std::string ExportStart() {
 }
 
 std::string EncodeExportLine(const LedgerEntry& entry) {
-    return CsvRecord({entry.time, entry.port, entry.serial, entry.vid, entry.pid, entry.product,
-                      entry.lock ? "yes" : "no", OutcomeWord(entry.outcome), entry.status,
-                      entry.station});
+    std::vector<std::string> fields = LogFields(entry);
+    fields.push_back(entry.station);
+    return CsvRecord(fields);
 }
 
 std::string TornLineEnd(const std::string& tornTail) {
