@@ -1,0 +1,123 @@
+// Owners for Win32 resources: each closes, deletes or releases exactly once, when it goes out of
+// scope or is given another resource, so no path (an early return, a throw, a reset) leaks one or
+// frees one twice. Shared by the three programs; nothing in here is released by hand elsewhere.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace win32 {
+
+// A resource of type T with one way to release it. Move-only: a copy would release twice.
+template <typename T, typename Traits>
+class Scoped {
+public:
+    Scoped() = default;
+    explicit Scoped(T value) : value_(value) {}
+    ~Scoped() { Reset(); }
+    Scoped(const Scoped&) = delete;
+    Scoped& operator=(const Scoped&) = delete;
+    Scoped(Scoped&& other) noexcept : value_(other.Release()) {}
+    Scoped& operator=(Scoped&& other) noexcept {
+        if (this != &other) {
+            Reset(other.Release());
+        }
+        return *this;
+    }
+
+    T Get() const { return value_; }
+    bool Valid() const { return Traits::Valid(value_); }
+    explicit operator bool() const { return Valid(); }
+
+    // The new value is taken before the old one is released, so a caller may hand in a resource
+    // made from the old one.
+    void Reset(T value = Traits::Empty()) {
+        T old = std::exchange(value_, value);
+        if (Traits::Valid(old)) {
+            Traits::Release(old);
+        }
+    }
+    T Release() { return std::exchange(value_, Traits::Empty()); }
+
+private:
+    T value_ = Traits::Empty();
+};
+
+// A kernel handle: a file, an event, a thread, a change notification's event. Both "no handle"
+// values Win32 uses count as empty.
+struct HandleTraits {
+    static HANDLE Empty() { return nullptr; }
+    static bool Valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Release(HANDLE h) { CloseHandle(h); }
+};
+using AutoCloseHandle = Scoped<HANDLE, HandleTraits>;
+
+struct RegKeyTraits {
+    static HKEY Empty() { return nullptr; }
+    static bool Valid(HKEY k) { return k != nullptr; }
+    static void Release(HKEY k) { RegCloseKey(k); }
+};
+using ScopedRegKey = Scoped<HKEY, RegKeyTraits>;
+
+// Memory a system call allocated with LocalAlloc for the caller (CommandLineToArgvW,
+// FormatMessageW).
+template <typename P>
+struct LocalTraits {
+    static P Empty() { return nullptr; }
+    static bool Valid(P p) { return p != nullptr; }
+    static void Release(P p) { LocalFree(reinterpret_cast<HLOCAL>(p)); }
+};
+template <typename P>
+using ScopedLocal = Scoped<P, LocalTraits<P>>;
+
+// A GDI object this program created: a font, a brush, a pen. It must not be selected into a DC
+// when it is deleted; ScopedSelectObject below puts the old one back first.
+template <typename G>
+struct GdiTraits {
+    static G Empty() { return nullptr; }
+    static bool Valid(G g) { return g != nullptr; }
+    static void Release(G g) { DeleteObject(g); }
+};
+template <typename G>
+using ScopedGdiObj = Scoped<G, GdiTraits<G>>;
+using ScopedFont = ScopedGdiObj<HFONT>;
+using ScopedBrush = ScopedGdiObj<HBRUSH>;
+using ScopedPen = ScopedGdiObj<HPEN>;
+
+// A window's (or, with no window, the screen's) DC, released to the window it came from.
+class ScopedGetDC {
+public:
+    explicit ScopedGetDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~ScopedGetDC() {
+        if (dc_ != nullptr) {
+            ReleaseDC(window_, dc_);
+        }
+    }
+    ScopedGetDC(const ScopedGetDC&) = delete;
+    ScopedGetDC& operator=(const ScopedGetDC&) = delete;
+    operator HDC() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// An object selected into a DC for a scope; the DC's previous object is selected back at its end.
+class ScopedSelectObject {
+public:
+    ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~ScopedSelectObject() {
+        if (old_ != nullptr && old_ != HGDI_ERROR) {
+            SelectObject(dc_, old_);
+        }
+    }
+    ScopedSelectObject(const ScopedSelectObject&) = delete;
+    ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+}  // namespace win32
