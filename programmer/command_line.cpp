@@ -6,6 +6,7 @@
 #include "console_output.h"
 #include "exit_codes.h"
 #include "identity_options.h"
+#include "machine_defaults.h"
 #include "json_line.h"
 #include "value_checks.h"
 #include "zq_version.h"
@@ -86,7 +87,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     for (CLI::App* command : {init, sequence, report, exported}) {
         command
             ->add_option("--ledger", line.ledger.connection,
-                         "an ODBC connection string (default: ZQ_LEDGER)")
+                         "an ODBC connection string (default: ZQ61_LEDGER)")
             ->type_name("CONNECTION");
     }
     sequence->add_option("--name", line.ledger.sequence, "the sequence's name")
@@ -131,16 +132,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     line.command = app.get_subcommands().front()->get_name();
     if (line.command == "batch") {
-        CheckBatchOptions(*batch, line.batch);
+        CheckBatchOptions(*batch, line.batch, ThisMachine());
     }
     if (line.command == "ledger") {
         line.ledger.command = ledger->get_subcommands().front()->get_name();
         if (line.ledger.connection.empty()) {
-            line.ledger.connection = DefaultLedger();
+            line.ledger.connection = ThisMachine().ledger;
         }
         if (line.ledger.connection.empty()) {
             throw CommandFailure{EXIT_BAD_USAGE,
-                                 "ledger: --ledger CONNECTION, or ZQ_LEDGER in the environment, "
+                                 "ledger: --ledger CONNECTION, or ZQ61_LEDGER in the environment, "
                                  "is required"};
         }
     }

@@ -4,6 +4,7 @@
 
 #include "command_failure.h"
 #include "exit_codes.h"
+#include "machine_defaults.h"
 #include "zq_version.h"
 
 StationCommand ParseStationCommand(const std::vector<std::string>& args) {
@@ -26,7 +27,7 @@ StationCommand ParseStationCommand(const std::vector<std::string>& args) {
         throw CommandFailure{EXIT_BAD_USAGE, error.what()};
     }
     if (command.output.empty()) {
-        CheckBatchOptions(app, command.options);
+        CheckBatchOptions(app, command.options, ThisMachine());
     }
     return command;
 }

@@ -1,7 +1,7 @@
 // A batch's options, the same for every program that runs one (the console's `batch` command, a
 // station's window or its shortcut): read with one parser, checked with the same messages.
 // Two kinds of ledger: a single station's log (--log, --serial-from and the identity), or a
-// line's shared database (--ledger or ZQ_LEDGER, --sequence: the identity and the serials are
+// line's shared database (--ledger or ZQ61_LEDGER, --sequence: the identity and the serials are
 // the sequence's).
 #pragma once
 
@@ -32,10 +32,15 @@ void ParseArguments(const std::vector<std::string>& args, CLI::App& app);
 // Adds the batch's options to a command (or a program's own command line).
 void AddBatchOptions(CLI::App& command, BatchOptions& options);
 
-// The ledger a command uses when it names none: ZQ_LEDGER from the environment, so that a
-// password need not stand on a command line. "" when it is not set.
-std::string DefaultLedger();
+// What the computer a batch runs on supplies when the command line is silent, read by the
+// Windows host (ThisMachine): the ledger named in the environment, so that a password need not
+// stand on a command line ("" when none is set), and the computer's name for --station.
+struct MachineDefaults {
+    std::string ledger;
+    std::string computerName;
+};
 
 // After parsing: the options that go together, or a CommandFailure (EXIT_BAD_USAGE) naming
-// what is missing or does not belong. Fills the ledger from ZQ_LEDGER and the station's name.
-void CheckBatchOptions(const CLI::App& command, BatchOptions& options);
+// what is missing or does not belong. Fills the ledger and the station's name from machine.
+void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
+                       const MachineDefaults& machine);

@@ -1,33 +1,11 @@
 #include "batch_options.h"
 
-#include <windows.h>
-
 #include "command_failure.h"
 #include "exit_codes.h"
 #include "utf_text.h"
 #include "value_checks.h"
 
 namespace {
-
-std::string Environment(const wchar_t* name) {
-    wchar_t value[4096];
-    DWORD length = GetEnvironmentVariableW(name, value, 4096);
-    if (length == 0 || length >= 4096) {
-        return "";
-    }
-    return Utf16ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(value), length))
-        .value_or("");
-}
-
-std::string ComputerName() {
-    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
-    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
-    if (!GetComputerNameW(name, &length)) {
-        return "station";
-    }
-    return Utf16ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(name), length))
-        .value_or("station");
-}
 
 void Refuse(const std::string& message) {
     throw CommandFailure{EXIT_BAD_USAGE, message};
@@ -43,10 +21,6 @@ void ParseArguments(const std::vector<std::string>& args, CLI::App& app) {
     app.parse(static_cast<int>(argv.size()), argv.data());
 }
 
-std::string DefaultLedger() {
-    return Environment(L"ZQ_LEDGER");
-}
-
 void AddBatchOptions(CLI::App& command, BatchOptions& options) {
     command
         .add_option("--serial-from", options.serialFrom,
@@ -59,7 +33,7 @@ void AddBatchOptions(CLI::App& command, BatchOptions& options) {
         ->type_name("FILE");
     command
         .add_option("--ledger", options.ledger,
-                    "a line's shared database, an ODBC connection string (default: ZQ_LEDGER)")
+                    "a line's shared database, an ODBC connection string (default: ZQ61_LEDGER)")
         ->type_name("CONNECTION");
     command.add_option("--sequence", options.sequence, "the line's sequence in the ledger")
         ->type_name("NAME")
@@ -86,7 +60,8 @@ void AddBatchOptions(CLI::App& command, BatchOptions& options) {
     AddIdentityOptions(command, false, options.identity);
 }
 
-void CheckBatchOptions(const CLI::App& command, BatchOptions& options) {
+void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
+                       const MachineDefaults& machine) {
     auto given = [&](const char* name) { return command.count(name) > 0; };
     if (!options.UsesLedger()) {
         if (given("--ledger") || given("--station") || given("--reconnect-within")) {
@@ -111,12 +86,14 @@ void CheckBatchOptions(const CLI::App& command, BatchOptions& options) {
         }
     }
     if (options.ledger.empty()) {
-        options.ledger = DefaultLedger();
+        options.ledger = machine.ledger;
     }
     if (options.ledger.empty()) {
-        Refuse("--sequence needs a ledger: --ledger CONNECTION, or ZQ_LEDGER in the environment");
+        Refuse(
+            "--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the "
+            "environment");
     }
     if (options.station.empty()) {
-        options.station = ComputerName();
+        options.station = machine.computerName;
     }
 }
