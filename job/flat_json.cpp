@@ -97,10 +97,7 @@ private:
 }  // namespace
 
 Result<std::vector<FlatMember>> ReadFlatObject(std::string_view text) {
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        text.remove_prefix(kByteOrderMark.size());
-    }
+    // A byte order mark before the object is skipped by the library's lexer.
     FlatReader reader;
     if (!Json::sax_parse(text, &reader)) {
         return Fail(reader.problem.empty() ? std::string("not JSON") : reader.problem);
