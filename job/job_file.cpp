@@ -73,7 +73,11 @@ std::string CheckMembers(const std::vector<FlatMember>& members) {
                    ") is no key of a job file; it holds " + kKeyList;
         }
         if (member.kind != rule->kind) {
-            return member.key + ": " + ShownValue(member) + " is " + KindName(member.kind) +
+            bool scalar = member.kind == JsonKind::Text || member.kind == JsonKind::Boolean ||
+                          member.kind == JsonKind::Number;
+            return member.key + ": " +
+                   (scalar ? ShownValue(member) + " is " + KindName(member.kind)
+                           : std::string(KindName(member.kind)) + " is given") +
                    ", not " + KindName(rule->kind);
         }
         if (rule->check != nullptr) {
