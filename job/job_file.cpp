@@ -23,10 +23,6 @@ std::string CheckNonEmpty(const std::string& text) {
     return text.empty() ? "\"\" is empty" : "";
 }
 
-std::string CheckAnyText(const std::string&) {
-    return "";
-}
-
 constexpr KeyRule kRules[] = {
     {"vid", JsonKind::Text, CheckId},
     {"pid", JsonKind::Text, CheckId},
@@ -37,14 +33,21 @@ constexpr KeyRule kRules[] = {
     {"utc-offset", JsonKind::Text, nullptr},
     {"serial-list", JsonKind::Text, CheckNonEmpty},
     {"name", JsonKind::Text, CheckName},
-    {"comment", JsonKind::Text, CheckAnyText},
+    {"comment", JsonKind::Text, nullptr},
+    // Only non-empty for now: the label's template and printer get their own checks with the
+    // labels.
     {"label", JsonKind::Text, CheckNonEmpty},
     {"printer", JsonKind::Text, CheckNonEmpty},
 };
 
-constexpr const char* kKeyList =
-    "vid, pid, product, lock, serial-from, serial-format, utc-offset, serial-list, name, "
-    "comment, label, printer";
+// "vid, pid, product, ...": the keys a job file holds, for a refused unknown one.
+std::string KeyList() {
+    std::string list;
+    for (const KeyRule& rule : kRules) {
+        list += (list.empty() ? "" : ", ") + std::string(rule.key);
+    }
+    return list;
+}
 
 const KeyRule* RuleOf(const std::string& key) {
     for (const KeyRule& rule : kRules) {
@@ -70,7 +73,7 @@ std::string CheckMembers(const std::vector<FlatMember>& members) {
         const KeyRule* rule = RuleOf(member.key);
         if (rule == nullptr) {
             return "\"" + member.key + "\" (with " + ShownValue(member) +
-                   ") is no key of a job file; it holds " + kKeyList;
+                   ") is no key of a job file; it holds " + KeyList();
         }
         if (member.kind != rule->kind) {
             bool scalar = member.kind == JsonKind::Text || member.kind == JsonKind::Boolean ||
