@@ -7,6 +7,7 @@ packages=(
     cmake make g++ clang libclang-rt-14-dev clang-format  # host build, sanitizers, fuzzers
     googletest libbenchmark-dev                           # test and benchmark libraries
     libcli11-dev nlohmann-json3-dev                       # the console programmer's libraries
+    libssl-dev                                            # the host's SHA-256 (job ids)
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # the Windows build
     wine wine64 fonts-wine                                # running it
     xvfb imagemagick xdotool x11-utils                    # a display, screenshots, key presses

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <bcrypt.h>
+
 #include <utility>
 
 namespace win32 {
@@ -70,6 +72,22 @@ struct LocalTraits {
 };
 template <typename P>
 using ScopedLocal = Scoped<P, LocalTraits<P>>;
+
+// CNG's algorithm provider and a hash made from it. A hash must be destroyed before its provider
+// is closed: declared after the provider, its owner goes first.
+struct AlgorithmTraits {
+    static BCRYPT_ALG_HANDLE Empty() { return nullptr; }
+    static bool Valid(BCRYPT_ALG_HANDLE h) { return h != nullptr; }
+    static void Release(BCRYPT_ALG_HANDLE h) { BCryptCloseAlgorithmProvider(h, 0); }
+};
+using ScopedAlgorithm = Scoped<BCRYPT_ALG_HANDLE, AlgorithmTraits>;
+
+struct HashTraits {
+    static BCRYPT_HASH_HANDLE Empty() { return nullptr; }
+    static bool Valid(BCRYPT_HASH_HANDLE h) { return h != nullptr; }
+    static void Release(BCRYPT_HASH_HANDLE h) { BCryptDestroyHash(h); }
+};
+using ScopedHash = Scoped<BCRYPT_HASH_HANDLE, HashTraits>;
 
 // A GDI object this program created: a font, a brush, a pen. It must not be selected into a DC
 // when it is deleted; ScopedSelectObject below puts the old one back first.

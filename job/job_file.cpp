@@ -1,0 +1,179 @@
+#include "job_file.h"
+
+#include <vector>
+
+#include "flat_json.h"
+#include "job_id.h"
+#include "job_path.h"
+#include "serial_scheme_check.h"
+#include "utf_text.h"
+#include "value_checks.h"
+
+namespace {
+
+struct KeyRule {
+    const char* key;
+    JsonKind kind;
+    // The command line's check for the value ("" accepted), or null when any value of the kind
+    // is; the scheme's keys are checked together, after every key is read.
+    std::string (*check)(const std::string&);
+};
+
+std::string CheckNonEmpty(const std::string& text) {
+    return text.empty() ? "\"\" is empty" : "";
+}
+
+constexpr KeyRule kRules[] = {
+    {"vid", JsonKind::Text, CheckId},
+    {"pid", JsonKind::Text, CheckId},
+    {"product", JsonKind::Text, CheckProduct},
+    {"lock", JsonKind::Boolean, nullptr},
+    {"serial-from", JsonKind::Text, CheckSerialFrom},
+    {"serial-format", JsonKind::Text, nullptr},
+    {"utc-offset", JsonKind::Text, nullptr},
+    {"serial-list", JsonKind::Text, CheckNonEmpty},
+    {"name", JsonKind::Text, CheckName},
+    {"comment", JsonKind::Text, nullptr},
+    // Only non-empty for now: the label's template and printer get their own checks with the
+    // labels.
+    {"label", JsonKind::Text, CheckNonEmpty},
+    {"printer", JsonKind::Text, CheckNonEmpty},
+};
+
+// "vid, pid, product, ...": the keys a job file holds, for a refused unknown one.
+std::string KeyList() {
+    std::string list;
+    for (const KeyRule& rule : kRules) {
+        list += (list.empty() ? "" : ", ") + std::string(rule.key);
+    }
+    return list;
+}
+
+const KeyRule* RuleOf(const std::string& key) {
+    for (const KeyRule& rule : kRules) {
+        if (key == rule.key) {
+            return &rule;
+        }
+    }
+    return nullptr;
+}
+
+const FlatMember* Find(const std::vector<FlatMember>& members, const char* key) {
+    for (const FlatMember& member : members) {
+        if (member.key == key) {
+            return &member;
+        }
+    }
+    return nullptr;
+}
+
+// Every member's key known, its kind the key's and its value one the key's check accepts.
+std::string CheckMembers(const std::vector<FlatMember>& members) {
+    for (const FlatMember& member : members) {
+        const KeyRule* rule = RuleOf(member.key);
+        if (rule == nullptr) {
+            return "\"" + member.key + "\" (with " + ShownValue(member) +
+                   ") is no key of a job file; it holds " + KeyList();
+        }
+        if (member.kind != rule->kind) {
+            bool scalar = member.kind == JsonKind::Text || member.kind == JsonKind::Boolean ||
+                          member.kind == JsonKind::Number;
+            return member.key + ": " +
+                   (scalar ? ShownValue(member) + " is " + KindName(member.kind)
+                           : std::string(KindName(member.kind)) + " is given") +
+                   ", not " + KindName(rule->kind);
+        }
+        if (rule->check != nullptr) {
+            std::string problem = rule->check(member.text);
+            if (!problem.empty()) {
+                return member.key + ": " + problem;
+            }
+        }
+    }
+    for (const char* key : {"vid", "pid", "product", "lock"}) {
+        if (Find(members, key) == nullptr) {
+            return std::string(key) + ": missing; a job names its vid, pid, product and lock";
+        }
+    }
+    return "";
+}
+
+// At most one scheme, and an offset only with a format.
+Result<JobSerials> ReadSerials(const std::vector<FlatMember>& members, const std::string& jobFile) {
+    const FlatMember* from = Find(members, "serial-from");
+    const FlatMember* format = Find(members, "serial-format");
+    const FlatMember* offset = Find(members, "utc-offset");
+    const FlatMember* list = Find(members, "serial-list");
+    std::vector<const FlatMember*> named;
+    for (const FlatMember* scheme : {from, format, list}) {
+        if (scheme != nullptr) {
+            named.push_back(scheme);
+        }
+    }
+    if (named.size() > 1) {
+        return Fail(named[0]->key + " and " + named[1]->key +
+                    ": a job names one serial scheme, not two");
+    }
+    if (offset != nullptr && format == nullptr) {
+        return Fail("utc-offset: " + ShownValue(*offset) + " is given without serial-format");
+    }
+    JobSerials serials;
+    if (from != nullptr) {
+        serials.scheme = SerialScheme::From;
+        serials.from = from->text;
+    } else if (format != nullptr) {
+        std::string problem =
+            CheckSerialScheme(format->text, offset != nullptr ? &offset->text : nullptr);
+        if (!problem.empty()) {
+            return Fail(problem);
+        }
+        serials.scheme = SerialScheme::Format;
+        serials.format = format->text;
+        serials.utcOffset = offset != nullptr ? offset->text : "";
+    } else if (list != nullptr) {
+        serials.scheme = SerialScheme::List;
+        serials.list = ResolveBesideJob(jobFile, list->text);
+    }
+    return serials;
+}
+
+std::string TextOf(const std::vector<FlatMember>& members, const char* key) {
+    const FlatMember* member = Find(members, key);
+    return member != nullptr ? member->text : "";
+}
+
+}  // namespace
+
+Result<Job> ParseJobFile(std::string_view bytes, const std::string& jobFile) {
+    Result<std::vector<FlatMember>> read = ReadFlatObject(bytes);
+    if (!read) {
+        return Fail(read.Err());
+    }
+    const std::vector<FlatMember>& members = *read;
+    std::string problem = CheckMembers(members);
+    if (!problem.empty()) {
+        return Fail(problem);
+    }
+    Result<JobSerials> serials = ReadSerials(members, jobFile);
+    if (!serials) {
+        return Fail(serials.Err());
+    }
+    Result<std::string> id = JobId(bytes);
+    if (!id) {
+        return Fail(id.Err());
+    }
+    Job job;
+    job.id = *id;
+    job.identity.vendorId = ParseId(TextOf(members, "vid"));
+    job.identity.productId = ParseId(TextOf(members, "pid"));
+    job.identity.product = Utf8ToUtf16(TextOf(members, "product"));
+    job.identity.lock = Find(members, "lock")->boolean;
+    job.serials = *serials;
+    job.name = TextOf(members, "name");
+    job.comment = TextOf(members, "comment");
+    if (const FlatMember* label = Find(members, "label")) {
+        job.label = ResolveBesideJob(jobFile, label->text);
+    }
+    job.printer = TextOf(members, "printer");
+    return job;
+}

@@ -1,0 +1,172 @@
+// The audit's comparison of a chip with its job and with its record: each field, the texts an
+// operator reads, and which records count as the serial's programming.
+#include <gtest/gtest.h>
+
+#include "audit_outcome.h"
+#include "batch_outcome.h"
+#include "chip_identity.h"
+#include "job_audit.h"
+#include "record_audit.h"
+
+namespace {
+
+ChipIdentity BenchBoard(const char* serial) {
+    ChipIdentity identity;
+    identity.vendorId = 0x0A5C;
+    identity.productId = 0xBEEF;
+    identity.product = u"Bench Board";
+    identity.serial = serial;
+    return identity;
+}
+
+Job BenchJob(SerialScheme scheme) {
+    Job job;
+    job.identity = BenchBoard("");
+    job.identity.serial.reset();
+    job.serials.scheme = scheme;
+    job.serials.from = "ZQ000001";
+    job.serials.format = "ZQ{YY}{N:4}";
+    job.serials.list = "C:\\jobs\\serials.csv";
+    return job;
+}
+
+// Field by field: "serial=Matches vid=Differs ...", so a failure shows the whole report.
+std::string Verdicts(const AuditReport& report) {
+    std::string text;
+    for (const AuditField& field : report.fields) {
+        const char* verdict = field.verdict == FieldVerdict::Matches   ? "ok"
+                              : field.verdict == FieldVerdict::Differs ? "DIFFERS"
+                                                                       : "unchecked";
+        text += (text.empty() ? "" : " ") + field.field + "=" + verdict;
+    }
+    return text;
+}
+
+const AuditField& Field(const AuditReport& report, const std::string& name) {
+    for (const AuditField& field : report.fields) {
+        if (field.field == name) {
+            return field;
+        }
+    }
+    throw std::runtime_error("no field " + name);
+}
+
+TEST(JobAudit, EachFieldIsComparedWithTheJob) {
+    Job job = BenchJob(SerialScheme::From);
+    AuditReport same = AuditAgainstJob(*BuildRecord(BenchBoard("ZQ004711")), job);
+    EXPECT_EQ(Verdicts(same), "serial=ok vid=ok pid=ok product=ok lock=ok");
+    EXPECT_EQ(VerdictOf(same), AuditVerdict::Matches);
+
+    ChipIdentity chip = BenchBoard("ZQ004711");
+    chip.product = u"Bench Bard";
+    AuditReport product = AuditAgainstJob(*BuildRecord(chip), job);
+    EXPECT_EQ(Verdicts(product), "serial=ok vid=ok pid=ok product=DIFFERS lock=ok");
+    EXPECT_EQ(Field(product, "product").note,
+              "product differs: \"Bench Board\" in the job, \"Bench Bard\" on the chip");
+    EXPECT_EQ(VerdictOf(product), AuditVerdict::Differs);
+
+    chip = BenchBoard("ZQ004711");
+    chip.vendorId = 0x0A5D;
+    chip.productId = 0xBEEE;
+    chip.lock = true;
+    AuditReport ids = AuditAgainstJob(*BuildRecord(chip), job);
+    EXPECT_EQ(Verdicts(ids), "serial=ok vid=DIFFERS pid=DIFFERS product=ok lock=DIFFERS");
+    EXPECT_EQ(Field(ids, "vid").note, "vid differs: 0A5C in the job, 0A5D on the chip");
+    EXPECT_EQ(Field(ids, "lock").note, "lock differs: no in the job, yes on the chip");
+
+    // A chip that was never configured matches nothing, whatever its bytes hold.
+    RecordPtr blank = BuildRecord(BenchBoard("ZQ004711"));
+    blank->configured = 0;
+    EXPECT_EQ(Verdicts(AuditAgainstJob(*blank, job)),
+              "serial=DIFFERS vid=DIFFERS pid=DIFFERS product=DIFFERS lock=ok");
+}
+
+TEST(JobAudit, TheSerialMustFitTheJobsScheme) {
+    Job from = BenchJob(SerialScheme::From);
+    for (const char* serial : {"ZQ00471", "ZQ-04711", "ZR004711", "ZQ00471A", ""}) {
+        AuditField field = Field(AuditAgainstJob(*BuildRecord(BenchBoard(serial)), from), "serial");
+        EXPECT_EQ(field.verdict, FieldVerdict::Differs) << serial;
+        EXPECT_EQ(field.expected, "ZQ######");
+    }
+    EXPECT_EQ(Field(AuditAgainstJob(*BuildRecord(BenchBoard("ZR004711")), from), "serial").note,
+              "serial differs: ZR004711 does not fit ZQ######");
+
+    Job list = BenchJob(SerialScheme::List);
+    std::vector<std::string> serials = {"AB-17", "CD-42"};
+    EXPECT_EQ(AuditAgainstJob(*BuildRecord(BenchBoard("CD-42")), list, serials).fields[0].verdict,
+              FieldVerdict::Matches);
+    EXPECT_EQ(AuditAgainstJob(*BuildRecord(BenchBoard("CD-43")), list, serials).fields[0].verdict,
+              FieldVerdict::Differs);
+
+    // A format cannot be checked yet: never reported as a match.
+    AuditReport format =
+        AuditAgainstJob(*BuildRecord(BenchBoard("ZQ260001")), BenchJob(SerialScheme::Format));
+    EXPECT_EQ(format.fields[0].verdict, FieldVerdict::Unchecked);
+    EXPECT_EQ(VerdictOf(format), AuditVerdict::Incomplete);
+}
+
+LedgerEntry Record(const std::string& serial, BatchOutcome outcome, const std::string& station,
+                   const std::string& time) {
+    LedgerEntry entry;
+    entry.time = time;
+    entry.port = "COM21";
+    entry.serial = serial;
+    entry.vid = "0A5C";
+    entry.pid = "BEEF";
+    entry.product = "Bench Board";
+    entry.outcome = outcome;
+    entry.station = station;
+    return entry;
+}
+
+TEST(RecordAudit, TheSerialsLastProgrammingMustBeVerifiedAndItsIdentityTheChips) {
+    std::vector<LedgerEntry> record = {
+        Record("ZQ000122", BatchOutcome::Started, "st-a", "2026-12-08T09:10:01.000Z"),
+        Record("ZQ000122", BatchOutcome::Verified, "st-a", "2026-12-08T09:10:02.000Z"),
+        Record("ZQ000123", BatchOutcome::Started, "st-a", "2026-12-08T09:11:01.000Z"),
+        Record("ZQ000123", BatchOutcome::Verified, "st-a", "2026-12-08T09:11:02.000Z"),
+        Record("ZQ000124", BatchOutcome::Started, "st-b", "2026-12-08T09:14:30.000Z"),
+        Record("ZQ000124", BatchOutcome::Failed, "st-b", "2026-12-08T09:14:33.123Z"),
+        // Plugged in again later: the batch skipped it. Not a programming: it changes nothing.
+        Record("ZQ000124", BatchOutcome::SkippedProgrammed, "st-a", "2026-12-08T10:00:00.000Z"),
+        Record("ZQ000122", BatchOutcome::SkippedProgrammed, "", "2026-12-08T10:01:00.000Z"),
+    };
+
+    AuditReport verified = AuditAgainstRecord(*BuildRecord(BenchBoard("ZQ000123")), record);
+    EXPECT_EQ(Verdicts(verified), "serial=ok vid=ok pid=ok product=ok lock=ok");
+    EXPECT_EQ(Field(verified, "serial").found, "ZQ000123, verified at st-a 2026-12-08T09:11Z");
+    EXPECT_EQ(VerdictOf(verified), AuditVerdict::Matches);
+    EXPECT_EQ(VerdictOf(AuditAgainstRecord(*BuildRecord(BenchBoard("ZQ000122")), record)),
+              AuditVerdict::Matches);
+
+    AuditReport failed = AuditAgainstRecord(*BuildRecord(BenchBoard("ZQ000124")), record);
+    EXPECT_EQ(Verdicts(failed), "serial=DIFFERS vid=ok pid=ok product=ok lock=ok");
+    EXPECT_EQ(Field(failed, "serial").note, "recorded as failed at st-b 2026-12-08T09:14Z");
+
+    AuditReport unknown = AuditAgainstRecord(*BuildRecord(BenchBoard("ZQ000125")), record);
+    EXPECT_EQ(Verdicts(unknown),
+              "serial=DIFFERS vid=unchecked pid=unchecked product=unchecked lock=unchecked");
+    EXPECT_EQ(Field(unknown, "serial").note, "not on record");
+
+    ChipIdentity bard = BenchBoard("ZQ000123");
+    bard.product = u"Bench Bard";
+    AuditReport product = AuditAgainstRecord(*BuildRecord(bard), record);
+    EXPECT_EQ(Verdicts(product), "serial=ok vid=ok pid=ok product=DIFFERS lock=ok");
+    EXPECT_EQ(Field(product, "product").note,
+              "product differs: \"Bench Board\" recorded, \"Bench Bard\" on the chip");
+
+    // A single station's log names no station: the port says where.
+    record[3].station = "";
+    EXPECT_EQ(WhereAndWhen(record[3]), "COM21 2026-12-08T09:11Z");
+}
+
+TEST(AuditOutcome, WordsReadBackAndNoneIsABatchWord) {
+    for (AuditOutcome outcome : {AuditOutcome::Audited, AuditOutcome::AuditMismatch}) {
+        EXPECT_EQ(AuditFromWord(AuditWord(outcome)), outcome);
+        EXPECT_FALSE(OutcomeFromWord(AuditWord(outcome))) << AuditWord(outcome);
+    }
+    EXPECT_EQ(std::string(AuditWord(AuditOutcome::AuditMismatch)), "audit-mismatch");
+    EXPECT_FALSE(AuditFromWord("verified"));
+}
+
+}  // namespace

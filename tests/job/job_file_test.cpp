@@ -1,0 +1,119 @@
+// The job file as the tools read it: every key, every refusal naming its key and value, and the
+// paths it names resolved beside it.
+#include <gtest/gtest.h>
+
+#include "job_file.h"
+#include "job_id.h"
+#include "job_path.h"
+
+namespace {
+
+const std::string kFile = "C:\\jobs\\bench\\job.json";
+
+TEST(JobFile, EveryKeyIsReadWithOrWithoutAByteOrderMark) {
+    const std::string text =
+        R"({"name": "Bench board, rev B", "comment": "line 2", "vid": "0x0a5c", "pid": "BEEF",
+            "product": "Bench Board 试", "lock": true, "serial-list": "serials.csv",
+            "label": "labels/small.zpl", "printer": "tcp:10.0.0.9"})";
+    for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text}) {
+        Result<Job> job = ParseJobFile(bytes, kFile);
+        ASSERT_TRUE(job) << job.Err().message;
+        EXPECT_EQ(job->identity.vendorId, 0x0A5C);
+        EXPECT_EQ(job->identity.productId, 0xBEEF);
+        EXPECT_EQ(job->identity.product, u"Bench Board 试");
+        EXPECT_TRUE(job->identity.lock);
+        EXPECT_FALSE(job->identity.serial);
+        EXPECT_EQ(job->serials.scheme, SerialScheme::List);
+        EXPECT_EQ(job->serials.list, "C:\\jobs\\bench\\serials.csv");
+        EXPECT_EQ(job->label, "C:\\jobs\\bench\\labels/small.zpl");
+        EXPECT_EQ(job->printer, "tcp:10.0.0.9");
+        EXPECT_EQ(job->name + "|" + job->comment, "Bench board, rev B|line 2");
+        // The id is the hash of the bytes as read, the byte order mark included.
+        EXPECT_EQ(job->id, JobId(bytes).Value());
+    }
+
+    Result<Job> format = ParseJobFile(
+        R"({"vid":"1","pid":"2","product":"p","lock":false,"serial-format":"ZQ{YY}{WW}{N:2}",
+            "utc-offset":"-03:30"})",
+        "job.json");
+    ASSERT_TRUE(format) << format.Err().message;
+    EXPECT_EQ(format->serials.scheme, SerialScheme::Format);
+    EXPECT_EQ(format->serials.format + " " + format->serials.utcOffset, "ZQ{YY}{WW}{N:2} -03:30");
+
+    Result<Job> none = ParseJobFile(R"({"vid":"1","pid":"2","product":"p","lock":false})", "j");
+    ASSERT_TRUE(none) << none.Err().message;
+    EXPECT_EQ(none->serials.scheme, SerialScheme::None);
+}
+
+TEST(JobFile, EachRefusalNamesTheKeyAndTheValue) {
+    const std::string identity =
+        R"("vid":"0A5C","pid":"BEEF","product":"Bench Board","lock":false)";
+    struct Case {
+        std::string members;  // after the identity's
+        std::string error;
+    };
+    const Case cases[] = {
+        {R"("colour":"red")", R"("colour" (with "red") is no key of a job file)"},
+        {R"("vid":"0A5C")", R"("vid" is given twice)"},
+        {R"("serial-from":"ZQ000001","name":{"vid":1,"vid":2})",
+         "name: an object is given, not text"},
+        {R"("serial-from":1)", "serial-from: 1 is a number, not text"},
+        {R"("name":null)", "name: null is given, not text"},
+        {R"("serial-from":"ZQ00000A")",
+         R"(serial-from: "ZQ00000A" does not end in decimal digits)"},
+        {R"("serial-from":"ZQ 000001")", R"(serial-from: "ZQ 000001" is not 1 to 8 characters)"},
+        {R"("serial-from":"ZQ1","serial-list":"a.csv")",
+         "serial-from and serial-list: a job names one serial scheme, not two"},
+        {R"("utc-offset":"+08:00")", R"(utc-offset: "+08:00" is given without serial-format)"},
+        {R"("serial-format":"{N:8}","utc-offset":"+8:00")", R"(utc-offset: "+8:00" is not +HH:MM)"},
+        {R"("serial-format":"")", R"(serial-format: "" is empty)"},
+        {R"("serial-list":"")", R"(serial-list: "" is empty)"},
+        {R"("printer":"")", R"(printer: "" is empty)"},
+        {R"("name":"a\u0007b")", "name: \"a\ab\" has a control character"},
+    };
+    for (const Case& test : cases) {
+        Result<Job> job = ParseJobFile("{" + identity + "," + test.members + "}", kFile);
+        ASSERT_FALSE(job) << test.members;
+        EXPECT_NE(job.Err().message.find(test.error), std::string::npos)
+            << test.members << "\n  gave: " << job.Err().message;
+    }
+
+    // The identity's own keys: the command line's checks, a wrong type, a missing key.
+    const Case identities[] = {
+        {R"({"vid":"12G4","pid":"1","product":"p","lock":false})",
+         R"(vid: "12G4" is not 1 to 4 hexadecimal digits)"},
+        {R"({"vid":"1","pid":"FFFF","product":"p","lock":false})", R"(pid: "FFFF" is refused)"},
+        {R"({"vid":"1","pid":"2","product":"0123456789ABCDEFGHI","lock":false})",
+         R"(product: "0123456789ABCDEFGHI" is 19 UTF-16 code units)"},
+        {R"({"vid":"1","pid":"2","product":"p","lock":"no"})",
+         R"(lock: "no" is text, not true or false)"},
+        {R"({"vid":4660,"pid":"2","product":"p","lock":false})", "vid: 4660 is a number, not text"},
+        {R"({"vid":"1","pid":"2","lock":false})", "product: missing"},
+        {R"({"vid":"1","pid":"2","product":"p"})", "lock: missing"},
+        {R"(["vid","1"])", "not a JSON object"},
+        {R"("vid")", "not a JSON object"},
+        {R"({"vid":"1",})", "not JSON: parse error at line 1, column 12"},
+        {R"({"vid":"1"} {})", "not JSON"},
+        {"", "not JSON"},
+        {"{\"product\":\"\xC0\xAF\"}", "not JSON"},
+    };
+    for (const Case& test : identities) {
+        Result<Job> job = ParseJobFile(test.members, kFile);
+        ASSERT_FALSE(job) << test.members;
+        EXPECT_NE(job.Err().message.find(test.error), std::string::npos)
+            << test.members << "\n  gave: " << job.Err().message;
+    }
+}
+
+TEST(JobPath, RelativePathsAreTheJobFoldersAbsoluteOnesStay) {
+    EXPECT_EQ(ResolveBesideJob("C:\\jobs\\a.json", "s.csv"), "C:\\jobs\\s.csv");
+    EXPECT_EQ(ResolveBesideJob("/srv/jobs/a.json", "lists/s.csv"), "/srv/jobs/lists/s.csv");
+    EXPECT_EQ(ResolveBesideJob("jobs/x\\a.json", "s.csv"), "jobs/x\\s.csv");
+    EXPECT_EQ(ResolveBesideJob("a.json", "s.csv"), "s.csv");
+    for (const std::string absolute :
+         {"D:\\lists\\s.csv", "d:/s.csv", "\\\\server\\share\\s.csv", "\\s.csv", "/s.csv"}) {
+        EXPECT_EQ(ResolveBesideJob("C:\\jobs\\a.json", absolute), absolute);
+    }
+}
+
+}  // namespace
