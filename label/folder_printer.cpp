@@ -46,7 +46,12 @@ Status FolderPrinter::Print(std::string_view label, const std::string& name) {
         return Fail(written.Err());
     }
     TemporaryFile temporary(*written);
-    const std::string stem = folder_ + "/" + LabelFileStem(name);
+#ifdef _WIN32
+    constexpr const char* kSeparator = "\\";
+#else
+    constexpr const char* kSeparator = "/";
+#endif
+    const std::string stem = folder_ + kSeparator + LabelFileStem(name);
     for (int n = 1; n <= kMaxNameTries; n++) {
         std::string path = stem + (n == 1 ? "" : "-" + std::to_string(n)) + ".zpl";
         Result<bool> moved = MoveIntoPlace(temporary.Path(), path);
