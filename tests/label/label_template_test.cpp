@@ -109,8 +109,10 @@ TEST(LabelTemplate, AValueThatIsNotUtf8IsRefusedNotPrinted) {
 TEST(LabelTemplate, LoadsAFileAndNamesOneItCannotRead) {
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "zq_label_load";
     std::filesystem::create_directories(folder);
-    std::string path = (folder / "标签.zpl").string();
-    std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBF^XA^FD{serial}^FS^XZ";
+    // Paths are UTF-8 to the core, whatever the system's code page.
+    std::u8string utf8 = (folder / u8"标签.zpl").u8string();
+    std::string path(utf8.begin(), utf8.end());
+    std::ofstream(folder / u8"标签.zpl", std::ios::binary) << "\xEF\xBB\xBF^XA^FD{serial}^FS^XZ";
     Result<LabelTemplate> loaded = LoadLabelTemplate(path);
     ASSERT_TRUE(loaded) << loaded.Err().message;
     EXPECT_EQ(*loaded->Fill(Board()), "^XA^CI28^FH_^FDZQ000001^FS^XZ");
