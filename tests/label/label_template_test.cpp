@@ -112,10 +112,13 @@ TEST(LabelTemplate, LoadsAFileAndNamesOneItCannotRead) {
     // Paths are UTF-8 to the core, whatever the system's code page.
     std::u8string utf8 = (folder / u8"标签.zpl").u8string();
     std::string path(utf8.begin(), utf8.end());
-    std::ofstream(folder / u8"标签.zpl", std::ios::binary) << "\xEF\xBB\xBF^XA^FD{serial}^FS^XZ";
+    std::ofstream(folder / u8"标签.zpl", std::ios::binary)
+        << "\xEF\xBB\xBF^XA\r\n^BCN,9,N,N,N,A\r\n^FD{serial}^FS\r\n^XZ\r\n";
     Result<LabelTemplate> loaded = LoadLabelTemplate(path);
     ASSERT_TRUE(loaded) << loaded.Err().message;
-    EXPECT_EQ(*loaded->Fill(Board()), "^XA^CI28^FH_^FDZQ000001^FS^XZ");
+    // Saved by Notepad: a byte order mark and CRLF line ends.
+    EXPECT_EQ(*loaded->Fill(Board()),
+              "^XA^CI28\r\n^BCN,9,N,N,N,A\r\n^FH_^FDZQ000001^FS\r\n^XZ\r\n");
 
     Result<LabelTemplate> missing = LoadLabelTemplate((folder / "none.zpl").string());
     ASSERT_FALSE(missing);
