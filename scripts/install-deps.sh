@@ -15,7 +15,12 @@ packages=(
     fonts-arphic-uming locales                            # the dialog font and the 936 code page
     postgresql mariadb-server                             # the SQL ledger's test servers
     unixodbc unixodbc-dev odbc-postgresql odbc-mariadb    # ODBC and its drivers on the host
+    zbar-tools                                            # reads the labels' barcodes back
 )
+# The label tests' renderer runs on Node: Debian's, unless the machine has a Node already.
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+    packages+=(nodejs npm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -69,4 +74,13 @@ if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf8'; then
         echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
     fi
     locale-gen >/dev/null
+fi
+
+# A real ZPL renderer for the label tests (tests/label_render/): its npm package, at the version
+# the lock file names, installed again only when the lock file changed.
+render="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tests/label_render"
+if [ ! -f "$render/node_modules/.package-lock.json" ] ||
+    [ "$render/package-lock.json" -nt "$render/node_modules/.package-lock.json" ]; then
+    echo "installing the label renderer (npm ci in tests/label_render)"
+    (cd "$render" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 fi

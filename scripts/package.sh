@@ -1,8 +1,8 @@
 #!/bin/bash
-# Builds build/dist/ZQ61CFG-<version>-win64.zip: the three exes, a README for Windows users and
-# SHA256SUMS. Then unpacks it into a fresh folder and checks, under Wine against the stand-in
-# driver, that each exe starts from there: zq61prog lists the simulated chips, ZQ61CFG reads
-# one and zq61station programs one.
+# Builds build/dist/ZQ61CFG-<version>-win64.zip: the three exes, the default label, a README for
+# Windows users and SHA256SUMS. Then unpacks it into a fresh folder and checks, under Wine
+# against the stand-in driver, that each exe starts from there: zq61prog lists the simulated
+# chips, ZQ61CFG reads one and zq61station programs one.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -20,7 +20,10 @@ cp build/windows/ui/ZQ61CFG.exe build/windows/programmer/zq61prog.exe \
     build/windows/station/zq61station.exe "$stage/"
 # Windows users read it in Notepad: CRLF line ends.
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' res/dist/README.txt >"$stage/README.txt"
-(cd "$stage" && sha256sum ZQ61CFG.exe zq61prog.exe zq61station.exe README.txt >SHA256SUMS)
+# The default label, for --label; CRLF too, so that it opens in Notepad as it is meant.
+sed -e 's/$/\r/' res/label_default.zpl >"$stage/label_default.zpl"
+(cd "$stage" && sha256sum ZQ61CFG.exe zq61prog.exe zq61station.exe README.txt label_default.zpl \
+    >SHA256SUMS)
 (cd build/dist && zip -q -r "$name.zip" "$name")
 echo "package: $zip"
 

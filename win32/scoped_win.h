@@ -3,7 +3,11 @@
 // frees one twice. Shared by the three programs; nothing in here is released by hand elsewhere.
 #pragma once
 
+// Winsock's header comes before windows.h's, whose older socket declarations it replaces.
+#include <winsock2.h>
 #include <windows.h>
+#include <winspool.h>
+#include <ws2tcpip.h>
 
 #include <bcrypt.h>
 
@@ -136,6 +140,96 @@ public:
 private:
     HDC dc_;
     HGDIOBJ old_;
+};
+
+// A socket: closed with closesocket, never CloseHandle.
+struct SocketTraits {
+    static SOCKET Empty() { return INVALID_SOCKET; }
+    static bool Valid(SOCKET s) { return s != INVALID_SOCKET; }
+    static void Release(SOCKET s) { closesocket(s); }
+};
+using ScopedSocket = Scoped<SOCKET, SocketTraits>;
+
+// The addresses GetAddrInfoW found for a name.
+struct AddrInfoTraits {
+    static ADDRINFOW* Empty() { return nullptr; }
+    static bool Valid(ADDRINFOW* a) { return a != nullptr; }
+    static void Release(ADDRINFOW* a) { FreeAddrInfoW(a); }
+};
+using ScopedAddrInfo = Scoped<ADDRINFOW*, AddrInfoTraits>;
+
+// Winsock for a scope: every WSAStartup that succeeded is matched by one WSACleanup.
+class ScopedWinsock {
+public:
+    ScopedWinsock() : error_(WSAStartup(MAKEWORD(2, 2), &data_)) {}
+    ~ScopedWinsock() {
+        if (error_ == 0) {
+            WSACleanup();
+        }
+    }
+    ScopedWinsock(const ScopedWinsock&) = delete;
+    ScopedWinsock& operator=(const ScopedWinsock&) = delete;
+    // 0 when Winsock started, or why not.
+    int Error() const { return error_; }
+
+private:
+    WSADATA data_{};
+    int error_;
+};
+
+// A printer (a spooler's queue) opened with OpenPrinterW.
+struct PrinterTraits {
+    static HANDLE Empty() { return nullptr; }
+    static bool Valid(HANDLE h) { return h != nullptr; }
+    static void Release(HANDLE h) { ClosePrinter(h); }
+};
+using ScopedPrinter = Scoped<HANDLE, PrinterTraits>;
+
+// A print job on an open printer: started here; unless End() hands it to the spooler whole, it
+// is aborted, so that no path leaves half a job to print.
+class ScopedPrinterDoc {
+public:
+    ScopedPrinterDoc(HANDLE printer, DOC_INFO_1W* doc)
+        : printer_(printer), started_(StartDocPrinterW(printer, 1, reinterpret_cast<BYTE*>(doc))) {}
+    ~ScopedPrinterDoc() {
+        if (started_ != 0) {
+            AbortPrinter(printer_);
+        }
+    }
+    ScopedPrinterDoc(const ScopedPrinterDoc&) = delete;
+    ScopedPrinterDoc& operator=(const ScopedPrinterDoc&) = delete;
+    bool Started() const { return started_ != 0; }
+    BOOL End() {
+        started_ = 0;
+        return EndDocPrinter(printer_);
+    }
+
+private:
+    HANDLE printer_;
+    DWORD started_;
+};
+
+// A page of a print job, ended when the scope ends unless End() ended it.
+class ScopedPrinterPage {
+public:
+    explicit ScopedPrinterPage(HANDLE printer)
+        : printer_(printer), started_(StartPagePrinter(printer)) {}
+    ~ScopedPrinterPage() {
+        if (started_) {
+            EndPagePrinter(printer_);
+        }
+    }
+    ScopedPrinterPage(const ScopedPrinterPage&) = delete;
+    ScopedPrinterPage& operator=(const ScopedPrinterPage&) = delete;
+    bool Started() const { return started_ != FALSE; }
+    BOOL End() {
+        started_ = FALSE;
+        return EndPagePrinter(printer_);
+    }
+
+private:
+    HANDLE printer_;
+    BOOL started_;
 };
 
 }  // namespace win32

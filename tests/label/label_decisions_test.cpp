@@ -1,0 +1,77 @@
+// The label's decisions: which board gets one, and where --printer sends it.
+#include <gtest/gtest.h>
+
+#include "label_order.h"
+#include "printer_target.h"
+
+namespace {
+
+TEST(LabelOrder, OnlyAVerifiedBoardWhoseRecordIsDurableGetsALabel) {
+    EXPECT_TRUE(LabelAfterTurn(BatchOutcome::Verified, true).print);
+    EXPECT_EQ(LabelAfterTurn(BatchOutcome::Verified, false).why,
+              "no label: the board's verified outcome is not on record");
+    for (BatchOutcome outcome : kFinalOutcomes) {
+        if (outcome != BatchOutcome::Verified) {
+            LabelDecision decision = LabelAfterTurn(outcome, true);
+            EXPECT_FALSE(decision.print) << OutcomeWord(outcome);
+            EXPECT_EQ(decision.why,
+                      std::string("no label: the board's outcome is ") + OutcomeWord(outcome));
+        }
+    }
+    EXPECT_FALSE(LabelAfterTurn(BatchOutcome::Started, true).print);
+}
+
+TEST(LabelOrder, AReprintIsOnlyForASerialWhoseLastOutcomeOnRecordIsVerified) {
+    EXPECT_TRUE(LabelForReprint("ZQ000001", BatchOutcome::Verified).print);
+    EXPECT_EQ(LabelForReprint("ZQ000009", std::nullopt).why, "the record holds no serial ZQ000009");
+    EXPECT_EQ(LabelForReprint("ZQ000002", BatchOutcome::Failed).why,
+              "the record's last outcome for ZQ000002 is failed, not verified");
+    EXPECT_FALSE(LabelForReprint("ZQ000003", BatchOutcome::Started).print);
+    EXPECT_FALSE(LabelForReprint("ZQ000004", BatchOutcome::SkippedProgrammed).print);
+}
+
+TEST(PrinterTarget, EachFormIsReadAndEachMalformedOneSaysWhy) {
+    Result<PrinterTarget> tcp = ParsePrinterTarget("tcp:printer7");
+    ASSERT_TRUE(tcp);
+    EXPECT_EQ(tcp->kind, PrinterKind::Tcp);
+    EXPECT_EQ(tcp->host + ":" + std::to_string(tcp->port), "printer7:9100");
+    Result<PrinterTarget> v6 = ParsePrinterTarget("tcp:[fe80::1]:6101");
+    ASSERT_TRUE(v6);
+    EXPECT_EQ(v6->host + " " + std::to_string(v6->port), "fe80::1 6101");
+    Result<PrinterTarget> queue = ParsePrinterTarget("queue:Label Printer (USB)");
+    ASSERT_TRUE(queue);
+    EXPECT_EQ(queue->kind, PrinterKind::Queue);
+    EXPECT_EQ(queue->name, "Label Printer (USB)");
+    Result<PrinterTarget> folder = ParsePrinterTarget("folder:C:\\labels\\标签");
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(folder->kind, PrinterKind::Folder);
+    EXPECT_EQ(folder->name, "C:\\labels\\标签");
+
+    struct Case {
+        const char* text;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"printer7", "is not tcp:HOST[:PORT], queue:NAME or folder:DIR"},
+        {"lpt:1", "is not tcp:HOST[:PORT], queue:NAME or folder:DIR"},
+        {"tcp:", "the printer's host name or address is missing or malformed"},
+        {"tcp::9100", "the printer's host name or address is missing or malformed"},
+        {"tcp:a b", "the printer's host name or address is missing or malformed"},
+        {"tcp:host:", "the port is missing after the colon"},
+        {"tcp:host:0", "the port \"0\" is not 1 to 65535"},
+        {"tcp:host:65536", "the port \"65536\" is not 1 to 65535"},
+        {"tcp:host:91x", "the port \"91x\" is not 1 to 65535"},
+        {"tcp:fe80::1", "an IPv6 address goes in brackets: tcp:[ADDRESS]:PORT"},
+        {"tcp:[::1", "an IPv6 address needs its closing ]"},
+        {"tcp:[::1]9100", "only :PORT may follow the address"},
+        {"queue:", "the queue's name is missing"},
+        {"folder:", "the folder is missing"},
+    };
+    for (const Case& c : cases) {
+        Result<PrinterTarget> parsed = ParsePrinterTarget(c.text);
+        ASSERT_FALSE(parsed) << c.text;
+        EXPECT_EQ(parsed.Err().message, "--printer: \"" + std::string(c.text) + "\": " + c.why);
+    }
+}
+
+}  // namespace
