@@ -366,8 +366,8 @@ void StationWindow::ShowBanner() {
 
 // Logging off or shutting Windows down kills the program; while a board's turn is in progress
 // that would leave the board half-written. The session's end is held (and says why) until the
-// turns in progress have ended. Wine never ends a session, so only a real Windows PC exercises
-// this guard (see the package README's checklist).
+// turns in progress have ended. Wine never ends a session: only logging off a real Windows PC
+// during a write exercises this guard.
 void StationWindow::HoldSessionEnd() {
     bool hold = !turns_.empty();
     if (hold && !sessionHeld_) {
