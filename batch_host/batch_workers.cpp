@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <list>
 #include <thread>
 
@@ -21,6 +22,27 @@ struct Worker {
     std::atomic<bool> done{false};
     std::thread thread;
 };
+
+// A chip's turn, on its worker. The batch ends a chip whose turn fails as failed, on record; this
+// is the last guard behind it: a throw that escapes the turn anyway (from the failure's own
+// record or its news) would otherwise end the whole program in the middle of other chips'
+// writes. The batch stops instead, as for any fault: the chips in progress finish.
+void RunTurn(Batch& batch, ChipOpener& opener, const std::string& port) {
+    std::string what;
+    try {
+        batch.ProgramChip(port, opener);
+        return;
+    } catch (const std::exception& error) {
+        what = error.what();
+    } catch (...) {
+        what = "an unknown exception";
+    }
+    try {
+        batch.Stop("internal error on " + port + " (" + what + "): the batch stops", EXIT_FAILED);
+    } catch (...) {
+        // The batch is stopping already: it is marked so before its news is told.
+    }
+}
 
 }  // namespace
 
@@ -67,7 +89,7 @@ void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& sto
             Worker& worker = workers.emplace_back();
             worker.port = port;
             worker.thread = std::thread([&batch, &opener, &worker] {
-                batch.ProgramChip(worker.port, opener);
+                RunTurn(batch, opener, worker.port);
                 worker.done = true;
             });
         }

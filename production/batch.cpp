@@ -110,6 +110,7 @@ void Batch::Run(Turn& turn, ChipOpener& opener) {
         return;
     }
     turn.entry.serial = *serial;
+    observer_.SerialTaken(turn.entry.port, *serial);
     ChipIdentity identity = settings_.identity;
     identity.serial = *serial;
     observer_.ChipPhaseChanged(turn.entry.port, ChipPhase::Writing);

@@ -20,6 +20,9 @@ class BatchObserver {
 public:
     virtual ~BatchObserver() = default;
     virtual void ChipPhaseChanged(const std::string& port, ChipPhase phase) = 0;
+    // The chip's serial is taken (its started record is durable), just before its write: a
+    // program that shows the next serial works it out from this one.
+    virtual void SerialTaken(const std::string& /*port*/, const std::string& /*serial*/) {}
     // The chip's outcome, once it is recorded (or the record has failed).
     virtual void ChipDone(const ChipReport& report) = 0;
     // The batch stopped before the chip got a serial: it is left as it was.

@@ -8,13 +8,15 @@
 #include "station_events.h"
 #include "station_ids.h"
 #include "station_options.h"
-#include "wide.h"
+#include "window_text.h"
+#include "window_thunk.h"
 
 namespace {
 
 struct FormState {
     SetupValues& values;
     BatchStart& start;
+    INT_PTR DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
 std::wstring FieldText(HWND dialog, int id) {
@@ -75,17 +77,15 @@ bool TryStart(HWND dialog, FormState& state) {
     }
 }
 
-INT_PTR CALLBACK FormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<FormState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+INT_PTR FormState::DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
-            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            Fill(dialog, reinterpret_cast<FormState*>(lParam)->values);
+            Fill(dialog, values);
             return TRUE;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case IDOK:
-                    if (TryStart(dialog, *state)) {
+                    if (TryStart(dialog, *this)) {
                         EndDialog(dialog, IDOK);
                     }
                     return TRUE;
@@ -108,9 +108,9 @@ SetupValues DefaultSetupValues() {
     BatchOptions options;
     AddBatchOptions(parser, options);
     SetupValues values;
-    values.vid = Wide(options.identity.vid);
-    values.pid = Wide(options.identity.pid);
-    values.product = Wide(options.identity.product);
+    values.vid = WideFromUtf8(options.identity.vid);
+    values.pid = WideFromUtf8(options.identity.pid);
+    values.product = WideFromUtf8(options.identity.product);
     values.lock = options.identity.lock;
     return values;
 }
@@ -120,7 +120,7 @@ std::vector<std::string> SetupArguments(const SetupValues& values) {
     auto optional = [&](const char* option, const std::wstring& value) {
         if (!value.empty()) {
             args.push_back(option);
-            args.push_back(Narrow(value));
+            args.push_back(Utf8FromWide(value));
         }
     };
     optional("--serial-from", values.serialFrom);
@@ -129,7 +129,7 @@ std::vector<std::string> SetupArguments(const SetupValues& values) {
     for (auto [option, value] : {std::pair{"--vid", &values.vid}, std::pair{"--pid", &values.pid},
                                  std::pair{"--product", &values.product}}) {
         args.push_back(option);
-        args.push_back(Narrow(*value));
+        args.push_back(Utf8FromWide(*value));
     }
     if (values.lock) {
         args.push_back("--lock");
@@ -140,5 +140,5 @@ std::vector<std::string> SetupArguments(const SetupValues& values) {
 bool RunSetupForm(SetupValues& values, BatchStart& start) {
     FormState state{values, start};
     return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SETUP), nullptr,
-                           FormProc, reinterpret_cast<LPARAM>(&state)) == IDOK;
+                           win32::DialogThunk<FormState>, reinterpret_cast<LPARAM>(&state)) == IDOK;
 }

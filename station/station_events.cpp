@@ -1,47 +1,53 @@
 #include "station_events.h"
 
+#include <utility>
+
 namespace {
 
 // The window that hears of the ledger's connection: the ledger reports from whichever worker
-// noticed, and the window that shows the batch exists only once the batch has begun.
-std::mutex listenerLock;
+// noticed, and the window that shows the batch exists only once the batch has begun. Until it
+// does, the connection's last news waits here.
+std::mutex listenerMutex;
 StationEvents* listener = nullptr;
+bool lostUnheard = false;
+
+StationEvent LedgerNews(bool connected) {
+    StationEvent event;
+    event.kind = StationEventKind::Ledger;
+    event.text = connected ? "back" : "lost";
+    return event;
+}
 
 }  // namespace
 
 void TellLedgerConnection(bool connected) {
-    std::lock_guard<std::mutex> hold(listenerLock);
+    std::lock_guard<std::mutex> hold(listenerMutex);
     if (listener != nullptr) {
-        StationEvent event;
-        event.kind = StationEventKind::Ledger;
-        event.text = connected ? "back" : "lost";
-        listener->Push(std::move(event));
+        listener->Push(LedgerNews(connected));
+    } else {
+        // A loss and its end both before the window: nothing to say.
+        lostUnheard = !connected;
     }
 }
 
-StationEvents::StationEvents(HWND window, UINT message, Ledger& ledger)
-    : window_(window),
-      message_(message),
-      ledger_(ledger),
-      wake_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    std::lock_guard<std::mutex> hold(listenerLock);
+StationEvents::StationEvents(HWND window, UINT message)
+    : window_(window), message_(message), wake_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    std::lock_guard<std::mutex> hold(listenerMutex);
     listener = this;
+    if (std::exchange(lostUnheard, false)) {
+        Push(LedgerNews(false));
+    }
 }
 
 StationEvents::~StationEvents() {
-    {
-        std::lock_guard<std::mutex> hold(listenerLock);
-        listener = nullptr;
-    }
-    if (wake_ != nullptr) {
-        CloseHandle(wake_);
-    }
+    std::lock_guard<std::mutex> hold(listenerMutex);
+    listener = nullptr;
 }
 
 void StationEvents::Push(StationEvent event) {
     bool first = false;
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<std::mutex> hold(queueMutex_);
         first = queue_.empty();
         queue_.push_back(std::move(event));
     }
@@ -52,7 +58,7 @@ void StationEvents::Push(StationEvent event) {
 }
 
 std::deque<StationEvent> StationEvents::Take() {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(queueMutex_);
     return std::exchange(queue_, {});
 }
 
@@ -61,10 +67,15 @@ void StationEvents::ChipPhaseChanged(const std::string& port, ChipPhase phase) {
     event.kind = StationEventKind::Phase;
     event.port = port;
     event.phase = phase;
-    if (phase == ChipPhase::Writing) {
-        // The board has taken its serial: the next one is the ledger's next.
-        event.nextSerial = ledger_.NextSerial();
-    }
+    Push(std::move(event));
+}
+
+void StationEvents::SerialTaken(const std::string& port, const std::string& serial) {
+    StationEvent event;
+    event.kind = StationEventKind::Taken;
+    event.port = port;
+    // Worked out here, not asked of the ledger: no round trip per board, no wait in a loss.
+    event.next = NextAfterTake(serial);
     Push(std::move(event));
 }
 
@@ -88,5 +99,5 @@ void StationEvents::Stopping(const std::string& reason) {
     event.kind = StationEventKind::Stopping;
     event.text = reason;
     Push(std::move(event));
-    SetEvent(wake_);
+    SetEvent(wake_.Get());
 }

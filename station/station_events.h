@@ -7,17 +7,18 @@
 
 #include <deque>
 #include <mutex>
-#include <utility>
 #include <string>
 #include <vector>
 
 #include "batch_observer.h"
-#include "ledger.h"
+#include "next_serial.h"
+#include "scoped_win.h"
 
 enum class StationEventKind {
     ChipPort,   // a chip port appeared: port, map
     PortLeft,   // a port left the map: port
-    Phase,      // port, phase; nextSerial once a board is writing
+    Phase,      // port, phase
+    Taken,      // port: a board took its serial; next: the one after it
     Done,       // report
     LeftAlone,  // port
     Stopping,   // text: why ("" when the count is reached)
@@ -30,32 +31,33 @@ struct StationEvent {
     std::string port;
     std::vector<std::string> map;
     ChipPhase phase = ChipPhase::Reading;
-    std::string nextSerial;
+    NextSerial next;
     ChipReport report;
     std::string text;
 };
 
 // For StartBatch: a shared ledger's connection lost or back, news for the window while its
-// batch runs.
+// batch runs. A loss told before the window's news exists (while the lock is asked, say) is
+// kept and given to it when it comes.
 void TellLedgerConnection(bool connected);
 
 class StationEvents : public BatchObserver {
 public:
-    // Posts message to window whenever events wait. ledger: for the next serial, asked on the
-    // worker's thread, so the window never waits on the ledger.
-    StationEvents(HWND window, UINT message, Ledger& ledger);
+    // Posts message to window whenever events wait.
+    StationEvents(HWND window, UINT message);
     ~StationEvents() override;
     StationEvents(const StationEvents&) = delete;
     StationEvents& operator=(const StationEvents&) = delete;
 
     // Signalled once the batch stops or a stop is asked for: it wakes the port watch.
-    HANDLE Wake() const { return wake_; }
+    HANDLE Wake() const { return wake_.Get(); }
 
     void Push(StationEvent event);
     // Every event queued so far, oldest first; on the window's thread.
     std::deque<StationEvent> Take();
 
     void ChipPhaseChanged(const std::string& port, ChipPhase phase) override;
+    void SerialTaken(const std::string& port, const std::string& serial) override;
     void ChipDone(const ChipReport& report) override;
     void ChipLeftAlone(const std::string& port) override;
     void Stopping(const std::string& reason) override;
@@ -63,8 +65,7 @@ public:
 private:
     HWND window_;
     UINT message_;
-    Ledger& ledger_;
-    HANDLE wake_;
-    std::mutex lock_;  // queue_
+    win32::AutoCloseHandle wake_;
+    std::mutex queueMutex_;  // queue_
     std::deque<StationEvent> queue_;
 };

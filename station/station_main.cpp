@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch.h"
+#include "batch_thread.h"
 #include "command_failure.h"
 #include "exit_codes.h"
 #include "identity_description.h"
@@ -16,56 +17,61 @@
 #include "station_boxes.h"
 #include "station_events.h"
 #include "station_options.h"
+#include "scoped_win.h"
 #include "station_window.h"
-#include "wide.h"
+#include "window_text.h"
 
 namespace {
 
 // The command line as UTF-8, the program's name first; a refusal when it is not valid text.
 std::vector<std::string> Arguments() {
     int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    win32::ScopedLocal<LPWSTR*> wide(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::string> args;
     for (int i = 0; i < count; i++) {
-        std::wstring arg = wide[i];
-        std::string text = Narrow(arg);
+        std::wstring arg = wide.Get()[i];
+        std::string text = Utf8FromWide(arg);
         if (text.empty() && !arg.empty()) {
-            LocalFree(wide);
             throw CommandFailure{EXIT_BAD_USAGE,
                                  "argument " + std::to_string(i) + " is not valid Unicode text"};
         }
         args.push_back(text);
     }
-    LocalFree(wide);
     return args;
 }
 
 // One batch in the window, from its start to the window's closing; the batch's exit code, or
 // nothing when the lock was not confirmed.
 std::optional<int> RunBatchWindow(const BatchStart& start) {
-    StationWindow window(start);
+    // Read once, here, before the window: while the batch runs the window never asks the
+    // ledger, and follows the serials the boards take.
+    std::string firstSerial = start.ledger->NextSerial();
+    StationWindow window(start, firstSerial);
     if (window.Window() == nullptr) {
         throw CommandFailure{EXIT_FAILED, "cannot create the station's window"};
     }
     // Asked once, before any board: nothing is read or written until the answer is Yes.
     if (start.settings.identity.lock &&
         !AskLockConsent(window.Window(),
-                        DescribeIdentity(start.settings.identity,
-                                         "serials from " + start.ledger->NextSerial()))) {
+                        DescribeIdentity(start.settings.identity, "serials from " + firstSerial))) {
         window.Abandon();
         return std::nullopt;
     }
-    StationEvents events(window.Window(), WM_STATION_EVENTS, *start.ledger);
+    StationEvents events(window.Window(), WM_STATION_EVENTS);
     Batch batch(start.settings, *start.ledger, events);
-    window.Begin(batch, events);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (window.Window() == nullptr || !IsDialogMessageW(window.Window(), &message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+    {
+        // Declared after what its thread uses, so that it is joined before they go, and the
+        // exit code is read once it has been.
+        BatchThread thread(batch, events);
+        window.Begin(batch, events, thread);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (window.Window() == nullptr || !IsDialogMessageW(window.Window(), &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
         }
     }
-    window.Join();
     return batch.ExitCode();
 }
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <chrono>
 
-#include "batch_workers.h"
 #include "exit_codes.h"
 #include "record_text.h"
 #include "station_ids.h"
+#include "ui_fonts.h"
 #include "utf_text.h"
-#include "wide.h"
+#include "window_text.h"
 
 namespace {
 
@@ -34,25 +34,6 @@ double Now() {
         .count();
 }
 
-// The core's messages are written for a console line; the banner shows them as sentences.
-std::string Sentence(std::string text) {
-    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') {
-        text[0] = static_cast<char>(text[0] - 'a' + 'A');
-    }
-    if (!text.empty() && text.back() != '.') {
-        text += '.';
-    }
-    return text;
-}
-
-// Only a text that changed is set: each setting repaints its control.
-void SetText(HWND control, const std::string& text) {
-    std::wstring wide = Wide(text);
-    if (WindowText(control) != wide) {
-        SetWindowTextW(control, wide.c_str());
-    }
-}
-
 // What every board gets, read at a glance: the fields apart, the lock spelt out.
 std::string JobText(const ChipIdentity& identity) {
     std::string product = identity.product ? Utf16ToUtf8(*identity.product).value_or("?") : "";
@@ -61,64 +42,65 @@ std::string JobText(const ChipIdentity& identity) {
            (identity.lock ? "LOCKED for ever" : "not locked");
 }
 
-}  // namespace
-
-void StationWindow::Register(HINSTANCE instance) {
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = Proc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_STATION));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = STATION_WINDOW_CLASS;
-    RegisterClassExW(&windowClass);
-    TileArea::Register(instance);
-}
-
-StationWindow::StationWindow(const BatchStart& start) : start_(start) {
-    scale_ = DisplayScale();
-    auto scaled = [&](int pixels) { return static_cast<int>(pixels * scale_); };
-    headerFont_.Reset(ShellFont(scaled(16), false));
-    figureFont_.Reset(ShellFont(scaled(34), true));
-    labelFont_.Reset(ShellFont(scaled(14), false));
-    bannerFont_.Reset(ShellFont(scaled(17), true));
-    buttonFont_.Reset(ShellFont(scaled(20), true));
-
-    // As large as asked for, but never larger than the screen's work area.
+// As large as asked for, but never larger than the screen's work area, in its middle.
+RECT WindowPlace(int clientWidth, int clientHeight, DWORD style) {
     RECT work;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    RECT frame = {0, 0, scaled(kClientWidth), scaled(kClientHeight)};
+    RECT frame = {0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     int width = std::min<int>(frame.right - frame.left, work.right - work.left);
     int height = std::min<int>(frame.bottom - frame.top, work.bottom - work.top);
     int x = work.left + (work.right - work.left - width) / 2;
     int y = work.top + (work.bottom - work.top - height) / 2;
+    return {x, y, x + width, y + height};
+}
+
+}  // namespace
+
+void StationWindow::Register(HINSTANCE instance) {
+    RegisterWindowClass(instance, STATION_WINDOW_CLASS, CS_HREDRAW | CS_VREDRAW,
+                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                        LoadIconW(instance, MAKEINTRESOURCEW(IDI_STATION)));
+    TileArea::Register(instance);
+}
+
+StationWindow::StationWindow(const BatchStart& start, const std::string& firstSerial)
+    : start_(start), next_(NextAtStart(firstSerial)) {
+    scale_ = DisplayScale();
+    state_.lockToConfirm = start.settings.identity.lock;
+    state_.resumedAfter = start.resumedAfter;
+    state_.count = start.settings.count;
+    MakeFonts();
+    DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    RECT place = WindowPlace(static_cast<int>(kClientWidth * scale_),
+                             static_cast<int>(kClientHeight * scale_), style);
     std::string title = "ZQ61 station - " + start.recordName;
-    CreateWindowExW(0, STATION_WINDOW_CLASS, Wide(title).c_str(), style, x, y, width, height,
-                    nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    CreateWindowExW(0, STATION_WINDOW_CLASS, WideFromUtf8(title).c_str(), style, place.left,
+                    place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+                    GetModuleHandleW(nullptr), this);
     if (window_ == nullptr) {
         return;
     }
     MakeControls();
-    if (start.settings.identity.lock) {
-        SetBanner("Confirm the lock to start: every board of this batch is locked for ever.",
-                  BannerLook::Warn);
-    } else {
-        SetBanner("Starting.", BannerLook::Info);
-    }
+    ShowBanner();
     Layout();
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
 }
 
 StationWindow::~StationWindow() {
-    Join();
     if (window_ != nullptr) {
         DestroyWindow(window_);
     }
+}
+
+void StationWindow::MakeFonts() {
+    auto scaled = [&](int pixels) { return static_cast<int>(pixels * scale_); };
+    headerFont_ = ShellFont(scaled(16), false);
+    figureFont_ = ShellFont(scaled(34), true);
+    labelFont_ = ShellFont(scaled(14), false);
+    bannerFont_ = ShellFont(scaled(17), true);
+    buttonFont_ = ShellFont(scaled(20), true);
 }
 
 void StationWindow::MakeControls() {
@@ -140,8 +122,8 @@ void StationWindow::MakeControls() {
     } else {
         SetText(station, "station " + start_.settings.station);
     }
-    make(L"STATIC", IDC_NEXT, SS_LEFT | SS_NOPREFIX, headerFont_.Get());
-    ShowNext(start_.ledger->NextSerial());
+    SetText(make(L"STATIC", IDC_NEXT, SS_LEFT | SS_NOPREFIX, headerFont_.Get()),
+            NextSerialText(next_));
     for (size_t i = 0; i < std::size(kCounterIds); i++) {
         // Nothing counted yet; boards per hour has no figure until a board has ended.
         SetText(make(L"STATIC", kCounterIds[i], SS_CENTER | SS_NOPREFIX, figureFont_.Get()),
@@ -167,22 +149,33 @@ void StationWindow::Layout() {
     };
     int width = client.right;
     int margin = scaled(10);
+    int top = LayoutHeader(width, margin);
+    int count = static_cast<int>(std::size(kCounterIds));
+    int boxWidth = (width - 2 * margin) / count;
+    for (int i = 0; i < count; i++) {
+        int x = margin + i * boxWidth;
+        place(kCounterIds[i], x, top, boxWidth, scaled(42));
+        place(IDC_COUNTER_LABEL + i, x, top + scaled(42), boxWidth, scaled(20));
+    }
+    top += scaled(62) + margin / 2;
+    bannerHeight_ = BannerHeight(width - 2 * margin);
+    place(IDC_BANNER, margin, top, width - 2 * margin, bannerHeight_);
+    top += bannerHeight_ + margin / 4;
+    RECT area = {0, top, width, std::max<int>(client.bottom, top)};
+    tiles_.Place(area);
+}
+
+// The Stop button, the job and the line under it; where the counters begin.
+int StationWindow::LayoutHeader(int width, int margin) {
+    auto scaled = [&](int pixels) { return static_cast<int>(pixels * scale_); };
+    auto place = [&](int id, int x, int y, int width, int height) {
+        MoveWindow(Control(id), x, y, std::max(width, 0), std::max(height, 0), TRUE);
+    };
     int buttonWidth = scaled(150);
     int buttonHeight = scaled(56);
     place(IDC_STOP, width - margin - buttonWidth, margin, buttonWidth, buttonHeight);
-
     int textWidth = width - 3 * margin - buttonWidth;
-    // The job in type as large as fits its line, down to a size still read at a step away.
-    int jobHeight =
-        std::max(FittingHeight(WindowText(Control(IDC_JOB)).c_str(), textWidth, scaled(kJobPixels)),
-                 scaled(kJobPixels * 2 / 3));
-    if (jobHeight != jobPixels_) {
-        jobPixels_ = jobHeight;
-        // The static takes the new font before the old one is deleted.
-        HFONT font = ShellFont(jobHeight, true);
-        SendMessageW(Control(IDC_JOB), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-        jobFont_.Reset(font);
-    }
+    FitJobFont(textWidth);
     place(IDC_JOB, margin, margin, textWidth, scaled(27));
     // The record, the station and the next serial side by side, each as wide as its text; a
     // long path gives way with an ellipsis in its middle.
@@ -203,21 +196,21 @@ void StationWindow::Layout() {
         x += stationWidth + space;
     }
     place(IDC_NEXT, x, line, margin + textWidth - x, lineHeight);
+    return margin + buttonHeight + margin / 2;
+}
 
-    int top = margin + buttonHeight + margin / 2;
-    int count = static_cast<int>(std::size(kCounterIds));
-    int boxWidth = (width - 2 * margin) / count;
-    for (int i = 0; i < count; i++) {
-        int x = margin + i * boxWidth;
-        place(kCounterIds[i], x, top, boxWidth, scaled(42));
-        place(IDC_COUNTER_LABEL + i, x, top + scaled(42), boxWidth, scaled(20));
+// The job in type as large as fits its line, down to a size still read at a step away.
+void StationWindow::FitJobFont(int textWidth) {
+    int most = static_cast<int>(kJobPixels * scale_);
+    int height = std::max(FittingHeight(WindowText(Control(IDC_JOB)).c_str(), textWidth, most),
+                          static_cast<int>(kJobPixels * 2 / 3 * scale_));
+    if (height != jobPixels_) {
+        jobPixels_ = height;
+        // The static takes the new font before the old one is deleted.
+        win32::ScopedFont font = ShellFont(height, true);
+        SendMessageW(Control(IDC_JOB), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+        jobFont_ = std::move(font);
     }
-    top += scaled(62) + margin / 2;
-    bannerHeight_ = BannerHeight(width - 2 * margin);
-    place(IDC_BANNER, margin, top, width - 2 * margin, bannerHeight_);
-    top += bannerHeight_ + margin / 4;
-    RECT area = {0, top, width, std::max<int>(client.bottom, top)};
-    tiles_.Place(area);
 }
 
 void StationWindow::Abandon() {
@@ -226,44 +219,15 @@ void StationWindow::Abandon() {
     }
 }
 
-void StationWindow::Begin(Batch& batch, StationEvents& events) {
+void StationWindow::Begin(Batch& batch, StationEvents& events, BatchThread& thread) {
     batch_ = &batch;
     events_ = &events;
-    std::string waiting = "Waiting for boards: plug a board into any port.";
-    if (!start_.resumedAfter.empty()) {
-        waiting = "Resuming after " + start_.resumedAfter +
-                  ", the highest serial the log has used. " + waiting;
-    }
-    SetBanner(waiting, BannerLook::Info);
+    thread_ = &thread;
+    state_.begun = true;
+    ShowBanner();
     ShowCounters();
     EnableWindow(Control(IDC_STOP), TRUE);
     SetTimer(window_, kRateTimer, kRateTimerMs, nullptr);
-
-    PortEvents ports;
-    ports.chipPort = [&events](const std::string& port, const std::vector<std::string>& map) {
-        StationEvent event;
-        event.kind = StationEventKind::ChipPort;
-        event.port = port;
-        event.map = map;
-        events.Push(std::move(event));
-    };
-    ports.portLeft = [&events](const std::string& port) {
-        StationEvent event;
-        event.kind = StationEventKind::PortLeft;
-        event.port = port;
-        events.Push(std::move(event));
-    };
-    worker_ = std::thread([this, &batch, &events, ports] {
-        RunBatchWorkers(
-            batch, events.Wake(), [this] { return stopAsked_.load(); }, ports);
-        events.Push(StationEvent{});  // Ended
-    });
-}
-
-void StationWindow::Join() {
-    if (worker_.joinable()) {
-        worker_.join();
-    }
 }
 
 void StationWindow::Apply(const StationEvent& event) {
@@ -281,110 +245,95 @@ void StationWindow::Apply(const StationEvent& event) {
             break;
         }
         case StationEventKind::Phase:
-            tiles_.TileFor(event.port, {}).Show(WorkingTile(event.phase));
-            if (event.phase == ChipPhase::Reading) {
-                rate_.BoardStarted(Now());
-            } else {
-                serialsUsed_++;
-                ShowNext(event.nextSerial);
-                ShowCounters();
-            }
+            ApplyPhase(event);
             break;
-        case StationEventKind::Done: {
-            TileContent content = ResultTile(event.report);
-            tiles_.TileFor(event.port, {}).Show(content);
-            rate_.BoardEnded(Now());
-            ShowCounters();
-            if (content.look == TileLook::Fail) {
-                MessageBeep(MB_ICONHAND);
-            }
+        case StationEventKind::Taken:
+            next_ = LaterOf(next_, event.next);
+            SetText(Control(IDC_NEXT), NextSerialText(next_));
             break;
-        }
+        case StationEventKind::Done:
+            ApplyDone(event);
+            break;
         case StationEventKind::LeftAlone:
             tiles_.TileFor(event.port, {}).Show(LeftAloneTile());
+            turns_.erase(event.port);
+            HoldSessionEnd();
             break;
         case StationEventKind::Stopping:
-            ShowStopping(event.text);
+            state_.stopReason = event.text;
+            state_.interrupted = batch_->ExitCode() == EXIT_INTERRUPTED;
+            ShowStopButton(L"Stopping");
+            ShowBanner();
             break;
         case StationEventKind::Ledger:
-            if (event.text == "lost") {
-                SetBanner("The ledger's connection is lost: no board starts until it is back.",
-                          BannerLook::Fault);
-            } else {
-                SetBanner("The ledger is back: boards start again.", BannerLook::Info);
-            }
+            state_.ledgerLost = event.text == "lost";
+            state_.ledgerCameBack = !state_.ledgerLost;
+            ShowBanner();
             break;
         case StationEventKind::Ended:
-            ended_ = true;
-            ShowEnded();
-            if (closing_) {
-                DestroyWindow(window_);
-            }
+            ApplyEnded();
             break;
+    }
+}
+
+void StationWindow::ApplyPhase(const StationEvent& event) {
+    tiles_.TileFor(event.port, {}).Show(WorkingTile(event.phase));
+    if (event.phase == ChipPhase::Reading) {
+        rate_.BoardStarted(Now());
+        turns_.insert(event.port);
+        HoldSessionEnd();
+    } else {
+        serialsUsed_++;
+        ShowCounters();
+    }
+}
+
+void StationWindow::ApplyDone(const StationEvent& event) {
+    TileContent content = ResultTile(event.report);
+    tiles_.TileFor(event.port, {}).Show(content);
+    rate_.BoardEnded(Now());
+    turns_.erase(event.port);
+    HoldSessionEnd();
+    ShowCounters();
+    if (content.look == TileLook::Fail) {
+        MessageBeep(MB_ICONHAND);
+    }
+}
+
+void StationWindow::ApplyEnded() {
+    KillTimer(window_, kRateTimer);
+    state_.ended = true;
+    int exitCode = batch_->ExitCode();
+    state_.interrupted = exitCode == EXIT_INTERRUPTED;
+    state_.recordLost = exitCode == EXIT_RECORD_FAILED;
+    if (state_.recordLost) {
+        state_.recordSummary = batch_->RecordLossSummary();
+    }
+    ShowCounters();
+    bool complete = state_.stopReason && state_.stopReason->empty();
+    ShowStopButton(complete ? L"Complete" : L"Stopped");
+    ShowBanner();
+    turns_.clear();
+    HoldSessionEnd();
+    if (state_.closing) {
+        DestroyWindow(window_);
     }
 }
 
 void StationWindow::AskToStop(bool close) {
-    closing_ = closing_ || close;
-    if (batch_ == nullptr || ended_) {
+    state_.closing = state_.closing || close;
+    if (batch_ == nullptr || state_.ended) {
         return;
     }
-    if (!stopAsked_.exchange(true)) {
-        SetEvent(events_->Wake());
-    }
-    EnableWindow(Control(IDC_STOP), FALSE);
-    SetWindowTextW(Control(IDC_STOP), L"Stopping");
-    if (bannerLook_ != BannerLook::Fault) {
-        SetBanner(std::string(closing_ ? "Closing" : "Stopping") +
-                      ": no new board starts; the boards in progress finish and are recorded "
-                      "first.",
-                  BannerLook::Warn);
-    }
+    state_.stopAsked = true;
+    thread_->AskToStop();
+    ShowStopButton(L"Stopping");
+    ShowBanner();
 }
 
-void StationWindow::ShowStopping(const std::string& reason) {
-    stopReason_ = reason;
+void StationWindow::ShowStopButton(const wchar_t* text) {
     EnableWindow(Control(IDC_STOP), FALSE);
-    SetWindowTextW(Control(IDC_STOP), L"Stopping");
-    if (reason.empty()) {
-        countReached_ = true;
-        SetBanner("Complete: " + std::to_string(start_.settings.count) +
-                      " boards verified, as many as asked for. No more boards start.",
-                  BannerLook::Good);
-        return;
-    }
-    if (batch_->ExitCode() == EXIT_INTERRUPTED) {
-        SetBanner(std::string(closing_ ? "Closing" : "Stopping") +
-                      ": no new board starts; the boards in progress finish and are recorded "
-                      "first.",
-                  BannerLook::Warn);
-        return;
-    }
-    SetBanner(Sentence(reason) + " No new board starts.", BannerLook::Fault);
-}
-
-void StationWindow::ShowEnded() {
-    KillTimer(window_, kRateTimer);
-    ShowCounters();
-    int exitCode = batch_->ExitCode();
-    EnableWindow(Control(IDC_STOP), FALSE);
-    SetWindowTextW(Control(IDC_STOP), countReached_ ? L"Complete" : L"Stopped");
-    if (exitCode == EXIT_RECORD_FAILED) {
-        SetBanner(Sentence(batch_->RecordLossSummary()), BannerLook::Fault);
-    } else if (countReached_) {
-        SetBanner("The batch is complete: " + std::to_string(start_.settings.count) +
-                      " boards verified. No more boards start; close the window to end.",
-                  BannerLook::Good);
-    } else if (exitCode == EXIT_INTERRUPTED) {
-        SetBanner(
-            "Stopped: the boards in progress finished and are recorded. Close the window to "
-            "end.",
-            BannerLook::Warn);
-    } else {
-        SetBanner(
-            Sentence(stopReason_) + " The batch has stopped; the boards in progress finished.",
-            BannerLook::Fault);
-    }
+    SetWindowTextW(Control(IDC_STOP), text);
 }
 
 void StationWindow::ShowCounters() {
@@ -403,30 +352,55 @@ void StationWindow::ShowCounters() {
     SetText(Control(IDC_RATE), rate ? std::to_string(static_cast<int>(*rate + 0.5)) : "-");
 }
 
-void StationWindow::ShowNext(const std::string& next) {
-    SetText(Control(IDC_NEXT), next.empty() ? "no serial left" : "next serial " + next);
-}
-
-void StationWindow::SetBanner(const std::string& text, BannerLook look) {
-    bannerLook_ = look;
-    SetText(Control(IDC_BANNER), text);
+void StationWindow::ShowBanner() {
+    Banner banner = BannerFor(state_);
+    bannerLook_ = banner.look;
+    SetText(Control(IDC_BANNER), banner.text);
     InvalidateRect(Control(IDC_BANNER), nullptr, TRUE);
-    RECT banner;
-    GetClientRect(Control(IDC_BANNER), &banner);
-    if (BannerHeight(banner.right) != bannerHeight_) {
+    RECT bounds;
+    GetClientRect(Control(IDC_BANNER), &bounds);
+    if (BannerHeight(bounds.right) != bannerHeight_) {
         Layout();
     }
 }
 
+// Logging off or shutting Windows down kills the program; while a board's turn is in progress
+// that would leave the board half-written. The session's end is held (and says why) until the
+// turns in progress have ended. Wine never ends a session: only logging off a real Windows PC
+// during a write exercises this guard.
+void StationWindow::HoldSessionEnd() {
+    bool hold = !turns_.empty();
+    if (hold && !sessionHeld_) {
+        sessionHeld_ =
+            ShutdownBlockReasonCreate(window_,
+                                      L"A board is being written: wait until its tile shows "
+                                      L"its result.") != FALSE;
+    } else if (!hold && sessionHeld_) {
+        ShutdownBlockReasonDestroy(window_);
+        sessionHeld_ = false;
+    }
+}
+
+// The session may end when no board is being written; otherwise it is refused and the batch
+// stops as if the window were closed: no new board starts, and once the boards in progress are
+// recorded the window closes and the next attempt to end the session succeeds.
+LRESULT StationWindow::OnQueryEndSession() {
+    if (turns_.empty()) {
+        return TRUE;
+    }
+    AskToStop(true);
+    return FALSE;
+}
+
 int StationWindow::TextWidth(HWND control) const {
     std::wstring text = WindowText(control);
-    HDC dc = GetDC(control);
-    HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     SIZE size = {};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    {
+        win32::ScopedGetDC dc(control);
+        win32::ScopedSelectObject font(
+            dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    }
     // Room for the static's own rounding.
     return size.cx + static_cast<int>(4 * scale_);
 }
@@ -434,63 +408,28 @@ int StationWindow::TextWidth(HWND control) const {
 int StationWindow::BannerHeight(int width) const {
     HWND banner = Control(IDC_BANNER);
     std::wstring text = WindowText(banner);
-    HDC dc = GetDC(banner);
-    HGDIOBJ old = SelectObject(dc, bannerFont_.Get());
     int padding = static_cast<int>(kBannerPadding * scale_);
     RECT bounds = {0, 0, std::max(width - 2 * padding, 1), 0};
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds,
-              DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(banner, dc);
+    {
+        win32::ScopedGetDC dc(banner);
+        win32::ScopedSelectObject font(dc, bannerFont_.Get());
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds,
+                  DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    }
     return bounds.bottom + 2 * padding;
 }
 
-void StationWindow::DrawBanner(const DRAWITEMSTRUCT& item) const {
-    COLORREF background = GetSysColor(COLOR_BTNFACE);
-    COLORREF text = GetSysColor(COLOR_BTNTEXT);
-    switch (bannerLook_) {
-        case BannerLook::Info:
-            break;
-        case BannerLook::Good:
-            background = RGB(0x1B, 0x7A, 0x2E);
-            text = RGB(0xFF, 0xFF, 0xFF);
-            break;
-        case BannerLook::Warn:
-            background = RGB(0xFF, 0xB3, 0x00);
-            text = RGB(0x21, 0x21, 0x21);
-            break;
-        case BannerLook::Fault:
-            background = RGB(0xC6, 0x28, 0x28);
-            text = RGB(0xFF, 0xFF, 0xFF);
-            break;
-    }
-    HBRUSH brush = CreateSolidBrush(background);
-    FillRect(item.hDC, &item.rcItem, brush);
-    DeleteObject(brush);
+void StationWindow::DrawBanner(const DRAWITEMSTRUCT& item) {
+    FillRect(item.hDC, &item.rcItem, brushes_.Background(bannerLook_));
     std::wstring words = WindowText(item.hwndItem);
-    HGDIOBJ old = SelectObject(item.hDC, bannerFont_.Get());
-    SetTextColor(item.hDC, text);
+    win32::ScopedSelectObject font(item.hDC, bannerFont_.Get());
+    SetTextColor(item.hDC, ColoursOf(bannerLook_).text);
     SetBkMode(item.hDC, TRANSPARENT);
     int padding = static_cast<int>(kBannerPadding * scale_);
     RECT bounds = item.rcItem;
     InflateRect(&bounds, -padding, -padding);
     DrawTextW(item.hDC, words.c_str(), static_cast<int>(words.size()), &bounds,
               DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(item.hDC, old);
-}
-
-LRESULT CALLBACK StationWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* station =
-            static_cast<StationWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        station->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(station));
-    }
-    auto* station = reinterpret_cast<StationWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (station == nullptr || station->window_ == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    return station->Handle(message, wParam, lParam);
 }
 
 LRESULT StationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -522,12 +461,14 @@ LRESULT StationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             // Closing means what Ctrl+C means to a batch: the window goes once the boards in
             // progress are recorded.
-            if (batch_ == nullptr || ended_) {
+            if (batch_ == nullptr || state_.ended) {
                 DestroyWindow(window_);
             } else {
                 AskToStop(true);
             }
             return 0;
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession();
         case WM_STATION_EVENTS:
             if (events_ != nullptr) {
                 for (const StationEvent& event : events_->Take()) {
@@ -559,17 +500,16 @@ LRESULT StationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_DESTROY:
             KillTimer(window_, kRateTimer);
+            if (sessionHeld_) {
+                ShutdownBlockReasonDestroy(window_);
+                sessionHeld_ = false;
+            }
             // A window abandoned before its batch began leaves the program's loop alone: the
             // set-up form may come back.
             if (batch_ != nullptr) {
                 PostQuitMessage(0);
             }
             return 0;
-        case WM_NCDESTROY: {
-            HWND window = window_;
-            window_ = nullptr;
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
     }
-    return DefWindowProcW(window_, message, wParam, lParam);
+    return Default(message, wParam, lParam);
 }

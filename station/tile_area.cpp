@@ -1,10 +1,12 @@
 #include "tile_area.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "port_order.h"
 #include "station_ids.h"
-#include "wide.h"
+#include "ui_fonts.h"
+#include "window_text.h"
 
 namespace {
 
@@ -18,15 +20,13 @@ constexpr int kWheelStep = 60;
 }  // namespace
 
 void TileArea::Register(HINSTANCE instance) {
-    WNDCLASSEXW areaClass = {};
-    areaClass.cbSize = sizeof(areaClass);
-    areaClass.lpfnWndProc = Proc;
-    areaClass.hInstance = instance;
-    areaClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    areaClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    areaClass.lpszClassName = STATION_TILE_AREA_CLASS;
-    RegisterClassExW(&areaClass);
+    RegisterWindowClass(instance, STATION_TILE_AREA_CLASS, 0,
+                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     TileView::Register(instance);
+}
+
+TileFonts TileArea::Fonts::Handles() const {
+    return {port.Get(), state.Get(), main.Get(), detail.Get(), advice.Get()};
 }
 
 void TileArea::Create(HWND parent, double scale) {
@@ -57,7 +57,7 @@ TileView& TileArea::TileFor(const std::string& port, const std::vector<std::stri
     if (std::find(order.begin(), order.end(), port) == order.end()) {
         order.push_back(port);
     }
-    auto made = std::make_unique<TileView>(window_, port);
+    auto made = std::make_unique<TileView>(window_, port, brushes_);
     TileView& tile = *made;
     // The tiles in the merged order; ports of the map with no chip get no tile.
     std::vector<std::unique_ptr<TileView>> ordered;
@@ -111,19 +111,15 @@ void TileArea::Layout() {
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-int TileArea::LayoutFor(int width, int height) {
+int TileArea::Columns(int width, int height) const {
     int gap = static_cast<int>(kGap * scale_);
-    int minWidth = static_cast<int>(kMinWidth * scale_);
     int minHeight = static_cast<int>(kMinHeight * scale_);
     int maxHeight = static_cast<int>(kMaxHeight * scale_);
     int count = static_cast<int>(tiles_.size());
-    if (count == 0) {
-        return 0;
-    }
     // The columns that make the tiles largest, judged by the smaller of their width and their
     // height (a tile reads best somewhat wider than tall); as many as fit when none fit
     // without scrolling.
-    int fit = std::max(1, (width - gap) / (minWidth + gap));
+    int fit = std::max(1, (width - gap) / (static_cast<int>(kMinWidth * scale_) + gap));
     int columns = std::min(fit, count);
     double best = -1;
     for (int candidate = std::min(fit, count); candidate >= 1; candidate--) {
@@ -139,12 +135,29 @@ int TileArea::LayoutFor(int width, int height) {
             columns = candidate;
         }
     }
+    return columns;
+}
+
+int TileArea::LayoutFor(int width, int height) {
+    int count = static_cast<int>(tiles_.size());
+    if (count == 0) {
+        return 0;
+    }
+    int gap = static_cast<int>(kGap * scale_);
+    int columns = Columns(width, height);
     int rows = (count + columns - 1) / columns;
     int tileWidth = std::max((width - gap * (columns + 1)) / columns, 1);
-    int tileHeight = std::clamp((height - gap * (rows + 1)) / rows, minHeight, maxHeight);
-    MakeFonts(tileWidth, tileHeight);
-    TileFonts fonts = {portFont_.Get(), stateFont_.Get(), mainFont_.Get(), detailFont_.Get(),
-                       adviceFont_.Get()};
+    int tileHeight =
+        std::clamp((height - gap * (rows + 1)) / rows, static_cast<int>(kMinHeight * scale_),
+                   static_cast<int>(kMaxHeight * scale_));
+    // New fonts for a new size: the tiles take them before the old ones are deleted, which
+    // happens only when they are replaced below.
+    std::optional<Fonts> made;
+    if (fontsFor_.cx != tileWidth || fontsFor_.cy != tileHeight) {
+        made = MakeFonts(tileWidth, tileHeight);
+        fontsFor_ = {tileWidth, tileHeight};
+    }
+    TileFonts fonts = made ? made->Handles() : fonts_.Handles();
     for (int i = 0; i < count; i++) {
         int column = i % columns;
         int row = i / columns;
@@ -155,23 +168,25 @@ int TileArea::LayoutFor(int width, int height) {
         rect.bottom = rect.top + tileHeight;
         tiles_[i]->Place(rect, fonts);
     }
+    if (made) {
+        fonts_ = std::move(*made);
+    }
     return gap + rows * (tileHeight + gap);
 }
 
-void TileArea::MakeFonts(int tileWidth, int tileHeight) {
-    if (fontsFor_.cx == tileWidth && fontsFor_.cy == tileHeight) {
-        return;
-    }
-    fontsFor_ = {tileWidth, tileHeight};
+TileArea::Fonts TileArea::MakeFonts(int tileWidth, int tileHeight) const {
     int inner = tileWidth - 2 * (tileWidth / 24);
     int small = std::max(std::min(tileHeight / 14, tileWidth / 16), static_cast<int>(12 * scale_));
-    portFont_.Reset(ShellFont(std::max(tileHeight / 13, small), true));
-    stateFont_.Reset(ShellFont(FittingHeight(L"SKIPPED", inner, tileHeight / 8), true));
+    Fonts fonts;
+    fonts.port = ShellFont(std::max(tileHeight / 13, small), true);
+    fonts.state = ShellFont(FittingHeight(L"SKIPPED", inner, tileHeight / 8), true);
     // The serial, the word that matters most, as large as the widest main text lets it be.
-    mainFont_.Reset(ShellFont(
-        FittingHeight(Wide(kWidestMainText).c_str(), inner * 9 / 10, tileHeight / 6), true));
-    detailFont_.Reset(ShellFont(small, false));
-    adviceFont_.Reset(ShellFont(FittingHeight(Wide(kWidestAdvice).c_str(), inner, small), true));
+    fonts.main = ShellFont(
+        FittingHeight(WideFromUtf8(kWidestMainText).c_str(), inner * 9 / 10, tileHeight / 6), true);
+    fonts.detail = ShellFont(small, false);
+    fonts.advice =
+        ShellFont(FittingHeight(WideFromUtf8(kWidestAdvice).c_str(), inner, small), true);
+    return fonts;
 }
 
 void TileArea::ScrollTo(int position) {
@@ -188,18 +203,37 @@ void TileArea::ScrollTo(int position) {
     }
 }
 
-LRESULT CALLBACK TileArea::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* area =
-            static_cast<TileArea*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        area->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(area));
+void TileArea::OnScroll(WPARAM wParam) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    GetScrollInfo(window_, SB_VERT, &info);
+    int position = scroll_;
+    switch (LOWORD(wParam)) {
+        case SB_LINEUP:
+            position -= static_cast<int>(kWheelStep * scale_);
+            break;
+        case SB_LINEDOWN:
+            position += static_cast<int>(kWheelStep * scale_);
+            break;
+        case SB_PAGEUP:
+            position -= static_cast<int>(info.nPage);
+            break;
+        case SB_PAGEDOWN:
+            position += static_cast<int>(info.nPage);
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            position = info.nTrackPos;
+            break;
+        case SB_TOP:
+            position = 0;
+            break;
+        case SB_BOTTOM:
+            position = contentHeight_;
+            break;
     }
-    auto* area = reinterpret_cast<TileArea*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (area == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    return area->Handle(message, wParam, lParam);
+    ScrollTo(position);
 }
 
 LRESULT TileArea::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -207,48 +241,13 @@ LRESULT TileArea::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             Layout();
             return 0;
-        case WM_VSCROLL: {
-            SCROLLINFO info = {};
-            info.cbSize = sizeof(info);
-            info.fMask = SIF_ALL;
-            GetScrollInfo(window_, SB_VERT, &info);
-            int position = scroll_;
-            switch (LOWORD(wParam)) {
-                case SB_LINEUP:
-                    position -= static_cast<int>(kWheelStep * scale_);
-                    break;
-                case SB_LINEDOWN:
-                    position += static_cast<int>(kWheelStep * scale_);
-                    break;
-                case SB_PAGEUP:
-                    position -= static_cast<int>(info.nPage);
-                    break;
-                case SB_PAGEDOWN:
-                    position += static_cast<int>(info.nPage);
-                    break;
-                case SB_THUMBTRACK:
-                case SB_THUMBPOSITION:
-                    position = info.nTrackPos;
-                    break;
-                case SB_TOP:
-                    position = 0;
-                    break;
-                case SB_BOTTOM:
-                    position = contentHeight_;
-                    break;
-            }
-            ScrollTo(position);
+        case WM_VSCROLL:
+            OnScroll(wParam);
             return 0;
-        }
         case WM_MOUSEWHEEL:
             ScrollTo(scroll_ - GET_WHEEL_DELTA_WPARAM(wParam) *
                                    static_cast<int>(kWheelStep * scale_) / WHEEL_DELTA);
             return 0;
-        case WM_NCDESTROY: {
-            HWND window = window_;
-            window_ = nullptr;
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
     }
-    return DefWindowProcW(window_, message, wParam, lParam);
+    return Default(message, wParam, lParam);
 }

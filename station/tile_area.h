@@ -9,16 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "look_colours.h"
+#include "scoped_win.h"
 #include "tile_view.h"
-#include "ui_fonts.h"
+#include "window_thunk.h"
 
-class TileArea {
+class TileArea : public win32::WindowObject {
 public:
     static void Register(HINSTANCE instance);
 
     // scale: the display's pixels per inch over 96.
     void Create(HWND parent, double scale);
-    HWND Window() const { return window_; }
 
     // The port's tile, made (waiting) when it has none, placed by the map's order.
     TileView& TileFor(const std::string& port, const std::vector<std::string>& map);
@@ -28,20 +29,28 @@ public:
     void Place(const RECT& rect);
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    // The fonts of tiles of one size.
+    struct Fonts {
+        win32::ScopedFont port, state, main, detail, advice;
+        TileFonts Handles() const;
+    };
+
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Layout();
     // Lays the tiles out for a client width; the height the rows take.
     int LayoutFor(int width, int height);
+    // How many columns make the tiles largest for the space.
+    int Columns(int width, int height) const;
     void ScrollTo(int position);
-    void MakeFonts(int tileWidth, int tileHeight);
+    void OnScroll(WPARAM wParam);
+    Fonts MakeFonts(int tileWidth, int tileHeight) const;
 
-    HWND window_ = nullptr;
     double scale_ = 1;
+    LookBrushes brushes_;                           // before the tiles: they paint with it
     std::vector<std::unique_ptr<TileView>> tiles_;  // in the order they are shown
     int scroll_ = 0;
     int contentHeight_ = 0;
     bool laying_ = false;
     SIZE fontsFor_ = {0, 0};
-    OwnedFont portFont_, stateFont_, mainFont_, detailFont_, adviceFont_;
+    Fonts fonts_;
 };

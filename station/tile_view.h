@@ -7,7 +7,9 @@
 
 #include <string>
 
+#include "look_colours.h"
 #include "tile_content.h"
+#include "window_thunk.h"
 
 struct TileFonts {
     HFONT port;
@@ -17,14 +19,12 @@ struct TileFonts {
     HFONT advice;
 };
 
-class TileView {
+class TileView : public win32::WindowObject {
 public:
     static void Register(HINSTANCE instance);
 
-    // A waiting tile for the port, hidden until placed.
-    TileView(HWND parent, const std::string& port);
-    TileView(const TileView&) = delete;
-    TileView& operator=(const TileView&) = delete;
+    // A waiting tile for the port, hidden until placed; painted with brushes, which outlive it.
+    TileView(HWND parent, const std::string& port, LookBrushes& brushes);
 
     const std::string& Port() const { return port_; }
     const TileContent& Content() const { return content_; }
@@ -33,16 +33,14 @@ public:
     void Place(const RECT& rect, const TileFonts& fonts);
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     std::string port_;
     TileContent content_;
-    HWND window_ = nullptr;
+    LookBrushes& brushes_;
     HWND portText_ = nullptr;
     HWND state_ = nullptr;
     HWND main_ = nullptr;
     HWND detail_ = nullptr;
     HWND advice_ = nullptr;
-    HBRUSH brush_ = nullptr;
 };

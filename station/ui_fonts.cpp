@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-HFONT ShellFont(int pixelHeight, bool bold) {
+win32::ScopedFont ShellFont(int pixelHeight, bool bold) {
     LOGFONTW font = {};
     lstrcpyW(font.lfFaceName, L"MS Shell Dlg 2");
     font.lfCharSet = DEFAULT_CHARSET;
@@ -10,18 +10,18 @@ HFONT ShellFont(int pixelHeight, bool bold) {
     font.lfWidth = 0;
     font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     font.lfQuality = CLEARTYPE_QUALITY;
-    return CreateFontIndirectW(&font);
+    return win32::ScopedFont(CreateFontIndirectW(&font));
 }
 
 int FittingHeight(const wchar_t* text, int width, int maxHeight) {
-    HDC screen = GetDC(nullptr);
-    HFONT trial = ShellFont(maxHeight, true);
-    HGDIOBJ old = SelectObject(screen, trial);
     SIZE size = {};
-    GetTextExtentPoint32W(screen, text, lstrlenW(text), &size);
-    SelectObject(screen, old);
-    DeleteObject(trial);
-    ReleaseDC(nullptr, screen);
+    {
+        // The font outlives its selection: the selection is undone first.
+        win32::ScopedFont trial = ShellFont(maxHeight, true);
+        win32::ScopedGetDC screen(nullptr);
+        win32::ScopedSelectObject selected(screen, trial.Get());
+        GetTextExtentPoint32W(screen, text, lstrlenW(text), &size);
+    }
     if (size.cx <= width || size.cx == 0) {
         return maxHeight;
     }
@@ -29,8 +29,7 @@ int FittingHeight(const wchar_t* text, int width, int maxHeight) {
 }
 
 double DisplayScale() {
-    HDC screen = GetDC(nullptr);
+    win32::ScopedGetDC screen(nullptr);
     int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
     return dpi > 0 ? dpi / 96.0 : 1.0;
 }

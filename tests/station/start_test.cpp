@@ -14,7 +14,8 @@ std::string Joined(const std::vector<std::string>& args) {
     return line;
 }
 
-std::vector<std::wstring> Wide(const std::vector<std::string>& args) {
+// The arguments, all ASCII here, as the wide command line zq61prog is given.
+std::vector<std::wstring> WideAsciiArgs(const std::vector<std::string>& args) {
     std::vector<std::wstring> wide;
     for (const std::string& arg : args) {
         wide.emplace_back(arg.begin(), arg.end());
@@ -33,7 +34,7 @@ TEST_F(Start, ABadOptionShowsTheRefusalZq61progGives) {
     for (const std::vector<std::string>& args : cases) {
         SCOPED_TRACE(Joined(args));
         unsigned long progExit = 0;
-        std::string expected = ProgRefusal(Wide(args), progExit);
+        std::string expected = ProgRefusal(WideAsciiArgs(args), progExit);
         ASSERT_FALSE(expected.empty());
         StationRun station(Joined(args));
         HWND box = station.WaitForDialog(nullptr);

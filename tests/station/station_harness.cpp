@@ -7,7 +7,8 @@ namespace {
 
 std::string stationPath;
 
-std::wstring Wide(const std::string& text) {
+// A port's name, ASCII, as the tile's window text.
+std::wstring WideAscii(const std::string& text) {
     return std::wstring(text.begin(), text.end());
 }
 
@@ -45,7 +46,7 @@ HWND StationRun::WaitForDialog(HWND except, DWORD timeoutMs) const {
 
 HWND StationRun::Tile(const std::string& port) const {
     HWND area = GetDlgItem(window_, IDC_TILE_AREA);
-    return FindWindowExW(area, nullptr, STATION_TILE_CLASS, Wide(port).c_str());
+    return FindWindowExW(area, nullptr, STATION_TILE_CLASS, WideAscii(port).c_str());
 }
 
 std::wstring StationRun::TileText(const std::string& port, int id) const {

@@ -1,6 +1,7 @@
 #include "afx_dialog.h"
 
 #include "afx_app.h"
+#include "window_thunk.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ INT_PTR CDialog::DoModal() {
         }
     }
     INT_PTR result = DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId), owner,
-                                     DialogProc, reinterpret_cast<LPARAM>(this));
+                                     win32::DialogThunk<CDialog>, reinterpret_cast<LPARAM>(this));
     m_hWnd = nullptr;
     return result;
 }
@@ -98,17 +99,10 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
-INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CDialog::DialogMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* dialog = reinterpret_cast<CDialog*>(lParam);
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-        dialog->m_hWnd = hwnd;
-        return dialog->OnInitDialog();
+        m_hWnd = hwnd;
+        return OnInitDialog();
     }
-    // Messages before WM_INITDIALOG (WM_SETFONT) find no dialog object and get the defaults.
-    auto* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (dialog == nullptr) {
-        return FALSE;
-    }
-    return dialog->Dispatch(message, wParam, lParam);
+    return Dispatch(message, wParam, lParam);
 }

@@ -27,12 +27,12 @@ public:
 
     // One message through the map; the result is what the dialog procedure returns.
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // The dialog procedure's body for this dialog (see win32::DialogThunk).
+    INT_PTR DialogMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
     UINT templateId;
     CWnd* parent;
     bool wantDefault = false;

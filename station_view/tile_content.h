@@ -24,5 +24,5 @@ TileContent LeftAloneTile();
 
 // The widest texts the main line (other than a serial) and the advice show, to size their type
 // by, so that neither is ever cut or wrapped.
-inline constexpr const char* kWidestMainText = "unverified";
+inline constexpr const char* kWidestMainText = "read-failed";
 inline constexpr const char* kWidestAdvice = "Unplug it: not programmed";

@@ -1,0 +1,36 @@
+#include "batch_thread.h"
+
+#include "batch_workers.h"
+
+BatchThread::BatchThread(Batch& batch, StationEvents& events) : events_(events) {
+    PortEvents ports;
+    ports.chipPort = [&events](const std::string& port, const std::vector<std::string>& map) {
+        StationEvent event;
+        event.kind = StationEventKind::ChipPort;
+        event.port = port;
+        event.map = map;
+        events.Push(std::move(event));
+    };
+    ports.portLeft = [&events](const std::string& port) {
+        StationEvent event;
+        event.kind = StationEventKind::PortLeft;
+        event.port = port;
+        events.Push(std::move(event));
+    };
+    thread_ = std::thread([this, &batch, &events, ports] {
+        RunBatchWorkers(
+            batch, events.Wake(), [this] { return stopAsked_.load(); }, ports);
+        events.Push(StationEvent{});  // Ended
+    });
+}
+
+BatchThread::~BatchThread() {
+    AskToStop();
+    thread_.join();
+}
+
+void BatchThread::AskToStop() {
+    if (!stopAsked_.exchange(true)) {
+        SetEvent(events_.Wake());
+    }
+}

@@ -1,0 +1,27 @@
+// The thread that runs the batch's workers for the station's window. It is declared after the
+// batch and the news it uses, so that it is joined before either is destroyed, on every way out
+// of the window's run (a throw included): its destructor asks the batch to stop (as Stop does:
+// the boards in progress finish and are recorded) and waits for it.
+#pragma once
+
+#include <atomic>
+#include <thread>
+
+#include "batch.h"
+#include "station_events.h"
+
+class BatchThread {
+public:
+    BatchThread(Batch& batch, StationEvents& events);
+    ~BatchThread();
+    BatchThread(const BatchThread&) = delete;
+    BatchThread& operator=(const BatchThread&) = delete;
+
+    // No new board starts; the boards in progress finish. From the window's thread.
+    void AskToStop();
+
+private:
+    StationEvents& events_;
+    std::atomic<bool> stopAsked_{false};
+    std::thread thread_;  // last: it starts once the members it reads exist
+};

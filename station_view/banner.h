@@ -1,0 +1,37 @@
+// The line under the station's counters that says what the batch is doing, made from where the
+// batch stands rather than from the last piece of news, so that no news overwrites a state that
+// outranks it: the end over everything, a stop over a ledger that came back.
+#pragma once
+
+#include <optional>
+#include <string>
+
+// The banner's colour, by meaning; a tile of the same meaning has the same colour.
+enum class BannerLook { Info, Good, Warn, Fault };
+
+struct Banner {
+    std::string text;
+    BannerLook look = BannerLook::Info;
+};
+
+struct BatchState {
+    bool lockToConfirm = false;  // before the batch begins: the lock is asked first
+    bool begun = false;
+    std::string resumedAfter;  // the log's highest used serial, when resumed after it
+    int count = 0;             // --count
+    bool ledgerLost = false;
+    bool ledgerCameBack = false;  // lost once, back since
+    bool stopAsked = false;       // Stop or closing the window
+    bool closing = false;
+    // Once the batch stops: why ("" when its count was reached), and whether as an interruption.
+    std::optional<std::string> stopReason;
+    bool interrupted = false;
+    bool ended = false;
+    bool recordLost = false;    // the batch ended because a record could not be written
+    std::string recordSummary;  // then: how far the record reaches
+};
+
+Banner BannerFor(const BatchState& state);
+
+// The core's messages are written for a console line; the banner shows them as sentences.
+std::string Sentence(std::string text);

@@ -1,0 +1,127 @@
+// What the station's window shows, decided on the host: the tiles' order and words, the banner
+// as the batch's state changes, the next serial from the serials the boards take, boards per
+// hour.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "banner.h"
+#include "board_rate.h"
+#include "next_serial.h"
+#include "port_order.h"
+#include "tile_content.h"
+
+namespace {
+
+using Ports = std::vector<std::string>;
+
+TEST(PortOrder, NewPortsFollowTheMapAndUnpluggedOnesKeepTheirPlace) {
+    EXPECT_EQ(MergePortOrder({}, {"COM3", "COM21"}), (Ports{"COM3", "COM21"}));
+    // COM22 comes after COM21, its nearest earlier port in the map that has a tile.
+    EXPECT_EQ(MergePortOrder({"COM3", "COM21", "COM40"}, {"COM21", "COM22"}),
+              (Ports{"COM3", "COM21", "COM22", "COM40"}));
+    // No earlier port of the map has a tile: first.
+    EXPECT_EQ(MergePortOrder({"COM21"}, {"COM5", "COM21"}), (Ports{"COM5", "COM21"}));
+    // COM21 unplugged (not in the map) stays where it was.
+    EXPECT_EQ(MergePortOrder({"COM21", "COM22"}, {"COM22"}), (Ports{"COM21", "COM22"}));
+}
+
+TEST(BoardRate, NoFigureBeforeABoardEndsThenBoardsOfTheLastHour) {
+    BoardRate rate;
+    rate.BoardStarted(0);
+    EXPECT_FALSE(rate.PerHour(10));
+    rate.BoardEnded(10);
+    EXPECT_DOUBLE_EQ(*rate.PerHour(10), 60) << "never over less than a minute";
+    for (int i = 1; i <= 9; i++) {
+        rate.BoardEnded(600 + i);
+    }
+    EXPECT_DOUBLE_EQ(*rate.PerHour(1200), 10 * 3600.0 / 1200);
+    EXPECT_DOUBLE_EQ(*rate.PerHour(3611), 9) << "the first board ended over an hour ago";
+}
+
+TEST(TileContent, EachOutcomeSaysWhatToDoWithTheBoard) {
+    ChipReport report{"COM21", "ZQ000007", BatchOutcome::Verified, "ok", 0.1};
+    TileContent pass = ResultTile(report);
+    EXPECT_EQ(pass.look, TileLook::Pass);
+    EXPECT_EQ(pass.main, "ZQ000007");
+    report.outcome = BatchOutcome::Unverified;
+    TileContent fail = ResultTile(report);
+    EXPECT_EQ(fail.state, "FAIL");
+    EXPECT_EQ(fail.main, "unverified");
+    EXPECT_EQ(fail.detail, "ok (serial ZQ000007 used)");
+    report.outcome = BatchOutcome::ReadFailed;
+    report.serial.clear();
+    EXPECT_EQ(ResultTile(report).detail, "ok") << "no serial used, none named";
+    report.outcome = BatchOutcome::SkippedLocked;
+    EXPECT_EQ(ResultTile(report).look, TileLook::Skipped);
+}
+
+// The type of the main line and the advice is sized by the widest text each shows.
+TEST(TileContent, TheWidestTextsAreTheWidest) {
+    std::vector<TileContent> shown = {WaitingTile(), WorkingTile(ChipPhase::Reading),
+                                      WorkingTile(ChipPhase::Writing), LeftAloneTile()};
+    for (BatchOutcome outcome : kFinalOutcomes) {
+        shown.push_back(ResultTile({"COM21", "", outcome, "", 0}));
+    }
+    for (const TileContent& tile : shown) {
+        EXPECT_LE(tile.main.size(), std::strlen(kWidestMainText)) << tile.main;
+        EXPECT_LE(tile.advice.size(), std::strlen(kWidestAdvice)) << tile.advice;
+    }
+}
+
+BatchState Running() {
+    BatchState state;
+    state.begun = true;
+    state.count = 5;
+    return state;
+}
+
+TEST(Banner, ALedgerBackNeverOverwritesAStopOrTheEnd) {
+    BatchState state = Running();
+    state.ledgerLost = true;
+    EXPECT_EQ(BannerFor(state).look, BannerLook::Fault);
+    state.stopAsked = true;
+    EXPECT_EQ(BannerFor(state).look, BannerLook::Fault) << "the boards in progress wait on it";
+    state.ledgerLost = false;
+    state.ledgerCameBack = true;
+    EXPECT_EQ(BannerFor(state).text.rfind("Stopping:", 0), 0u) << BannerFor(state).text;
+    state.stopAsked = false;
+    state.stopReason = "";  // the count was reached
+    EXPECT_EQ(BannerFor(state).text.rfind("Complete: 5 boards", 0), 0u) << BannerFor(state).text;
+    state.ended = true;
+    state.ledgerLost = true;
+    EXPECT_EQ(BannerFor(state).look, BannerLook::Good) << BannerFor(state).text;
+}
+
+TEST(Banner, FaultsAndTheEndSayWhy) {
+    BatchState state = Running();
+    state.resumedAfter = "ZQ000009";
+    EXPECT_EQ(BannerFor(state).text.rfind("Resuming after ZQ000009,", 0), 0u);
+    state.stopReason = "no serial of the sequence is left";
+    EXPECT_EQ(BannerFor(state).text, "No serial of the sequence is left. No new board starts.");
+    state.ledgerLost = true;
+    EXPECT_EQ(BannerFor(state).text.rfind("No serial", 0), 0u) << "the stop's fault says more";
+    state.ended = true;
+    state.recordLost = true;
+    state.recordSummary = "the last serial on record: ZQ000010";
+    EXPECT_EQ(BannerFor(state).text, "The last serial on record: ZQ000010.");
+    state.recordLost = false;
+    state.stopReason = "stopping: the chips in progress finish first";
+    state.interrupted = true;
+    EXPECT_EQ(BannerFor(state).look, BannerLook::Warn);
+    EXPECT_EQ(BannerFor(state).text.rfind("Stopped:", 0), 0u);
+}
+
+TEST(NextSerial, FollowsTheTakesInWhateverOrderTheyAreTold) {
+    EXPECT_EQ(NextSerialText(NextAtStart("")), "next serial unknown");
+    NextSerial shown = NextAtStart("ZQ000001");
+    shown = LaterOf(shown, NextAfterTake("ZQ000002"));
+    shown = LaterOf(shown, NextAfterTake("ZQ000001"));  // an earlier take told later
+    EXPECT_EQ(NextSerialText(shown), "next serial ZQ000003");
+    EXPECT_EQ(NextSerialText(NextAfterTake("ZQ000009")), "next serial ZQ000010");
+    shown = LaterOf(shown, NextAfterTake("ZQ999999"));
+    EXPECT_EQ(NextSerialText(shown), "no serial left");
+    EXPECT_EQ(LaterOf(shown, NextAfterTake("ZQ000004")).state, NextSerial::State::NoneLeft);
+}
+
+}  // namespace
