@@ -82,18 +82,6 @@ TEST(FormatScheme, ResumesInThePeriodAndStartsAgainInTheNext) {
     EXPECT_EQ(again.NextSerial(), "ZQ270103");
 }
 
-TEST(FormatScheme, WithoutDateFieldsItNeverStartsAgainAndRunsOut) {
-    TestClock clock;
-    clock.Set(year{2026} / December / 30);
-    MemoryRecordStore store({Used("SN0000007")});
-    LogLedger ledger(store, Weekly(clock, "SNX0000{N:1}"));
-    ASSERT_EQ(ledger.Open(), "");
-    EXPECT_EQ(Take(ledger, 2), (std::vector<std::string>{"SNX00001", "SNX00002"}));
-    MemoryRecordStore spent({Used("SNX00009")});
-    LogLedger none(spent, Weekly(clock, "SNX0000{N:1}"));
-    EXPECT_EQ(none.Open(), "the serials have run out: SNX00009 was the last of SNX0000{N:1}");
-}
-
 TEST(ListScheme, TakesTheFirstSerialTheLogHasNotUsedUntilTheListIsUsedUp) {
     MemoryRecordStore store(
         {Used("L3"), Used("L1"), Used("L9"), Used("L2", BatchOutcome::Verified)});
