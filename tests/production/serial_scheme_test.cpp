@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <future>
-#include <thread>
 
 #include "batch.h"
 #include "config_jobs.h"
@@ -133,14 +132,24 @@ TEST(FormatBatch, ABoardWaitsForTheNextPeriodAndAStopThenExitsAsRunOut) {
         Batch batch(settings, ledger, observer);
         InProcessChips chips;
         chips.Chip("COM1");
-        std::thread worker([&] { batch.ProgramChip("COM1", chips); });
-        EXPECT_NE(waiting.get().find("no board starts until the next week"), std::string::npos);
+        std::future<void> worker =
+            std::async(std::launch::async, [&] { batch.ProgramChip("COM1", chips); });
+        // Bounded waits, so that a batch that never waits, or waits for ever, fails the test.
+        bool said = waiting.wait_for(seconds(10)) == std::future_status::ready;
+        ASSERT_TRUE(said || worker.wait_for(seconds(0)) == std::future_status::ready);
+        EXPECT_TRUE(said &&
+                    waiting.get().find("no board starts until the next week") != std::string::npos);
         if (stopWhileWaiting) {
             batch.Stop("", EXIT_INTERRUPTED);
         } else {
             clock.Set(year{2027} / January / 4);
         }
-        worker.join();
+        bool ended = worker.wait_for(seconds(10)) == std::future_status::ready;
+        EXPECT_TRUE(ended) << "the board still waits";
+        if (!ended) {
+            batch.Stop("", EXIT_INTERRUPTED);
+        }
+        worker.get();
         EXPECT_EQ(observer.waits, 1);
         RecordPtr held = NewRecord();
         ReadChip(chips.Chip("COM1"), *held);
