@@ -3,6 +3,7 @@
 #include "command_failure.h"
 #include "exit_codes.h"
 #include "log_ledger.h"
+#include "scheme_start.h"
 #include "sequence_identity.h"
 #include "sql_ledger.h"
 
@@ -10,13 +11,15 @@ namespace {
 
 void StartFromLog(const BatchOptions& options, BatchStart& start) {
     start.settings.identity = IdentityOf(options.identity);
+    // The list is read and checked before the log is opened: a list refused creates no log.
+    std::unique_ptr<SerialScheme> serials = StartScheme(options.scheme);
+    start.capacity = serials->Capacity();
     start.logFile = std::make_unique<LogFile>();
     std::string problem = start.logFile->Open(options.log);
     if (!problem.empty()) {
         throw CommandFailure{EXIT_BAD_USAGE, problem};
     }
-    auto ledger =
-        std::make_unique<LogLedger>(*start.logFile, *SerialSequence::From(options.serialFrom));
+    auto ledger = std::make_unique<LogLedger>(*start.logFile, std::move(serials));
     problem = ledger->Open();
     if (!problem.empty()) {
         throw CommandFailure{EXIT_BAD_USAGE, problem};

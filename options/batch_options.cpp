@@ -21,12 +21,46 @@ void ParseArguments(const std::vector<std::string>& args, CLI::App& app) {
     app.parse(static_cast<int>(argv.size()), argv.data());
 }
 
-void AddBatchOptions(CLI::App& command, BatchOptions& options) {
+void AddSchemeOptions(CLI::App& command, SchemeOptions& options) {
     command
         .add_option("--serial-from", options.serialFrom,
                     "first serial; its trailing digits count up (ZQ000001, ZQ000002, ...)")
         ->type_name("TEXT")
         ->check(Check(CheckSerialFrom));
+    command
+        .add_option("--serial-format", options.serialFormat,
+                    "serials of a format of 8 characters: literals, {YY} {WW} {MM} {DD}, one "
+                    "counter {N:k} {X:k} {A:k} {Z:k} (decimal, hex, base 34 without I and O, "
+                    "base 36), {C} a check character; e.g. ZQ{YY}{WW}{N:4}")
+        ->type_name("FORMAT")
+        ->check(Check(CheckSerialFormat));
+    command
+        .add_option("--utc-offset", options.utcOffset,
+                    "the format's dates at this fixed offset from UTC, e.g. +08:00 (default UTC)")
+        ->type_name("+HH:MM")
+        ->check(Check(CheckUtcOffset));
+    command
+        .add_option("--serial-list", options.serialList,
+                    "serials from a file, in its order: one a line, or a CSV's first column "
+                    "(UTF-8)")
+        ->type_name("FILE");
+}
+
+void CheckSchemeOptions(const CLI::App& command) {
+    int schemes = 0;
+    for (const char* scheme : {"--serial-from", "--serial-format", "--serial-list"}) {
+        schemes += command.count(scheme) > 0 ? 1 : 0;
+    }
+    if (schemes != 1) {
+        Refuse("exactly one of --serial-from, --serial-format and --serial-list names the serials");
+    }
+    if (command.count("--utc-offset") > 0 && command.count("--serial-format") == 0) {
+        Refuse("--utc-offset goes with --serial-format: only a format has dates");
+    }
+}
+
+void AddBatchOptions(CLI::App& command, BatchOptions& options) {
+    AddSchemeOptions(command, options.scheme);
     command
         .add_option("--log", options.log,
                     "the batch's CSV log, appended; a restart resumes from it")
@@ -67,17 +101,20 @@ void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
         if (given("--ledger") || given("--station") || given("--reconnect-within")) {
             Refuse("--ledger, --station and --reconnect-within go with --sequence");
         }
-        if (!given("--log") || !given("--serial-from")) {
+        if (!given("--log")) {
             Refuse(
-                "--log and --serial-from (a station's own log), or --sequence with --ledger "
+                "--log and a serial scheme (a station's own log), or --sequence with --ledger "
                 "(a line's shared database), are required");
         }
+        CheckSchemeOptions(command);
         return;
     }
-    if (given("--log") || given("--serial-from")) {
-        Refuse(
-            "--log and --serial-from do not go with --sequence: the ledger's sequence names "
-            "the serials");
+    for (const char* scheme :
+         {"--log", "--serial-from", "--serial-format", "--utc-offset", "--serial-list"}) {
+        if (given(scheme)) {
+            Refuse(std::string(scheme) +
+                   " does not go with --sequence: the ledger's sequence names the serials");
+        }
     }
     for (const char* identity : {"--vid", "--pid", "--product", "--lock"}) {
         if (given(identity)) {

@@ -1,6 +1,6 @@
 // A batch's options, the same for every program that runs one (the console's `batch` command, a
 // station's window or its shortcut): read with one parser, checked with the same messages.
-// Two kinds of ledger: a single station's log (--log, --serial-from and the identity), or a
+// Two kinds of ledger: a single station's log (--log, one serial scheme and the identity), or a
 // line's shared database (--ledger or ZQ61_LEDGER, --sequence: the identity and the serials are
 // the sequence's).
 #pragma once
@@ -11,8 +11,16 @@
 
 #include "identity_options.h"
 
+// Where a log batch's serials come from: exactly one of the three schemes.
+struct SchemeOptions {
+    std::string serialFrom;    // a first serial counted up
+    std::string serialFormat;  // a factory's format
+    std::string utcOffset;     // the format's dates at this offset from UTC; "" for UTC
+    std::string serialList;    // a file of serials assigned in advance
+};
+
 struct BatchOptions {
-    std::string serialFrom;
+    SchemeOptions scheme;
     std::string log;
     std::string ledger;              // an ODBC connection string; holds a password: never shown
     std::string sequence;            // the line's job in the ledger
@@ -31,6 +39,11 @@ void ParseArguments(const std::vector<std::string>& args, CLI::App& app);
 
 // Adds the batch's options to a command (or a program's own command line).
 void AddBatchOptions(CLI::App& command, BatchOptions& options);
+// The scheme's options alone, for a command that only looks at serials.
+void AddSchemeOptions(CLI::App& command, SchemeOptions& options);
+// After parsing: exactly one scheme, --utc-offset only with a format; a CommandFailure
+// (EXIT_BAD_USAGE) otherwise.
+void CheckSchemeOptions(const CLI::App& command);
 
 // What the computer a batch runs on supplies when the command line is silent, read by the
 // Windows host (ThisMachine): the ledger named in the environment, so that a password need not

@@ -2,6 +2,8 @@
 
 #include "config_record.h"
 #include "port_path.h"
+#include "calendar_date.h"
+#include "serial_format.h"
 #include "serial_sequence.h"
 #include "utf_text.h"
 
@@ -68,6 +70,17 @@ std::string CheckSerialFrom(const std::string& text) {
     }
     if (!SerialSequence::From(text)) {
         return Quoted(text) + " does not end in decimal digits to count up";
+    }
+    return "";
+}
+
+std::string CheckSerialFormat(const std::string& text) {
+    return ParseSerialFormat(text).problem;
+}
+
+std::string CheckUtcOffset(const std::string& text) {
+    if (!ParseUtcOffset(text)) {
+        return Quoted(text) + " is not an offset from UTC, +HH:MM or -HH:MM (-12:00 to +14:00)";
     }
     return "";
 }

@@ -18,6 +18,13 @@ std::string CheckSerial(const std::string& text);
 // First serial of a batch: a serial the batch's serial sequence can count up from.
 std::string CheckSerialFrom(const std::string& text);
 
+// A serial format (--serial-format): one that expands to exactly the chip's 8 characters, with
+// one counter, known fields and a check character its alphabet can compute.
+std::string CheckSerialFormat(const std::string& text);
+
+// A fixed offset from UTC for a format's dates (--utc-offset): +HH:MM or -HH:MM.
+std::string CheckUtcOffset(const std::string& text);
+
 // Product string (UTF-8): 1 to 18 UTF-16 code units, any script, no control characters.
 std::string CheckProduct(const std::string& text);
 

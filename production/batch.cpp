@@ -120,35 +120,49 @@ void Batch::Run(Turn& turn, ChipOpener& opener) {
 }
 
 std::optional<std::string> Batch::TakeSerial(Turn& turn) {
-    {
-        std::unique_lock<std::mutex> hold(lock_);
-        changed_.wait(hold, [&] { return stopping_ || gate_.MayStart(); });
-        if (stopping_) {
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> hold(lock_);
+            changed_.wait(hold, [&] { return stopping_ || gate_.MayStart(); });
+            if (stopping_) {
+                return std::nullopt;
+            }
+            gate_.Started();
+            turn.gateHeld = true;
+        }
+        // The serial is used from its first frame on, whatever the outcome: the ledger has
+        // recorded it before it returns, so no crash or restart can hand it out again.
+        SerialTake take = ledger_.TakeSerial(turn.entry);
+        bool firstToWait = false;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (take.result == TakeResult::Taken) {
+                ranOut_ = false;
+                return take.serial;
+            }
+            gate_.Finished(false);
+            turn.gateHeld = false;
+            firstToWait = !ranOut_;
+            ranOut_ = take.result == TakeResult::NotYet || take.result == TakeResult::RunOut;
+        }
+        changed_.notify_all();
+        if (take.result != TakeResult::NotYet) {
+            if (take.result == TakeResult::RunOut) {
+                Stop(take.message, EXIT_FAILED);
+            } else {
+                Stop("the batch's record could not be written (" + take.message +
+                         "): the batch stops; nothing is written unrecorded",
+                     EXIT_RECORD_FAILED);
+            }
             return std::nullopt;
         }
-        gate_.Started();
-        turn.gateHeld = true;
+        // The chip waits on its port for the next period, as long as the batch runs.
+        if (firstToWait) {
+            observer_.SerialsWaiting(take.message);
+        }
+        std::unique_lock<std::mutex> hold(lock_);
+        changed_.wait_for(hold, settings_.periodRecheck, [&] { return stopping_; });
     }
-    // The serial is used from its first frame on, whatever the outcome: the ledger has recorded
-    // it before it returns, so no crash or restart can hand it out again.
-    SerialTake take = ledger_.TakeSerial(turn.entry);
-    if (take.result == TakeResult::Taken) {
-        return take.serial;
-    }
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        gate_.Finished(false);
-        turn.gateHeld = false;
-    }
-    changed_.notify_all();
-    if (take.result == TakeResult::RunOut) {
-        Stop(take.message, EXIT_FAILED);
-    } else {
-        Stop("the batch's record could not be written (" + take.message +
-                 "): the batch stops; nothing is written unrecorded",
-             EXIT_RECORD_FAILED);
-    }
-    return std::nullopt;
 }
 
 void Batch::End(Turn& turn, BatchOutcome outcome, const std::string& status) {
@@ -213,7 +227,10 @@ BatchTally Batch::Tally() {
 
 int Batch::ExitCode() {
     std::lock_guard<std::mutex> hold(lock_);
-    return BatchExitCode(tally_, stopExitCode_);
+    // Serials that ran out end the batch as a failure, whatever stopped it then (Ctrl+C while a
+    // week's serials were used up), unless its record failed, which says more.
+    bool ranOut = ranOut_ && !gate_.Complete() && stopExitCode_ != EXIT_RECORD_FAILED;
+    return BatchExitCode(tally_, ranOut ? EXIT_FAILED : stopExitCode_);
 }
 
 std::string Batch::RecordLossSummary() {

@@ -3,6 +3,7 @@
 // the program around it only finds ports, runs workers and shows what it is told.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -21,6 +22,8 @@ struct BatchSettings {
     int count = 0;                   // stop after this many verified chips; 0: no limit
     std::string station;             // recorded with every record of a shared ledger
     std::vector<std::string> ports;  // the only chip ports the batch takes; empty: every one
+    // How often a batch whose period's serials have run out asks the ledger again.
+    std::chrono::milliseconds periodRecheck{1000};
 };
 
 class Batch {
@@ -61,4 +64,7 @@ private:
     BatchTally tally_;
     bool stopping_ = false;
     int stopExitCode_ = 0;
+    // The serials ran out (for good, or for this period) and none has been taken since: a batch
+    // that stops now exits as one whose serials ran out.
+    bool ranOut_ = false;
 };

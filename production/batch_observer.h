@@ -29,4 +29,7 @@ public:
     virtual void ChipLeftAlone(const std::string& port) = 0;
     // The batch stops, and why; "" when it simply completed its count.
     virtual void Stopping(const std::string& reason) = 0;
+    // The period's serials have run out (a week's counter used up): no chip starts until the
+    // next period, and why. Said once each time it happens.
+    virtual void SerialsWaiting(const std::string& why) { (void)why; }
 };

@@ -12,6 +12,7 @@
 enum class TakeResult {
     Taken,        // the serial is recorded as started: it may be written to the chip
     RunOut,       // no serial of the sequence is left
+    NotYet,       // none is left in this period (a week's counter used up): ask again later
     NotRecorded,  // the started record could not be made durable: the serial must not be used
 };
 

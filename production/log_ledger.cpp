@@ -1,9 +1,13 @@
 #include "log_ledger.h"
 
+#include "counting_scheme.h"
 #include "utc_time.h"
 
+LogLedger::LogLedger(RecordStore& store, std::unique_ptr<SerialScheme> serials)
+    : store_(store), serials_(std::move(serials)) {}
+
 LogLedger::LogLedger(RecordStore& store, SerialSequence first)
-    : store_(store), serials_(std::move(first)) {}
+    : LogLedger(store, std::make_unique<CountingScheme>(std::move(first))) {}
 
 std::string LogLedger::Open() {
     std::vector<LedgerEntry> records;
@@ -12,8 +16,6 @@ std::string LogLedger::Open() {
         return problem;
     }
     std::lock_guard<std::mutex> hold(lock_);
-    std::optional<uint64_t> highest;
-    std::string highestSerial;
     for (const LedgerEntry& record : records) {
         if (record.serial.empty()) {
             continue;
@@ -21,23 +23,14 @@ std::string LogLedger::Open() {
         if (record.outcome == BatchOutcome::Verified) {
             verified_.insert(record.serial);
         }
-        std::optional<uint64_t> position = serials_.PositionOf(record.serial);
-        if (record.outcome == BatchOutcome::Started && position &&
-            (!highest || *position > *highest)) {
-            highest = position;
-            highestSerial = record.serial;
+        if (record.outcome == BatchOutcome::Started) {
+            serials_->MarkUsed(record.serial);
         }
         lastRecorded_ = record.serial;
     }
-    // Serials before the first one asked for are another batch's business.
-    if (!highest || *serials_.PositionOf(serials_.Current()) > *highest) {
-        return "";
-    }
-    if (!serials_.SkipPast(*highest)) {
-        return "the log has used " + highestSerial + ": no serial of this sequence is left";
-    }
-    resumedAfter_ = highestSerial;
-    return "";
+    resumedAfter_ = serials_->ResumedAfter();
+    SchemeNext next = serials_->Next();
+    return next.kind == SchemeNext::Kind::RunOut ? next.message : "";
 }
 
 bool LogLedger::AppendLocked(LedgerEntry entry) {
@@ -56,18 +49,20 @@ bool LogLedger::AppendLocked(LedgerEntry entry) {
 SerialTake LogLedger::TakeSerial(const LedgerEntry& chip) {
     std::lock_guard<std::mutex> hold(lock_);
     SerialTake take;
-    if (!serialsLeft_) {
-        take.result = TakeResult::RunOut;
-        take.message = "the serials have run out: no serial follows " + serials_.Current();
+    SchemeNext next = serials_->Next();
+    if (next.kind != SchemeNext::Kind::Serial) {
+        take.result =
+            next.kind == SchemeNext::Kind::PeriodFull ? TakeResult::NotYet : TakeResult::RunOut;
+        take.message = next.message;
         return take;
     }
     LedgerEntry started = chip;
-    started.serial = serials_.Current();
+    started.serial = next.serial;
     started.outcome = BatchOutcome::Started;
     started.status.clear();
-    // Moved on whatever the append did: a line that may have reached the disk in part must not
-    // hand its serial to the next chip.
-    serialsLeft_ = serials_.Advance();
+    // Used whatever the append did: a line that may have reached the disk in part must not hand
+    // its serial to the next chip.
+    serials_->MarkUsed(started.serial);
     if (!AppendLocked(started)) {
         take.result = TakeResult::NotRecorded;
         take.message = "cannot record " + started.serial + " as started";
@@ -99,7 +94,7 @@ bool LogLedger::WasVerified(const std::string& serial) {
 
 std::string LogLedger::NextSerial() {
     std::lock_guard<std::mutex> hold(lock_);
-    return serialsLeft_ ? serials_.Current() : "";
+    return serials_->Next().serial;
 }
 
 std::string LogLedger::LastRecordedSerial() {

@@ -1,25 +1,27 @@
-// A single station's ledger: its records in a store (the CSV log), its serials from a sequence
-// counted on from the highest serial the records have used, so that a restart with the same log
-// never hands a serial out twice.
+// A single station's ledger: its records in a store (the CSV log), its serials from a scheme told
+// of every serial the records have used, so that a restart with the same log never hands a
+// serial out twice.
 #pragma once
 
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <set>
 
 #include "ledger.h"
 #include "record_store.h"
+#include "serial_scheme.h"
 #include "serial_sequence.h"
 
 class LogLedger : public Ledger {
 public:
+    LogLedger(RecordStore& store, std::unique_ptr<SerialScheme> serials);
+    // Serials counted up from first (--serial-from).
     LogLedger(RecordStore& store, SerialSequence first);
 
-    // Loads the records and moves the sequence past every serial of it they have used. "" on
-    // success, otherwise why the batch cannot start (nothing has been taken).
+    // Loads the records and tells the scheme every serial they have used. "" on success,
+    // otherwise why the batch cannot start (nothing has been taken).
     std::string Open();
-    // The highest serial of the sequence the records had used, when the sequence was moved past
-    // it; "" otherwise.
+    // The serial the batch goes on after, when the records had used the scheme's; "" otherwise.
     const std::string& ResumedAfter() const { return resumedAfter_; }
 
     SerialTake TakeSerial(const LedgerEntry& chip) override;
@@ -34,8 +36,7 @@ private:
 
     RecordStore& store_;
     std::mutex lock_;  // everything below, and the store's appends
-    SerialSequence serials_;
-    bool serialsLeft_ = true;
+    std::unique_ptr<SerialScheme> serials_;
     std::string resumedAfter_;
     std::set<std::string> verified_;
     std::string lastRecorded_;

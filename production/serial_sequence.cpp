@@ -86,6 +86,10 @@ bool SerialSequence::SkipPast(uint64_t position) {
     return true;
 }
 
+uint64_t SerialSequence::EndPosition() const {
+    return Limit(width_);
+}
+
 void SerialSequence::Render() {
     std::string digits = std::to_string(value_);
     current_ = prefix_ + std::string(width_ - digits.size(), '0') + digits;

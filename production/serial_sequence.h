@@ -29,6 +29,8 @@ public:
     // Moves to the serial after the given position, when that lies ahead; false when no serial
     // follows it.
     bool SkipPast(uint64_t position);
+    // The position past the last serial the digits can hold.
+    uint64_t EndPosition() const;
 
 private:
     std::string prefix_;

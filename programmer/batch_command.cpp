@@ -38,8 +38,13 @@ int RunBatch(const CommandLine& line) {
 
     BatchConsole console(line.json, start.settings.station);
     Batch batch(start.settings, *start.ledger, console);
-    WriteLine(Stream::Err, "zq61prog: batch from " + start.ledger->NextSerial() + ", " +
-                               start.recordName + ": waiting for chips (Ctrl+C stops)");
+    std::string next = start.ledger->NextSerial();
+    std::string scheme = next.empty() ? "with no serial free now" : "from " + next;
+    if (!start.capacity.empty()) {
+        scheme += " \u2026 " + start.capacity;
+    }
+    WriteLine(Stream::Err, "zq61prog: batch " + scheme + ", " + start.recordName +
+                               ": waiting for chips (Ctrl+C stops)");
     InstallBreakHandler();
     RunBatchWorkers(batch, console.StopEvent(), BreakRequested);
     int exitCode = batch.ExitCode();

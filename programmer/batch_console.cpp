@@ -51,6 +51,10 @@ void BatchConsole::Stopping(const std::string& reason) {
     SetEvent(stopped_);
 }
 
+void BatchConsole::SerialsWaiting(const std::string& why) {
+    WriteLine(Stream::Err, "zq61prog: " + why);
+}
+
 void BatchConsole::Summary(const BatchTally& tally) {
     if (json_) {
         nlohmann::ordered_json counts = nlohmann::ordered_json::object();

@@ -21,6 +21,7 @@ public:
     void ChipDone(const ChipReport& report) override;
     void ChipLeftAlone(const std::string& port) override;
     void Stopping(const std::string& reason) override;
+    void SerialsWaiting(const std::string& why) override;
 
     // The counts of every outcome, as the last line or object.
     void Summary(const BatchTally& tally);

@@ -8,6 +8,7 @@
 #include "identity_options.h"
 #include "machine_defaults.h"
 #include "json_line.h"
+#include "serials_command.h"
 #include "value_checks.h"
 #include "zq_version.h"
 
@@ -74,6 +75,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     AddYes(*batch, line);
     AddJson(*batch, line);
 
+    CLI::App* serials = AddSerialsCommand(app, line);
+
     CLI::App* ledger = app.add_subcommand(
         "ledger", "a line's shared database: its tables, a sequence, the report, the export");
     ledger->require_subcommand(1);
@@ -112,7 +115,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         AddJson(*command, line);
     }
 
-    for (CLI::App* command : {list, read, write, batch, ledger, init, sequence, report, exported}) {
+    for (CLI::App* command :
+         {list, read, write, batch, serials, ledger, init, sequence, report, exported}) {
         command->footer(EXIT_CODE_TABLE);
     }
 
@@ -133,6 +137,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     line.command = app.get_subcommands().front()->get_name();
     if (line.command == "batch") {
         CheckBatchOptions(*batch, line.batch, ThisMachine());
+    }
+    if (line.command == "serials") {
+        CheckSchemeOptions(*serials);
     }
     if (line.command == "ledger") {
         line.ledger.command = ledger->get_subcommands().front()->get_name();

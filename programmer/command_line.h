@@ -7,7 +7,7 @@
 #include "batch_options.h"
 
 struct CommandLine {
-    std::string command;  // "list", "read", "write", "batch" or "ledger"
+    std::string command;  // "list", "read", "write", "batch", "serials" or "ledger"
     bool json = false;
     bool yes = false;          // --lock confirmed beforehand
     std::string port;          // empty: the only chip port present

@@ -9,6 +9,7 @@ int RunRead(const CommandLine& line);
 int RunWrite(const CommandLine& line);
 int RunBatch(const CommandLine& line);
 int RunLedger(const CommandLine& line);
+int RunSerials(const CommandLine& line);
 
 struct Command {
     const char* name;
@@ -17,5 +18,5 @@ struct Command {
 
 inline constexpr Command kCommands[] = {
     {"list", RunList},   {"read", RunRead},     {"write", RunWrite},
-    {"batch", RunBatch}, {"ledger", RunLedger},
+    {"batch", RunBatch}, {"ledger", RunLedger}, {"serials", RunSerials},
 };

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "calendar_date.h"
 #include "log_csv.h"
 #include "prog_harness.h"
 
@@ -64,6 +65,28 @@ protected:
     std::string SerialOn(const char* port) {
         std::vector<uint8_t> memory = sim.Memory(port);
         return std::string(memory.begin() + 0x10, memory.begin() + 0x18);
+    }
+    void Write(const std::wstring& path, const std::string& text) {
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    // A log whose earlier batch used these serials.
+    void LogUsed(const std::vector<std::string>& serials) {
+        std::string text = "time,port,serial,vid,pid,product,lock,outcome,status\r\n";
+        for (const std::string& serial : serials) {
+            text += "2026-12-07T08:00:00.000Z,COM9," + serial + ",2E1B,6C04,x,no,started,\r\n";
+        }
+        Write(logPath, text);
+    }
+    // This week's {YY}{WW}, as the program reads it from the clock.
+    static std::string ThisWeek() {
+        CalendarDate today = DateAt(std::chrono::system_clock::now(), 0);
+        char text[8];
+        std::snprintf(text, sizeof(text), "%02d%02u", today.isoYear % 100, today.isoWeek);
+        return text;
     }
     // A board unplugged before the batch starts, plugged in later.
     void Unplug(const char* port) { ASSERT_TRUE(sim.Remove(port)); }
@@ -246,6 +269,84 @@ TEST_F(Batch, ALogThatCannotBeWrittenMidBatchStopsItWithExitSixAndWritesNoMore) 
     EXPECT_EQ(Frames(kChipB, ZQSIM_LOG_WRITE), 0u) << "a serial not on record is never written";
     DeleteFileW(filler.c_str());
     DeleteFileW(log.c_str());
+}
+
+TEST_F(Batch, AFormatBatchResumesInThisWeekAndWaitsWhenTheWeeksSerialsRunOut) {
+    std::string week = ThisWeek();
+    LogUsed({"ZQ" + week + "05", "ZQ" + week + "03", "ZQ0001"});
+    Unplug(kChipB);
+    std::vector<std::wstring> args = {
+        L"batch", L"--serial-format", L"ZQ{YY}{WW}{N:2}", L"--log", logPath, L"--count", L"1"};
+    ProgResult result = RunProg(args);
+    EXPECT_EQ(result.exitCode, 0u) << result.err;
+    std::string next = "ZQ" + week + "06";
+    EXPECT_NE(result.err.find("resuming after ZQ" + week + "05"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("batch from " + next + " \u2026 99 per week"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(SerialOn(kChipA), next);
+
+    // Nine a week, all used: the board waits on its port and is not written.
+    LogUsed({"ZQX" + week + "9"});
+    size_t writesBefore = Frames(kChipA, ZQSIM_LOG_WRITE);
+    ProgProcess waiting({L"batch", L"--serial-format", L"ZQX{YY}{WW}{N:1}", L"--log", logPath});
+    std::string err;
+    for (int i = 0; i < 200 && err.find("until the next week") == std::string::npos; i++) {
+        Sleep(50);
+        err = waiting.ErrSoFar();
+    }
+    EXPECT_NE(err.find("have run out (9 per week, the last ZQX" + week +
+                       "9): no board starts until the next week"),
+              std::string::npos)
+        << err;
+    waiting.Kill();
+    EXPECT_EQ(Frames(kChipA, ZQSIM_LOG_WRITE), writesBefore);
+    EXPECT_EQ(Started(), (std::vector<std::string>{"COM9 ZQX" + week + "9"})) << "none taken";
+}
+
+TEST_F(Batch, AListBatchGoesOnWithTheFirstUnusedSerialAndStopsWhenTheListIsUsedUp) {
+    std::wstring listPath = logPath + L".list.csv";
+    Write(listPath, "\xEF\xBB\xBFSerial,Board\r\nL0000001,main\r\nL0000002,main\r\n");
+    LogUsed({"L0000001"});
+    std::vector<std::wstring> args = {L"batch", L"--serial-list", listPath, L"--log",
+                                      logPath,  L"--count",       L"2"};
+    ProgResult result = RunProg(args);
+    EXPECT_EQ(result.exitCode, 3u) << "one serial left for two boards";
+    EXPECT_NE(result.err.find("every serial of the list (2 in the list) is used"),
+              std::string::npos)
+        << result.err;
+    std::vector<std::string> started = Started();
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started[1].substr(6), "L0000002");
+    EXPECT_EQ(SerialOn(started[1].substr(0, 5).c_str()), "L0000002");
+
+    ProgResult again = RunProg(args);
+    EXPECT_EQ(again.exitCode, 1u) << "used up before it starts";
+
+    // A serial twice in the list: refused whole, naming both lines, before a port is opened.
+    Write(listPath, "L1\nL2\nL1\n");
+    ProgResult twice = RunProg(args);
+    EXPECT_EQ(twice.exitCode, 1u);
+    EXPECT_NE(twice.err.find(": \"L1\" is on line 1 and again on line 3"), std::string::npos)
+        << twice.err;
+    DeleteFileW(listPath.c_str());
+}
+
+TEST_F(Batch, SerialsPreviewsWhatABatchWouldTakeAndTouchesNothing) {
+    LogUsed({"SN000002", "SN000001"});
+    ProgResult result = RunProg({L"serials", L"--serial-from", L"SN000001", L"--log", logPath,
+                                 L"--count", L"2", L"--json"});
+    EXPECT_EQ(result.exitCode, 0u) << result.err;
+    EXPECT_EQ(Lines(result.out), (std::vector<std::string>{
+                                     "{\"serial\":\"SN000003\"}", "{\"serial\":\"SN000004\"}",
+                                     "{\"capacity\":\"999999 in all\",\"after\":\"SN000002\"}"}));
+    EXPECT_EQ(Log().size(), 2u) << "the log is only read";
+    std::wstring none = logPath + L".none.csv";
+    ProgResult fresh = RunProg({L"serials", L"--serial-format", L"{YY}{WW}X{A:3}", L"--log", none});
+    EXPECT_EQ(fresh.exitCode, 0u) << fresh.err;
+    EXPECT_EQ(Lines(fresh.out).size(), 6u) << fresh.out;
+    EXPECT_EQ(Lines(fresh.out)[0], ThisWeek() + "X001");
+    EXPECT_EQ(GetFileAttributesW(none.c_str()), INVALID_FILE_ATTRIBUTES) << "no log made";
+    EXPECT_EQ(Opens(), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,270 @@
+#include "serial_format.h"
+
+#include "check_character.h"
+
+namespace {
+
+constexpr size_t kSerialChars = 8;
+
+struct DateFieldName {
+    const char* name;
+    FormatField field;
+};
+
+constexpr DateFieldName kNamedFields[] = {{"YY", FormatField::Year},
+                                          {"WW", FormatField::Week},
+                                          {"MM", FormatField::Month},
+                                          {"DD", FormatField::Day},
+                                          {"C", FormatField::Check}};
+
+size_t Width(const SerialFormat& format, const FormatPiece& piece) {
+    switch (piece.field) {
+        case FormatField::Literal:
+        case FormatField::Check:
+            return 1;
+        case FormatField::Counter:
+            return format.counterWidth;
+        case FormatField::Year:
+        case FormatField::Week:
+        case FormatField::Month:
+        case FormatField::Day:
+            break;
+    }
+    return 2;
+}
+
+std::string TwoDigits(int value) {
+    value %= 100;
+    return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+}
+
+std::string DateText(const SerialFormat& format, FormatField field, const CalendarDate& date) {
+    switch (field) {
+        case FormatField::Year:
+            // With a week, the year is the week's: 1 January 2027 is 2653, never 2753.
+            return TwoDigits(format.Has(FormatField::Week) ? date.isoYear : date.year);
+        case FormatField::Week:
+            return TwoDigits(static_cast<int>(date.isoWeek));
+        case FormatField::Month:
+            return TwoDigits(static_cast<int>(date.month));
+        case FormatField::Day:
+            return TwoDigits(static_cast<int>(date.day));
+        default:
+            break;
+    }
+    return "";
+}
+
+// Reads one "{...}" field at text[at] (the brace); "" or why it is refused.
+std::string ReadField(const std::string& text, size_t& at, SerialFormat& format) {
+    size_t close = text.find('}', at);
+    size_t nextOpen = text.find('{', at + 1);
+    if (close == std::string::npos || nextOpen < close) {
+        return "has a \"{\" without its \"}\"";
+    }
+    std::string name = text.substr(at + 1, close - at - 1);
+    std::string field = "{" + name + "}";
+    at = close + 1;
+    for (const DateFieldName& named : kNamedFields) {
+        if (name == named.name) {
+            if (format.Has(named.field)) {
+                return "has " + field + " twice";
+            }
+            format.pieces.push_back({named.field, 0});
+            return "";
+        }
+    }
+    const CounterAlphabet* alphabet =
+        name.size() >= 3 && name[1] == ':' ? AlphabetOfField(name[0]) : nullptr;
+    if (alphabet == nullptr || name.size() > 4 ||
+        name.find_first_not_of("0123456789", 2) != std::string::npos) {
+        return "has an unknown field " + field +
+               " (fields: {YY} {WW} {MM} {DD}, one counter {N:k} {X:k} {A:k} {Z:k}, {C})";
+    }
+    if (format.counter != nullptr) {
+        return "has two counters: exactly one counts";
+    }
+    size_t width = std::stoul(name.substr(2));
+    if (width < 1 || width > kSerialChars) {
+        return "has the counter " + field + ": its width must be 1 to 8";
+    }
+    format.counter = alphabet;
+    format.counterWidth = width;
+    format.pieces.push_back({FormatField::Counter, 0});
+    return "";
+}
+
+std::string FindProblem(const std::string& text, SerialFormat& format) {
+    for (size_t at = 0; at < text.size();) {
+        char c = text[at];
+        if (c == '{') {
+            std::string problem = ReadField(text, at, format);
+            if (!problem.empty()) {
+                return problem;
+            }
+            continue;
+        }
+        if (c == '}') {
+            return "has a \"}\" without its \"{\"";
+        }
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x21 || byte > 0x7E) {
+            return "has a character outside ASCII 0x21-0x7E (no spaces)";
+        }
+        format.pieces.push_back({FormatField::Literal, c});
+        at++;
+    }
+    if (format.counter == nullptr) {
+        return "has no counter: it needs one of {N:k}, {X:k}, {A:k}, {Z:k}";
+    }
+    size_t length = 0;
+    for (const FormatPiece& piece : format.pieces) {
+        length += Width(format, piece);
+    }
+    if (length != kSerialChars) {
+        return "expands to " + std::to_string(length) +
+               " characters: the chip's serial is exactly 8";
+    }
+    // A period must not come round again, or its counter would start again on used serials.
+    for (const DateFieldName& named : kNamedFields) {
+        bool dated = named.field == FormatField::Month || named.field == FormatField::Week ||
+                     named.field == FormatField::Day;
+        if (dated && format.Has(named.field) && !format.Has(FormatField::Year)) {
+            return "has {" + std::string(named.name) +
+                   "} without {YY}: its serials would repeat a year later";
+        }
+    }
+    if (format.Has(FormatField::Day) && !format.Has(FormatField::Month)) {
+        return "has {DD} without {MM}: its serials would repeat a month later";
+    }
+    if (format.Has(FormatField::Check)) {
+        // Date fields are digits, in every alphabet; literals must be in the counter's too.
+        for (const FormatPiece& piece : format.pieces) {
+            if (piece.field == FormatField::Literal && !format.counter->ValueOf(piece.literal)) {
+                return "has {C} over the counter's alphabet, " + std::string(format.counter->name) +
+                       ", which does not hold \"" + piece.literal + "\"";
+            }
+        }
+    }
+    return "";
+}
+
+}  // namespace
+
+bool SerialFormat::Has(FormatField field) const {
+    for (const FormatPiece& piece : pieces) {
+        if (piece.field == field) {
+            return true;
+        }
+    }
+    return false;
+}
+
+FormatParse ParseSerialFormat(const std::string& text) {
+    FormatParse parse;
+    SerialFormat format;
+    format.text = text;
+    std::string problem = FindProblem(text, format);
+    if (!problem.empty()) {
+        parse.problem = "\"" + text + "\" " + problem;
+        return parse;
+    }
+    parse.format = std::move(format);
+    return parse;
+}
+
+uint64_t Capacity(const SerialFormat& format) {
+    // An 8-character counter in base 36 is below 2^42: the limit always fits.
+    return *CounterLimit(*format.counter, format.counterWidth) - 1;
+}
+
+std::string PeriodUnit(const SerialFormat& format) {
+    if (format.Has(FormatField::Day)) {
+        return "day";
+    }
+    if (format.Has(FormatField::Week)) {
+        return "week";
+    }
+    if (format.Has(FormatField::Month)) {
+        return "month";
+    }
+    return format.Has(FormatField::Year) ? "year" : "";
+}
+
+std::string PeriodOf(const SerialFormat& format, const CalendarDate& date) {
+    std::string period;
+    for (const FormatPiece& piece : format.pieces) {
+        period += DateText(format, piece.field, date);
+    }
+    return period;
+}
+
+std::string Expand(const SerialFormat& format, const CalendarDate& date, uint64_t counter) {
+    std::string serial;
+    size_t checkAt = std::string::npos;
+    for (const FormatPiece& piece : format.pieces) {
+        switch (piece.field) {
+            case FormatField::Literal:
+                serial += piece.literal;
+                break;
+            case FormatField::Counter:
+                serial += format.counter->Write(counter, format.counterWidth);
+                break;
+            case FormatField::Check:
+                checkAt = serial.size();
+                break;
+            default:
+                serial += DateText(format, piece.field, date);
+                break;
+        }
+    }
+    if (checkAt != std::string::npos) {
+        // The parser made sure every character is in the alphabet.
+        serial.insert(checkAt, 1, *LuhnCheckCharacter(*format.counter, serial));
+    }
+    return serial;
+}
+
+std::optional<FormatReading> ReadSerial(const SerialFormat& format, const std::string& serial) {
+    if (serial.size() != kSerialChars) {
+        return std::nullopt;
+    }
+    FormatReading reading;
+    std::string checked;  // the serial without its check character
+    size_t checkAt = std::string::npos;
+    size_t at = 0;
+    for (const FormatPiece& piece : format.pieces) {
+        std::string part = serial.substr(at, Width(format, piece));
+        at += part.size();
+        switch (piece.field) {
+            case FormatField::Literal:
+                if (part[0] != piece.literal) {
+                    return std::nullopt;
+                }
+                break;
+            case FormatField::Counter: {
+                std::optional<uint64_t> value = format.counter->Read(part);
+                if (!value || *value == 0) {
+                    return std::nullopt;
+                }
+                reading.counter = *value;
+                break;
+            }
+            case FormatField::Check:
+                checkAt = at - 1;
+                continue;
+            default:
+                if (part.find_first_not_of("0123456789") != std::string::npos) {
+                    return std::nullopt;
+                }
+                reading.period += part;
+                break;
+        }
+        checked += part;
+    }
+    if (checkAt != std::string::npos &&
+        LuhnCheckCharacter(*format.counter, checked) != serial[checkAt]) {
+        return std::nullopt;
+    }
+    return reading;
+}

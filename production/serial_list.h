@@ -1,0 +1,19 @@
+// A list of serials assigned in advance (a customer's range, an ERP's export), read from a file's
+// text: UTF-8 with or without a byte order mark, CRLF or LF, one serial a line or a CSV whose
+// first column holds them, with a header line recognised. The whole list is checked before a
+// batch takes one: each serial as a single write checks it, and no serial twice.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct SerialList {
+    std::vector<std::string> serials;  // in the file's order
+    std::string problem;               // when not empty, why the list is refused
+};
+
+// check: the serial check of a single write ("" for a serial it accepts, else why not).
+SerialList ReadSerialList(std::string_view text,
+                          const std::function<std::string(const std::string&)>& check);
