@@ -12,12 +12,11 @@ int main(int argc, char** argv) {
     if (argc != 3) {
         return 2;
     }
-    HANDLE port = INVALID_HANDLE_VALUE;
+    win32::AutoCloseHandle port;
     if (!OpenNamedPort(argv[2], port)) {
         return 2;
     }
     bool write = std::strcmp(argv[1], "write") == 0;
-    bool ok = write ? WriteAll(port) && ReadAll(port) : ReadAll(port);
-    ClosePort(port);
+    bool ok = write ? WriteAll(port.Get()) && ReadAll(port.Get()) : ReadAll(port.Get());
     return ok ? 0 : 3;
 }

@@ -20,18 +20,12 @@ constexpr unsigned kFrameMicros = 1000;
 
 // Microseconds from CreateProcess to the process's end; negative when it failed.
 double TimeProcess(const std::string& exe, const std::string& arguments) {
-    PROCESS_INFORMATION process = {};
     double start = NowMicros();
-    if (!StartQuiet(exe, arguments, process)) {
-        return -1;
-    }
-    WaitForSingleObject(process.hProcess, 60000);
-    double elapsed = NowMicros() - start;
+    BenchProcess process(exe, arguments);
     DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode == 0 ? elapsed : -1;
+    bool ended = process.Wait(60000, exitCode);
+    double elapsed = NowMicros() - start;
+    return ended && exitCode == 0 ? elapsed : -1;
 }
 
 struct Command {

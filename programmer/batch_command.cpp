@@ -40,7 +40,7 @@ int RunBatch(const CommandLine& line) {
     Batch batch(start.settings, *start.ledger, console);
     WriteLine(Stream::Err, "zq61prog: batch from " + start.ledger->NextSerial() + ", " +
                                start.recordName + ": waiting for chips (Ctrl+C stops)");
-    InstallBreakHandler();
+    BreakGuard breakGuard;
     RunBatchWorkers(batch, console.StopEvent(), BreakRequested);
     int exitCode = batch.ExitCode();
     if (exitCode == EXIT_RECORD_FAILED) {
