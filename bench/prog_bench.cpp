@@ -35,6 +35,56 @@ struct Command {
     unsigned frames;
 };
 
+// One program's run on a cleared port: its time, or negative when it failed or did not send
+// exactly the command's frames. Both programs are measured alike: before each run the driver's
+// log, counters and late-time carry are cleared, so neither inherits the other's.
+double TimedRun(SimControl& sim, const std::string& exe, const std::string& arguments,
+                unsigned frames) {
+    sim.Clear(kPort);
+    double micros = TimeProcess(exe, arguments);
+    unsigned sent = sim.Counters(kPort).writeCalls;
+    if (sent != frames) {
+        std::printf("   FAILED: %s sent %u frames, not %u\n", exe.c_str(), sent, frames);
+        return -1;
+    }
+    return micros;
+}
+
+// The command's median times for both programs over runs passes (plus one that warms up).
+// The order alternates from pass to pass: a program that starts right after the other has
+// exited shares the machine with that one's teardown, and that must not fall on one side only.
+bool MeasureCommand(SimControl& sim, const std::string& prog, const std::string& bare,
+                    const Command& command, int runs, double& progMicros, double& bareMicros) {
+    std::vector<double> progTimes;
+    std::vector<double> bareTimes;
+    for (int i = 0; i < runs + 1; i++) {
+        double barePass = 0;
+        double progPass = 0;
+        if (i % 2 == 0) {
+            barePass = TimedRun(sim, bare, command.bareArguments, command.frames);
+            progPass = TimedRun(sim, prog, command.progArguments, command.frames);
+        } else {
+            progPass = TimedRun(sim, prog, command.progArguments, command.frames);
+            barePass = TimedRun(sim, bare, command.bareArguments, command.frames);
+        }
+        if (barePass < 0 || progPass < 0) {
+            std::printf("   FAILED: %s did not run cleanly\n", command.name);
+            return false;
+        }
+        if (std::getenv("ZQ_BENCH_VERBOSE")) {
+            std::printf("   %s pass %d: bare %.1f ms, zq61prog %.1f ms\n", command.name, i,
+                        barePass / 1000, progPass / 1000);
+        }
+        if (i > 0) {  // the first pass warms the caches
+            bareTimes.push_back(barePass);
+            progTimes.push_back(progPass);
+        }
+    }
+    progMicros = Median(progTimes);
+    bareMicros = Median(bareTimes);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -61,38 +111,18 @@ int main(int argc, char** argv) {
         kFrameMicros, runs);
     bool measured = true;
     for (const Command& command : commands) {
-        std::vector<double> progTimes;
-        std::vector<double> bareTimes;
-        // Taken in turn, so a drift of the machine's load weighs on both alike.
-        for (int i = 0; i < runs + 1 && measured; i++) {
-            double barePass = TimeProcess(bare, command.bareArguments);
-            sim.Clear(kPort);
-            double progPass = TimeProcess(prog, command.progArguments);
-            ZqSimCounters counters = sim.Counters(kPort);
-            if (barePass < 0 || progPass < 0 || counters.writeCalls != command.frames) {
-                std::printf("   FAILED: %s did not run cleanly (%u frames)\n", command.name,
-                            counters.writeCalls);
-                measured = false;
-            }
-            if (std::getenv("ZQ_BENCH_VERBOSE")) {
-                std::printf("   %s pass %d: bare %.1f ms, zq61prog %.1f ms\n", command.name, i,
-                            barePass / 1000, progPass / 1000);
-            }
-            if (i > 0) {  // the first pass warms the caches
-                bareTimes.push_back(barePass);
-                progTimes.push_back(progPass);
-            }
-        }
+        double progMicros = 0;
+        double bareMicros = 0;
+        measured = MeasureCommand(sim, prog, bare, command, runs, progMicros, bareMicros);
         if (!measured) {
             break;
         }
-        double progMs = Median(progTimes) / 1000;
-        double bareMs = Median(bareTimes) / 1000;
-        double ratio = progMs / bareMs;
+        double ratio = progMicros / bareMicros;
         std::printf(
             "   zq61prog %-6s %7.1f ms   bare %7.1f ms   %3u frames   ratio %.3f   "
             "target <= 1.15  %s\n",
-            command.name, progMs, bareMs, command.frames, ratio, ratio <= 1.15 ? "ok" : "MISSED");
+            command.name, progMicros / 1000, bareMicros / 1000, command.frames, ratio,
+            ratio <= 1.15 ? "ok" : "MISSED");
     }
     sim.Reset(kPort);
     return measured ? 0 : 1;
