@@ -34,7 +34,7 @@ trap 'zq_wineserver_stop; zq_xvfb_stop; zq_db_stop' EXIT
 # programs started from the shell their own Ctrl+C.
 trap ':' INT
 
-display="your display $DISPLAY"
+display="your display ${DISPLAY:-}"
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     zq_xvfb_start
     display="a private Xvfb display ($DISPLAY, nothing shows; e.g. import -window root shot.png)"
@@ -49,10 +49,13 @@ if [ "$ledger" = 1 ]; then
     wine "$ZQ_BUILD_DIR/programmer/zq61prog.exe" ledger init
 fi
 
+# The shell starts in a folder of its own, so the logs it writes stay out of the sources.
+mkdir -p "$repo/build/try"
 rc="$repo/build/try-shell.rc"
 cat >"$rc" <<RC
 [ -f ~/.bashrc ] && source ~/.bashrc
 export PATH="$repo/scripts/try-bin:\$PATH"
+cd "$repo/build/try"
 PS1='(zq61 try) \w\\$ '
 RC
 cat <<BANNER
@@ -61,15 +64,15 @@ Simulated chips on COM21 and COM22 (blank), windows on $display.
 Try:  zq61prog list
       zq61prog write --port COM21 --serial SN000001 --product "Bench Board"
       zq61prog read --port COM21
-      zq61prog batch --serial-from ZQ000001 --log shift.csv --count 3
-          (then, from another shell or with the batch in the background: board next COM21)
+      zq61prog batch --serial-from ZQ000001 --log shift.csv --count 3 &
+      board next COM21     (the next, blank board in COM21's socket)
       board             (plug, unplug, next, break, mend, hold, release a simulated board)
-      zq61station --serial-from ZQ000001 --log shift.csv
+      zq61station --serial-from ZQ000101 --log station.csv &
 BANNER
 if [ "$ledger" = 1 ]; then
     cat <<BANNER
       zq61prog ledger sequence --name line1 --serial-from ZQ000001
-      zq61prog batch --sequence line1 --station st-a --count 1
+      zq61prog batch --sequence line1 --station st-a --ports COM21 --count 1
       zq61prog ledger report --sequence line1
 BANNER
 fi
