@@ -362,70 +362,78 @@ bool ReportOneByOne(SimControl& sim, const std::string& exe) {
     return true;
 }
 
+constexpr int kSizes = sizeof(kHubSizes) / sizeof(kHubSizes[0]);
+
+// One hub size's figures over the runs.
+struct HubFigures {
+    std::vector<double> wall;         // to the last logged outcome
+    std::vector<double> perFrame;     // the driver's time per write call
+    std::vector<double> plain;        // plain loops on as many ports
+    std::vector<double> plainBeyond;  // their time per frame beyond the driver's
+};
+
+void PrintHub(const HubFigures (&figures)[kSizes], int runs) {
+    double one = Median(figures[0].wall);
+    double plainOne = Median(figures[0].plain);
+    std::printf(
+        "   (b) boards plugged at once, to the last logged outcome, over one board alone "
+        "(medians of %d):\n",
+        runs);
+    std::printf("       %-8s %9s %7s   %-16s %15s %13s %12s\n", "boards", "wall ms", "ratio",
+                "target", "driver us/frame", "plain loops", "zq61prog's");
+    for (int size = 0; size < kSizes; size++) {
+        double ratio = Median(figures[size].wall) / one;
+        double plainRatio = Median(figures[size].plain) / plainOne;
+        char target[32] = "";
+        if (kHubSizes[size] == 4) {
+            std::snprintf(target, sizeof(target), "<= 1.5  %s", ratio <= 1.5 ? "ok" : "MISSED");
+        }
+        std::printf("       %-8d %9.1f %7.2f   %-16s %15.0f %13.2f %12.2f\n", kHubSizes[size],
+                    Median(figures[size].wall) / 1000, ratio, target,
+                    Median(figures[size].perFrame), plainRatio, ratio / plainRatio);
+    }
+    std::printf(
+        "       driver us/frame: its time serving a write call, the emulated %u us "
+        "included (target\n       within 5 %%). plain loops: the boards' frames from a "
+        "plain loop per port, a thread\n       each, over one port's: Wine's own cost per "
+        "call on %lu CPUs, what no program avoids.\n       zq61prog's: the ratio over "
+        "the plain loops' ratio, what is left to the batch itself.\n",
+        kFrameMicros, CpuCount());
+    std::printf("       Wine's own time per frame beyond the driver's, from the plain loops:");
+    for (int size = 0; size < kSizes; size++) {
+        std::printf("%s %d at once %.0f us", size == 0 ? "" : ",", kHubSizes[size],
+                    Median(figures[size].plainBeyond));
+    }
+    std::printf(
+        "\n       (every port's calls go through one wineserver and the driver's one "
+        "dispatch thread)\n");
+}
+
 // (b) 1, 4 and 8 boards plugged at once, against plain loops on as many ports.
 bool ReportHub(SimControl& sim, const std::string& exe, int runs) {
-    // Per hub size: wall times, the driver's time per frame, plain loops' wall times.
-    constexpr int kSizes = sizeof(kHubSizes) / sizeof(kHubSizes[0]);
-    std::vector<double> wall[kSizes], perFrame[kSizes], served[kSizes], plain[kSizes],
-        plainBeyond[kSizes];
-    bool measured = true;
-    for (int i = 0; i < runs && measured; i++) {
-        for (int size = 0; size < kSizes && measured; size++) {
+    HubFigures figures[kSizes];
+    for (int i = 0; i < runs; i++) {
+        for (int size = 0; size < kSizes; size++) {
             HubRun run;
             double loops = 0;
             double loopServed = 0;
             if (!AtOnce(sim, exe, kHubSizes[size], run) || run.frames == 0) {
                 std::printf("   FAILED: the %d boards on the hub did not all get an outcome\n",
                             kHubSizes[size]);
-                measured = false;
-            } else if (!PlainLoopsAtOnce(sim, kHubSizes[size], loops, loopServed)) {
+                return false;
+            }
+            if (!PlainLoopsAtOnce(sim, kHubSizes[size], loops, loopServed)) {
                 std::printf("   FAILED: plain loops on %d hub ports at once\n", kHubSizes[size]);
-                measured = false;
+                return false;
             }
-            wall[size].push_back(run.micros);
-            served[size].push_back(run.servedMicros);
-            perFrame[size].push_back(run.servedMicros / std::max(run.frames, 1.0));
-            plain[size].push_back(loops);
-            plainBeyond[size].push_back((loops - loopServed) / kChipFrames);
+            figures[size].wall.push_back(run.micros);
+            figures[size].perFrame.push_back(run.servedMicros / std::max(run.frames, 1.0));
+            figures[size].plain.push_back(loops);
+            figures[size].plainBeyond.push_back((loops - loopServed) / kChipFrames);
         }
     }
-    if (measured) {
-        double one = Median(wall[0]);
-        double plainOne = Median(plain[0]);
-        std::printf(
-            "   (b) boards plugged at once, to the last logged outcome, over one board alone "
-            "(medians of %d):\n",
-            runs);
-        std::printf("       %-8s %9s %7s   %-16s %15s %13s %12s\n", "boards", "wall ms", "ratio",
-                    "target", "driver us/frame", "plain loops", "zq61prog's");
-        for (int size = 0; size < kSizes; size++) {
-            double ratio = Median(wall[size]) / one;
-            double plainRatio = Median(plain[size]) / plainOne;
-            char target[32] = "";
-            if (kHubSizes[size] == 4) {
-                std::snprintf(target, sizeof(target), "<= 1.5  %s", ratio <= 1.5 ? "ok" : "MISSED");
-            }
-            std::printf("       %-8d %9.1f %7.2f   %-16s %15.0f %13.2f %12.2f\n", kHubSizes[size],
-                        Median(wall[size]) / 1000, ratio, target, Median(perFrame[size]),
-                        plainRatio, ratio / plainRatio);
-        }
-        std::printf(
-            "       driver us/frame: its time serving a write call, the emulated %u us "
-            "included (target\n       within 5 %%). plain loops: the boards' frames from a "
-            "plain loop per port, a thread\n       each, over one port's: Wine's own cost per "
-            "call on %lu CPUs, what no program avoids.\n       zq61prog's: the ratio over "
-            "the plain loops' ratio, what is left to the batch itself.\n",
-            kFrameMicros, CpuCount());
-        std::printf("       Wine's own time per frame beyond the driver's, from the plain loops:");
-        for (int size = 0; size < kSizes; size++) {
-            std::printf("%s %d at once %.0f us", size == 0 ? "" : ",", kHubSizes[size],
-                        Median(plainBeyond[size]));
-        }
-        std::printf(
-            "\n       (every port's calls go through one wineserver and the driver's one "
-            "dispatch thread)\n");
-    }
-    return measured;
+    PrintHub(figures, runs);
+    return true;
 }
 
 // (c) a shift of 300 chips: what the process holds after chip 10 and after chip 300.
