@@ -16,10 +16,12 @@ BreakGuard::BreakGuard() {
     breakRequested = false;
     batchEnded.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+    session_ = std::make_unique<SessionEndWindow>([] { breakRequested = true; }, batchEnded.Get());
 }
 
 BreakGuard::~BreakGuard() {
     SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+    // Released before the window closes: its thread may be holding the session's end.
     SetEvent(batchEnded.Get());
 }
 
@@ -37,9 +39,8 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
             // a few seconds (about five): holding here until the batch has ended lets the
             // boards being written finish and be recorded within that time instead of being
             // cut off mid-write. Windows delivers logoff and shutdown this way only to a
-            // process that has loaded neither user32 nor gdi32; zq61prog imports neither
-            // (group 7 of the benchmark lists its imports), but a system DLL it loads may
-            // (odbc32 on Windows), and such a process hears of them only through a window.
+            // process that has loaded neither user32 nor gdi32; a process that has hears of
+            // them through its windows instead (SessionEndWindow).
             // Wine sends none of these three events (closing a console under Wine kills the
             // process), so under Wine this path is exercised only by calling the handler; the
             // first-run checklist in the package's README covers it on a real station.

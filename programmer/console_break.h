@@ -5,14 +5,25 @@
 
 #include <windows.h>
 
-// Handles the console's events while a batch runs, from its start to its end (summary
-// included); a close, logoff or shutdown that came meanwhile is held until the guard ends.
+#include <memory>
+
+#include "session_end.h"
+
+// Handles the console's events, and the session's end through a hidden window, while a batch
+// runs, from its start to its end (summary included); a close, logoff or shutdown that came
+// meanwhile is held until the guard ends.
 class BreakGuard {
 public:
     BreakGuard();
     ~BreakGuard();
     BreakGuard(const BreakGuard&) = delete;
     BreakGuard& operator=(const BreakGuard&) = delete;
+
+    // Where logoff and shutdown arrive when the process has loaded user32; null without one.
+    HWND SessionWindow() const { return session_->Window(); }
+
+private:
+    std::unique_ptr<SessionEndWindow> session_;
 };
 
 // True once any of those events came during the guard.

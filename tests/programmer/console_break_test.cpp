@@ -39,4 +39,23 @@ TEST(ConsoleBreak, CloseLogoffAndShutdownStopTheBatchAndAreHeldUntilItEnds) {
     }
 }
 
+// A process that has loaded user32 hears of logoff and shutdown through its windows instead.
+TEST(ConsoleBreak, TheSessionsEndStopsTheBatchAndIsHeldUntilItEnds) {
+    auto guard = std::make_unique<BreakGuard>();
+    HWND window = guard->SessionWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    EXPECT_TRUE(BreakRequested());
+    std::atomic<bool> returned{false};
+    std::thread system([&] {
+        SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        returned = true;
+    });
+    Sleep(300);
+    EXPECT_FALSE(returned) << "the session ended while the batch still ran";
+    guard.reset();
+    system.join();
+    EXPECT_FALSE(IsWindow(window)) << "the window outlived the batch";
+}
+
 }  // namespace
