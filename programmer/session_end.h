@@ -8,7 +8,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <thread>
+
+#include "scoped_win.h"
 
 class SessionEndWindow {
 public:
@@ -23,9 +26,12 @@ public:
     HWND Window() const { return window_; }
 
 private:
+    struct User32;
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Run(HANDLE made);
 
+    win32::ScopedModule user32Module_;  // first: unloaded only once the window's thread ended
+    std::unique_ptr<User32> user32_;
     std::function<void()> stop_;
     HANDLE ended_;
     HWND window_ = nullptr;
