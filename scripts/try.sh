@@ -49,7 +49,10 @@ if [ "$ledger" = 1 ]; then
     wine "$ZQ_BUILD_DIR/programmer/zq61prog.exe" ledger init
 fi
 
-# The shell starts in a folder of its own, so the logs it writes stay out of the sources.
+# The shell starts in a folder of its own, so the logs it writes stay out of the sources; it is
+# emptied first, since the simulated chips start blank in every session and an old log would
+# not match them.
+rm -rf "$repo/build/try"
 mkdir -p "$repo/build/try"
 rc="$repo/build/try-shell.rc"
 cat >"$rc" <<RC
