@@ -10,24 +10,18 @@ constexpr LONGLONG kLargestLog = 1LL << 30;
 
 }  // namespace
 
-LogFile::~LogFile() {
-    if (file_ != INVALID_HANDLE_VALUE) {
-        CloseHandle(file_);
-    }
-}
-
 std::string LogFile::Open(const std::string& path) {
     path_ = path;
     std::optional<std::u16string> widePath = Utf8ToUtf16(path);
     // Read sharing only: a second batch on the same log would hand out the same serials.
-    file_ = CreateFileW(reinterpret_cast<const wchar_t*>(widePath.value_or(u"").c_str()),
-                        GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file_ == INVALID_HANDLE_VALUE) {
+    file_.Reset(CreateFileW(reinterpret_cast<const wchar_t*>(widePath.value_or(u"").c_str()),
+                            GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_) {
         return "cannot open the log " + path + " (error " + std::to_string(GetLastError()) + ")";
     }
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file_, &size) || size.QuadPart > kLargestLog) {
+    if (!GetFileSizeEx(file_.Get(), &size) || size.QuadPart > kLargestLog) {
         return "cannot read the log " + path;
     }
     if (size.QuadPart == 0) {
@@ -36,7 +30,7 @@ std::string LogFile::Open(const std::string& path) {
     }
     text_.assign(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
-    if (!ReadFile(file_, text_.data(), static_cast<DWORD>(text_.size()), &read, nullptr) ||
+    if (!ReadFile(file_.Get(), text_.data(), static_cast<DWORD>(text_.size()), &read, nullptr) ||
         read != text_.size()) {
         return "cannot read the log " + path;
     }
@@ -64,6 +58,7 @@ bool LogFile::Append(const LedgerEntry& record) {
 
 bool LogFile::WriteDurably(const std::string& bytes) {
     DWORD written = 0;
-    return WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size() && FlushFileBuffers(file_);
+    return WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size() && FlushFileBuffers(file_.Get());
 }

@@ -7,14 +7,10 @@
 #include <string>
 
 #include "record_store.h"
+#include "scoped_win.h"
 
 class LogFile : public RecordStore {
 public:
-    LogFile() = default;
-    ~LogFile() override;
-    LogFile(const LogFile&) = delete;
-    LogFile& operator=(const LogFile&) = delete;
-
     // Opens the log, creating it (byte order mark and header) when new, and reads what it
     // holds. "" on success, otherwise why not.
     std::string Open(const std::string& path);
@@ -25,7 +21,7 @@ public:
 private:
     bool WriteDurably(const std::string& bytes);
 
-    HANDLE file_ = INVALID_HANDLE_VALUE;
+    win32::AutoCloseHandle file_;
     std::string path_;
     std::string text_;  // what the log held when it was opened
 };

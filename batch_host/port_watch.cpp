@@ -2,25 +2,20 @@
 
 #include "port_discovery.h"
 
-PortWatch::PortWatch() {
-    changed_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, SERIAL_PORT_MAP_KEY, 0, KEY_READ | KEY_NOTIFY, &key_);
+PortWatch::PortWatch() : changed_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SERIAL_PORT_MAP_KEY, 0, KEY_READ | KEY_NOTIFY, &key) ==
+        ERROR_SUCCESS) {
+        key_.Reset(key);
+    }
     Arm();
 }
 
-PortWatch::~PortWatch() {
-    if (key_ != nullptr) {
-        RegCloseKey(key_);
-    }
-    if (changed_ != nullptr) {
-        CloseHandle(changed_);
-    }
-}
-
 void PortWatch::Arm() {
-    if (key_ != nullptr && changed_ != nullptr) {
-        RegNotifyChangeKeyValue(key_, FALSE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
-                                changed_, TRUE);
+    if (key_ && changed_) {
+        RegNotifyChangeKeyValue(key_.Get(), FALSE,
+                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, changed_.Get(),
+                                TRUE);
     }
 }
 
@@ -48,8 +43,8 @@ PortWatch::Changes PortWatch::Look() {
 }
 
 void PortWatch::Wait(HANDLE stop, DWORD pollMs) {
-    HANDLE events[] = {stop, changed_};
-    DWORD count = changed_ != nullptr ? 2 : 1;
+    HANDLE events[] = {stop, changed_.Get()};
+    DWORD count = changed_ ? 2 : 1;
     DWORD woken = WaitForMultipleObjects(count, events, FALSE, pollMs);
     if (woken == WAIT_OBJECT_0 + 1) {
         // Armed again before the map is read, so a change during the read is not lost.

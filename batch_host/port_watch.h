@@ -10,12 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "scoped_win.h"
+
 class PortWatch {
 public:
     PortWatch();
-    ~PortWatch();
-    PortWatch(const PortWatch&) = delete;
-    PortWatch& operator=(const PortWatch&) = delete;
 
     // The ports in the map now that were not there at the last call (at the first call: every
     // port in the map). A port that leaves and comes back appears again.
@@ -33,8 +32,8 @@ public:
 
 private:
     void Arm();
-    HKEY key_ = nullptr;
-    HANDLE changed_ = nullptr;
+    win32::ScopedRegKey key_;
+    win32::AutoCloseHandle changed_;
     std::set<std::string> present_;
     std::vector<std::string> map_;
 };

@@ -249,7 +249,7 @@ bool RunDirectAction(SimControl& sim, const ActionInfo& info, const ConfigRecord
     MemoryPortList list;
     list.names.push_back(PORT);
     list.selection = 0;
-    HANDLE handle = INVALID_HANDLE_VALUE;
+    win32::AutoCloseHandle handle;
     double start = NowMicros();
     if (!OpenSelectedPort(list, handle)) {
         return Fail("cannot open the port from the benchmark");
@@ -257,13 +257,13 @@ bool RunDirectAction(SimControl& sim, const ActionInfo& info, const ConfigRecord
     double opened = NowMicros();
     bool ok = false;
     {
-        HandlePort port(handle);
+        HandlePort port(handle.Get());
         RecordPtr readBack = NewRecord();
         ok = (info.action == Action::Read || WriteConfig(port, written)) &&
              ReadConfig(port, *readBack);
     }
     double done = NowMicros();
-    ClosePort(handle);
+    handle.Reset();
     run.openMicros = opened - start;
     run.framesMicros = done - opened;
     run.traffic = TakeTraffic(sim);
@@ -429,12 +429,11 @@ double ThreadStartMicros() {
     for (int i = 0; i < 50; i++) {
         double started = 0;
         double start = NowMicros();
-        HANDLE thread = CreateThread(nullptr, 0, NoteStart, &started, 0, nullptr);
-        if (thread == nullptr) {
+        win32::AutoCloseHandle thread(CreateThread(nullptr, 0, NoteStart, &started, 0, nullptr));
+        if (!thread) {
             break;
         }
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
+        WaitForSingleObject(thread.Get(), INFINITE);
         times.push_back(started - start);
     }
     return Median(times);
@@ -518,16 +517,16 @@ bool MeasureDirect(SimControl& sim, int runs, ActionFigures (&figures)[3]) {
     MemoryPortList list;
     list.names.push_back(PORT);
     list.selection = 0;
-    HANDLE handle = INVALID_HANDLE_VALUE;
+    win32::AutoCloseHandle handle;
     if (!sim.SetDelay(PORT, 0) || !OpenSelectedPort(list, handle)) {
         return Fail("cannot open the port from the benchmark");
     }
     bool ok = false;
     {
-        HandlePort port(handle);
+        HandlePort port(handle.Get());
         ok = ReadConfig(port, *configured) != 0;
     }
-    ClosePort(handle);
+    handle.Reset();
     if (!ok) {
         return Fail("cannot read the chip back");
     }

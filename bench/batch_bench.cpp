@@ -63,31 +63,13 @@ bool WaitForOutcomes(const std::string& log, int outcomes, DWORD timeoutMs) {
     return true;
 }
 
-class BatchProcess {
+// zq61prog batch, up and watching the port map once made; its end waits for --count.
+class BatchProcess : public BenchProcess {
 public:
-    BatchProcess(const std::string& exe, const std::string& log, int count) {
-        DeleteFileA(log.c_str());
-        started_ = StartQuiet(exe,
-                              "batch --serial-from ZQ000001 --count " + std::to_string(count) +
-                                  " --log \"" + log + "\"",
-                              process_);
-        Sleep(500);  // up and watching the port map
+    BatchProcess(const std::string& exe, const std::string& log, int count)
+        : BenchProcess(exe, "batch " + NewLogBatch(log, count), 10000) {
+        Sleep(500);
     }
-    ~BatchProcess() {
-        if (started_) {
-            if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_TIMEOUT) {
-                TerminateProcess(process_.hProcess, 99);
-            }
-            CloseHandle(process_.hThread);
-            CloseHandle(process_.hProcess);
-        }
-    }
-    bool Started() const { return started_; }
-    HANDLE Handle() const { return process_.hProcess; }
-
-private:
-    PROCESS_INFORMATION process_ = {};
-    bool started_ = false;
 };
 
 // A blank board on the port, unplugged.
@@ -171,37 +153,38 @@ bool AtOnce(SimControl& sim, const std::string& exe, int boards, HubRun& run) {
 // (the mean). Over one port's time it is the best a batch of that many boards could reach here:
 // Wine's own cost per call when the calls share two CPUs.
 bool PlainLoopsAtOnce(SimControl& sim, int ports, double& micros, double& servedPerPort) {
-    std::vector<HANDLE> handles(ports, INVALID_HANDLE_VALUE);
+    std::vector<win32::AutoCloseHandle> handles(ports);
     bool ok = true;
     for (int i = 0; i < ports && ok; i++) {
         ok = Unplug(sim, kHubPorts[i], kFrameMicros) && sim.Restore(kHubPorts[i]) &&
              OpenNamedPort(kHubPorts[i], handles[i]) != 0;
     }
-    std::vector<HANDLE> threads;
+    std::vector<win32::AutoCloseHandle> threads;
+    std::vector<HANDLE> waitFor;
     double start = NowMicros();
     for (int i = 0; i < ports && ok; i++) {
-        HANDLE thread = CreateThread(
+        threads.emplace_back(CreateThread(
             nullptr, 0,
             [](void* port) -> DWORD {
                 HANDLE handle = static_cast<HANDLE>(port);
                 return ReadAll(handle) && WriteAll(handle) && ReadAll(handle) ? 0 : 1;
             },
-            handles[i], 0, nullptr);
-        ok = thread != nullptr;
+            handles[i].Get(), 0, nullptr));
+        ok = threads.back().Valid();
         if (ok) {
-            threads.push_back(thread);
+            waitFor.push_back(threads.back().Get());
         }
     }
-    WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, 30000);
+    WaitForMultipleObjects(static_cast<DWORD>(waitFor.size()), waitFor.data(), TRUE, 30000);
     micros = NowMicros() - start;
-    for (HANDLE thread : threads) {
+    for (HANDLE thread : waitFor) {
         DWORD code = 1;
         ok = ok && GetExitCodeThread(thread, &code) && code == 0;
-        CloseHandle(thread);
     }
+    threads.clear();
+    handles.clear();
     servedPerPort = 0;
     for (int i = 0; i < ports; i++) {
-        ClosePort(handles[i]);
         servedPerPort += static_cast<double>(sim.Counters(kHubPorts[i]).serveMicros) / ports;
         sim.Remove(kHubPorts[i]);
     }
@@ -214,15 +197,15 @@ bool PlainLoopsAtOnce(SimControl& sim, int ports, double& micros, double& served
 // The same 155 frames as a batch's chip (read, write, read back) from a plain loop in this
 // process: the best ratio over the driver's time any program could reach here.
 bool PlainLoop(SimControl& sim, double& ratio) {
-    HANDLE port = INVALID_HANDLE_VALUE;
+    win32::AutoCloseHandle port;
     if (!sim.Reset(kPort) || !sim.SetDelay(kPort, kFrameMicros) || !OpenNamedPort(kPort, port)) {
         return false;
     }
     sim.Clear(kPort);
     double start = NowMicros();
-    bool ok = ReadAll(port) && WriteAll(port) && ReadAll(port);
+    bool ok = ReadAll(port.Get()) && WriteAll(port.Get()) && ReadAll(port.Get());
     double elapsed = NowMicros() - start;
-    ClosePort(port);
+    port.Reset();
     ratio = elapsed / static_cast<double>(sim.Counters(kPort).serveMicros);
     sim.Reset(kPort);
     return ok;
@@ -340,34 +323,14 @@ bool Shift(SimControl& sim, const std::string& exe, int chips, Footprint& early,
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <zq61prog.exe> <runs>\n", argv[0]);
-        return 2;
-    }
-    std::string exe = WindowsPath(argv[1]);
-    int runs = std::max(std::atoi(argv[2]), 1);
-    SimControl sim;
-    if (!sim.IsOpen() || !sim.Reset(kPort)) {
-        std::fprintf(stderr, "no stand-in driver\n");
-        return 1;
-    }
-    // The hub's ports exist from here on, unplugged until their turn.
-    for (const char* port : kHubPorts) {
-        sim.AddPort(port, ZQSIM_KIND_CHIP_A);
-        sim.Remove(port);
-    }
-    bool measured = true;
-    std::printf("5. zq61prog batch: boards plugged through the stand-in driver, %u us per frame\n",
-                kFrameMicros);
-
+// (a) 20 chips one by one; false when they could not be measured.
+bool ReportOneByOne(SimControl& sim, const std::string& exe) {
     std::vector<Arrival> arrivals;
     if (!OneByOne(sim, exe, 20, arrivals)) {
         std::printf("   FAILED: 20 chips one by one did not all get an outcome\n");
-        measured = false;
-    } else {
+        return false;
+    }
+    {
         std::vector<double> outcome, detect, serve, rest;
         for (const Arrival& a : arrivals) {
             outcome.push_back(a.outcomeMicros);
@@ -396,75 +359,92 @@ int main(int argc, char** argv) {
                 plain);
         }
     }
+    return true;
+}
 
-    // Per hub size: wall times, the driver's time per frame, plain loops' wall times.
-    constexpr int kSizes = sizeof(kHubSizes) / sizeof(kHubSizes[0]);
-    std::vector<double> wall[kSizes], perFrame[kSizes], served[kSizes], plain[kSizes],
-        plainBeyond[kSizes];
-    for (int i = 0; i < runs && measured; i++) {
-        for (int size = 0; size < kSizes && measured; size++) {
+constexpr int kSizes = sizeof(kHubSizes) / sizeof(kHubSizes[0]);
+
+// One hub size's figures over the runs.
+struct HubFigures {
+    std::vector<double> wall;         // to the last logged outcome
+    std::vector<double> perFrame;     // the driver's time per write call
+    std::vector<double> plain;        // plain loops on as many ports
+    std::vector<double> plainBeyond;  // their time per frame beyond the driver's
+};
+
+void PrintHub(const HubFigures (&figures)[kSizes], int runs) {
+    double one = Median(figures[0].wall);
+    double plainOne = Median(figures[0].plain);
+    std::printf(
+        "   (b) boards plugged at once, to the last logged outcome, over one board alone "
+        "(medians of %d):\n",
+        runs);
+    std::printf("       %-8s %9s %7s   %-16s %15s %13s %12s\n", "boards", "wall ms", "ratio",
+                "target", "driver us/frame", "plain loops", "zq61prog's");
+    for (int size = 0; size < kSizes; size++) {
+        double ratio = Median(figures[size].wall) / one;
+        double plainRatio = Median(figures[size].plain) / plainOne;
+        char target[32] = "";
+        if (kHubSizes[size] == 4) {
+            std::snprintf(target, sizeof(target), "<= 1.5  %s", ratio <= 1.5 ? "ok" : "MISSED");
+        }
+        std::printf("       %-8d %9.1f %7.2f   %-16s %15.0f %13.2f %12.2f\n", kHubSizes[size],
+                    Median(figures[size].wall) / 1000, ratio, target,
+                    Median(figures[size].perFrame), plainRatio, ratio / plainRatio);
+    }
+    std::printf(
+        "       driver us/frame: its time serving a write call, the emulated %u us "
+        "included (target\n       within 5 %%). plain loops: the boards' frames from a "
+        "plain loop per port, a thread\n       each, over one port's: Wine's own cost per "
+        "call on %lu CPUs, what no program avoids.\n       zq61prog's: the ratio over "
+        "the plain loops' ratio, what is left to the batch itself.\n",
+        kFrameMicros, CpuCount());
+    std::printf("       Wine's own time per frame beyond the driver's, from the plain loops:");
+    for (int size = 0; size < kSizes; size++) {
+        std::printf("%s %d at once %.0f us", size == 0 ? "" : ",", kHubSizes[size],
+                    Median(figures[size].plainBeyond));
+    }
+    std::printf(
+        "\n       (every port's calls go through one wineserver and the driver's one "
+        "dispatch thread)\n");
+}
+
+// (b) 1, 4 and 8 boards plugged at once, against plain loops on as many ports.
+bool ReportHub(SimControl& sim, const std::string& exe, int runs) {
+    HubFigures figures[kSizes];
+    for (int i = 0; i < runs; i++) {
+        for (int size = 0; size < kSizes; size++) {
             HubRun run;
             double loops = 0;
             double loopServed = 0;
             if (!AtOnce(sim, exe, kHubSizes[size], run) || run.frames == 0) {
                 std::printf("   FAILED: the %d boards on the hub did not all get an outcome\n",
                             kHubSizes[size]);
-                measured = false;
-            } else if (!PlainLoopsAtOnce(sim, kHubSizes[size], loops, loopServed)) {
+                return false;
+            }
+            if (!PlainLoopsAtOnce(sim, kHubSizes[size], loops, loopServed)) {
                 std::printf("   FAILED: plain loops on %d hub ports at once\n", kHubSizes[size]);
-                measured = false;
+                return false;
             }
-            wall[size].push_back(run.micros);
-            served[size].push_back(run.servedMicros);
-            perFrame[size].push_back(run.servedMicros / std::max(run.frames, 1.0));
-            plain[size].push_back(loops);
-            plainBeyond[size].push_back((loops - loopServed) / kChipFrames);
+            figures[size].wall.push_back(run.micros);
+            figures[size].perFrame.push_back(run.servedMicros / std::max(run.frames, 1.0));
+            figures[size].plain.push_back(loops);
+            figures[size].plainBeyond.push_back((loops - loopServed) / kChipFrames);
         }
     }
-    if (measured) {
-        double one = Median(wall[0]);
-        double plainOne = Median(plain[0]);
-        std::printf(
-            "   (b) boards plugged at once, to the last logged outcome, over one board alone "
-            "(medians of %d):\n",
-            runs);
-        std::printf("       %-8s %9s %7s   %-16s %15s %13s %12s\n", "boards", "wall ms", "ratio",
-                    "target", "driver us/frame", "plain loops", "zq61prog's");
-        for (int size = 0; size < kSizes; size++) {
-            double ratio = Median(wall[size]) / one;
-            double plainRatio = Median(plain[size]) / plainOne;
-            char target[32] = "";
-            if (kHubSizes[size] == 4) {
-                std::snprintf(target, sizeof(target), "<= 1.5  %s", ratio <= 1.5 ? "ok" : "MISSED");
-            }
-            std::printf("       %-8d %9.1f %7.2f   %-16s %15.0f %13.2f %12.2f\n", kHubSizes[size],
-                        Median(wall[size]) / 1000, ratio, target, Median(perFrame[size]),
-                        plainRatio, ratio / plainRatio);
-        }
-        std::printf(
-            "       driver us/frame: its time serving a write call, the emulated %u us "
-            "included (target\n       within 5 %%). plain loops: the boards' frames from a "
-            "plain loop per port, a thread\n       each, over one port's: Wine's own cost per "
-            "call on %lu CPUs, what no program avoids.\n       zq61prog's: the ratio over "
-            "the plain loops' ratio, what is left to the batch itself.\n",
-            kFrameMicros, CpuCount());
-        std::printf("       Wine's own time per frame beyond the driver's, from the plain loops:");
-        for (int size = 0; size < kSizes; size++) {
-            std::printf("%s %d at once %.0f us", size == 0 ? "" : ",", kHubSizes[size],
-                        Median(plainBeyond[size]));
-        }
-        std::printf(
-            "\n       (every port's calls go through one wineserver and the driver's one "
-            "dispatch thread)\n");
-    }
+    PrintHub(figures, runs);
+    return true;
+}
 
+// (c) a shift of 300 chips: what the process holds after chip 10 and after chip 300.
+bool ReportShift(SimControl& sim, const std::string& exe) {
     Footprint early, late;
     double seconds = 0;
-    if (measured && !Shift(sim, exe, 300, early, late, seconds)) {
+    if (!Shift(sim, exe, 300, early, late, seconds)) {
         std::printf("   FAILED: the shift of 300 chips did not complete\n");
-        measured = false;
+        return false;
     }
-    if (measured) {
+    {
         // A little slack for what the system itself caches; a leak per chip would be 290 or more.
         bool flat = early.handles > 0 && late.handles <= early.handles + 2 &&
                     late.threads <= early.threads && late.privateMiB <= early.privateMiB + 1;
@@ -474,6 +454,31 @@ int main(int argc, char** argv) {
         std::printf("       after chip 300: %s   target no growth  %s\n", Describe(late).c_str(),
                     flat ? "ok" : "MISSED");
     }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <zq61prog.exe> <runs>\n", argv[0]);
+        return 2;
+    }
+    std::string exe = WindowsPath(argv[1]);
+    int runs = std::max(std::atoi(argv[2]), 1);
+    SimControl sim;
+    if (!sim.IsOpen() || !sim.Reset(kPort)) {
+        std::fprintf(stderr, "no stand-in driver\n");
+        return 1;
+    }
+    // The hub's ports exist from here on, unplugged until their turn.
+    for (const char* port : kHubPorts) {
+        sim.AddPort(port, ZQSIM_KIND_CHIP_A);
+        sim.Remove(port);
+    }
+    std::printf("5. zq61prog batch: boards plugged through the stand-in driver, %u us per frame\n",
+                kFrameMicros);
+    bool measured = ReportOneByOne(sim, exe) && ReportHub(sim, exe, runs) && ReportShift(sim, exe);
     sim.Reset(kPort);
     sim.Reset(ZQSIM_DEFAULT_CHIP_B);
     return measured ? 0 : 1;

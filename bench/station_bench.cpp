@@ -81,32 +81,6 @@ bool Unplug(SimControl& sim) {
            sim.Clear(kPort);
 }
 
-// A batch's program with a new log; command: "batch " for zq61prog, "" for the station.
-class Program {
-public:
-    Program(const std::string& exe, const std::string& command, const std::string& log, int count) {
-        DeleteFileA(log.c_str());
-        started_ = StartQuiet(exe,
-                              command + "--serial-from ZQ000001 --count " + std::to_string(count) +
-                                  " --log \"" + log + "\"",
-                              process_);
-    }
-    ~Program() {
-        if (started_) {
-            TerminateProcess(process_.hProcess, 0);
-            WaitForSingleObject(process_.hProcess, 5000);
-            CloseHandle(process_.hThread);
-            CloseHandle(process_.hProcess);
-        }
-    }
-    bool Started() const { return started_; }
-    DWORD ProcessId() const { return process_.dwProcessId; }
-
-private:
-    PROCESS_INFORMATION process_ = {};
-    bool started_ = false;
-};
-
 struct Timings {
     std::vector<double> micros;  // each board's plug to its outcome
     std::vector<double> served;  // the driver's time serving that board's frames
@@ -137,7 +111,7 @@ bool Arrivals(SimControl& sim, const std::function<bool(int)>& arrived,
 bool ProgBoards(SimControl& sim, const std::string& exe, Timings& timings) {
     std::string log = TempPath("zq61station-bench-prog.csv");
     Unplug(sim);
-    Program batch(exe, "batch ", log, kBoardsPerRound + 2);
+    BenchProcess batch(exe, "batch " + NewLogBatch(log, kBoardsPerRound + 2));
     Sleep(500);  // up and watching the port map
     return batch.Started() && Arrivals(
                                   sim, [&](int i) { return LoggedOutcomes(log) >= i + 1; },
@@ -147,7 +121,7 @@ bool ProgBoards(SimControl& sim, const std::string& exe, Timings& timings) {
 bool StationBoards(SimControl& sim, const std::string& exe, Timings& timings) {
     std::string log = TempPath("zq61station-bench.csv");
     Unplug(sim);
-    Program window(exe, "", log, kBoardsPerRound + 2);
+    BenchProcess window(exe, NewLogBatch(log, kBoardsPerRound + 2));
     HWND station = nullptr;
     PollUntil(
         [&] {

@@ -1,22 +1,22 @@
 // A chip's port opened for one command or one chip of a batch: exclusively, set up exactly as the
 // dialog sets it up, and checked to be the chip driver's before any frame goes out. It closes
-// itself.
+// when it goes out of scope.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "chip_opener.h"
 #include "handle_port.h"
+#include "scoped_win.h"
 
 class OwnedChipPort : public BytePort {
 public:
-    explicit OwnedChipPort(HANDLE handle) : handle_(handle), port_(handle) {}
-    ~OwnedChipPort() override;
-    OwnedChipPort(const OwnedChipPort&) = delete;
-    OwnedChipPort& operator=(const OwnedChipPort&) = delete;
+    explicit OwnedChipPort(win32::AutoCloseHandle handle)
+        : handle_(std::move(handle)), port_(handle_.Get()) {}
 
     bool WriteBytes(const uint8_t* bytes, uint32_t count, uint32_t* written) override {
         return port_.WriteBytes(bytes, count, written);
@@ -26,7 +26,7 @@ public:
     }
 
 private:
-    HANDLE handle_;
+    win32::AutoCloseHandle handle_;  // declared first: the port uses it until the end
     HandlePort port_;
 };
 

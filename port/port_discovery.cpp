@@ -8,6 +8,7 @@
 #include "driver_ident.h"
 #include "port_entry.h"
 #include "port_path.h"
+#include "scoped_win.h"
 
 namespace {
 
@@ -86,30 +87,30 @@ int ProbePortSignature(const char* name, uint32_t& signature) {
         return 0;
     }
     // Shared, so probing a port never gets in the way of whoever else has it open.
-    HANDLE handle =
-        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    win32::AutoCloseHandle handle(CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) {
         return 0;
     }
-    int result = QueryDriverSignature(handle, signature);
-    CloseHandle(handle);
-    return result;
+    return QueryDriverSignature(handle.Get(), signature);
 }
 
 std::vector<std::string> ListSerialPorts(HKEY root, const char* keyPath) {
     std::vector<std::string> ports;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &opened) != ERROR_SUCCESS) {
         return ports;
     }
+    win32::ScopedRegKey key(opened);
     int failuresInARow = 0;
     for (DWORD index = 0; failuresInARow < MAX_FAILURES_IN_A_ROW; index++) {
         char name[REGISTRY_BUFFER];
         BYTE data[REGISTRY_BUFFER + 1] = {};
         DWORD nameSize = REGISTRY_BUFFER;
         DWORD dataSize = REGISTRY_BUFFER;
-        LONG result = RegEnumValueA(key, index, name, &nameSize, nullptr, nullptr, data, &dataSize);
+        LONG result =
+            RegEnumValueA(key.Get(), index, name, &nameSize, nullptr, nullptr, data, &dataSize);
         if (result == ERROR_NO_MORE_ITEMS) {
             break;
         }
@@ -127,7 +128,6 @@ std::vector<std::string> ListSerialPorts(HKEY root, const char* keyPath) {
         data[dataSize < REGISTRY_BUFFER ? dataSize : REGISTRY_BUFFER] = '\0';
         ports.emplace_back(reinterpret_cast<const char*>(data));
     }
-    RegCloseKey(key);
     return ports;
 }
 
@@ -156,6 +156,9 @@ void EnumeratePorts(PortList& list) {
 }
 
 void HandlePortChange(WPARAM event, LPARAM data, PortList& list) {
+    // On Windows the system broadcasts these when a board is plugged or unplugged. Wine sends
+    // none: under Wine the tests send the broadcast themselves, so a real unplug seen by the
+    // dialog is checked on a real station (the package README's first-run checklist).
     if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) {
         return;
     }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "port_list.h"
+#include "scoped_win.h"
 
 // Port set-up for the configuration frames.
 inline constexpr DWORD PORT_QUEUE_SIZE = 8192;
@@ -17,12 +18,10 @@ inline constexpr DWORD PORT_WRITE_TOTAL_MULTIPLIER = 50;
 inline constexpr DWORD PORT_WRITE_TOTAL_CONSTANT = 500;
 
 // Opens the selected entry of the list exclusively and sets it up (queues, time-outs, purge,
-// 300 8N1). 1 and portHandle set on success; 0 and INVALID_HANDLE_VALUE when it cannot be opened.
-int OpenSelectedPort(PortList& list, HANDLE& portHandle);
+// 300 8N1). 1 and the port in portHandle on success; 0 and an empty portHandle when it cannot be
+// opened. The port closes when portHandle is reset or goes out of scope.
+int OpenSelectedPort(PortList& list, win32::AutoCloseHandle& portHandle);
 
 // The same for a port known by name, e.g. from the command line. A null name or one that does
 // not fit a device path opens nothing.
-int OpenNamedPort(const char* name, HANDLE& portHandle);
-
-// Closes the port if one is open and leaves the slot at INVALID_HANDLE_VALUE.
-void ClosePort(HANDLE& portHandle);
+int OpenNamedPort(const char* name, win32::AutoCloseHandle& portHandle);

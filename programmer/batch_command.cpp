@@ -45,7 +45,7 @@ int RunBatch(const CommandLine& line) {
     }
     WriteLine(Stream::Err, "zq61prog: batch " + scheme + ", " + start.recordName +
                                ": waiting for chips (Ctrl+C stops)");
-    InstallBreakHandler();
+    BreakGuard breakGuard;
     RunBatchWorkers(batch, console.StopEvent(), BreakRequested);
     int exitCode = batch.ExitCode();
     if (exitCode == EXIT_RECORD_FAILED) {

@@ -8,12 +8,6 @@
 BatchConsole::BatchConsole(bool json, const std::string& station)
     : json_(json), station_(station), stopped_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
-BatchConsole::~BatchConsole() {
-    if (stopped_ != nullptr) {
-        CloseHandle(stopped_);
-    }
-}
-
 void BatchConsole::ChipPhaseChanged(const std::string&, ChipPhase) {
     // A console line per chip is enough for a script; the phases are a window's to show.
 }
@@ -48,7 +42,7 @@ void BatchConsole::Stopping(const std::string& reason) {
     if (!reason.empty()) {
         WriteLine(Stream::Err, "zq61prog: " + reason);
     }
-    SetEvent(stopped_);
+    SetEvent(stopped_.Get());
 }
 
 void BatchConsole::SerialsWaiting(const std::string& why) {

@@ -5,17 +5,15 @@
 #include <windows.h>
 
 #include "batch.h"
+#include "scoped_win.h"
 
 class BatchConsole : public BatchObserver {
 public:
     // station: named in every JSON object when the batch records to a line's ledger.
     BatchConsole(bool json, const std::string& station);
-    ~BatchConsole() override;
-    BatchConsole(const BatchConsole&) = delete;
-    BatchConsole& operator=(const BatchConsole&) = delete;
 
     // Signalled once the batch stops.
-    HANDLE StopEvent() const { return stopped_; }
+    HANDLE StopEvent() const { return stopped_.Get(); }
 
     void ChipPhaseChanged(const std::string& port, ChipPhase phase) override;
     void ChipDone(const ChipReport& report) override;
@@ -29,5 +27,5 @@ public:
 private:
     bool json_;
     std::string station_;
-    HANDLE stopped_;
+    win32::AutoCloseHandle stopped_;
 };

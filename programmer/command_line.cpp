@@ -28,6 +28,164 @@ void AddYes(CLI::App& command, CommandLine& line) {
     command.add_flag("--yes", line.yes, "confirm --lock without asking (needed off a console)");
 }
 
+void AddLedgerConnection(CLI::App& command, CommandLine& line) {
+    command
+        .add_option("--ledger", line.ledger.connection,
+                    "an ODBC connection string (default: ZQ61_LEDGER)")
+        ->type_name("CONNECTION");
+}
+
+void AddSequenceName(CLI::App& command, std::string& name, const char* option) {
+    command.add_option(option, name, "the sequence's name")
+        ->type_name("NAME")
+        ->required()
+        ->check(Check(CheckName));
+}
+
+// Every command defined at this level; get_subcommands() without a filter gives only those the
+// arguments named.
+std::vector<CLI::App*> CommandsAt(CLI::App& level) {
+    return level.get_subcommands(std::function<bool(CLI::App*)>());
+}
+
+// The commands whose values are looked at once the arguments are read.
+struct CommandApps {
+    CLI::App* write;
+    CLI::App* batch;
+    CLI::App* serials;
+    CLI::App* ledger;
+};
+
+// list, read, write, batch and serials: the commands that reach chips or their serials.
+CommandApps AddChipCommands(CLI::App& app, CommandLine& line) {
+    CLI::App* list = app.add_subcommand("list", "list the chip ports, one per line");
+    AddJson(*list, line);
+
+    CLI::App* read = app.add_subcommand("read", "read a chip's configuration");
+    AddPort(*read, line);
+    AddJson(*read, line);
+
+    CLI::App* write = app.add_subcommand("write", "write an identity, read it back and compare");
+    AddPort(*write, line);
+    AddIdentityOptions(*write, true, line.identity);
+    AddYes(*write, line);
+    AddJson(*write, line);
+
+    CLI::App* batch = app.add_subcommand(
+        "batch", "program every chip that appears, with sequential serials, logging each");
+    AddBatchOptions(*batch, line.batch);
+    AddYes(*batch, line);
+    AddJson(*batch, line);
+
+    CLI::App* serials = AddSerialsCommand(app, line);
+    return {write, batch, serials, nullptr};
+}
+
+// ledger and its commands: a line's shared database.
+CLI::App* AddLedgerCommands(CLI::App& app, CommandLine& line) {
+    CLI::App* ledger = app.add_subcommand(
+        "ledger", "a line's shared database: its tables, a sequence, the report, the export");
+    ledger->require_subcommand(1);
+    CLI::App* init = ledger->add_subcommand("init", "create the ledger's tables when missing");
+    CLI::App* sequence = ledger->add_subcommand(
+        "sequence", "define a line's job: the first serial and the identity every station writes");
+    CLI::App* report = ledger->add_subcommand(
+        "report", "counts per outcome and station, the highest serial, serials not verified");
+    CLI::App* exported =
+        ledger->add_subcommand("export", "every record of a sequence as CSV, with its station");
+    for (CLI::App* command : {init, sequence, report, exported}) {
+        AddLedgerConnection(*command, line);
+    }
+    AddSequenceName(*sequence, line.ledger.sequence, "--name");
+    sequence
+        ->add_option("--serial-from", line.ledger.serialFrom,
+                     "first serial; its trailing digits count up (ZQ000001, ZQ000002, ...)")
+        ->type_name("TEXT")
+        ->required()
+        ->check(Check(CheckSerialFrom));
+    AddIdentityOptions(*sequence, false, line.identity);
+    AddYes(*sequence, line);
+    for (CLI::App* command : {report, exported}) {
+        AddSequenceName(*command, line.ledger.sequence, "--sequence");
+    }
+    for (CLI::App* command : {init, sequence, report}) {
+        AddJson(*command, line);
+    }
+    return ledger;
+}
+
+// Every command's options, each command's help ending with the exit codes.
+CommandApps AddCommands(CLI::App& app, CommandLine& line) {
+    app.set_version_flag("--version", ZQ_VERSION_TEXT);
+    app.require_subcommand(1);
+    CommandApps apps = AddChipCommands(app, line);
+    apps.ledger = AddLedgerCommands(app, line);
+    std::vector<CLI::App*> levels = {&app};
+    while (!levels.empty()) {
+        CLI::App* level = levels.back();
+        levels.pop_back();
+        level->footer(EXIT_CODE_TABLE);
+        for (CLI::App* command : CommandsAt(*level)) {
+            levels.push_back(command);
+        }
+    }
+    return apps;
+}
+
+// The first argument that is not an option names the command, at each level that has commands.
+// One that names none of them is refused here: CLI11 would only say that a subcommand is
+// required.
+void RefuseUnknownCommand(CLI::App& app, const std::vector<std::string>& args) {
+    CLI::App* level = &app;
+    std::string where;
+    for (size_t i = 1; i < args.size() && !CommandsAt(*level).empty(); i++) {
+        if (args[i].empty() || args[i][0] == '-') {
+            continue;
+        }
+        std::vector<CLI::App*> named =
+            level->get_subcommands([&](CLI::App* command) { return command->check_name(args[i]); });
+        if (named.empty()) {
+            std::string commands;
+            for (CLI::App* command : CommandsAt(*level)) {
+                commands += (commands.empty() ? "" : ", ") + command->get_name();
+            }
+            throw CommandFailure{EXIT_BAD_USAGE, where + "unknown command \"" + args[i] +
+                                                     "\"; the commands are " + commands};
+        }
+        level = named.front();
+        where += level->get_name() + ": ";
+    }
+}
+
+// A refusal of the arguments, naming the command it concerns.
+CommandFailure UsageFailure(const CLI::App& app, const CLI::ParseError& error) {
+    std::string where =
+        app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name() + ": ";
+    return CommandFailure{EXIT_BAD_USAGE, where + error.what()};
+}
+
+// The values that only make sense together, and the ledger's connection from the environment.
+void CheckTogether(const CommandApps& apps, CommandLine& line) {
+    if (line.command == "batch") {
+        CheckBatchOptions(*apps.batch, line.batch, ThisMachine());
+    }
+    if (line.command == "serials") {
+        CheckSchemeOptions(*apps.serials);
+    }
+    if (line.command == "ledger") {
+        line.ledger.command = apps.ledger->get_subcommands().front()->get_name();
+        if (line.ledger.connection.empty()) {
+            line.ledger.connection = ThisMachine().ledger;
+        }
+        if (line.ledger.connection.empty()) {
+            throw CommandFailure{EXIT_BAD_USAGE,
+                                 "ledger: --ledger CONNECTION, or ZQ61_LEDGER in the environment, "
+                                 "is required"};
+        }
+    }
+    line.identity.serialGiven = apps.write->count("--serial") > 0;
+}
+
 }  // namespace
 
 bool WantsJson(const std::vector<std::string>& args) {
@@ -49,78 +207,11 @@ void WriteRefusal(bool json, const std::string& message) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-
     CLI::App app("Programs the USB identity of ZQ61 chips: for scripts and production lines.",
                  "zq61prog");
-    app.set_version_flag("--version", ZQ_VERSION_TEXT);
-    app.footer(EXIT_CODE_TABLE);
-    app.require_subcommand(1);
-
-    CLI::App* list = app.add_subcommand("list", "list the chip ports, one per line");
-    AddJson(*list, line);
-
-    CLI::App* read = app.add_subcommand("read", "read a chip's configuration");
-    AddPort(*read, line);
-    AddJson(*read, line);
-
-    CLI::App* write = app.add_subcommand("write", "write an identity, read it back and compare");
-    AddPort(*write, line);
-    AddIdentityOptions(*write, true, line.identity);
-    AddYes(*write, line);
-    AddJson(*write, line);
-
-    CLI::App* batch = app.add_subcommand(
-        "batch", "program every chip that appears, with sequential serials, logging each");
-    AddBatchOptions(*batch, line.batch);
-    AddYes(*batch, line);
-    AddJson(*batch, line);
-
-    CLI::App* serials = AddSerialsCommand(app, line);
-
-    CLI::App* ledger = app.add_subcommand(
-        "ledger", "a line's shared database: its tables, a sequence, the report, the export");
-    ledger->require_subcommand(1);
-    CLI::App* init = ledger->add_subcommand("init", "create the ledger's tables when missing");
-    CLI::App* sequence = ledger->add_subcommand(
-        "sequence", "define a line's job: the first serial and the identity every station writes");
-    CLI::App* report = ledger->add_subcommand(
-        "report", "counts per outcome and station, the highest serial, serials not verified");
-    CLI::App* exported =
-        ledger->add_subcommand("export", "every record of a sequence as CSV, with its station");
-    for (CLI::App* command : {init, sequence, report, exported}) {
-        command
-            ->add_option("--ledger", line.ledger.connection,
-                         "an ODBC connection string (default: ZQ61_LEDGER)")
-            ->type_name("CONNECTION");
-    }
-    sequence->add_option("--name", line.ledger.sequence, "the sequence's name")
-        ->type_name("NAME")
-        ->required()
-        ->check(Check(CheckName));
-    sequence
-        ->add_option("--serial-from", line.ledger.serialFrom,
-                     "first serial; its trailing digits count up (ZQ000001, ZQ000002, ...)")
-        ->type_name("TEXT")
-        ->required()
-        ->check(Check(CheckSerialFrom));
-    AddIdentityOptions(*sequence, false, line.identity);
-    AddYes(*sequence, line);
-    for (CLI::App* command : {report, exported}) {
-        command->add_option("--sequence", line.ledger.sequence, "the sequence's name")
-            ->type_name("NAME")
-            ->required()
-            ->check(Check(CheckName));
-    }
-    for (CLI::App* command : {init, sequence, report}) {
-        AddJson(*command, line);
-    }
-
-    for (CLI::App* command :
-         {list, read, write, batch, serials, ledger, init, sequence, report, exported}) {
-        command->footer(EXIT_CODE_TABLE);
-    }
-
+    CommandApps apps = AddCommands(app, line);
     try {
+        RefuseUnknownCommand(app, args);
         ParseArguments(args, app);
     } catch (const CLI::CallForHelp&) {
         // The help of the command asked about, or of the program.
@@ -130,28 +221,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         line.output = std::string(ZQ_VERSION_TEXT) + "\n";
         return line;
     } catch (const CLI::ParseError& error) {
-        std::string where =
-            app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name() + ": ";
-        throw CommandFailure{EXIT_BAD_USAGE, where + error.what()};
+        throw UsageFailure(app, error);
     }
     line.command = app.get_subcommands().front()->get_name();
-    if (line.command == "batch") {
-        CheckBatchOptions(*batch, line.batch, ThisMachine());
-    }
-    if (line.command == "serials") {
-        CheckSchemeOptions(*serials);
-    }
-    if (line.command == "ledger") {
-        line.ledger.command = ledger->get_subcommands().front()->get_name();
-        if (line.ledger.connection.empty()) {
-            line.ledger.connection = ThisMachine().ledger;
-        }
-        if (line.ledger.connection.empty()) {
-            throw CommandFailure{EXIT_BAD_USAGE,
-                                 "ledger: --ledger CONNECTION, or ZQ61_LEDGER in the environment, "
-                                 "is required"};
-        }
-    }
-    line.identity.serialGiven = write->count("--serial") > 0;
+    CheckTogether(apps, line);
     return line;
 }

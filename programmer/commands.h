@@ -2,6 +2,9 @@
 // or throws a CommandFailure.
 #pragma once
 
+#include <span>
+#include <string>
+
 #include "command_line.h"
 
 int RunList(const CommandLine& line);
@@ -20,3 +23,7 @@ inline constexpr Command kCommands[] = {
     {"list", RunList},   {"read", RunRead},     {"write", RunWrite},
     {"batch", RunBatch}, {"ledger", RunLedger}, {"serials", RunSerials},
 };
+
+// Runs the table's command of that name. The parser refuses a name it does not know, so a name
+// missing here is a command defined there but never given a run: refused all the same.
+int RunCommand(std::span<const Command> table, const std::string& name, const CommandLine& line);

@@ -8,12 +8,12 @@
 
 namespace {
 
-std::mutex outputLock;
+std::mutex outputMutex;
 
 }  // namespace
 
 void WriteText(Stream stream, const std::string& utf8) {
-    std::lock_guard<std::mutex> hold(outputLock);
+    std::lock_guard<std::mutex> hold(outputMutex);
     HANDLE handle = GetStdHandle(stream == Stream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
         return;

@@ -131,17 +131,15 @@ int RunExport(const CommandLine& line) {
     return EXIT_DONE;
 }
 
+constexpr Command kLedgerCommands[] = {
+    {"init", RunInit},
+    {"sequence", RunSequence},
+    {"report", RunReport},
+    {"export", RunExport},
+};
+
 }  // namespace
 
 int RunLedger(const CommandLine& line) {
-    if (line.ledger.command == "init") {
-        return RunInit(line);
-    }
-    if (line.ledger.command == "sequence") {
-        return RunSequence(line);
-    }
-    if (line.ledger.command == "report") {
-        return RunReport(line);
-    }
-    return RunExport(line);
+    return RunCommand(kLedgerCommands, line.ledger.command, line);
 }

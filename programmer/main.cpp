@@ -20,12 +20,7 @@ int Run(const std::vector<std::string>& args) {
         WriteText(Stream::Out, line.output);
         return EXIT_DONE;
     }
-    for (const Command& command : kCommands) {
-        if (line.command == command.name) {
-            return command.run(line);
-        }
-    }
-    throw CommandFailure{EXIT_BAD_USAGE, "no command " + line.command};
+    return RunCommand(kCommands, line.command, line);
 }
 
 }  // namespace

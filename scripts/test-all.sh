@@ -18,6 +18,11 @@ for preset in native native-asan native-tsan windows; do
         { tail -n 60 "$log"; exit 1; }
 done
 
+# The benchmark's cheapest group (the exes' sizes and imports: seconds, no program run), so that
+# its command line and its build of what it measures cannot rot unnoticed.
+echo "== benchmark: group 7"
+bash scripts/benchmark.sh 1 7
+
 # Everything started here is stopped on every way out, so nothing keeps the caller's output open.
 source scripts/db-servers.sh
 trap 'zq_db_stop' EXIT

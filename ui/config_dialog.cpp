@@ -26,16 +26,13 @@ END_MESSAGE_MAP()
 
 CConfigDialog::CConfigDialog(CWnd* parent)
     : CDialog(IDD_CONFIG, parent),
-      portHandle(INVALID_HANDLE_VALUE),
       appIcon(LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP))) {}
 
 CConfigDialog::~CConfigDialog() {
     // The dialog only ends once its job has; this is the last line of defence, not the rule.
-    if (jobThread != nullptr) {
-        WaitForSingleObject(jobThread, INFINITE);
-        CloseHandle(jobThread);
+    if (jobThread) {
+        WaitForSingleObject(jobThread.Get(), INFINITE);
     }
-    ClosePort(portHandle);
 }
 
 void CConfigDialog::DoDataExchange(CDataExchange* exchange) {
@@ -171,9 +168,9 @@ void CConfigDialog::EndWhenIdle(int result) {
 
 void CConfigDialog::StartJob(AFX_THREADPROC job) {
     EnableActions(FALSE);
-    jobThread = AfxBeginThread(job, this);
-    if (jobThread == nullptr) {
-        ClosePort(portHandle);
+    jobThread.Reset(AfxBeginThread(job, this));
+    if (!jobThread) {
+        portHandle.Reset();
         pendingRecord.reset();
         EnableActions(TRUE);
         ShowOpenFailure();
@@ -201,11 +198,10 @@ void CConfigDialog::FinishAction() {
 }
 
 LRESULT CConfigDialog::OnJobDone(WPARAM, LPARAM) {
-    if (jobThread != nullptr) {
+    if (jobThread) {
         // The job has posted its last word; this only waits for its thread to return.
-        WaitForSingleObject(jobThread, INFINITE);
-        CloseHandle(jobThread);
-        jobThread = nullptr;
+        WaitForSingleObject(jobThread.Get(), INFINITE);
+        jobThread.Reset();
     }
     EnableActions(TRUE);
     FinishAction();

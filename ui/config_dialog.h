@@ -10,6 +10,7 @@
 #include "afx_thread.h"
 #include "action_gate.h"
 #include "config_record.h"
+#include "scoped_win.h"
 
 // Posted by a job's thread once the job has closed the port and touches nothing more.
 inline constexpr UINT WM_JOB_DONE = WM_APP + 1;
@@ -51,7 +52,7 @@ private:
     bool AskYesNo(const std::wstring& question);
     void ShowOpenFailure();
 
-    HANDLE portHandle;
+    win32::AutoCloseHandle portHandle;
     RecordPtr pendingRecord;
     CComboBox portList;
     CEdit vendorIdEdit;
@@ -61,7 +62,7 @@ private:
     HICON appIcon;
 
     ActionGate actionGate;
-    HANDLE jobThread = nullptr;
+    win32::AutoCloseHandle jobThread;
 
     DECLARE_MESSAGE_MAP()
 };

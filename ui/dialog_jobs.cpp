@@ -14,14 +14,14 @@
 
 // Runs on the job's thread: after the post the job touches nothing of the dialog.
 void CConfigDialog::FinishJob() {
-    ClosePort(portHandle);
+    portHandle.Reset();
     PostMessage(WM_JOB_DONE);
 }
 
 UINT ReadJob(LPVOID param) {
     auto& dialog = *static_cast<CConfigDialog*>(param);
     {
-        HandlePort port(dialog.portHandle);
+        HandlePort port(dialog.portHandle.Get());
         WinCodePage codePage(CP_ACP);
         DialogForm form(dialog.m_hWnd);
         StatusEdit status(dialog.GetDlgItem(IDC_STATUS));
@@ -34,7 +34,7 @@ UINT ReadJob(LPVOID param) {
 UINT WriteJob(LPVOID param) {
     auto& dialog = *static_cast<CConfigDialog*>(param);
     {
-        HandlePort port(dialog.portHandle);
+        HandlePort port(dialog.portHandle.Get());
         StatusEdit status(dialog.GetDlgItem(IDC_STATUS));
         RunWriteJob(port, std::move(dialog.pendingRecord), status);
     }

@@ -66,6 +66,14 @@ struct RegKeyTraits {
 };
 using ScopedRegKey = Scoped<HKEY, RegKeyTraits>;
 
+// A DLL loaded at run time for one feature (LoadLibraryW), unloaded when the feature is done.
+struct ModuleTraits {
+    static HMODULE Empty() { return nullptr; }
+    static bool Valid(HMODULE m) { return m != nullptr; }
+    static void Release(HMODULE m) { FreeLibrary(m); }
+};
+using ScopedModule = Scoped<HMODULE, ModuleTraits>;
+
 // Memory a system call allocated with LocalAlloc for the caller (CommandLineToArgvW,
 // FormatMessageW).
 template <typename P>

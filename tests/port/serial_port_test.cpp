@@ -14,19 +14,18 @@ namespace {
 class SerialPort : public SimulatedPorts {
 protected:
     MemoryPortList list;
-    HANDLE portHandle = INVALID_HANDLE_VALUE;
+    win32::AutoCloseHandle portHandle;
 
     void SetUp() override {
         SimulatedPorts::SetUp();
         list.names = {kChipA, kChipB};
         list.selection = 0;
     }
-    void TearDown() override { ClosePort(portHandle); }
 };
 
 TEST_F(SerialPort, OpenLeavesThePortExactlyAsTheFramesNeedIt) {
     ASSERT_EQ(OpenSelectedPort(list, portHandle), 1);
-    EXPECT_NE(portHandle, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(portHandle.Valid());
     ZqSimPortState state = sim.State(kChipA);
     EXPECT_EQ(state.baudRate, 300u);
     EXPECT_EQ(state.byteSize, 8u);
@@ -42,16 +41,16 @@ TEST_F(SerialPort, OpenLeavesThePortExactlyAsTheFramesNeedIt) {
     EXPECT_EQ(state.lastPurgeFlags, 0x0Fu);
     EXPECT_EQ(state.openHandles, 1u);
 
-    ClosePort(portHandle);
-    EXPECT_EQ(portHandle, INVALID_HANDLE_VALUE);
+    portHandle.Reset();
+    EXPECT_FALSE(portHandle.Valid());
     EXPECT_EQ(sim.State(kChipA).openHandles, 0u);
-    ClosePort(portHandle);  // closing twice is harmless
+    portHandle.Reset();  // closing twice is harmless
 }
 
 TEST_F(SerialPort, OpenFailsWithoutAUsablePort) {
     list.selection = -1;  // nothing selected: the bare prefix opens nothing
     EXPECT_EQ(OpenSelectedPort(list, portHandle), 0);
-    EXPECT_EQ(portHandle, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(portHandle.Valid());
 
     list.names = {"COM98"};  // vanished
     list.selection = 0;
@@ -64,7 +63,7 @@ TEST_F(SerialPort, OpenFailsWithoutAUsablePort) {
 TEST_F(SerialPort, PortHeldByAnotherProgramCannotBeOpened) {
     ASSERT_TRUE(sim.Hold(kChipA));
     EXPECT_EQ(OpenSelectedPort(list, portHandle), 0);
-    EXPECT_EQ(portHandle, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(portHandle.Valid());
     ASSERT_TRUE(sim.Release(kChipA));
     EXPECT_EQ(OpenSelectedPort(list, portHandle), 1);
 }
@@ -72,7 +71,7 @@ TEST_F(SerialPort, PortHeldByAnotherProgramCannotBeOpened) {
 TEST_F(SerialPort, WholeConfigurationsGoThroughThePortFrameForFrame) {
     list.selection = 1;  // the chip with the other signature
     ASSERT_EQ(OpenSelectedPort(list, portHandle), 1);
-    HandlePort port(portHandle);
+    HandlePort port(portHandle.Get());
 
     for (int writeProtected : {0, 1}) {
         sim.Reset(kChipB);
@@ -112,7 +111,7 @@ TEST_F(SerialPort, WholeConfigurationsGoThroughThePortFrameForFrame) {
 
 TEST_F(SerialPort, UnansweredReadFailsAfterOneReadTimeOut) {
     ASSERT_EQ(OpenSelectedPort(list, portHandle), 1);
-    HandlePort port(portHandle);
+    HandlePort port(portHandle.Get());
     sim.MuteAfter(kChipA, 0);
     RecordPtr record = NewRecord();
     auto start = std::chrono::steady_clock::now();

@@ -26,6 +26,22 @@ TEST_F(ListAndRead, ListWithNoChipPortSaysSoAndExits2) {
     EXPECT_NE(result.err.find("no chip port"), std::string::npos) << result.err;
 }
 
+TEST_F(ListAndRead, AnUnknownCommandIsNamedWithTheCommandsThereAre) {
+    ProgResult top = RunProg({L"erase"});
+    EXPECT_EQ(top.exitCode, 1u);
+    EXPECT_NE(top.err.find("zq61prog: unknown command \"erase\"; the commands are list, read, "
+                           "write, batch, ledger"),
+              std::string::npos)
+        << top.err;
+    ProgResult ledger = RunProg({L"ledger", L"summary", L"--sequence", L"line1"});
+    EXPECT_EQ(ledger.exitCode, 1u);
+    EXPECT_NE(ledger.err.find("ledger: unknown command \"summary\"; the commands are init, "
+                              "sequence, report, export"),
+              std::string::npos)
+        << ledger.err;
+    EXPECT_EQ(Opens(), 0u);
+}
+
 TEST_F(ListAndRead, ReadShowsEveryFieldAndTheBytesInReadOrder) {
     ASSERT_TRUE(sim.SetMemory(kChipB, 0, IdentityImage(0x0A5C, 0xBEEF, "ZQ000042", u"Bench")));
     ChipsReady();

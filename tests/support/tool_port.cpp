@@ -2,17 +2,14 @@
 
 #include "serial_port.h"
 
-ToolPort::ToolPort(const std::string& name) : handle_(INVALID_HANDLE_VALUE) {
+ToolPort::ToolPort(const std::string& name) {
     ready_ = OpenNamedPort(name.c_str(), handle_) == 1;
-}
-
-ToolPort::~ToolPort() {
-    ClosePort(handle_);
 }
 
 bool ToolPort::WriteBytes(const std::vector<uint8_t>& bytes) {
     DWORD written = 0;
-    return WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    return WriteFile(handle_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
            written == bytes.size();
 }
 
@@ -22,7 +19,7 @@ bool ToolPort::WriteFrame(uint8_t command, uint8_t address, uint8_t value) {
 
 int ToolPort::ReadByte(uint8_t* byte) {
     DWORD got = 0;
-    if (!ReadFile(handle_, byte, 1, &got, nullptr)) {
+    if (!ReadFile(handle_.Get(), byte, 1, &got, nullptr)) {
         return -1;
     }
     return static_cast<int>(got);
@@ -30,11 +27,11 @@ int ToolPort::ReadByte(uint8_t* byte) {
 
 bool ToolPort::SetReadTimeouts(DWORD interval, DWORD multiplier, DWORD constant) {
     COMMTIMEOUTS timeouts{};
-    if (!GetCommTimeouts(handle_, &timeouts)) {
+    if (!GetCommTimeouts(handle_.Get(), &timeouts)) {
         return false;
     }
     timeouts.ReadIntervalTimeout = interval;
     timeouts.ReadTotalTimeoutMultiplier = multiplier;
     timeouts.ReadTotalTimeoutConstant = constant;
-    return SetCommTimeouts(handle_, &timeouts) != 0;
+    return SetCommTimeouts(handle_.Get(), &timeouts) != 0;
 }

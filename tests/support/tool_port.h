@@ -8,16 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "scoped_win.h"
+
 class ToolPort {
 public:
     // Opens with OpenNamedPort; on failure Ready() is false and GetLastError() is the open's.
     explicit ToolPort(const std::string& name);
-    ~ToolPort();
-    ToolPort(const ToolPort&) = delete;
-    ToolPort& operator=(const ToolPort&) = delete;
 
     bool Ready() const { return ready_; }
-    HANDLE Handle() const { return handle_; }
+    HANDLE Handle() const { return handle_.Get(); }
     bool WriteFrame(uint8_t command, uint8_t address, uint8_t value);
     bool WriteBytes(const std::vector<uint8_t>& bytes);
     // One-byte ReadFile: the bytes it returned, or -1 when ReadFile failed.
@@ -25,6 +24,6 @@ public:
     bool SetReadTimeouts(DWORD interval, DWORD multiplier, DWORD constant);
 
 private:
-    HANDLE handle_;
+    win32::AutoCloseHandle handle_;
     bool ready_ = false;
 };
