@@ -36,7 +36,11 @@ void StartFromDatabase(const BatchOptions& options,
     if (!opened.Ok()) {
         throw CommandFailure{EXIT_RECORD_FAILED, opened.error};
     }
-    start.settings.identity = IdentityOfSequence(opened.value->Sequence());
+    Result<ChipIdentity> identity = IdentityOfSequence(opened.value->Sequence());
+    if (!identity) {
+        throw CommandFailure{EXIT_RECORD_FAILED, identity.Err().message};
+    }
+    start.settings.identity = *identity;
     start.ledger = std::move(opened.value);
     start.recordName =
         "sequence " + options.sequence + " in the ledger, station " + options.station;

@@ -21,9 +21,10 @@ std::string LogLedger::Open() {
         if (record.outcome == BatchOutcome::Verified) {
             verified_.insert(record.serial);
         }
+        // Every record of a serial counts, not only `started`: a started line torn by a failed
+        // append may be gone while the serial's outcome is there.
         std::optional<uint64_t> position = serials_.PositionOf(record.serial);
-        if (record.outcome == BatchOutcome::Started && position &&
-            (!highest || *position > *highest)) {
+        if (position && (!highest || *position > *highest)) {
             highest = position;
             highestSerial = record.serial;
         }
@@ -92,7 +93,7 @@ bool LogLedger::Record(const LedgerEntry& entry) {
     return true;
 }
 
-bool LogLedger::WasVerified(const std::string& serial) {
+Result<bool> LogLedger::WasVerified(const std::string& serial) {
     std::lock_guard<std::mutex> hold(lock_);
     return verified_.count(serial) > 0;
 }

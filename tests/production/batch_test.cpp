@@ -2,6 +2,7 @@
 // fail, real threads for the workers.
 #include <gtest/gtest.h>
 
+#include <latch>
 #include <set>
 #include <stdexcept>
 #include <thread>
@@ -26,13 +27,27 @@ ChipIdentity BatchIdentity() {
     return identity;
 }
 
+RecordPtr Built(const ChipIdentity& identity) {
+    Result<RecordPtr> built = BuildRecord(identity);
+    EXPECT_TRUE(built.Ok()) << built.Err().message;
+    return built ? std::move(*built) : NewRecord();
+}
+
 TEST(ChipDecision, EachReadLeadsToItsStep) {
     ChipIdentity identity = BatchIdentity();
-    auto verified = [](const std::string& serial) { return serial == "ZQ000001"; };
+    // ZQ000003's history cannot be read: the ledger's query failed.
+    auto verified = [](const std::string& serial) -> Result<bool> {
+        if (serial == "ZQ000003") {
+            return Fail("the query failed");
+        }
+        return serial == "ZQ000001";
+    };
     ChipIdentity programmed = identity;
     programmed.serial = "ZQ000001";
     ChipIdentity unverified = identity;
     unverified.serial = "ZQ000002";
+    ChipIdentity unanswered = identity;
+    unanswered.serial = "ZQ000003";
     ChipIdentity otherProduct = programmed;
     otherProduct.product = u"usb2.0 serial!";
     ChipIdentity locked = programmed;
@@ -42,21 +57,38 @@ TEST(ChipDecision, EachReadLeadsToItsStep) {
         JobOutcome read;
         RecordPtr held;
         ChipStep step;
+        std::string serial;
     };
     Case cases[] = {
-        {"read failed", JobOutcome::ReadFailed, BuildRecord(programmed), ChipStep::ReadFailed},
-        {"locked", JobOutcome::ReadOk, BuildRecord(locked), ChipStep::SkipLocked},
-        {"programmed, verified", JobOutcome::ReadOk, BuildRecord(programmed),
-         ChipStep::SkipProgrammed},
-        {"serial never verified", JobOutcome::ReadOk, BuildRecord(unverified), ChipStep::Program},
-        {"another product", JobOutcome::ReadOk, BuildRecord(otherProduct), ChipStep::Program},
-        {"blank", JobOutcome::ReadOk, NewRecord(), ChipStep::Program},
+        {"read failed", JobOutcome::ReadFailed, Built(programmed), ChipStep::ReadFailed, ""},
+        {"locked", JobOutcome::ReadOk, Built(locked), ChipStep::SkipLocked, ""},
+        {"programmed, verified", JobOutcome::ReadOk, Built(programmed), ChipStep::SkipProgrammed,
+         "ZQ000001"},
+        {"serial never verified", JobOutcome::ReadOk, Built(unverified), ChipStep::Program, ""},
+        // Left as it is, not given a second serial.
+        {"history unanswered", JobOutcome::ReadOk, Built(unanswered), ChipStep::ReadFailed,
+         "ZQ000003"},
+        {"another product", JobOutcome::ReadOk, Built(otherProduct), ChipStep::Program, ""},
+        {"blank", JobOutcome::ReadOk, NewRecord(), ChipStep::Program, ""},
     };
     for (const Case& c : cases) {
         ChipDecision decision = DecideAfterRead(c.read, *c.held, identity, verified);
         EXPECT_EQ(decision.step, c.step) << c.what;
-        EXPECT_EQ(decision.serial, c.step == ChipStep::SkipProgrammed ? "ZQ000001" : "") << c.what;
+        EXPECT_EQ(decision.serial, c.serial) << c.what;
     }
+    EXPECT_NE(DecideAfterRead(JobOutcome::ReadOk, *Built(unanswered), identity, verified)
+                  .status.find("cannot be answered (the query failed)"),
+              std::string::npos);
+}
+
+TEST(ChipRecord, ASerialLongerThanTheChipHoldsIsRefusedNotCut) {
+    ChipIdentity identity = BatchIdentity();
+    identity.serial = "LINE1-000001";
+    const Result<RecordPtr> built = BuildRecord(identity);
+    ASSERT_FALSE(built.Ok());
+    EXPECT_NE(built.Err().message.find("LINE1-000001"), std::string::npos);
+    identity.serial = "LINE1-01";
+    EXPECT_TRUE(BuildRecord(identity).Ok());
 }
 
 TEST(LockQuestion, NamesTheIdentityAndTheBatchsSerials) {
@@ -78,6 +110,21 @@ public:
     std::string reason;
 };
 
+// Holds every turn at its port's opening until all of them are there, so that they reach the
+// --count gate together rather than one after another.
+class LatchedOpener : public ChipOpener {
+public:
+    LatchedOpener(ChipOpener& chips, std::ptrdiff_t turns) : chips_(chips), latch_(turns) {}
+    std::unique_ptr<BytePort> Open(const std::string& port, std::string& problem) override {
+        latch_.arrive_and_wait();
+        return chips_.Open(port, problem);
+    }
+
+private:
+    ChipOpener& chips_;
+    std::latch latch_;
+};
+
 class BatchRun : public testing::Test {
 protected:
     // Every port's turn at once, each on a thread of its own, as a hub of boards.
@@ -86,8 +133,9 @@ protected:
         for (const std::string& port : ports) {
             chips.Chip(port);
         }
+        LatchedOpener opener(chips, static_cast<std::ptrdiff_t>(ports.size()));
         for (const std::string& port : ports) {
-            workers.emplace_back([&, port] { batch.ProgramChip(port, chips); });
+            workers.emplace_back([&, port] { batch.ProgramChip(port, opener); });
         }
         for (std::thread& worker : workers) {
             worker.join();
@@ -158,6 +206,30 @@ TEST_F(BatchRun, ARecordThatFailsStopsTheBatchAndNothingIsWrittenUnrecorded) {
     EXPECT_NE(lateBatch.RecordLossSummary().find("outcome not recorded: ZQ000001"),
               std::string::npos)
         << lateBatch.RecordLossSummary();
+}
+
+// A log ledger on which Ctrl+C arrives just after a serial is taken, while the chip is written.
+class CtrlCAfterTake : public LogLedger {
+public:
+    using LogLedger::LogLedger;
+    SerialTake TakeSerial(const LedgerEntry& chip) override {
+        SerialTake take = LogLedger::TakeSerial(chip);
+        batch->Stop("Ctrl+C", EXIT_INTERRUPTED);
+        return take;
+    }
+    Batch* batch = nullptr;
+};
+
+TEST_F(BatchRun, ARecordThatFailsAfterCtrlCEndsWithSixNot130) {
+    // Appends: the chip's started, then its outcome fails.
+    MemoryRecordStore store({}, 1);
+    CtrlCAfterTake ledger(store, *SerialSequence::From("ZQ000001"));
+    ASSERT_EQ(ledger.Open(), "");
+    Batch batch(settings, ledger, observer);
+    ledger.batch = &batch;
+    ProgramAll(batch, {"COM1"});
+    EXPECT_EQ(SerialOn("COM1"), "ZQ000001") << "the chip in progress finished";
+    EXPECT_EQ(batch.ExitCode(), EXIT_RECORD_FAILED);
 }
 
 class ThrowingOpener : public ChipOpener {

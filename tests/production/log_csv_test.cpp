@@ -92,16 +92,25 @@ TEST(LogCsv, AForeignFileIsRefused) {
 }
 
 TEST(LogLedger, ResumesAfterTheHighestSerialOfItsSequenceTheRecordsUsed) {
-    MemoryRecordStore store({Entry("ZQ000041", BatchOutcome::Started, "p"),
-                             Entry("ZQ000007", BatchOutcome::Started, "p"),
-                             Entry("ZQ000099", BatchOutcome::Verified, "p"),
+    // The highest after a lower one and before another: neither the first nor the last counts.
+    MemoryRecordStore store({Entry("ZQ000007", BatchOutcome::Started, "p"),
+                             Entry("ZQ000041", BatchOutcome::Started, "p"),
+                             Entry("ZQ000012", BatchOutcome::Started, "p"),
                              Entry("XY000500", BatchOutcome::Started, "p"),
                              Entry("ZQ00900", BatchOutcome::Started, "p")});
     LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
     ASSERT_EQ(ledger.Open(), "");
-    EXPECT_EQ(ledger.ResumedAfter(), "ZQ000041") << "only started serials of this sequence count";
+    EXPECT_EQ(ledger.ResumedAfter(), "ZQ000041") << "only serials of this sequence count";
     EXPECT_EQ(ledger.NextSerial(), "ZQ000042");
-    EXPECT_TRUE(ledger.WasVerified("ZQ000099"));
+
+    // A serial whose started line a torn append took with it, its outcome intact: used all the
+    // same.
+    MemoryRecordStore torn({Entry("ZQ000007", BatchOutcome::Started, "p"),
+                            Entry("ZQ000099", BatchOutcome::Verified, "p")});
+    LogLedger afterTear(torn, *SerialSequence::From("ZQ000001"));
+    ASSERT_EQ(afterTear.Open(), "");
+    EXPECT_EQ(afterTear.NextSerial(), "ZQ000100");
+    EXPECT_TRUE(*afterTear.WasVerified("ZQ000099"));
 
     LogLedger ahead(store, *SerialSequence::From("ZQ000100"));
     ASSERT_EQ(ahead.Open(), "");

@@ -180,8 +180,8 @@ TEST_P(SqlLedgerTest, ReportsSerialsWithoutAVerifiedOutcome) {
 
     // Another station sees what this one verified.
     auto other = Open(sequence, "other");
-    EXPECT_TRUE(other->WasVerified(good.serial));
-    EXPECT_FALSE(other->WasVerified(bad.serial));
+    EXPECT_TRUE(*other->WasVerified(good.serial));
+    EXPECT_FALSE(*other->WasVerified(bad.serial));
 }
 
 TEST_P(SqlLedgerTest, InitTwiceChangesNothingAndAnotherLayoutIsRefused) {
@@ -373,14 +373,14 @@ TEST_P(SqlLedgerTest, PastTheBoundNothingIsTakenAndUnrecordedOutcomesAreNamed) {
     EXPECT_EQ(ledger->TakeSerial(Chip("COM22")).result, TakeResult::NotRecorded);
     EXPECT_EQ(ledger->UnrecordedSerials(), std::vector<std::string>{take.serial});
     // Kept: the station still knows what it verified.
-    EXPECT_TRUE(ledger->WasVerified(take.serial));
+    EXPECT_TRUE(*ledger->WasVerified(take.serial));
     ASSERT_TRUE(Control("start"));
 
     // The next call that reaches the database writes what was kept.
     EXPECT_TRUE(ledger->Record(Outcome("COM22", "", BatchOutcome::SkippedLocked)));
     EXPECT_TRUE(ledger->UnrecordedSerials().empty());
     auto other = Open(sequence, "other");
-    EXPECT_TRUE(other->WasVerified(take.serial));
+    EXPECT_TRUE(*other->WasVerified(take.serial));
 }
 
 INSTANTIATE_TEST_SUITE_P(
