@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "command_failure.h"
+#include "parse_error_text.h"
 #include "console_output.h"
 #include "exit_codes.h"
 #include "identity_options.h"
@@ -128,7 +129,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     } catch (const CLI::ParseError& error) {
         std::string where =
             app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name() + ": ";
-        throw CommandFailure{EXIT_BAD_USAGE, where + error.what()};
+        throw CommandFailure{EXIT_BAD_USAGE, where + ScrubbedParseError(error.what(), args)};
     }
     line.command = app.get_subcommands().front()->get_name();
     if (line.command == "batch") {

@@ -93,6 +93,8 @@ private:
     Faults* faults_ = nullptr;
 
     Failure Diagnose(short handleType, void* handle);
+    std::optional<Failure> Open(const std::string& connection, int loginTimeoutSeconds,
+                                const Limits& limits);
     std::optional<Failure> SetLimits(const Limits& limits);
 };
 
