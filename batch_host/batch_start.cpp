@@ -15,8 +15,9 @@ void StartFromLog(const BatchOptions& options, BatchStart& start) {
     if (!problem.empty()) {
         throw CommandFailure{EXIT_BAD_USAGE, problem};
     }
+    start.logStore = std::make_unique<LogStore>(*start.logFile, "the log " + options.log);
     auto ledger =
-        std::make_unique<LogLedger>(*start.logFile, *SerialSequence::From(options.serialFrom));
+        std::make_unique<LogLedger>(*start.logStore, *SerialSequence::From(options.serialFrom));
     problem = ledger->Open();
     if (!problem.empty()) {
         throw CommandFailure{EXIT_BAD_USAGE, problem};

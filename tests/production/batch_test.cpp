@@ -2,7 +2,10 @@
 // fail, real threads for the workers.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <latch>
+#include <mutex>
 #include <set>
 #include <stdexcept>
 #include <thread>
@@ -110,19 +113,35 @@ public:
     std::string reason;
 };
 
-// Holds every turn at its port's opening until all of them are there, so that they reach the
-// --count gate together rather than one after another.
-class LatchedOpener : public ChipOpener {
+// Holds every turn at its question to the ledger, the step before the --count gate, until all of
+// them are there; then holds each take that passed the gate until every turn has taken, or a
+// while has passed. So the turns meet at the gate together, and a gate that lets too many
+// through is seen, however the threads are scheduled.
+class LatchedLedger : public LogLedger {
 public:
-    LatchedOpener(ChipOpener& chips, std::ptrdiff_t turns) : chips_(chips), latch_(turns) {}
-    std::unique_ptr<BytePort> Open(const std::string& port, std::string& problem) override {
+    LatchedLedger(RecordStore& store, int turns)
+        : LogLedger(store, *SerialSequence::From("ZQ000001")), turns_(turns), latch_(turns) {}
+    Result<bool> WasVerified(const std::string& serial) override {
         latch_.arrive_and_wait();
-        return chips_.Open(port, problem);
+        return LogLedger::WasVerified(serial);
+    }
+    SerialTake TakeSerial(const LedgerEntry& chip) override {
+        {
+            std::unique_lock<std::mutex> hold(lock_);
+            taking_++;
+            arrived_.notify_all();
+            arrived_.wait_for(hold, std::chrono::milliseconds(500),
+                              [&] { return taking_ == turns_; });
+        }
+        return LogLedger::TakeSerial(chip);
     }
 
 private:
-    ChipOpener& chips_;
+    const int turns_;
     std::latch latch_;
+    std::mutex lock_;
+    std::condition_variable arrived_;
+    int taking_ = 0;
 };
 
 class BatchRun : public testing::Test {
@@ -133,9 +152,8 @@ protected:
         for (const std::string& port : ports) {
             chips.Chip(port);
         }
-        LatchedOpener opener(chips, static_cast<std::ptrdiff_t>(ports.size()));
         for (const std::string& port : ports) {
-            workers.emplace_back([&, port] { batch.ProgramChip(port, opener); });
+            workers.emplace_back([&, port] { batch.ProgramChip(port, chips); });
         }
         for (std::thread& worker : workers) {
             worker.join();
@@ -161,19 +179,27 @@ protected:
 };
 
 TEST_F(BatchRun, WithMoreBoardsThanTheCountNeedsOnlyTheCountGetsSerials) {
+    const std::vector<std::string> ports = {"COM1", "COM2", "COM3", "COM4", "COM5"};
+    // Boards of the batch's identity with a serial the log never verified: each turn asks the
+    // ledger, and waits there for the others.
+    ChipIdentity old = BatchIdentity();
+    old.serial = "OLD00001";
+    for (const std::string& port : ports) {
+        ASSERT_EQ(WriteAndVerify(chips.Chip(port), *Built(old)), JobOutcome::WriteOk);
+    }
     MemoryRecordStore store;
-    LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
+    LatchedLedger ledger(store, static_cast<int>(ports.size()));
     ASSERT_EQ(ledger.Open(), "");
     settings.count = 2;
     Batch batch(settings, ledger, observer);
-    ProgramAll(batch, {"COM1", "COM2", "COM3", "COM4", "COM5"});
+    ProgramAll(batch, ports);
     EXPECT_EQ(Started(store).size(), 2u);
     EXPECT_EQ(batch.Tally().Count(BatchOutcome::Verified), 2);
     EXPECT_EQ(observer.leftAlone, 3);
     EXPECT_EQ(batch.ExitCode(), EXIT_DONE);
     int written = 0;
-    for (const char* port : {"COM1", "COM2", "COM3", "COM4", "COM5"}) {
-        written += chips.Chip(port).Chip().memory[0] == MARKER_CONFIGURED ? 1 : 0;
+    for (const std::string& port : ports) {
+        written += SerialOn(port) != "OLD00001" ? 1 : 0;
     }
     EXPECT_EQ(written, 2) << "a board left alone gets no frame that changes it";
 }
