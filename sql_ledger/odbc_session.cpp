@@ -258,9 +258,17 @@ Result Session::Run(const std::string& sql, const std::vector<Value>& parameters
         result.failure = Failure{"08003", "not connected to the database", true};
         return result;
     }
-    if (faults_ != nullptr && ++faults_->queries == faults_->queryFails) {
-        result.failure = Failure{"HY000", "a failure injected by a test", false};
-        return result;
+    if (faults_ != nullptr) {
+        const int query = ++faults_->queries;
+        if (query == faults_->queryFails) {
+            result.failure =
+                Failure{faults_->queryFailState, "a failure injected by a test", false};
+            return result;
+        }
+        if (faults_->lostFrom != 0 && query >= faults_->lostFrom) {
+            result.failure = Failure{"08S01", "a lost connection injected by a test", true};
+            return result;
+        }
     }
     SQLHSTMT statement = SQL_NULL_HSTMT;
     if (auto found = prepared_.find(sql); found != prepared_.end()) {

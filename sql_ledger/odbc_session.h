@@ -42,6 +42,8 @@ struct Faults {
     int commitLostBefore = 0;  // this commit fails, the connection lost, before it lands
     int commitLostAfter = 0;   // this commit lands, then the connection is lost with its answer
     int queryFails = 0;        // this statement fails; the connection stays
+    std::string queryFailState = "HY000";  // with this SQLSTATE: "40P01" is a deadlock
+    int lostFrom = 0;  // from this statement on, every one fails as a lost connection
     int commits = 0;
     int queries = 0;
 };

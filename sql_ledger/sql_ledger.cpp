@@ -426,6 +426,11 @@ SerialTake SqlLedger::TakeSerial(const LedgerEntry& chip) {
             take.message = NotAnswering(lastFailure_);
             break;
         }
+        // A link that connects again at once but loses every statement: the bound still holds.
+        if (step == Step::Lost && PastBound()) {
+            take.message = Unreachable(lastFailure_);
+            break;
+        }
     }
     Unlock(lock);
     return take;
@@ -449,7 +454,7 @@ bool SqlLedger::Record(const LedgerEntry& entry) {
     auto written = [&] { return pending_.empty() || pending_.front().ticket > ticket; };
     while (!written() && WaitForConnection(lock)) {
         FlushPending();
-        if (!written() && session_.Connected() && !Pause(lock)) {
+        if (!written() && (session_.Connected() ? !Pause(lock) : PastBound())) {
             break;
         }
     }
@@ -486,6 +491,9 @@ Result<bool> SqlLedger::WasVerified(const std::string& serial) {
             }
         } else if (counted.failure->connectionLost) {
             MarkLost(*counted.failure);
+            if (PastBound()) {
+                answer = Fail(Unreachable(lastFailure_));
+            }
         } else if (!odbc::IsRetryable(*counted.failure)) {
             answer = Fail("the ledger could not say whether " + serial +
                           " was verified: " + counted.failure->message);
@@ -517,6 +525,9 @@ std::string SqlLedger::NextSerial() {
             break;
         }
         MarkLost(*read.failure);
+        if (PastBound()) {
+            break;
+        }
     }
     Unlock(lock);
     return serial;

@@ -447,6 +447,31 @@ TEST_P(SqlLedgerTest, ABoardWhoseHistoryCannotBeReadIsNotCalledUnverified) {
     EXPECT_TRUE(*answered);
 }
 
+TEST_P(SqlLedgerTest, TransientFailuresAreRetriedAndTheBoundRunsFromTheFirst) {
+    const SequenceDefinition sequence = Define();
+    odbc::Faults faults;
+    SqlLedgerOptions options;
+    options.reconnectBound = 1s;
+    options.retryInterval = 50ms;
+    options.faults = &faults;
+    auto ledger = Open(sequence, "s", TestSerials(), options);
+    const SerialTake take = ledger->TakeSerial(Chip("COM21"));
+    ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
+
+    // A deadlock while recording: the record is kept and written on the next try.
+    faults.queryFails = faults.queries + 1;
+    faults.queryFailState = "40P01";
+    EXPECT_TRUE(ledger->Record(Outcome("COM21", take.serial, BatchOutcome::Verified)));
+    EXPECT_TRUE(ledger->UnrecordedSerials().empty());
+
+    // A link that connects again and again but answers no statement: the bound runs from the
+    // first failure, not from each reconnect.
+    faults.lostFrom = faults.queries + 1;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(ledger->TakeSerial(Chip("COM21")).result, TakeResult::NotRecorded);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+}
+
 // Another session holds the sequence's row, as a station frozen inside its take would: this
 // station waits within its bound, saying so, then stops taking, or goes on once the row is free.
 TEST_P(SqlLedgerTest, ARowHeldElsewhereIsWaitedForWithinTheBound) {
