@@ -27,11 +27,14 @@ protected:
         StationTest::SetUp();
         ledger = connection;
         control_ = control;
-        sequence =
-            "outage-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+        const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+        sequence = "outage-" + std::to_string(now);
         ASSERT_EQ(Prog({L"ledger", L"init"}).exitCode, 0u);
-        ProgResult defined = Prog(
-            {L"ledger", L"sequence", L"--name", Wide(sequence), L"--serial-from", L"OU000001"});
+        // A PID of its own: a serial is unique per VID and PID, whatever the sequence.
+        wchar_t pid[8];
+        swprintf(pid, 8, L"%04X", static_cast<unsigned>(1 + now / 1000 % 0xFFFD));
+        ProgResult defined = Prog({L"ledger", L"sequence", L"--name", Wide(sequence),
+                                   L"--serial-from", L"OU000001", L"--pid", pid});
         ASSERT_EQ(defined.exitCode, 0u) << defined.err;
     }
 
@@ -47,7 +50,8 @@ protected:
     // until the ledger answers as asked.
     bool Control(const char* action, bool up) {
         std::wstring command = L"sh -c \"" + Wide(control_) + L" " + Wide(action) + L"\"";
-        STARTUPINFOW startup = {sizeof startup};
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
         if (!CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                             nullptr, &startup, &process)) {
@@ -78,7 +82,8 @@ TEST_P(LineOutage, AServerStoppedAndStartedMidBatchLosesNoBoardAndNoSerial) {
     ASSERT_TRUE(Control("stop", false));
     ASSERT_TRUE(sim.Restore(kChipB));
     EXPECT_TRUE(WaitUntil(
-        [&] { return station.Text(IDC_BANNER).find(L"ledger") != std::wstring::npos; }, 15000))
+        [&] { return station.Text(IDC_BANNER).find(L"connection is lost") != std::wstring::npos; },
+        15000))
         << "the station says the ledger does not answer";
     EXPECT_EQ(Frames(kChipB, ZQSIM_LOG_WRITE), 0u) << "no board starts without its record";
     ASSERT_TRUE(Control("start", true));
