@@ -296,6 +296,7 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
         }
         take.message = "the ledger could not take a serial: " + failure.message;
         if (odbc::IsDuplicate(failure)) {
+            checkUsed_ = true;
             return Step::Duplicate;
         }
         if (odbc::IsRetryable(failure)) {
@@ -341,6 +342,7 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
         started.station = station_;
     }
     std::optional<std::string> serial;
+    bool skippedAny = false;
     for (;;) {
         if (const std::optional<Step> stop = advance()) {
             return *stop;
@@ -351,6 +353,11 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
             take.result = TakeResult::RunOut;
             take.message = "the sequence \"" + sequence_.name + "\" has no serial left";
             return Step::Done;
+        }
+        // Asked only once the database has refused a serial as used: the common take keeps its
+        // row lock for no more statements than it needs.
+        if (!checkUsed_) {
+            break;
         }
         odbc::Result used =
             session_.Run(kUsedElsewhere, {sequence_.vid, sequence_.pid, *serial, sequence_.name});
@@ -366,6 +373,7 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
         skipped.outcome = BatchOutcome::Failed;
         skipped.status = "not used: sequence \"" + used.rows.front().at(0).value_or("") +
                          "\" of the same VID and PID has used it";
+        skippedAny = true;
         odbc::Result noted = InsertRecord(nextTicket_++, skipped);
         if (!noted.Ok()) {
             return failed(*noted.failure);
@@ -397,6 +405,8 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
         return failed(*failure);
     }
     MarkAnswered();
+    // Kept on while takes still meet used serials (two sequences running over one range).
+    checkUsed_ = skippedAny;
     take.result = TakeResult::Taken;
     take.serial = *serial;
     take.message.clear();

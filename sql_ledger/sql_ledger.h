@@ -121,6 +121,9 @@ private:
     bool lost_ = false;  // the observer was told the ledger does not answer
     std::optional<std::chrono::steady_clock::time_point> failingSince_;
     std::optional<Unsettled> unsettled_;
+    // A take met a serial the database refused as used: until a take succeeds, each serial is
+    // looked up first, and one another sequence of the same identity used is skipped.
+    bool checkUsed_ = false;
     std::string lastFailure_;
     std::deque<Pending> pending_;  // outcomes not yet recorded, oldest first
     uint64_t nextTicket_ = 1;      // numbers every record this ledger writes
