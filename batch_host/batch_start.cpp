@@ -19,7 +19,8 @@ void StartFromLog(const BatchOptions& options, BatchStart& start) {
     if (!problem.empty()) {
         throw CommandFailure{EXIT_BAD_USAGE, problem};
     }
-    auto ledger = std::make_unique<LogLedger>(*start.logFile, std::move(serials));
+    start.logStore = std::make_unique<LogStore>(*start.logFile, "the log " + options.log);
+    auto ledger = std::make_unique<LogLedger>(*start.logStore, std::move(serials));
     problem = ledger->Open();
     if (!problem.empty()) {
         throw CommandFailure{EXIT_BAD_USAGE, problem};
@@ -39,7 +40,11 @@ void StartFromDatabase(const BatchOptions& options,
     if (!opened.Ok()) {
         throw CommandFailure{EXIT_RECORD_FAILED, opened.error};
     }
-    start.settings.identity = IdentityOfSequence(opened.value->Sequence());
+    Result<ChipIdentity> identity = IdentityOfSequence(opened.value->Sequence());
+    if (!identity) {
+        throw CommandFailure{EXIT_RECORD_FAILED, identity.Err().message};
+    }
+    start.settings.identity = *identity;
     start.ledger = std::move(opened.value);
     start.recordName =
         "sequence " + options.sequence + " in the ledger, station " + options.station;

@@ -13,7 +13,8 @@
 #include "log_file.h"
 
 struct BatchStart {
-    std::unique_ptr<LogFile> logFile;  // a station's own log only
+    std::unique_ptr<LogFile> logFile;  // a station's own log only, and its store
+    std::unique_ptr<LogStore> logStore;
     std::unique_ptr<Ledger> ledger;
     BatchSettings settings;
     std::string recordName;    // "log shift.csv" or "sequence line1 in the ledger"

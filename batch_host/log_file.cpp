@@ -1,6 +1,5 @@
 #include "log_file.h"
 
-#include "log_csv.h"
 #include "utf_text.h"
 
 namespace {
@@ -20,43 +19,30 @@ std::string LogFile::Open(const std::string& path) {
     if (!file_) {
         return "cannot open the log " + path + " (error " + std::to_string(GetLastError()) + ")";
     }
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file_.Get(), &size) || size.QuadPart > kLargestLog) {
-        return "cannot read the log " + path;
-    }
-    if (size.QuadPart == 0) {
-        text_ = LogStart();
-        return WriteDurably(text_) ? "" : "cannot write the log " + path;
-    }
-    text_.assign(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!ReadFile(file_.Get(), text_.data(), static_cast<DWORD>(text_.size()), &read, nullptr) ||
-        read != text_.size()) {
-        return "cannot read the log " + path;
-    }
     return "";
 }
 
-bool LogFile::Load(std::vector<LedgerEntry>& records, std::string& problem) {
-    std::optional<LogContents> contents = DecodeLog(text_, problem);
-    if (!contents) {
-        problem = "the log " + path_ + ": " + problem;
-        return false;
+std::optional<std::string> LogFile::ReadAll() {
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file_.Get(), &size) || size.QuadPart > kLargestLog) {
+        return std::nullopt;
     }
-    // A line cut short by a crash is ended first, so the next line does not run into it.
-    if (!contents->tornTail.empty() && !WriteDurably(TornLineEnd(contents->tornTail))) {
-        problem = "cannot write the log " + path_;
-        return false;
+    // Reads from the start; appends still go to the end, whatever the file pointer says.
+    LARGE_INTEGER start = {};
+    if (!SetFilePointerEx(file_.Get(), start, nullptr, FILE_BEGIN)) {
+        return std::nullopt;
     }
-    records = std::move(contents->entries);
-    return true;
+    std::string text(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!text.empty() &&
+        (!ReadFile(file_.Get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr) ||
+         read != text.size())) {
+        return std::nullopt;
+    }
+    return text;
 }
 
-bool LogFile::Append(const LedgerEntry& record) {
-    return WriteDurably(EncodeLogLine(record));
-}
-
-bool LogFile::WriteDurably(const std::string& bytes) {
+bool LogFile::Append(const std::string& bytes) {
     DWORD written = 0;
     return WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                      nullptr) &&

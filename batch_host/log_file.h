@@ -1,27 +1,24 @@
-// A batch's log file on the station's disk: CSV, UTF-8, appended, each record on disk (flushed)
-// before Append returns. Opened without write sharing, so two batches never share one log.
+// A batch's log file on the station's disk, as the bytes of its log store: appended, each append
+// on disk (flushed) before it returns. Opened without write sharing, so two batches never share
+// one log.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-#include "record_store.h"
+#include "log_store.h"
 #include "scoped_win.h"
 
-class LogFile : public RecordStore {
+class LogFile : public LogBytes {
 public:
-    // Opens the log, creating it (byte order mark and header) when new, and reads what it
-    // holds. "" on success, otherwise why not.
+    // Opens the log, creating it when new. "" on success, otherwise why not.
     std::string Open(const std::string& path);
 
-    bool Load(std::vector<LedgerEntry>& records, std::string& problem) override;
-    bool Append(const LedgerEntry& record) override;
+    std::optional<std::string> ReadAll() override;
+    bool Append(const std::string& bytes) override;
 
 private:
-    bool WriteDurably(const std::string& bytes);
-
     win32::AutoCloseHandle file_;
     std::string path_;
-    std::string text_;  // what the log held when it was opened
 };

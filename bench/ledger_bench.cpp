@@ -135,10 +135,14 @@ int main(int argc, char** argv) {
         }
         std::printf("   %s\n", server.name);
         const LedgerResult<bool> init = InitLedger(connection);
-        const std::string sequence =
-            "bench-" + std::to_string(std::chrono::system_clock::now().time_since_epoch().count());
-        const LedgerResult<bool> defined = DefineSequence(
-            connection, {sequence, "LB000001", "2E1B", "6C04", "usb2.0 serial", false});
+        const auto now = std::chrono::system_clock::now().time_since_epoch().count();
+        const std::string sequence = "bench-" + std::to_string(now);
+        // A PID of its own: a serial is unique per VID and PID, and every run counts from
+        // LB000001; a run over an earlier run's serials would time the skipping of them.
+        char pid[8];
+        std::snprintf(pid, sizeof pid, "%04X", static_cast<unsigned>(1 + now / 1000 % 0xFFFD));
+        const LedgerResult<bool> defined =
+            DefineSequence(connection, {sequence, "LB000001", "2E1B", pid, "usb2.0 serial", false});
         if (!init.Ok() || !defined.Ok()) {
             std::printf("   FAILED: %s\n", (init.Ok() ? defined.error : init.error).c_str());
             failed = true;

@@ -1,10 +1,15 @@
 #include "chip_identity.h"
 
 #include <cstring>
+#include <string>
 
 #include "string_descriptor.h"
 
-RecordPtr BuildRecord(const ChipIdentity& identity) {
+Result<RecordPtr> BuildRecord(const ChipIdentity& identity) {
+    if (identity.serial && identity.serial->size() > SERIAL_CHARS) {
+        return Fail("the serial " + *identity.serial + " is longer than the chip's " +
+                    std::to_string(SERIAL_CHARS) + " characters");
+    }
     RecordPtr record = NewRecord();
     record->configured = 1;
     record->writeProtected = identity.lock ? 1 : 0;
@@ -13,9 +18,7 @@ RecordPtr BuildRecord(const ChipIdentity& identity) {
     if (identity.serial) {
         record->serialPresent = 1;
         // Bytes past the serial stay 0: the chip never keeps a stale tail.
-        size_t length =
-            identity.serial->size() < SERIAL_CHARS ? identity.serial->size() : SERIAL_CHARS;
-        std::memcpy(record->serial, identity.serial->data(), length);
+        std::memcpy(record->serial, identity.serial->data(), identity.serial->size());
     }
     if (identity.product) {
         record->productPresent = 1;

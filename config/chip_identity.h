@@ -8,11 +8,14 @@
 #include <string>
 
 #include "config_record.h"
+#include "result.h"
 
 struct ChipIdentity {
     uint16_t vendorId = 0;
     uint16_t productId = 0;
-    // Absent: no serial is stored (zeros). Present: up to 8 single-byte characters; more are cut.
+    // Absent: no serial is stored (zeros). Present: up to 8 single-byte characters; a longer one
+    // is refused, never cut: two serials that differ only past the eighth would both reach
+    // their chips as the same one.
     std::optional<std::string> serial;
     // Absent: no product string is stored (zeros). Present: up to 18 UTF-16 code units; more are
     // cut.
@@ -20,5 +23,6 @@ struct ChipIdentity {
     bool lock = false;
 };
 
-// A new zero-filled record that stores the whole identity (configured), the lock only when asked.
-RecordPtr BuildRecord(const ChipIdentity& identity);
+// A new zero-filled record that stores the whole identity (configured), the lock only when asked;
+// an error when the serial is longer than the chip holds.
+Result<RecordPtr> BuildRecord(const ChipIdentity& identity);

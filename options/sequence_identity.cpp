@@ -1,10 +1,24 @@
 #include "sequence_identity.h"
 
+#include <utility>
+
 #include "record_text.h"
 #include "utf_text.h"
 #include "value_checks.h"
 
-ChipIdentity IdentityOfSequence(const SequenceDefinition& sequence) {
+Result<ChipIdentity> IdentityOfSequence(const SequenceDefinition& sequence) {
+    const std::pair<const char*, std::string> checks[] = {
+        {"first serial", CheckSerialFrom(sequence.firstSerial)},
+        {"VID", CheckId(sequence.vid)},
+        {"PID", CheckId(sequence.pid)},
+        {"product", CheckProduct(sequence.product)},
+    };
+    for (const auto& [field, problem] : checks) {
+        if (!problem.empty()) {
+            return Fail("the sequence \"" + sequence.name + "\" in the ledger is refused: its " +
+                        field + " " + problem);
+        }
+    }
     ChipIdentity identity;
     identity.vendorId = ParseId(sequence.vid);
     identity.productId = ParseId(sequence.pid);

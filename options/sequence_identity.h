@@ -6,7 +6,10 @@
 
 #include "chip_identity.h"
 #include "ledger_operations.h"
+#include "result.h"
 
-ChipIdentity IdentityOfSequence(const SequenceDefinition& sequence);
+// The identity a sequence's chips are given, once its row passes the same checks as the options
+// that define one: a row edited by hand, or by another tool, is refused, never cut or guessed at.
+Result<ChipIdentity> IdentityOfSequence(const SequenceDefinition& sequence);
 SequenceDefinition SequenceFor(const std::string& name, const std::string& firstSerial,
                                const ChipIdentity& identity);

@@ -113,8 +113,15 @@ void Batch::Run(Turn& turn, ChipOpener& opener) {
     observer_.SerialTaken(turn.entry.port, *serial);
     ChipIdentity identity = settings_.identity;
     identity.serial = *serial;
+    Result<RecordPtr> record = BuildRecord(identity);
+    if (!record) {
+        // Used and on record, never written: a serial the chip cannot hold whole is not cut.
+        port.reset();
+        End(turn, BatchOutcome::Failed, "not written: " + record.Err().message);
+        return;
+    }
     observer_.ChipPhaseChanged(turn.entry.port, ChipPhase::Writing);
-    JobOutcome outcome = WriteAndVerify(*port, *BuildRecord(identity));
+    JobOutcome outcome = WriteAndVerify(*port, **record);
     port.reset();
     End(turn, OutcomeOfWrite(outcome), StatusText(outcome));
 }

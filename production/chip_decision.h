@@ -7,9 +7,10 @@
 #include "chip_identity.h"
 #include "config_record.h"
 #include "job_outcome.h"
+#include "result.h"
 
 enum class ChipStep {
-    ReadFailed,      // nothing is known of the chip: it is left as it is
+    ReadFailed,      // nothing is known of the chip, or of its history: it is left as it is
     SkipLocked,      // locked for ever: no frame can change it
     SkipProgrammed,  // already holds the batch's identity with a serial the ledger verified
     Program,         // gets the next serial
@@ -22,8 +23,9 @@ struct ChipDecision {
 };
 
 // read: the read's outcome; held: what it read; wasVerified: whether the ledger records a serial
-// as verified. A board programmed by this batch and plugged in again is skipped, not given a
-// second serial; any other configured chip is reprogrammed.
+// as verified, or why it cannot say. A board programmed by this batch and plugged in again is
+// skipped, not given a second serial; one whose history cannot be answered is left as it is;
+// any other configured chip is reprogrammed.
 ChipDecision DecideAfterRead(JobOutcome read, const ConfigRecord& held,
                              const ChipIdentity& identity,
-                             const std::function<bool(const std::string&)>& wasVerified);
+                             const std::function<Result<bool>(const std::string&)>& wasVerified);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ledger_entry.h"
+#include "result.h"
 
 enum class TakeResult {
     Taken,        // the serial is recorded as started: it may be written to the chip
@@ -32,8 +33,10 @@ public:
     // Records a chip's outcome durably; false when it could not be recorded. A shared ledger
     // that lost its connection keeps trying, within its bound, before it answers false.
     virtual bool Record(const LedgerEntry& entry) = 0;
-    // True when the ledger records this serial as verified (by this batch or an earlier one).
-    virtual bool WasVerified(const std::string& serial) = 0;
+    // True when the ledger records this serial as verified (by this batch or an earlier one); an
+    // error when the ledger cannot answer, so that a board whose history is unknown is left alone
+    // rather than given a second serial.
+    virtual Result<bool> WasVerified(const std::string& serial) = 0;
     // The serial the next take would hand out, for the batch's header ("" when none is left).
     virtual std::string NextSerial() = 0;
     // The last serial whose record is known to be durable ("" when none), so that a batch

@@ -23,9 +23,9 @@ std::string LogLedger::Open() {
         if (record.outcome == BatchOutcome::Verified) {
             verified_.insert(record.serial);
         }
-        if (record.outcome == BatchOutcome::Started) {
-            serials_->MarkUsed(record.serial);
-        }
+        // Every record of a serial counts, not only `started`: a started line torn by a failed
+        // append may be gone while the serial's outcome is there.
+        serials_->MarkUsed(record.serial);
         lastRecorded_ = record.serial;
     }
     resumedAfter_ = serials_->ResumedAfter();
@@ -87,7 +87,7 @@ bool LogLedger::Record(const LedgerEntry& entry) {
     return true;
 }
 
-bool LogLedger::WasVerified(const std::string& serial) {
+Result<bool> LogLedger::WasVerified(const std::string& serial) {
     std::lock_guard<std::mutex> hold(lock_);
     return verified_.count(serial) > 0;
 }

@@ -26,7 +26,7 @@ public:
 
     SerialTake TakeSerial(const LedgerEntry& chip) override;
     bool Record(const LedgerEntry& entry) override;
-    bool WasVerified(const std::string& serial) override;
+    Result<bool> WasVerified(const std::string& serial) override;
     std::string NextSerial() override;
     std::string LastRecordedSerial() override;
     std::vector<std::string> UnrecordedSerials() override;

@@ -12,9 +12,10 @@
 namespace {
 
 void SayConnection(bool connected) {
-    WriteLine(Stream::Err, connected ? "zq61prog: the ledger is back: chips start again"
-                                     : "zq61prog: the ledger's connection is lost: no chip starts "
-                                       "until it is back");
+    WriteLine(Stream::Err, connected ? "zq61prog: the ledger answers again: chips start again"
+                                     : "zq61prog: the ledger does not answer (its connection is "
+                                       "lost, or another station holds the sequence): no chip "
+                                       "starts until it does");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "command_failure.h"
+#include "parse_error_text.h"
 #include "console_output.h"
 #include "exit_codes.h"
 #include "identity_options.h"
@@ -158,10 +159,13 @@ void RefuseUnknownCommand(CLI::App& app, const std::vector<std::string>& args) {
 }
 
 // A refusal of the arguments, naming the command it concerns.
-CommandFailure UsageFailure(const CLI::App& app, const CLI::ParseError& error) {
+// CLI11 quotes the value it refused, and a mistyped option's value may be a connection string:
+// the text is scrubbed of passwords before anyone sees it.
+CommandFailure UsageFailure(const CLI::App& app, const CLI::ParseError& error,
+                            const std::vector<std::string>& args) {
     std::string where =
         app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name() + ": ";
-    return CommandFailure{EXIT_BAD_USAGE, where + error.what()};
+    return CommandFailure{EXIT_BAD_USAGE, where + ScrubbedParseError(error.what(), args)};
 }
 
 // The values that only make sense together, and the ledger's connection from the environment.
@@ -221,7 +225,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         line.output = std::string(ZQ_VERSION_TEXT) + "\n";
         return line;
     } catch (const CLI::ParseError& error) {
-        throw UsageFailure(app, error);
+        throw UsageFailure(app, error, args);
     }
     line.command = app.get_subcommands().front()->get_name();
     CheckTogether(apps, line);

@@ -24,8 +24,15 @@ T Checked(LedgerResult<T> result) {
 }
 
 std::string Describe(const SequenceDefinition& sequence) {
-    return DescribeIdentity(IdentityOfSequence(sequence), "serials from " + sequence.firstSerial) +
-           ", lock " + (sequence.lock ? "yes" : "no");
+    Result<ChipIdentity> identity = IdentityOfSequence(sequence);
+    const std::string lock = std::string(", lock ") + (sequence.lock ? "yes" : "no");
+    if (!identity) {
+        // A row edited by hand is still reported, as it stands, with why no batch takes it.
+        return "VID " + sequence.vid + ", PID " + sequence.pid + ", serials from " +
+               sequence.firstSerial + ", product \"" + sequence.product + "\"" + lock + " (" +
+               identity.Err().message + ")";
+    }
+    return DescribeIdentity(*identity, "serials from " + sequence.firstSerial) + lock;
 }
 
 nlohmann::ordered_json Counts(const std::map<BatchOutcome, uint64_t>& records) {
@@ -70,6 +77,8 @@ int RunSequence(const CommandLine& line) {
                        DescribeIdentity(identity, "serials from " + sequence.firstSerial));
     }
     bool defined = Checked(DefineSequence(line.ledger.connection, sequence));
+    std::vector<std::string> overlapping =
+        Checked(OverlappingSequences(line.ledger.connection, sequence));
     if (line.json) {
         WriteJsonLine({{"sequence", sequence.name},
                        {"outcome", defined ? "defined" : "unchanged"},
@@ -77,11 +86,22 @@ int RunSequence(const CommandLine& line) {
                        {"vid", sequence.vid},
                        {"pid", sequence.pid},
                        {"product", sequence.product},
-                       {"lock", sequence.lock}});
+                       {"lock", sequence.lock},
+                       {"overlaps", overlapping}});
     } else {
         WriteLine(Stream::Out, "sequence " + sequence.name + ": " +
                                    (defined ? "defined" : "already defined so: nothing changed") +
                                    "\n  " + Describe(sequence));
+    }
+    if (!overlapping.empty()) {
+        std::string names;
+        for (const std::string& name : overlapping) {
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        // Not refused: a line may mean it. Said, since each takes serials the other may use.
+        WriteLine(Stream::Err, "zq61prog: sequence " + sequence.name + " overlaps " + names +
+                                   " (the same VID, PID and serials): a serial one has used is "
+                                   "skipped by the other");
     }
     return EXIT_DONE;
 }

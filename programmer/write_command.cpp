@@ -45,12 +45,16 @@ int RunWrite(const CommandLine& line) {
     if (identity.lock && !line.yes) {
         AskLockConsent("the chip on " + chosen, DescribeIdentity(identity));
     }
+    Result<RecordPtr> record = BuildRecord(identity);
+    if (!record) {
+        throw CommandFailure{EXIT_BAD_USAGE, record.Err().message};
+    }
     std::string problem;
     std::unique_ptr<OwnedChipPort> port = OpenChipPort(chosen, problem);
     if (!port) {
         throw CommandFailure{EXIT_NO_PORT, problem};
     }
-    JobOutcome outcome = WriteAndVerify(*port, *BuildRecord(identity));
+    JobOutcome outcome = WriteAndVerify(*port, **record);
     port.reset();
     ReportWrite(line, chosen, outcome, identity);
     return JobExitCode(outcome);

@@ -1,5 +1,7 @@
 #include "ledger_layout.h"
 
+#include "column_number.h"
+
 namespace layout {
 
 namespace {
@@ -41,16 +43,21 @@ std::vector<Table> Tables(odbc::Engine engine) {
                      "locks SMALLINT NOT NULL, "
                      "next_position BIGINT NOT NULL, "
                      "defined_at {text}(32) NOT NULL){options}"}};
-    // One row per serial handed out: the database itself refuses a serial twice.
+    // One row per serial handed out: the database itself refuses a serial twice, per sequence and
+    // per identity (a USB host tells devices apart by VID, PID and serial, whatever sequence
+    // gave them).
     Table serials{"zq_serials",
                   {"CREATE TABLE zq_serials ("
                    "sequence_name {text}(100) NOT NULL, "
                    "serial {text}(64) NOT NULL, "
                    "serial_position BIGINT NOT NULL, "
+                   "vid {text}(4) NOT NULL, "
+                   "pid {text}(4) NOT NULL, "
                    "station {text}(100) NOT NULL, "
                    "taken_at {text}(32) NOT NULL, "
                    "PRIMARY KEY (sequence_name, serial), "
                    "UNIQUE (sequence_name, serial_position), "
+                   "UNIQUE (vid, pid, serial), "
                    "FOREIGN KEY (sequence_name) REFERENCES zq_sequences (name)){options}"}};
     // Every record, `started` and outcomes, as the log has them, with the station. Each record
     // has a key of its own, so that writing it again after a commit whose answer was lost
@@ -95,7 +102,7 @@ LayoutFound FindLayout(odbc::Session& session) {
         return found;
     }
     for (const odbc::Row& row : result.rows) {
-        const int64_t version = row.at(0) ? std::stoll(*row.at(0)) : 0;
+        const int64_t version = row.empty() ? 0 : NumberIn(row.front()).value_or(0);
         // Several rows would be a layout nobody wrote: the highest one rules.
         if (!found.version || version > *found.version) {
             found.version = version;

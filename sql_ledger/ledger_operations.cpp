@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "column_number.h"
 #include "ledger_layout.h"
 #include "ledger_text.h"
+#include "serial_sequence.h"
 #include "utc_time.h"
 
 namespace {
@@ -188,6 +190,36 @@ LedgerResult<bool> DefineSequence(const std::string& connection,
     return result;
 }
 
+LedgerResult<std::vector<std::string>> OverlappingSequences(const std::string& connection,
+                                                            const SequenceDefinition& sequence) {
+    LedgerResult<std::vector<std::string>> result;
+    odbc::Session session;
+    if ((result.error = OpenLedger(session, connection)) != "") {
+        return result;
+    }
+    odbc::Result others = session.Run(
+        "SELECT name, first_serial FROM zq_sequences WHERE vid = ? AND pid = ? AND name <> ? "
+        "ORDER BY name",
+        {sequence.vid, sequence.pid, sequence.name});
+    session.Rollback();
+    if (!others.Ok()) {
+        result.error = Failed("could not read the other sequences", *others.failure);
+        return result;
+    }
+    // Two sequences meet when either one's first serial is among the other's: both count up to
+    // the end of the same digits.
+    const std::optional<SerialSequence> mine = SerialSequence::From(sequence.firstSerial);
+    for (const odbc::Row& row : others.rows) {
+        const std::string first = row.at(1).value_or("");
+        const std::optional<SerialSequence> theirs = SerialSequence::From(first);
+        if (mine && theirs &&
+            (mine->PositionOf(first) || theirs->PositionOf(sequence.firstSerial))) {
+            result.value.push_back(row.at(0).value_or(""));
+        }
+    }
+    return result;
+}
+
 LedgerResult<SequenceDefinition> ReadSequence(const std::string& connection,
                                               const std::string& name) {
     LedgerResult<SequenceDefinition> result;
@@ -210,10 +242,10 @@ LedgerResult<LedgerReport> Report(const std::string& connection, const std::stri
         session.Run("SELECT COUNT(*), MAX(serial_position) FROM zq_serials WHERE sequence_name = ?",
                     {sequence});
     odbc::Result highest;
-    if (used.Ok() && !used.rows.empty() && used.rows.front().at(1)) {
+    if (const std::optional<int64_t> position = NumberAt(used, 1); used.Ok() && position) {
         highest = session.Run(
             "SELECT serial FROM zq_serials WHERE sequence_name = ? AND serial_position = ?",
-            {sequence, int64_t{std::stoll(*used.rows.front().at(1))}});
+            {sequence, *position});
     }
     odbc::Result counts = session.Run(
         "SELECT station, outcome, COUNT(*) FROM zq_records WHERE sequence_name = ? "
@@ -232,7 +264,12 @@ LedgerResult<LedgerReport> Report(const std::string& connection, const std::stri
         }
     }
 
-    report.serialsUsed = std::stoull(used.rows.at(0).at(0).value_or("0"));
+    const std::optional<int64_t> serialsUsed = NumberAt(used);
+    if (!serialsUsed || *serialsUsed < 0) {
+        result.error = "the ledger's count of serials used is not a number";
+        return result;
+    }
+    report.serialsUsed = static_cast<uint64_t>(*serialsUsed);
     if (!highest.rows.empty()) {
         report.highestSerial = highest.rows.front().at(0).value_or("");
     }
@@ -243,14 +280,18 @@ LedgerResult<LedgerReport> Report(const std::string& connection, const std::stri
             result.error = "the records hold an unknown outcome \"" + row.at(1).value_or("") + "\"";
             return result;
         }
-        const uint64_t count = std::stoull(row.at(2).value_or("0"));
+        const std::optional<int64_t> count = NumberIn(row.at(2));
+        if (!count || *count < 0) {
+            result.error = "the ledger's count of records is not a number";
+            return result;
+        }
         auto at = std::find_if(report.stations.begin(), report.stations.end(),
                                [&](const StationCounts& s) { return s.station == station; });
         if (at == report.stations.end()) {
             at = report.stations.insert(report.stations.end(), StationCounts{station, {}});
         }
-        at->records[*outcome] += count;
-        report.records[*outcome] += count;
+        at->records[*outcome] += static_cast<uint64_t>(*count);
+        report.records[*outcome] += static_cast<uint64_t>(*count);
     }
     // Each engine sorts text by its own collation: the report sorts by bytes.
     std::sort(report.stations.begin(), report.stations.end(),

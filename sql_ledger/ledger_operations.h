@@ -50,8 +50,9 @@ struct LedgerReport {
     std::vector<std::string> withoutVerified;  // serials used with no verified record, in order
 };
 
-// The layout of the tables this program reads and writes.
-inline constexpr int kLedgerLayout = 1;
+// The layout of the tables this program reads and writes. Layout 2: a serial is unique per VID
+// and PID across sequences.
+inline constexpr int kLedgerLayout = 2;
 
 // Creates whatever tables are missing; value true when it created any. A database holding the
 // tables of another layout is refused.
@@ -60,6 +61,11 @@ LedgerResult<bool> InitLedger(const std::string& connection);
 // changes nothing; with other values it is refused, naming them.
 LedgerResult<bool> DefineSequence(const std::string& connection,
                                   const SequenceDefinition& sequence);
+// The other sequences of the same VID and PID whose serials meet this one's (the same prefix and
+// number of digits), by name: a take skips a serial another of them has used, so a line running
+// both loses serials to the other.
+LedgerResult<std::vector<std::string>> OverlappingSequences(const std::string& connection,
+                                                            const SequenceDefinition& sequence);
 // A sequence's definition, as a batch starts from it.
 LedgerResult<SequenceDefinition> ReadSequence(const std::string& connection,
                                               const std::string& name);

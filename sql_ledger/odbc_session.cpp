@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "ledger_text.h"
 #include "utf_text.h"
@@ -118,7 +119,52 @@ Failure Session::Diagnose(short handleType, void* handle) {
     return failure;
 }
 
-std::optional<Failure> Session::Connect(const std::string& connection, int loginTimeoutSeconds) {
+std::optional<Failure> Session::SetLimits(const Limits& limits) {
+    std::vector<std::string> statements;
+    const std::string lockWait = std::to_string(limits.lockWaitSeconds);
+    const std::string statement = std::to_string(limits.statementSeconds);
+    const std::string idle = std::to_string(limits.idleInTransactionSeconds);
+    switch (engine_) {
+        case Engine::PostgreSql:
+            // Milliseconds; set for the session, not only this transaction.
+            statements = {"SET lock_timeout = " + lockWait + "000",
+                          "SET statement_timeout = " + statement + "000",
+                          "SET idle_in_transaction_session_timeout = " + idle + "000"};
+            break;
+        case Engine::MariaDb:
+            statements = {"SET SESSION innodb_lock_wait_timeout = " + lockWait,
+                          "SET SESSION max_statement_time = " + statement,
+                          "SET SESSION idle_transaction_timeout = " + idle};
+            break;
+        case Engine::SqlServer:
+            // No server-side bound on an idle transaction: the lock wait bounds the others'.
+            statements = {"SET LOCK_TIMEOUT " + lockWait + "000"};
+            break;
+        case Engine::Other:
+            break;
+    }
+    for (const std::string& text : statements) {
+        Result set = Run(text);
+        if (set.failure) {
+            Rollback();
+            return set.failure;
+        }
+    }
+    // A setting made inside a transaction that is rolled back would go with it.
+    return Commit();
+}
+
+std::optional<Failure> Session::Connect(const std::string& connection, int loginTimeoutSeconds,
+                                        const Limits& limits) {
+    // A test's faults count the caller's statements and commits, not the session's own set-up.
+    Faults* const faults = std::exchange(faults_, nullptr);
+    std::optional<Failure> failure = Open(connection, loginTimeoutSeconds, limits);
+    faults_ = faults;
+    return failure;
+}
+
+std::optional<Failure> Session::Open(const std::string& connection, int loginTimeoutSeconds,
+                                     const Limits& limits) {
     Disconnect();
     connectionText_ = connection;
     if (environment_ == nullptr) {
@@ -180,6 +226,10 @@ std::optional<Failure> Session::Connect(const std::string& connection, int login
             return failure;
         }
     }
+    if (auto failure = SetLimits(limits)) {
+        Disconnect();
+        return failure;
+    }
     return std::nullopt;
 }
 
@@ -207,6 +257,18 @@ Result Session::Run(const std::string& sql, const std::vector<Value>& parameters
     if (connection_ == nullptr) {
         result.failure = Failure{"08003", "not connected to the database", true};
         return result;
+    }
+    if (faults_ != nullptr) {
+        const int query = ++faults_->queries;
+        if (query == faults_->queryFails) {
+            result.failure =
+                Failure{faults_->queryFailState, "a failure injected by a test", false};
+            return result;
+        }
+        if (faults_->lostFrom != 0 && query >= faults_->lostFrom) {
+            result.failure = Failure{"08S01", "a lost connection injected by a test", true};
+            return result;
+        }
     }
     SQLHSTMT statement = SQL_NULL_HSTMT;
     if (auto found = prepared_.find(sql); found != prepared_.end()) {
@@ -341,8 +403,18 @@ std::optional<Failure> Session::Commit() {
     if (connection_ == nullptr) {
         return Failure{"08003", "not connected to the database", true};
     }
+    const int commit = faults_ != nullptr ? ++faults_->commits : 0;
+    const Failure lost{"08S01", "the connection was lost (a failure injected by a test)", true};
+    if (commit != 0 && commit == faults_->commitLostBefore) {
+        Disconnect();
+        return lost;
+    }
     if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_COMMIT))) {
         return Diagnose(SQL_HANDLE_DBC, connection_);
+    }
+    if (commit != 0 && commit == faults_->commitLostAfter) {
+        Disconnect();
+        return lost;
     }
     return std::nullopt;
 }
@@ -365,8 +437,17 @@ bool IsMissingTable(const Failure& failure) {
     return failure.state == "42P01" || failure.state == "42S02";
 }
 
+bool IsLockTimeout(const Failure& failure) {
+    // PostgreSQL's lock_not_available; MariaDB's 1205 and SQL Server's 1222 come under general
+    // states.
+    return failure.state == "55P03" || failure.nativeError == 1205 || failure.nativeError == 1222;
+}
+
 bool IsRetryable(const Failure& failure) {
-    return failure.state == "40001" || failure.state == "40P01";
+    // Deadlocks and serialisation failures (MariaDB's deadlock is 1213 under 40001); a statement
+    // cut at its limit (PostgreSQL's 57014, MariaDB's 1969).
+    return failure.state == "40001" || failure.state == "40P01" || failure.state == "57014" ||
+           failure.nativeError == 1213 || failure.nativeError == 1969 || IsLockTimeout(failure);
 }
 
 }  // namespace odbc

@@ -27,6 +27,27 @@ struct Failure {
     int64_t nativeError = 0;  // the engine's own number for it
 };
 
+// How long the server lets this session wait, so that a station frozen inside a transaction
+// (a power cut, a pulled cable) holds the sequence's row for seconds, not until the server notices
+// the dead link (hours, with the default TCP keepalive).
+struct Limits {
+    int lockWaitSeconds = 3;           // a statement waiting for a row another session holds
+    int statementSeconds = 10;         // any one statement
+    int idleInTransactionSeconds = 5;  // the server ends a session idle inside a transaction
+};
+
+// A test's seam: makes this session fail where a real link can, so that the ledger's answers to
+// each failure are tested against real servers. Counted from 1 per session.
+struct Faults {
+    int commitLostBefore = 0;  // this commit fails, the connection lost, before it lands
+    int commitLostAfter = 0;   // this commit lands, then the connection is lost with its answer
+    int queryFails = 0;        // this statement fails; the connection stays
+    std::string queryFailState = "HY000";  // with this SQLSTATE: "40P01" is a deadlock
+    int lostFrom = 0;  // from this statement on, every one fails as a lost connection
+    int commits = 0;
+    int queries = 0;
+};
+
 struct Result {
     std::optional<Failure> failure;
     std::vector<Row> rows;
@@ -44,7 +65,9 @@ public:
 
     // Connects with autocommit off, so that nothing is kept before Commit. The driver's completed
     // connection string is never asked for: it would hold the password in clear.
-    std::optional<Failure> Connect(const std::string& connection, int loginTimeoutSeconds);
+    // The limits are set on the session before it is handed out.
+    std::optional<Failure> Connect(const std::string& connection, int loginTimeoutSeconds,
+                                   const Limits& limits = {});
     void Disconnect();
     bool Connected() const { return connection_ != nullptr; }
     Engine DatabaseEngine() const { return engine_; }
@@ -54,6 +77,9 @@ public:
     Result Run(const std::string& sql, const std::vector<Value>& parameters = {});
     std::optional<Failure> Commit();
     void Rollback();
+
+    // Only for tests: the faults to inject, kept across reconnects; null for none.
+    void InjectFaults(Faults* faults) { faults_ = faults; }
 
 private:
     void* environment_ = nullptr;  // SQLHENV
@@ -66,15 +92,22 @@ private:
     bool wideText_ = true;
     std::string connectionText_;  // for scrubbing its password from messages; never shown
 
+    Faults* faults_ = nullptr;
+
     Failure Diagnose(short handleType, void* handle);
+    std::optional<Failure> Open(const std::string& connection, int loginTimeoutSeconds,
+                                const Limits& limits);
+    std::optional<Failure> SetLimits(const Limits& limits);
 };
 
 // True for the SQLSTATEs of a unique or primary key refused.
 bool IsDuplicate(const Failure& failure);
 // True for a table that does not exist.
 bool IsMissingTable(const Failure& failure);
-// True for a transaction the server chose to abort (a deadlock or a serialisation failure):
-// running it again may succeed.
+// True for a statement that may succeed when run again: a transaction the server chose to abort
+// (a deadlock or a serialisation failure), or a wait for a lock or a statement cut at its limit.
 bool IsRetryable(const Failure& failure);
+// True for a wait for another session's lock cut at the session's limit.
+bool IsLockTimeout(const Failure& failure);
 
 }  // namespace odbc

@@ -5,24 +5,31 @@
 #include <random>
 #include <thread>
 
+#include "column_number.h"
 #include "ledger_layout.h"
 #include "ledger_text.h"
 #include "utc_time.h"
 
 namespace {
 
-// Deadlocks and serialisation failures are the server's to resolve; a take tries again a few
-// times before it gives up.
+// A take that meets a serial the database refuses as used (another sequence's station took it in
+// the same moment) tries again a few times; more means the sequence itself was moved back.
 constexpr int kTakeAttempts = 5;
 
 const char* kAdvance = "UPDATE zq_sequences SET next_position = next_position + 1 WHERE name = ?";
 const char* kPosition = "SELECT next_position FROM zq_sequences WHERE name = ?";
+// A USB host tells devices apart by VID, PID and serial: a serial of this identity another
+// sequence has used is not handed out again.
+const char* kUsedElsewhere =
+    "SELECT sequence_name FROM zq_serials WHERE vid = ? AND pid = ? AND serial = ? "
+    "AND sequence_name <> ?";
 const char* kInsertSerial =
-    "INSERT INTO zq_serials (sequence_name, serial, serial_position, station, taken_at) "
-    "VALUES (?, ?, ?, ?, ?)";
+    "INSERT INTO zq_serials (sequence_name, serial, serial_position, vid, pid, station, taken_at) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?)";
 const char* kInsertRecord =
     "INSERT INTO zq_records (record_key, sequence_name, recorded_at, station, port, serial, vid, "
     "pid, product, locked, outcome, status_text) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+const char* kRecordByKey = "SELECT COUNT(*) FROM zq_records WHERE record_key = ?";
 const char* kCountVerified =
     "SELECT COUNT(*) FROM zq_records WHERE sequence_name = ? AND serial = ? AND outcome = ?";
 
@@ -40,6 +47,11 @@ std::string RecordKeyPrefix() {
 
 std::string Unreachable(const std::string& lastFailure) {
     return "the ledger's database is unreachable" +
+           (lastFailure.empty() ? std::string() : ": " + lastFailure);
+}
+
+std::string NotAnswering(const std::string& lastFailure) {
+    return "the ledger did not answer within its bound" +
            (lastFailure.empty() ? std::string() : ": " + lastFailure);
 }
 
@@ -62,7 +74,9 @@ LedgerResult<std::unique_ptr<SqlLedger>> SqlLedger::Open(const std::string& conn
     std::unique_ptr<SqlLedger> ledger(
         new SqlLedger(connection, station, std::move(serialAt), std::move(options)));
     odbc::Session& session = ledger->session_;
-    if (const auto failure = session.Connect(connection, ledger->options_.loginTimeoutSeconds)) {
+    session.InjectFaults(ledger->options_.faults);
+    if (const auto failure = session.Connect(connection, ledger->options_.loginTimeoutSeconds,
+                                             ledger->options_.limits)) {
         result.error = "could not connect to the ledger's database: " + failure->message;
         return result;
     }
@@ -84,16 +98,53 @@ LedgerResult<std::unique_ptr<SqlLedger>> SqlLedger::Open(const std::string& conn
 }
 
 bool SqlLedger::PastBound() const {
-    return lost_ && std::chrono::steady_clock::now() - lostSince_ >= options_.reconnectBound;
+    return failingSince_ &&
+           std::chrono::steady_clock::now() - *failingSince_ >= options_.reconnectBound;
+}
+
+std::string SqlLedger::RecordKey(uint64_t ticket) const {
+    return recordKeyPrefix_ + std::to_string(ticket);
 }
 
 void SqlLedger::MarkLost(const odbc::Failure& failure) {
     session_.Disconnect();
     lastFailure_ = failure.message;
+    if (!failingSince_) {
+        failingSince_ = std::chrono::steady_clock::now();
+    }
     if (!lost_) {
         lost_ = true;
-        lostSince_ = std::chrono::steady_clock::now();
         notices_.push_back(false);
+    }
+}
+
+void SqlLedger::NoteFailure(const odbc::Failure& failure) {
+    lastFailure_ = failure.message;
+    if (!failingSince_) {
+        failingSince_ = std::chrono::steady_clock::now();
+    }
+    // A row another station holds: the station says it waits, as for a lost connection.
+    if (odbc::IsLockTimeout(failure) && !lost_) {
+        lost_ = true;
+        notices_.push_back(false);
+    }
+}
+
+bool SqlLedger::Pause(Lock& lock) {
+    if (PastBound()) {
+        return false;
+    }
+    Unlock(lock);
+    std::this_thread::sleep_for(options_.retryInterval);
+    lock.lock();
+    return true;
+}
+
+void SqlLedger::MarkAnswered() {
+    failingSince_.reset();
+    if (lost_) {
+        lost_ = false;
+        notices_.push_back(true);
     }
 }
 
@@ -101,14 +152,11 @@ bool SqlLedger::TryConnect() {
     if (session_.Connected()) {
         return true;
     }
-    if (const auto failure = session_.Connect(connection_, options_.loginTimeoutSeconds)) {
-        // Still unreachable: the bound keeps running from when the loss was first noticed.
+    if (const auto failure =
+            session_.Connect(connection_, options_.loginTimeoutSeconds, options_.limits)) {
+        // Still unreachable: the bound keeps running from the first failure.
         MarkLost(*failure);
         return false;
-    }
-    if (lost_) {
-        lost_ = false;
-        notices_.push_back(true);
     }
     FlushPending();
     return session_.Connected();
@@ -140,11 +188,25 @@ void SqlLedger::Unlock(Lock& lock) {
 }
 
 odbc::Result SqlLedger::InsertRecord(uint64_t ticket, const LedgerEntry& entry) {
-    return session_.Run(
-        kInsertRecord,
-        {recordKeyPrefix_ + std::to_string(ticket), sequence_.name, entry.time, entry.station,
-         entry.port, entry.serial, entry.vid, entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
-         std::string(OutcomeWord(entry.outcome)), entry.status});
+    return session_.Run(kInsertRecord, {RecordKey(ticket), sequence_.name, entry.time,
+                                        entry.station, entry.port, entry.serial, entry.vid,
+                                        entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
+                                        std::string(OutcomeWord(entry.outcome)), entry.status});
+}
+
+std::optional<bool> SqlLedger::RecordLanded(uint64_t ticket, odbc::Failure& failure) {
+    odbc::Result found = session_.Run(kRecordByKey, {RecordKey(ticket)});
+    session_.Rollback();
+    if (!found.Ok()) {
+        failure = *found.failure;
+        return std::nullopt;
+    }
+    const std::optional<int64_t> count = NumberAt(found);
+    if (!count) {
+        failure = odbc::Failure{"", "the database counted records in words it did not explain"};
+        return std::nullopt;
+    }
+    return *count > 0;
 }
 
 void SqlLedger::FlushPending() {
@@ -155,12 +217,25 @@ void SqlLedger::FlushPending() {
         if (!failure) {
             failure = session_.Commit();
         } else if (odbc::IsDuplicate(*failure)) {
-            // Its key is there: the commit that lost its answer had landed.
+            // Its own key is there when a commit that lost its answer had landed; any other
+            // duplicate is a refusal like any other.
             session_.Rollback();
-            failure.reset();
+            odbc::Failure readFailure;
+            const std::optional<bool> landed = RecordLanded(next.ticket, readFailure);
+            if (!landed) {
+                failure = readFailure;
+            } else if (*landed) {
+                failure.reset();
+            }
         }
         if (failure && failure->connectionLost) {
             MarkLost(*failure);
+            return;
+        }
+        if (failure && odbc::IsRetryable(*failure)) {
+            // Kept, in order: the caller waits within the bound and tries again.
+            session_.Rollback();
+            NoteFailure(*failure);
             return;
         }
         if (failure) {
@@ -172,14 +247,47 @@ void SqlLedger::FlushPending() {
             if (!next.entry.serial.empty()) {
                 refusedSerials_.push_back(next.entry.serial);
             }
-        } else if (!next.entry.serial.empty()) {
-            lastRecorded_ = next.entry.serial;
+        } else {
+            MarkAnswered();
+            if (!next.entry.serial.empty()) {
+                lastRecorded_ = next.entry.serial;
+            }
         }
         pending_.pop_front();
     }
 }
 
+SqlLedger::Step SqlLedger::Settle() {
+    odbc::Failure failure;
+    const std::optional<bool> landed = RecordLanded(unsettled_->ticket, failure);
+    if (!landed) {
+        if (failure.connectionLost) {
+            MarkLost(failure);
+            return Step::Lost;
+        }
+        NoteFailure(failure);
+        return Step::Retry;
+    }
+    if (*landed) {
+        // Used, never written: its record says why it has no outcome.
+        LedgerEntry outcome = unsettled_->started;
+        outcome.outcome = BatchOutcome::Failed;
+        outcome.status = "not written: the answer to its take was lost";
+        outcome.time = UtcNow();
+        pending_.push_back({nextTicket_++, outcome});
+        FlushPending();
+    }
+    unsettled_.reset();
+    return Step::Done;
+}
+
 SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
+    if (unsettled_) {
+        if (const Step settled = Settle(); settled != Step::Done) {
+            take.message = "the ledger could not settle an earlier take: " + lastFailure_;
+            return settled;
+        }
+    }
     auto failed = [&](const odbc::Failure& failure) {
         session_.Rollback();
         if (failure.connectionLost) {
@@ -187,61 +295,118 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
             return Step::Lost;
         }
         take.message = "the ledger could not take a serial: " + failure.message;
-        return odbc::IsRetryable(failure) ? Step::Retry : Step::Failed;
-    };
-    // The row lock taken here holds every other station's take until this one commits.
-    odbc::Result advanced = session_.Run(kAdvance, {sequence_.name});
-    if (!advanced.Ok()) {
-        return failed(*advanced.failure);
-    }
-    if (advanced.rowCount != 1) {
-        session_.Rollback();
-        take.message = "the ledger holds no sequence \"" + sequence_.name + "\" any more";
+        if (odbc::IsDuplicate(failure)) {
+            checkUsed_ = true;
+            return Step::Duplicate;
+        }
+        if (odbc::IsRetryable(failure)) {
+            NoteFailure(failure);
+            return Step::Retry;
+        }
         return Step::Failed;
-    }
-    odbc::Result read = session_.Run(kPosition, {sequence_.name});
-    if (!read.Ok()) {
-        return failed(*read.failure);
-    }
-    const int64_t next = read.rows.empty() ? 0 : std::stoll(read.rows[0].at(0).value_or("0"));
-    const uint64_t position = static_cast<uint64_t>(std::max<int64_t>(next - 1, 0));
-    const std::optional<std::string> serial = serialAt_(sequence_.firstSerial, position);
-    if (!serial) {
+    };
+    auto failedWith = [&](const std::string& message) {
         session_.Rollback();
-        take.result = TakeResult::RunOut;
-        take.message = "the sequence \"" + sequence_.name + "\" has no serial left";
-        return Step::Done;
-    }
+        take.message = message;
+        return Step::Failed;
+    };
+    // Moves the sequence on by one, under the row lock that holds every other station's take
+    // until this one commits; the position taken, or the step that ends the take.
+    uint64_t position = 0;
+    auto advance = [&]() -> std::optional<Step> {
+        odbc::Result advanced = session_.Run(kAdvance, {sequence_.name});
+        if (!advanced.Ok()) {
+            return failed(*advanced.failure);
+        }
+        if (advanced.rowCount != 1) {
+            return failedWith("the ledger holds no sequence \"" + sequence_.name + "\" any more");
+        }
+        odbc::Result read = session_.Run(kPosition, {sequence_.name});
+        if (!read.Ok()) {
+            return failed(*read.failure);
+        }
+        const std::optional<int64_t> next = NumberAt(read);
+        if (!next || *next < 1) {
+            return failedWith("the sequence \"" + sequence_.name +
+                              "\" holds a next position that is not a count");
+        }
+        position = static_cast<uint64_t>(*next - 1);
+        return std::nullopt;
+    };
 
     LedgerEntry started = chip;
-    started.serial = *serial;
     started.outcome = BatchOutcome::Started;
     started.status.clear();
     started.time = UtcNow();
     if (started.station.empty()) {
         started.station = station_;
     }
-    odbc::Result claimed = session_.Run(
-        kInsertSerial,
-        {sequence_.name, *serial, static_cast<int64_t>(position), started.station, started.time});
+    std::optional<std::string> serial;
+    bool skippedAny = false;
+    for (;;) {
+        if (const std::optional<Step> stop = advance()) {
+            return *stop;
+        }
+        serial = serialAt_(sequence_.firstSerial, position);
+        if (!serial) {
+            session_.Rollback();
+            take.result = TakeResult::RunOut;
+            take.message = "the sequence \"" + sequence_.name + "\" has no serial left";
+            return Step::Done;
+        }
+        // Asked only once the database has refused a serial as used: the common take keeps its
+        // row lock for no more statements than it needs.
+        if (!checkUsed_) {
+            break;
+        }
+        odbc::Result used =
+            session_.Run(kUsedElsewhere, {sequence_.vid, sequence_.pid, *serial, sequence_.name});
+        if (!used.Ok()) {
+            return failed(*used.failure);
+        }
+        if (used.rows.empty()) {
+            break;
+        }
+        // Skipped, on record, and the next one tried, all in this one transaction.
+        LedgerEntry skipped = started;
+        skipped.serial = *serial;
+        skipped.outcome = BatchOutcome::Failed;
+        skipped.status = "not used: sequence \"" + used.rows.front().at(0).value_or("") +
+                         "\" of the same VID and PID has used it";
+        skippedAny = true;
+        odbc::Result noted = InsertRecord(nextTicket_++, skipped);
+        if (!noted.Ok()) {
+            return failed(*noted.failure);
+        }
+    }
+
+    started.serial = *serial;
+    odbc::Result claimed =
+        session_.Run(kInsertSerial, {sequence_.name, *serial, static_cast<int64_t>(position),
+                                     sequence_.vid, sequence_.pid, started.station, started.time});
     if (!claimed.Ok()) {
         return failed(*claimed.failure);
     }
-    odbc::Result recorded = InsertRecord(nextTicket_++, started);
+    const uint64_t ticket = nextTicket_++;
+    odbc::Result recorded = InsertRecord(ticket, started);
     if (!recorded.Ok()) {
         return failed(*recorded.failure);
     }
     if (const auto failure = session_.Commit()) {
-        // The commit may or may not have reached the disk: the serial counts as used and is
-        // never written to a chip.
         session_.Rollback();
         if (failure->connectionLost) {
+            // It may or may not have landed: settled by its key once the connection is back,
+            // and never written to a chip either way.
             MarkLost(*failure);
+            unsettled_ = Unsettled{ticket, started};
+            return Step::Lost;
         }
-        take.message = "the ledger could not confirm that " + *serial + " was recorded (" +
-                       failure->message + "): it is not used";
-        return Step::Failed;
+        // The server answered: nothing of it landed.
+        return failed(*failure);
     }
+    MarkAnswered();
+    // Kept on while takes still meet used serials (two sequences running over one range).
+    checkUsed_ = skippedAny;
     take.result = TakeResult::Taken;
     take.serial = *serial;
     take.message.clear();
@@ -252,21 +417,34 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
 SerialTake SqlLedger::TakeSerial(const LedgerEntry& chip) {
     Lock lock(mutex_);
     SerialTake take;
-    for (int attempt = 1;; attempt++) {
+    int duplicates = 0;
+    for (;;) {
         if (!WaitForConnection(lock)) {
             take.message = Unreachable(lastFailure_);
             break;
         }
         const Step step = TryTake(chip, take);
-        if (step == Step::Done || step == Step::Failed ||
-            (step == Step::Retry && attempt >= kTakeAttempts)) {
+        if (step == Step::Done || step == Step::Failed) {
+            break;
+        }
+        // A serial another sequence's station took in the same moment is seen as used on the
+        // next try; the same refusal again and again means this sequence was moved back.
+        if (step == Step::Duplicate && ++duplicates >= kTakeAttempts) {
+            break;
+        }
+        if (step == Step::Retry && !Pause(lock)) {
+            take.message = NotAnswering(lastFailure_);
+            break;
+        }
+        // A link that connects again at once but loses every statement: the bound still holds.
+        if (step == Step::Lost && PastBound()) {
+            take.message = Unreachable(lastFailure_);
             break;
         }
     }
     Unlock(lock);
     return take;
 }
-
 bool SqlLedger::Record(const LedgerEntry& entry) {
     Lock lock(mutex_);
     Pending pending{nextTicket_++, entry};
@@ -281,10 +459,14 @@ bool SqlLedger::Record(const LedgerEntry& entry) {
     }
     const uint64_t ticket = pending.ticket;
     pending_.push_back(std::move(pending));
-    // Written in order, after whatever was kept before it.
+    // Written in order, after whatever was kept before it; a failure that may pass (a deadlock,
+    // a lock held past its limit) is tried again within the bound, like a lost connection.
     auto written = [&] { return pending_.empty() || pending_.front().ticket > ticket; };
     while (!written() && WaitForConnection(lock)) {
         FlushPending();
+        if (!written() && (session_.Connected() ? !Pause(lock) : PastBound())) {
+            break;
+        }
     }
     const bool refused = refused_.erase(ticket) > 0;
     const bool recorded = written() && !refused;
@@ -292,26 +474,48 @@ bool SqlLedger::Record(const LedgerEntry& entry) {
     return recorded;
 }
 
-bool SqlLedger::WasVerified(const std::string& serial) {
+Result<bool> SqlLedger::WasVerified(const std::string& serial) {
     Lock lock(mutex_);
-    bool verified = verified_.count(serial) > 0;
-    while (!verified && WaitForConnection(lock)) {
+    if (verified_.count(serial) > 0) {
+        Unlock(lock);
+        return true;
+    }
+    // Only a clear answer counts: a board whose history cannot be read is left alone, not given
+    // a second serial.
+    std::optional<Result<bool>> answer;
+    while (!answer) {
+        if (!WaitForConnection(lock)) {
+            answer = Fail(Unreachable(lastFailure_));
+            break;
+        }
         odbc::Result counted = session_.Run(
             kCountVerified,
             {sequence_.name, serial, std::string(OutcomeWord(BatchOutcome::Verified))});
         session_.Rollback();  // ends the read's transaction
         if (counted.Ok()) {
-            verified = !counted.rows.empty() && counted.rows[0].at(0).value_or("0") != "0";
-            break;
+            if (const std::optional<int64_t> count = NumberAt(counted)) {
+                MarkAnswered();
+                answer = *count > 0;
+            } else {
+                answer = Fail("the ledger's count of " + serial + " is not a number");
+            }
+        } else if (counted.failure->connectionLost) {
+            MarkLost(*counted.failure);
+            if (PastBound()) {
+                answer = Fail(Unreachable(lastFailure_));
+            }
+        } else if (!odbc::IsRetryable(*counted.failure)) {
+            answer = Fail("the ledger could not say whether " + serial +
+                          " was verified: " + counted.failure->message);
+        } else {
+            NoteFailure(*counted.failure);
+            if (!Pause(lock)) {
+                answer = Fail(NotAnswering(lastFailure_));
+            }
         }
-        if (!counted.failure->connectionLost) {
-            lastFailure_ = counted.failure->message;
-            break;
-        }
-        MarkLost(*counted.failure);
     }
     Unlock(lock);
-    return verified;
+    return std::move(*answer);
 }
 
 std::string SqlLedger::NextSerial() {
@@ -321,9 +525,9 @@ std::string SqlLedger::NextSerial() {
         odbc::Result read = session_.Run(kPosition, {sequence_.name});
         session_.Rollback();
         if (read.Ok()) {
-            if (!read.rows.empty()) {
-                const int64_t next = std::stoll(read.rows[0].at(0).value_or("0"));
-                serial = serialAt_(sequence_.firstSerial, static_cast<uint64_t>(next)).value_or("");
+            if (const std::optional<int64_t> next = NumberAt(read); next && *next >= 0) {
+                serial =
+                    serialAt_(sequence_.firstSerial, static_cast<uint64_t>(*next)).value_or("");
             }
             break;
         }
@@ -331,6 +535,9 @@ std::string SqlLedger::NextSerial() {
             break;
         }
         MarkLost(*read.failure);
+        if (PastBound()) {
+            break;
+        }
     }
     Unlock(lock);
     return serial;
@@ -344,6 +551,9 @@ std::string SqlLedger::LastRecordedSerial() {
 std::vector<std::string> SqlLedger::UnrecordedSerials() {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<std::string> serials = refusedSerials_;
+    if (unsettled_) {
+        serials.push_back(unsettled_->started.serial);
+    }
     for (const Pending& pending : pending_) {
         if (!pending.entry.serial.empty() &&
             std::find(serials.begin(), serials.end(), pending.entry.serial) == serials.end()) {

@@ -4,8 +4,10 @@
 // from ever reaching two boards, whichever station, crash or restart.
 //
 // One connection, guarded by a mutex: a station's workers take turns on it. When the connection
-// is lost, every call tries to connect again until the bound after the loss has passed, keeping
-// the outcomes it could not record and writing them, in order, once it is back.
+// is lost, or a statement fails in a way that may pass (a deadlock, a row another station holds
+// past the lock limit), every call tries again until the bound after the first failure has
+// passed, keeping the outcomes it could not record and writing them, in order, once it can. The
+// mutex is let go between attempts, so that the station's other ports go on meanwhile.
 #pragma once
 
 #include <chrono>
@@ -22,6 +24,7 @@
 #include "ledger.h"
 #include "ledger_operations.h"
 #include "odbc_session.h"
+#include "result.h"
 
 // The serial at a position of a sequence (position 0 is the first serial itself), or empty when
 // the sequence has run out before it. The production core's serial rules supply it.
@@ -29,14 +32,19 @@ using SerialAt =
     std::function<std::optional<std::string>(const std::string& firstSerial, uint64_t position)>;
 
 struct SqlLedgerOptions {
-    // How long after losing the connection the ledger keeps trying to reconnect before a call
-    // answers NotRecorded or false.
+    // How long after the first of a run of failures (a lost connection, a lock held elsewhere)
+    // the ledger keeps trying before a call answers NotRecorded or false. Any call that succeeds
+    // ends the run; a reconnect alone does not.
     std::chrono::milliseconds reconnectBound = std::chrono::seconds(60);
     std::chrono::milliseconds retryInterval = std::chrono::milliseconds(250);
     int loginTimeoutSeconds = 5;
-    // Told when the connection is lost (false) and when it is back (true). Called from the
-    // worker that noticed, with no lock of the ledger held.
+    odbc::Limits limits;
+    // Told when the ledger stops answering (false: the connection is lost, or a take waits for a
+    // row another station holds) and when it answers again (true). Called from the worker that
+    // noticed, with no lock of the ledger held.
     std::function<void(bool connected)> onConnection;
+    // Only for tests: failures to inject into the ledger's session.
+    odbc::Faults* faults = nullptr;
 };
 
 class SqlLedger : public Ledger {
@@ -58,16 +66,22 @@ public:
 
     SerialTake TakeSerial(const LedgerEntry& chip) override;
     bool Record(const LedgerEntry& entry) override;
-    bool WasVerified(const std::string& serial) override;
+    Result<bool> WasVerified(const std::string& serial) override;
     std::string NextSerial() override;
     std::string LastRecordedSerial() override;
     std::vector<std::string> UnrecordedSerials() override;
 
 private:
-    enum class Step { Done, Lost, Retry, Failed };
+    enum class Step { Done, Lost, Retry, Duplicate, Failed };
     struct Pending {
         uint64_t ticket;
         LedgerEntry entry;
+    };
+    // A take whose commit lost its answer: whether it landed is settled by its record's key once
+    // the connection is back. Its serial is never written to a chip either way.
+    struct Unsettled {
+        uint64_t ticket;
+        LedgerEntry started;
     };
     using Lock = std::unique_lock<std::mutex>;
 
@@ -79,9 +93,18 @@ private:
     bool WaitForConnection(Lock& lock);
     bool TryConnect();
     void MarkLost(const odbc::Failure& failure);
+    // A failure that may pass: the bound runs from the first one.
+    void NoteFailure(const odbc::Failure& failure);
+    // Waits before the next try, the lock let go; false when the bound has passed.
+    bool Pause(Lock& lock);
+    void MarkAnswered();
     void FlushPending();
+    // Whether the record with this ticket is in the database; empty when that cannot be read.
+    std::optional<bool> RecordLanded(uint64_t ticket, odbc::Failure& failure);
+    Step Settle();
     Step TryTake(const LedgerEntry& chip, SerialTake& take);
     odbc::Result InsertRecord(uint64_t ticket, const LedgerEntry& entry);
+    std::string RecordKey(uint64_t ticket) const;
     bool PastBound() const;
     // Lets go of the lock and tells the observer what changed meanwhile.
     void Unlock(Lock& lock);
@@ -95,8 +118,12 @@ private:
 
     std::mutex mutex_;
     odbc::Session session_;
-    bool lost_ = false;
-    std::chrono::steady_clock::time_point lostSince_;
+    bool lost_ = false;  // the observer was told the ledger does not answer
+    std::optional<std::chrono::steady_clock::time_point> failingSince_;
+    std::optional<Unsettled> unsettled_;
+    // A take met a serial the database refused as used: until a take succeeds, each serial is
+    // looked up first, and one another sequence of the same identity used is skipped.
+    bool checkUsed_ = false;
     std::string lastFailure_;
     std::deque<Pending> pending_;  // outcomes not yet recorded, oldest first
     uint64_t nextTicket_ = 1;      // numbers every record this ledger writes

@@ -4,6 +4,7 @@
 
 #include "command_failure.h"
 #include "exit_codes.h"
+#include "parse_error_text.h"
 #include "machine_defaults.h"
 #include "zq_version.h"
 
@@ -24,7 +25,7 @@ StationCommand ParseStationCommand(const std::vector<std::string>& args) {
     } catch (const CLI::CallForVersion&) {
         command.output = std::string("zq61station ") + ZQ_VERSION_TEXT;
     } catch (const CLI::ParseError& error) {
-        throw CommandFailure{EXIT_BAD_USAGE, error.what()};
+        throw CommandFailure{EXIT_BAD_USAGE, ScrubbedParseError(error.what(), args)};
     }
     if (command.output.empty()) {
         CheckBatchOptions(app, command.options, ThisMachine());

@@ -2,6 +2,10 @@
 // fail, real threads for the workers.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <latch>
+#include <mutex>
 #include <set>
 #include <stdexcept>
 #include <thread>
@@ -26,13 +30,27 @@ ChipIdentity BatchIdentity() {
     return identity;
 }
 
+RecordPtr Built(const ChipIdentity& identity) {
+    Result<RecordPtr> built = BuildRecord(identity);
+    EXPECT_TRUE(built.Ok()) << built.Err().message;
+    return built ? std::move(*built) : NewRecord();
+}
+
 TEST(ChipDecision, EachReadLeadsToItsStep) {
     ChipIdentity identity = BatchIdentity();
-    auto verified = [](const std::string& serial) { return serial == "ZQ000001"; };
+    // ZQ000003's history cannot be read: the ledger's query failed.
+    auto verified = [](const std::string& serial) -> Result<bool> {
+        if (serial == "ZQ000003") {
+            return Fail("the query failed");
+        }
+        return serial == "ZQ000001";
+    };
     ChipIdentity programmed = identity;
     programmed.serial = "ZQ000001";
     ChipIdentity unverified = identity;
     unverified.serial = "ZQ000002";
+    ChipIdentity unanswered = identity;
+    unanswered.serial = "ZQ000003";
     ChipIdentity otherProduct = programmed;
     otherProduct.product = u"usb2.0 serial!";
     ChipIdentity locked = programmed;
@@ -42,21 +60,38 @@ TEST(ChipDecision, EachReadLeadsToItsStep) {
         JobOutcome read;
         RecordPtr held;
         ChipStep step;
+        std::string serial;
     };
     Case cases[] = {
-        {"read failed", JobOutcome::ReadFailed, BuildRecord(programmed), ChipStep::ReadFailed},
-        {"locked", JobOutcome::ReadOk, BuildRecord(locked), ChipStep::SkipLocked},
-        {"programmed, verified", JobOutcome::ReadOk, BuildRecord(programmed),
-         ChipStep::SkipProgrammed},
-        {"serial never verified", JobOutcome::ReadOk, BuildRecord(unverified), ChipStep::Program},
-        {"another product", JobOutcome::ReadOk, BuildRecord(otherProduct), ChipStep::Program},
-        {"blank", JobOutcome::ReadOk, NewRecord(), ChipStep::Program},
+        {"read failed", JobOutcome::ReadFailed, Built(programmed), ChipStep::ReadFailed, ""},
+        {"locked", JobOutcome::ReadOk, Built(locked), ChipStep::SkipLocked, ""},
+        {"programmed, verified", JobOutcome::ReadOk, Built(programmed), ChipStep::SkipProgrammed,
+         "ZQ000001"},
+        {"serial never verified", JobOutcome::ReadOk, Built(unverified), ChipStep::Program, ""},
+        // Left as it is, not given a second serial.
+        {"history unanswered", JobOutcome::ReadOk, Built(unanswered), ChipStep::ReadFailed,
+         "ZQ000003"},
+        {"another product", JobOutcome::ReadOk, Built(otherProduct), ChipStep::Program, ""},
+        {"blank", JobOutcome::ReadOk, NewRecord(), ChipStep::Program, ""},
     };
     for (const Case& c : cases) {
         ChipDecision decision = DecideAfterRead(c.read, *c.held, identity, verified);
         EXPECT_EQ(decision.step, c.step) << c.what;
-        EXPECT_EQ(decision.serial, c.step == ChipStep::SkipProgrammed ? "ZQ000001" : "") << c.what;
+        EXPECT_EQ(decision.serial, c.serial) << c.what;
     }
+    EXPECT_NE(DecideAfterRead(JobOutcome::ReadOk, *Built(unanswered), identity, verified)
+                  .status.find("cannot be answered (the query failed)"),
+              std::string::npos);
+}
+
+TEST(ChipRecord, ASerialLongerThanTheChipHoldsIsRefusedNotCut) {
+    ChipIdentity identity = BatchIdentity();
+    identity.serial = "LINE1-000001";
+    const Result<RecordPtr> built = BuildRecord(identity);
+    ASSERT_FALSE(built.Ok());
+    EXPECT_NE(built.Err().message.find("LINE1-000001"), std::string::npos);
+    identity.serial = "LINE1-01";
+    EXPECT_TRUE(BuildRecord(identity).Ok());
 }
 
 TEST(LockQuestion, NamesTheIdentityAndTheBatchsSerials) {
@@ -76,6 +111,37 @@ public:
     void Stopping(const std::string& why) override { reason = why; }
     std::atomic<int> leftAlone{0};
     std::string reason;
+};
+
+// Holds every turn at its question to the ledger, the step before the --count gate, until all of
+// them are there; then holds each take that passed the gate until every turn has taken, or a
+// while has passed. So the turns meet at the gate together, and a gate that lets too many
+// through is seen, however the threads are scheduled.
+class LatchedLedger : public LogLedger {
+public:
+    LatchedLedger(RecordStore& store, int turns)
+        : LogLedger(store, *SerialSequence::From("ZQ000001")), turns_(turns), latch_(turns) {}
+    Result<bool> WasVerified(const std::string& serial) override {
+        latch_.arrive_and_wait();
+        return LogLedger::WasVerified(serial);
+    }
+    SerialTake TakeSerial(const LedgerEntry& chip) override {
+        {
+            std::unique_lock<std::mutex> hold(lock_);
+            taking_++;
+            arrived_.notify_all();
+            arrived_.wait_for(hold, std::chrono::milliseconds(500),
+                              [&] { return taking_ == turns_; });
+        }
+        return LogLedger::TakeSerial(chip);
+    }
+
+private:
+    const int turns_;
+    std::latch latch_;
+    std::mutex lock_;
+    std::condition_variable arrived_;
+    int taking_ = 0;
 };
 
 class BatchRun : public testing::Test {
@@ -113,19 +179,27 @@ protected:
 };
 
 TEST_F(BatchRun, WithMoreBoardsThanTheCountNeedsOnlyTheCountGetsSerials) {
+    const std::vector<std::string> ports = {"COM1", "COM2", "COM3", "COM4", "COM5"};
+    // Boards of the batch's identity with a serial the log never verified: each turn asks the
+    // ledger, and waits there for the others.
+    ChipIdentity old = BatchIdentity();
+    old.serial = "OLD00001";
+    for (const std::string& port : ports) {
+        ASSERT_EQ(WriteAndVerify(chips.Chip(port), *Built(old)), JobOutcome::WriteOk);
+    }
     MemoryRecordStore store;
-    LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
+    LatchedLedger ledger(store, static_cast<int>(ports.size()));
     ASSERT_EQ(ledger.Open(), "");
     settings.count = 2;
     Batch batch(settings, ledger, observer);
-    ProgramAll(batch, {"COM1", "COM2", "COM3", "COM4", "COM5"});
+    ProgramAll(batch, ports);
     EXPECT_EQ(Started(store).size(), 2u);
     EXPECT_EQ(batch.Tally().Count(BatchOutcome::Verified), 2);
     EXPECT_EQ(observer.leftAlone, 3);
     EXPECT_EQ(batch.ExitCode(), EXIT_DONE);
     int written = 0;
-    for (const char* port : {"COM1", "COM2", "COM3", "COM4", "COM5"}) {
-        written += chips.Chip(port).Chip().memory[0] == MARKER_CONFIGURED ? 1 : 0;
+    for (const std::string& port : ports) {
+        written += SerialOn(port) != "OLD00001" ? 1 : 0;
     }
     EXPECT_EQ(written, 2) << "a board left alone gets no frame that changes it";
 }
@@ -158,6 +232,30 @@ TEST_F(BatchRun, ARecordThatFailsStopsTheBatchAndNothingIsWrittenUnrecorded) {
     EXPECT_NE(lateBatch.RecordLossSummary().find("outcome not recorded: ZQ000001"),
               std::string::npos)
         << lateBatch.RecordLossSummary();
+}
+
+// A log ledger on which Ctrl+C arrives just after a serial is taken, while the chip is written.
+class CtrlCAfterTake : public LogLedger {
+public:
+    using LogLedger::LogLedger;
+    SerialTake TakeSerial(const LedgerEntry& chip) override {
+        SerialTake take = LogLedger::TakeSerial(chip);
+        batch->Stop("Ctrl+C", EXIT_INTERRUPTED);
+        return take;
+    }
+    Batch* batch = nullptr;
+};
+
+TEST_F(BatchRun, ARecordThatFailsAfterCtrlCEndsWithSixNot130) {
+    // Appends: the chip's started, then its outcome fails.
+    MemoryRecordStore store({}, 1);
+    CtrlCAfterTake ledger(store, *SerialSequence::From("ZQ000001"));
+    ASSERT_EQ(ledger.Open(), "");
+    Batch batch(settings, ledger, observer);
+    ledger.batch = &batch;
+    ProgramAll(batch, {"COM1"});
+    EXPECT_EQ(SerialOn("COM1"), "ZQ000001") << "the chip in progress finished";
+    EXPECT_EQ(batch.ExitCode(), EXIT_RECORD_FAILED);
 }
 
 class ThrowingOpener : public ChipOpener {

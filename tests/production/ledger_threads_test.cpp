@@ -26,7 +26,7 @@ TEST(LedgerThreads, WorkersTakingRecordingAndAskingNeverShareASerial) {
             for (int i = 0; i < kChipsEach; i++) {
                 // A board plugged again is checked while the others record.
                 if (!previous.empty()) {
-                    ledger.WasVerified(previous);
+                    EXPECT_TRUE(ledger.WasVerified(previous).Ok());
                 }
                 SerialTake take = ledger.TakeSerial(chip);
                 ASSERT_EQ(take.result, TakeResult::Taken);
@@ -54,7 +54,7 @@ TEST(LedgerThreads, WorkersTakingRecordingAndAskingNeverShareASerial) {
     EXPECT_EQ(outcomes[BatchOutcome::Failed], kWorkers * (kChipsEach / 3));
     EXPECT_EQ(ledger.NextSerial(), "ZQ000901");
     for (const std::string& serial : started) {
-        if (ledger.WasVerified(serial)) {
+        if (*ledger.WasVerified(serial)) {
             outcomes[BatchOutcome::Started]--;
         }
     }

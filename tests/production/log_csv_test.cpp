@@ -3,6 +3,7 @@
 
 #include "log_csv.h"
 #include "log_ledger.h"
+#include "log_store.h"
 #include "memory_record_store.h"
 
 namespace {
@@ -92,16 +93,25 @@ TEST(LogCsv, AForeignFileIsRefused) {
 }
 
 TEST(LogLedger, ResumesAfterTheHighestSerialOfItsSequenceTheRecordsUsed) {
-    MemoryRecordStore store({Entry("ZQ000041", BatchOutcome::Started, "p"),
-                             Entry("ZQ000007", BatchOutcome::Started, "p"),
-                             Entry("ZQ000099", BatchOutcome::Verified, "p"),
+    // The highest after a lower one and before another: neither the first nor the last counts.
+    MemoryRecordStore store({Entry("ZQ000007", BatchOutcome::Started, "p"),
+                             Entry("ZQ000041", BatchOutcome::Started, "p"),
+                             Entry("ZQ000012", BatchOutcome::Started, "p"),
                              Entry("XY000500", BatchOutcome::Started, "p"),
                              Entry("ZQ00900", BatchOutcome::Started, "p")});
     LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
     ASSERT_EQ(ledger.Open(), "");
-    EXPECT_EQ(ledger.ResumedAfter(), "ZQ000041") << "only started serials of this sequence count";
+    EXPECT_EQ(ledger.ResumedAfter(), "ZQ000041") << "only serials of this sequence count";
     EXPECT_EQ(ledger.NextSerial(), "ZQ000042");
-    EXPECT_TRUE(ledger.WasVerified("ZQ000099"));
+
+    // A serial whose started line a torn append took with it, its outcome intact: used all the
+    // same.
+    MemoryRecordStore torn({Entry("ZQ000007", BatchOutcome::Started, "p"),
+                            Entry("ZQ000099", BatchOutcome::Verified, "p")});
+    LogLedger afterTear(torn, *SerialSequence::From("ZQ000001"));
+    ASSERT_EQ(afterTear.Open(), "");
+    EXPECT_EQ(afterTear.NextSerial(), "ZQ000100");
+    EXPECT_TRUE(*afterTear.WasVerified("ZQ000099"));
 
     LogLedger ahead(store, *SerialSequence::From("ZQ000100"));
     ASSERT_EQ(ahead.Open(), "");
@@ -111,6 +121,54 @@ TEST(LogLedger, ResumesAfterTheHighestSerialOfItsSequenceTheRecordsUsed) {
     MemoryRecordStore full({Entry("ZQ-9", BatchOutcome::Started, "p")});
     LogLedger spent(full, *SerialSequence::From("ZQ-1"));
     EXPECT_NE(spent.Open().find("no serial of this sequence is left"), std::string::npos);
+}
+
+// A log's bytes in memory; the append numbered tearAt (from 0) writes half its bytes and fails,
+// as a full volume or a lost share would.
+class TearingBytes : public LogBytes {
+public:
+    std::optional<std::string> ReadAll() override { return text; }
+    bool Append(const std::string& bytes) override {
+        if (appends++ == tearAt) {
+            text += bytes.substr(0, bytes.size() / 2);
+            return false;
+        }
+        text += bytes;
+        return true;
+    }
+    std::string text;
+    int appends = 0;
+    int tearAt = -1;
+};
+
+TEST(LogStore, AnAppendAfterATornOneIsReadBackAndNoSerialIsHandedOutTwice) {
+    TearingBytes bytes;
+    LogStore store(bytes, "the log");
+    LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
+    ASSERT_EQ(ledger.Open(), "");
+    LedgerEntry chip = Entry("", BatchOutcome::Started, "p");
+    ASSERT_EQ(ledger.TakeSerial(chip).serial, "ZQ000001");
+    ASSERT_EQ(ledger.TakeSerial(chip).serial, "ZQ000002");
+    bytes.tearAt = bytes.appends;  // the next append, ZQ000002's outcome, is torn
+    EXPECT_FALSE(ledger.Record(Entry("ZQ000002", BatchOutcome::Verified, "p", "写入成功")));
+    // Another port's chip, in progress, goes on.
+    ASSERT_EQ(ledger.TakeSerial(chip).serial, "ZQ000003");
+    ASSERT_TRUE(ledger.Record(Entry("ZQ000003", BatchOutcome::Verified, "p", "写入成功")));
+
+    // Restarted on the same log.
+    LogStore again(bytes, "the log");
+    std::vector<LedgerEntry> records;
+    std::string problem;
+    ASSERT_TRUE(again.Load(records, problem)) << problem;
+    std::vector<std::string> read;
+    for (const LedgerEntry& record : records) {
+        read.push_back(record.serial + " " + OutcomeWord(record.outcome));
+    }
+    EXPECT_EQ(read, (std::vector<std::string>{"ZQ000001 started", "ZQ000002 started",
+                                              "ZQ000003 started", "ZQ000003 verified"}));
+    LogLedger resumed(again, *SerialSequence::From("ZQ000001"));
+    ASSERT_EQ(resumed.Open(), "");
+    EXPECT_EQ(resumed.NextSerial(), "ZQ000004");
 }
 
 }  // namespace

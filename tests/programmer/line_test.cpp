@@ -34,8 +34,12 @@ protected:
         auto now = std::chrono::steady_clock::now().time_since_epoch().count();
         sequence = L"line-" + std::to_wstring(now);
         ASSERT_EQ(Run({L"ledger", L"init"}).exitCode, 0u);
+        // A PID of its own: a serial is unique per VID and PID, whatever the sequence, and every
+        // test's sequence counts from LN000001.
+        wchar_t pid[8];
+        swprintf(pid, 8, L"%04X", static_cast<unsigned>(1 + now / 1000 % 0xFFFD));
         ProgResult defined = Run({L"ledger", L"sequence", L"--name", sequence, L"--serial-from",
-                                  L"LN000001", L"--product", Wide(kProduct)});
+                                  L"LN000001", L"--pid", pid, L"--product", Wide(kProduct)});
         ASSERT_EQ(defined.exitCode, 0u) << defined.err;
         if (!sim.AddPort(kChipC, ZQSIM_KIND_CHIP_A)) {
             ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));

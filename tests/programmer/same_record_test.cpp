@@ -102,7 +102,7 @@ TEST(SameRecord, ZqProgWritesWhatTheDialogGathers) {
         CommandLine line;
         ASSERT_NO_THROW(line = ParseCommandLine(args)) << args[3] << " " << args[5];
         ASSERT_TRUE(line.output.empty());
-        RecordPtr built = BuildRecord(IdentityOf(line.identity));
+        RecordPtr built = std::move(*BuildRecord(IdentityOf(line.identity)));
 
         ASSERT_TRUE(RecordsEqual(*gathered, *built))
             << "round " << round << ": VID " << args[3] << ", PID " << args[5] << ", serial "

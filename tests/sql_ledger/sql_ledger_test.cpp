@@ -6,12 +6,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <thread>
 
 #include "ledger_operations.h"
 #include "odbc_session.h"
+#include "sequence_identity.h"
+#include "serial_sequence.h"
 #include "sql_ledger.h"
 
 namespace {
@@ -180,8 +183,8 @@ TEST_P(SqlLedgerTest, ReportsSerialsWithoutAVerifiedOutcome) {
 
     // Another station sees what this one verified.
     auto other = Open(sequence, "other");
-    EXPECT_TRUE(other->WasVerified(good.serial));
-    EXPECT_FALSE(other->WasVerified(bad.serial));
+    EXPECT_TRUE(*other->WasVerified(good.serial));
+    EXPECT_FALSE(*other->WasVerified(bad.serial));
 }
 
 TEST_P(SqlLedgerTest, InitTwiceChangesNothingAndAnotherLayoutIsRefused) {
@@ -373,14 +376,224 @@ TEST_P(SqlLedgerTest, PastTheBoundNothingIsTakenAndUnrecordedOutcomesAreNamed) {
     EXPECT_EQ(ledger->TakeSerial(Chip("COM22")).result, TakeResult::NotRecorded);
     EXPECT_EQ(ledger->UnrecordedSerials(), std::vector<std::string>{take.serial});
     // Kept: the station still knows what it verified.
-    EXPECT_TRUE(ledger->WasVerified(take.serial));
+    EXPECT_TRUE(*ledger->WasVerified(take.serial));
     ASSERT_TRUE(Control("start"));
 
     // The next call that reaches the database writes what was kept.
     EXPECT_TRUE(ledger->Record(Outcome("COM22", "", BatchOutcome::SkippedLocked)));
     EXPECT_TRUE(ledger->UnrecordedSerials().empty());
     auto other = Open(sequence, "other");
-    EXPECT_TRUE(other->WasVerified(take.serial));
+    EXPECT_TRUE(*other->WasVerified(take.serial));
+}
+
+// Stations that lose a commit's answer, replay a record that had landed, or cannot read a board's
+// history: the faults injected into the ledger's own session, against the real server.
+TEST_P(SqlLedgerTest, ALostCommitAnswerIsSettledByItsKeyAndTheBatchGoesOn) {
+    const SequenceDefinition sequence = Define();
+    odbc::Faults faults;
+    SqlLedgerOptions options;
+    options.retryInterval = 50ms;
+    options.faults = &faults;
+    auto ledger = Open(sequence, "s", TestSerials(), options);
+    const std::string first = *TestSerials()(sequence.firstSerial, 0);
+    const std::string second = *TestSerials()(sequence.firstSerial, 1);
+
+    // Lost before it landed: nothing of it is there, and the serial is taken afresh.
+    faults.commitLostBefore = faults.commits + 1;
+    const SerialTake again = ledger->TakeSerial(Chip("COM21"));
+    ASSERT_EQ(again.result, TakeResult::Taken) << again.message;
+    EXPECT_EQ(again.serial, first);
+    // Landed, its answer lost: that serial is used, never written, and the next one is taken.
+    faults.commitLostAfter = faults.commits + 1;
+    const SerialTake next = ledger->TakeSerial(Chip("COM22"));
+    ASSERT_EQ(next.result, TakeResult::Taken) << next.message;
+    EXPECT_EQ(next.serial, *TestSerials()(sequence.firstSerial, 2));
+
+    // An outcome whose commit landed with its answer lost is replayed once, known by its key.
+    faults.commitLostAfter = faults.commits + 1;
+    EXPECT_TRUE(ledger->Record(Outcome("COM22", next.serial, BatchOutcome::Verified)));
+    EXPECT_TRUE(ledger->UnrecordedSerials().empty());
+
+    const auto exported = Export(connection_, sequence.name);
+    ASSERT_TRUE(exported.Ok()) << exported.error;
+    std::vector<std::string> records;
+    for (const LedgerEntry& entry : exported.value) {
+        records.push_back(entry.serial + " " + OutcomeWord(entry.outcome) + " " + entry.status);
+    }
+    EXPECT_EQ(records, (std::vector<std::string>{
+                           first + " started ", second + " started ",
+                           second + " failed not written: the answer to its take was lost",
+                           next.serial + " started ", next.serial + " verified 写入成功"}));
+}
+
+TEST_P(SqlLedgerTest, ABoardWhoseHistoryCannotBeReadIsNotCalledUnverified) {
+    const SequenceDefinition sequence = Define();
+    odbc::Faults faults;
+    SqlLedgerOptions options;
+    options.faults = &faults;
+    auto ledger = Open(sequence, "s", TestSerials(), options);
+    const SerialTake take = ledger->TakeSerial(Chip("COM21"));
+    ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
+    ASSERT_TRUE(
+        Open(sequence, "other")->Record(Outcome("COM21", take.serial, BatchOutcome::Verified)));
+
+    faults.queryFails = faults.queries + 1;  // the query fails; the connection stays
+    const Result<bool> unanswered = ledger->WasVerified(take.serial);
+    ASSERT_FALSE(unanswered.Ok()) << "answered " << *unanswered;
+    EXPECT_NE(unanswered.Err().message.find("injected"), std::string::npos)
+        << unanswered.Err().message;
+    const Result<bool> answered = ledger->WasVerified(take.serial);
+    ASSERT_TRUE(answered.Ok()) << answered.Err().message;
+    EXPECT_TRUE(*answered);
+}
+
+TEST_P(SqlLedgerTest, TransientFailuresAreRetriedAndTheBoundRunsFromTheFirst) {
+    const SequenceDefinition sequence = Define();
+    odbc::Faults faults;
+    SqlLedgerOptions options;
+    options.reconnectBound = 1s;
+    options.retryInterval = 50ms;
+    options.faults = &faults;
+    auto ledger = Open(sequence, "s", TestSerials(), options);
+    const SerialTake take = ledger->TakeSerial(Chip("COM21"));
+    ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
+
+    // A deadlock while recording: the record is kept and written on the next try.
+    faults.queryFails = faults.queries + 1;
+    faults.queryFailState = "40P01";
+    EXPECT_TRUE(ledger->Record(Outcome("COM21", take.serial, BatchOutcome::Verified)));
+    EXPECT_TRUE(ledger->UnrecordedSerials().empty());
+
+    // A link that connects again and again but answers no statement: the bound runs from the
+    // first failure, not from each reconnect.
+    faults.lostFrom = faults.queries + 1;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(ledger->TakeSerial(Chip("COM21")).result, TakeResult::NotRecorded);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+}
+
+// Another session holds the sequence's row, as a station frozen inside its take would: this
+// station waits within its bound, saying so, then stops taking, or goes on once the row is free.
+TEST_P(SqlLedgerTest, ARowHeldElsewhereIsWaitedForWithinTheBound) {
+    const SequenceDefinition sequence = Define();
+    SqlLedgerOptions options;
+    options.reconnectBound = 2s;
+    options.retryInterval = 100ms;
+    options.limits.lockWaitSeconds = 1;
+    std::atomic<int> waits{0}, answers{0};
+    options.onConnection = [&](bool connected) { ++(connected ? answers : waits); };
+    auto ledger = Open(sequence, "s", TestSerials(), options);
+
+    odbc::Session holder;
+    ASSERT_FALSE(holder.Connect(connection_, 5, odbc::Limits{60, 60, 60}));
+    ASSERT_TRUE(holder
+                    .Run("UPDATE zq_sequences SET next_position = next_position WHERE name = ?",
+                         {sequence.name})
+                    .Ok());
+    auto started = std::chrono::steady_clock::now();
+    const SerialTake refused = ledger->TakeSerial(Chip("COM21"));
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(refused.result, TakeResult::NotRecorded);
+    EXPECT_GE(waited, 2s);
+    EXPECT_LT(waited, 5s);
+    EXPECT_EQ(waits.load(), 1);
+
+    // Freed within the bound: the take goes on.
+    std::thread release([&] {
+        std::this_thread::sleep_for(1500ms);
+        holder.Rollback();
+    });
+    started = std::chrono::steady_clock::now();
+    const SerialTake taken = Open(sequence, "t", TestSerials(),
+                                  [&] {
+                                      SqlLedgerOptions longer = options;
+                                      longer.reconnectBound = 10s;
+                                      return longer;
+                                  }())
+                                 ->TakeSerial(Chip("COM21"));
+    release.join();
+    EXPECT_EQ(taken.result, TakeResult::Taken) << taken.message;
+    std::printf(
+        "[   INFO   ] a held row: refused after %.1f s; freed after 1.5 s, taken after %.1f s\n",
+        std::chrono::duration<double>(waited).count(),
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+}
+
+// A station frozen inside its take (its row locked, nothing sent) is cut by the server within
+// its idle limit, and the others go on.
+TEST_P(SqlLedgerTest, AStationFrozenInsideItsTakeIsCutByTheServer) {
+    const SequenceDefinition sequence = Define();
+    odbc::Session frozen;
+    // The limits every station's session sets: the figure printed is what a line sees.
+    ASSERT_FALSE(frozen.Connect(connection_, 5));
+    ASSERT_TRUE(frozen
+                    .Run("UPDATE zq_sequences SET next_position = next_position + 1 WHERE "
+                         "name = ?",
+                         {sequence.name})
+                    .Ok());
+    SqlLedgerOptions options;
+    options.reconnectBound = 20s;
+    options.retryInterval = 100ms;
+    auto ledger = Open(sequence, "s", TestSerials(), options);
+    const auto started = std::chrono::steady_clock::now();
+    const SerialTake take = ledger->TakeSerial(Chip("COM21"));
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(take.result, TakeResult::Taken) << take.message;
+    EXPECT_EQ(take.serial, *TestSerials()(sequence.firstSerial, 0)) << "the frozen take is undone";
+    EXPECT_LT(waited, 9s);
+    std::printf("[   INFO   ] a frozen station's row freed by the server: the take waited %.1f s\n",
+                std::chrono::duration<double>(waited).count());
+}
+
+TEST_P(SqlLedgerTest, ARowEditedByHandIsRefusedAtTheStart) {
+    const SequenceDefinition sequence = Define();
+    Execute("UPDATE zq_sequences SET first_serial = ? WHERE name = ?",
+            {std::string("LINE1-000001"), sequence.name});
+    const LedgerResult<SequenceDefinition> read = ReadSequence(connection_, sequence.name);
+    ASSERT_TRUE(read.Ok()) << read.error;
+    const Result<ChipIdentity> identity = IdentityOfSequence(read.value);
+    ASSERT_FALSE(identity.Ok());
+    EXPECT_NE(identity.Err().message.find("\"LINE1-000001\" is not 1 to 8 characters"),
+              std::string::npos)
+        << identity.Err().message;
+}
+
+// Two sequences of one VID and PID over the same serials: the definition says so, and neither
+// hands out a serial the other has used.
+TEST_P(SqlLedgerTest, OverlappingSequencesOfOneIdentityNeverShareASerial) {
+    const std::string prefix = Unique("OV") + "-";
+    SequenceDefinition a{Unique("seq"), prefix + "000001", "2E1B", "6C04", "usb2.0 serial", false};
+    SequenceDefinition b = a;
+    b.name = Unique("seq");
+    b.firstSerial = prefix + "000003";
+    ASSERT_TRUE(DefineSequence(connection_, a).Ok());
+    ASSERT_TRUE(DefineSequence(connection_, b).Ok());
+    const auto overlapping = OverlappingSequences(connection_, b);
+    ASSERT_TRUE(overlapping.Ok()) << overlapping.error;
+    EXPECT_EQ(overlapping.value, std::vector<std::string>{a.name});
+    SequenceDefinition apart = a;
+    apart.pid = "6C05";
+    EXPECT_TRUE(OverlappingSequences(connection_, apart).value.empty());
+
+    auto first = Open(a, "s1", SerialSequence::At);
+    auto second = Open(b, "s2", SerialSequence::At);
+    std::set<std::string> taken;
+    for (int i = 0; i < 4; i++) {
+        for (SqlLedger* ledger : {first.get(), second.get()}) {
+            const SerialTake take = ledger->TakeSerial(Chip("COM21"));
+            ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
+            EXPECT_TRUE(taken.insert(take.serial).second) << take.serial << " twice";
+        }
+    }
+    // The skipped serial is on record, with why.
+    const auto exported = Export(connection_, a.name);
+    ASSERT_TRUE(exported.Ok()) << exported.error;
+    bool skipped = false;
+    for (const LedgerEntry& entry : exported.value) {
+        skipped = skipped || entry.status.find("\"" + b.name + "\" of the same VID and PID") !=
+                                 std::string::npos;
+    }
+    EXPECT_TRUE(skipped);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,0 +1,38 @@
+// A station's log as a record store: CSV lines appended to bytes kept somewhere durable (a file
+// on the station's disk; memory in a test). An append that fails part-way may leave a torn line
+// behind; the next append ends it first, so that the records after it are not glued to its
+// bytes and lost to every later read.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "record_store.h"
+
+class LogBytes {
+public:
+    virtual ~LogBytes() = default;
+    // Everything stored so far; empty when it cannot be read.
+    virtual std::optional<std::string> ReadAll() = 0;
+    // Appends durably (on disk, not in a cache); false when not all of it is known to be there.
+    // Some of it may be.
+    virtual bool Append(const std::string& bytes) = 0;
+};
+
+class LogStore : public RecordStore {
+public:
+    // name: how messages call the log ("the log shift.csv").
+    LogStore(LogBytes& bytes, std::string name) : bytes_(bytes), name_(std::move(name)) {}
+
+    // A new (empty) log gets its byte order mark and header first.
+    bool Load(std::vector<LedgerEntry>& records, std::string& problem) override;
+    bool Append(const LedgerEntry& record) override;
+
+private:
+    // Ends a line a crash or a failed append cut short; false when that could not be written.
+    bool EndTornLine(const std::string& text);
+
+    LogBytes& bytes_;
+    const std::string name_;
+    bool mayBeTorn_ = false;  // an append failed: part of its line may be in the log
+};

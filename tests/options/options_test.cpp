@@ -1,0 +1,59 @@
+// The options' own decisions on the host: what a bad command line is told, and a sequence's row
+// checked as the options that define one.
+#include <gtest/gtest.h>
+
+#include "batch_options.h"
+#include "parse_error_text.h"
+#include "sequence_identity.h"
+
+namespace {
+
+TEST(ParseError, AMistypedOptionNeverShowsThePassword) {
+    // A mistyped --ledger: the parser quotes the connection string among what it did not expect.
+    const std::string password = "Sec ret;9";
+    const std::vector<std::vector<std::string>> lines = {
+        {"zq61station", "--leger", "Driver={x};Uid=u;Pwd={Sec ret;9};", "--sequence", "S"},
+        {"zq61station", "--sequence", "S", "Driver={x};Pwd={Sec ret;9}"},
+    };
+    for (const std::vector<std::string>& args : lines) {
+        CLI::App app("test", "zq61station");
+        BatchOptions options;
+        AddBatchOptions(app, options);
+        std::string message;
+        try {
+            ParseArguments(args, app);
+        } catch (const CLI::ParseError& error) {
+            message = ScrubbedParseError(error.what(), args);
+        }
+        EXPECT_FALSE(message.empty()) << args[1];
+        EXPECT_EQ(message.find("Sec"), std::string::npos) << message;
+        EXPECT_EQ(message.find("ret;9"), std::string::npos) << message;
+    }
+}
+
+TEST(SequenceRow, ARowEditedByHandIsRefusedNeverCut) {
+    const SequenceDefinition good{"L", "LINE0001", "2E1B", "6C04", "usb2.0 serial", false};
+    ASSERT_TRUE(IdentityOfSequence(good).Ok());
+    EXPECT_EQ(IdentityOfSequence(good)->vendorId, 0x2E1B);
+    const struct {
+        std::string SequenceDefinition::*field;
+        std::string value;
+        std::string said;
+    } edits[] = {
+        {&SequenceDefinition::firstSerial, "LINE1-000001", "first serial \"LINE1-000001\""},
+        {&SequenceDefinition::firstSerial, "LINE-ABC", "first serial"},
+        {&SequenceDefinition::vid, "FFFF", "VID \"FFFF\""},
+        {&SequenceDefinition::pid, "6G04", "PID \"6G04\""},
+        {&SequenceDefinition::product, "", "product"},
+    };
+    for (const auto& edit : edits) {
+        SequenceDefinition edited = good;
+        edited.*edit.field = edit.value;
+        const Result<ChipIdentity> identity = IdentityOfSequence(edited);
+        ASSERT_FALSE(identity.Ok()) << edit.value;
+        EXPECT_NE(identity.Err().message.find(edit.said), std::string::npos)
+            << identity.Err().message;
+    }
+}
+
+}  // namespace
