@@ -10,6 +10,13 @@
 
 namespace {
 
+// The chip's record for an identity the test means to be valid.
+RecordPtr Built(const ChipIdentity& identity) {
+    Result<RecordPtr> record = BuildRecord(identity);
+    EXPECT_TRUE(record.Ok()) << (record.Ok() ? "" : record.Err().message);
+    return record.Ok() ? std::move(*record) : nullptr;
+}
+
 ChipIdentity BenchBoard(const char* serial) {
     ChipIdentity identity;
     identity.vendorId = 0x0A5C;
@@ -53,13 +60,13 @@ const AuditField& Field(const AuditReport& report, const std::string& name) {
 
 TEST(JobAudit, EachFieldIsComparedWithTheJob) {
     Job job = BenchJob(SerialScheme::From);
-    AuditReport same = AuditAgainstJob(*BuildRecord(BenchBoard("ZQ004711")), job);
+    AuditReport same = AuditAgainstJob(*Built(BenchBoard("ZQ004711")), job);
     EXPECT_EQ(Verdicts(same), "serial=ok vid=ok pid=ok product=ok lock=ok");
     EXPECT_EQ(VerdictOf(same), AuditVerdict::Matches);
 
     ChipIdentity chip = BenchBoard("ZQ004711");
     chip.product = u"Bench Bard";
-    AuditReport product = AuditAgainstJob(*BuildRecord(chip), job);
+    AuditReport product = AuditAgainstJob(*Built(chip), job);
     EXPECT_EQ(Verdicts(product), "serial=ok vid=ok pid=ok product=DIFFERS lock=ok");
     EXPECT_EQ(Field(product, "product").note,
               "product differs: \"Bench Board\" in the job, \"Bench Bard\" on the chip");
@@ -69,13 +76,13 @@ TEST(JobAudit, EachFieldIsComparedWithTheJob) {
     chip.vendorId = 0x0A5D;
     chip.productId = 0xBEEE;
     chip.lock = true;
-    AuditReport ids = AuditAgainstJob(*BuildRecord(chip), job);
+    AuditReport ids = AuditAgainstJob(*Built(chip), job);
     EXPECT_EQ(Verdicts(ids), "serial=ok vid=DIFFERS pid=DIFFERS product=ok lock=DIFFERS");
     EXPECT_EQ(Field(ids, "vid").note, "vid differs: 0A5C in the job, 0A5D on the chip");
     EXPECT_EQ(Field(ids, "lock").note, "lock differs: no in the job, yes on the chip");
 
     // A chip that was never configured matches nothing, whatever its bytes hold.
-    RecordPtr blank = BuildRecord(BenchBoard("ZQ004711"));
+    RecordPtr blank = Built(BenchBoard("ZQ004711"));
     blank->configured = 0;
     EXPECT_EQ(Verdicts(AuditAgainstJob(*blank, job)),
               "serial=DIFFERS vid=DIFFERS pid=DIFFERS product=DIFFERS lock=ok");
@@ -84,23 +91,23 @@ TEST(JobAudit, EachFieldIsComparedWithTheJob) {
 TEST(JobAudit, TheSerialMustFitTheJobsScheme) {
     Job from = BenchJob(SerialScheme::From);
     for (const char* serial : {"ZQ00471", "ZQ-04711", "ZR004711", "ZQ00471A", ""}) {
-        AuditField field = Field(AuditAgainstJob(*BuildRecord(BenchBoard(serial)), from), "serial");
+        AuditField field = Field(AuditAgainstJob(*Built(BenchBoard(serial)), from), "serial");
         EXPECT_EQ(field.verdict, FieldVerdict::Differs) << serial;
         EXPECT_EQ(field.expected, "ZQ######");
     }
-    EXPECT_EQ(Field(AuditAgainstJob(*BuildRecord(BenchBoard("ZR004711")), from), "serial").note,
+    EXPECT_EQ(Field(AuditAgainstJob(*Built(BenchBoard("ZR004711")), from), "serial").note,
               "serial differs: ZR004711 does not fit ZQ######");
 
     Job list = BenchJob(SerialScheme::List);
     std::vector<std::string> serials = {"AB-17", "CD-42"};
-    EXPECT_EQ(AuditAgainstJob(*BuildRecord(BenchBoard("CD-42")), list, serials).fields[0].verdict,
+    EXPECT_EQ(AuditAgainstJob(*Built(BenchBoard("CD-42")), list, serials).fields[0].verdict,
               FieldVerdict::Matches);
-    EXPECT_EQ(AuditAgainstJob(*BuildRecord(BenchBoard("CD-43")), list, serials).fields[0].verdict,
+    EXPECT_EQ(AuditAgainstJob(*Built(BenchBoard("CD-43")), list, serials).fields[0].verdict,
               FieldVerdict::Differs);
 
     // A format cannot be checked yet: never reported as a match.
     AuditReport format =
-        AuditAgainstJob(*BuildRecord(BenchBoard("ZQ260001")), BenchJob(SerialScheme::Format));
+        AuditAgainstJob(*Built(BenchBoard("ZQ260001")), BenchJob(SerialScheme::Format));
     EXPECT_EQ(format.fields[0].verdict, FieldVerdict::Unchecked);
     EXPECT_EQ(VerdictOf(format), AuditVerdict::Incomplete);
 }
@@ -132,25 +139,25 @@ TEST(RecordAudit, TheSerialsLastProgrammingMustBeVerifiedAndItsIdentityTheChips)
         Record("ZQ000122", BatchOutcome::SkippedProgrammed, "", "2026-12-08T10:01:00.000Z"),
     };
 
-    AuditReport verified = AuditAgainstRecord(*BuildRecord(BenchBoard("ZQ000123")), record);
+    AuditReport verified = AuditAgainstRecord(*Built(BenchBoard("ZQ000123")), record);
     EXPECT_EQ(Verdicts(verified), "serial=ok vid=ok pid=ok product=ok lock=ok");
     EXPECT_EQ(Field(verified, "serial").found, "ZQ000123, verified at st-a 2026-12-08T09:11Z");
     EXPECT_EQ(VerdictOf(verified), AuditVerdict::Matches);
-    EXPECT_EQ(VerdictOf(AuditAgainstRecord(*BuildRecord(BenchBoard("ZQ000122")), record)),
+    EXPECT_EQ(VerdictOf(AuditAgainstRecord(*Built(BenchBoard("ZQ000122")), record)),
               AuditVerdict::Matches);
 
-    AuditReport failed = AuditAgainstRecord(*BuildRecord(BenchBoard("ZQ000124")), record);
+    AuditReport failed = AuditAgainstRecord(*Built(BenchBoard("ZQ000124")), record);
     EXPECT_EQ(Verdicts(failed), "serial=DIFFERS vid=ok pid=ok product=ok lock=ok");
     EXPECT_EQ(Field(failed, "serial").note, "recorded as failed at st-b 2026-12-08T09:14Z");
 
-    AuditReport unknown = AuditAgainstRecord(*BuildRecord(BenchBoard("ZQ000125")), record);
+    AuditReport unknown = AuditAgainstRecord(*Built(BenchBoard("ZQ000125")), record);
     EXPECT_EQ(Verdicts(unknown),
               "serial=DIFFERS vid=unchecked pid=unchecked product=unchecked lock=unchecked");
     EXPECT_EQ(Field(unknown, "serial").note, "not on record");
 
     ChipIdentity bard = BenchBoard("ZQ000123");
     bard.product = u"Bench Bard";
-    AuditReport product = AuditAgainstRecord(*BuildRecord(bard), record);
+    AuditReport product = AuditAgainstRecord(*Built(bard), record);
     EXPECT_EQ(Verdicts(product), "serial=ok vid=ok pid=ok product=DIFFERS lock=ok");
     EXPECT_EQ(Field(product, "product").note,
               "product differs: \"Bench Board\" recorded, \"Bench Bard\" on the chip");
