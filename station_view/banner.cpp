@@ -50,11 +50,14 @@ std::optional<Banner> StopBanner(const BatchState& state) {
 
 Banner RunningBanner(const BatchState& state) {
     if (state.ledgerLost) {
-        return {"The ledger's connection is lost: no board starts until it is back.",
+        // A held sequence row and a lost connection look the same from here: both are waited
+        // for within the same bound, so the operator is told both.
+        return {"The ledger does not answer (its connection is lost, or another station holds the "
+                "sequence): no board starts until it does.",
                 BannerLook::Fault};
     }
     if (state.ledgerCameBack) {
-        return {"The ledger is back: boards start again.", BannerLook::Info};
+        return {"The ledger answers again: boards start again.", BannerLook::Info};
     }
     std::string waiting = "Waiting for boards: plug a board into any port.";
     if (!state.resumedAfter.empty()) {

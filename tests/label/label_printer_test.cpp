@@ -207,7 +207,9 @@ TEST(TcpTarget, APrinterThatIsOffIsRefusedAndOneThatNeverReadsTimesOutWithinTheB
               std::string::npos)
         << stalled.Err().message;
     EXPECT_NE(stalled.Err().message.find(" bytes of the label within 1 s"), std::string::npos);
-    EXPECT_LT(took, 2500ms);
+    // Bounded, not fast: a generous margin so a loaded machine cannot fail it, while a send with
+    // no bound would never return at all.
+    EXPECT_LT(took, 10s);
 }
 
 }  // namespace

@@ -120,7 +120,9 @@ TEST(WindowsTcpTarget, TheLabelArrivesExactlyOrThePrinterSaysWhyNotInTime) {
     ASSERT_FALSE(stalled);
     EXPECT_NE(stalled.Err().message.find("timed out: "), std::string::npos)
         << stalled.Err().message;
-    EXPECT_LT(took, 2500ms);
+    // Bounded, not fast: a generous margin so a loaded machine cannot fail it, while a send with
+    // no bound would never return at all.
+    EXPECT_LT(took, 10s);
 }
 
 TEST(WindowsQueueTarget, AQueueTheSpoolerDoesNotKnowIsNamed) {
