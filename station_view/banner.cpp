@@ -52,9 +52,10 @@ Banner RunningBanner(const BatchState& state) {
     if (state.ledgerLost) {
         // A held sequence row and a lost connection look the same from here: both are waited
         // for within the same bound, so the operator is told both.
-        return {"The ledger does not answer (its connection is lost, or another station holds the "
-                "sequence): no board starts until it does.",
-                BannerLook::Fault};
+        return {
+            "The ledger does not answer (its connection is lost, or another station holds the "
+            "sequence): no board starts until it does.",
+            BannerLook::Fault};
     }
     if (state.ledgerCameBack) {
         return {"The ledger answers again: boards start again.", BannerLook::Info};
