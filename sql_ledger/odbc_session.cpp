@@ -25,7 +25,8 @@ bool Succeeded(SQLRETURN code) {
     return code == SQL_SUCCESS || code == SQL_SUCCESS_WITH_INFO;
 }
 
-SQLWCHAR* Wide(std::u16string& text) {
+// The same UTF-16 units, as the type ODBC's wide entry points take; nothing is converted.
+SQLWCHAR* SqlText(std::u16string& text) {
     return reinterpret_cast<SQLWCHAR*>(text.data());
 }
 
@@ -183,7 +184,7 @@ std::optional<Failure> Session::Open(const std::string& connection, int loginTim
     SQLSetConnectAttr(handle, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(loginTimeoutSeconds)), 0);
     std::u16string text = Utf8ToUtf16Replacing(connection);
-    const SQLRETURN code = SQLDriverConnectW(handle, nullptr, Wide(text), SQL_NTS, nullptr, 0,
+    const SQLRETURN code = SQLDriverConnectW(handle, nullptr, SqlText(text), SQL_NTS, nullptr, 0,
                                              nullptr, SQL_DRIVER_NOPROMPT);
     // The wide copy of the connection string holds the password: it goes now.
     std::fill(text.begin(), text.end(), u'\0');
@@ -279,7 +280,8 @@ Result Session::Run(const std::string& sql, const std::vector<Value>& parameters
             return result;
         }
         std::u16string text = Utf8ToUtf16Replacing(sql);
-        if (!Succeeded(SQLPrepareW(statement, Wide(text), static_cast<SQLINTEGER>(text.size())))) {
+        if (!Succeeded(
+                SQLPrepareW(statement, SqlText(text), static_cast<SQLINTEGER>(text.size())))) {
             result.failure = Diagnose(SQL_HANDLE_STMT, statement);
             SQLFreeHandle(SQL_HANDLE_STMT, statement);
             return result;
@@ -304,7 +306,7 @@ Result Session::Run(const std::string& sql, const std::vector<Value>& parameters
             std::u16string& wide = texts.emplace_back(Utf8ToUtf16Replacing(*text));
             lengths[i] = static_cast<SQLLEN>(wide.size() * sizeof(SQLWCHAR));
             code = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
-                                    std::max<SQLULEN>(wide.size(), 1), 0, Wide(wide), lengths[i],
+                                    std::max<SQLULEN>(wide.size(), 1), 0, SqlText(wide), lengths[i],
                                     &lengths[i]);
         } else {
             numbers[i] = std::get<int64_t>(parameters[i]);

@@ -58,7 +58,7 @@ TEST(FormatScheme, ResumesInThePeriodAndStartsAgainInTheNext) {
                              Used("ZQ265399", BatchOutcome::Verified), Used("ZQ265298"),
                              Used("XX265398")});
     LogLedger ledger(store, Weekly(clock));
-    ASSERT_EQ(ledger.Open(), "");
+    ASSERT_TRUE(ledger.Open());
     EXPECT_EQ(ledger.ResumedAfter(), "ZQ265397")
         << "the highest started serial of this period, of this format";
     std::vector<std::string> taken = Take(ledger, 3);
@@ -77,7 +77,7 @@ TEST(FormatScheme, ResumesInThePeriodAndStartsAgainInTheNext) {
 
     // Restarted in the new week: its own serials are skipped, the old week's do not matter.
     LogLedger again(store, Weekly(clock));
-    ASSERT_EQ(again.Open(), "");
+    ASSERT_TRUE(again.Open());
     EXPECT_EQ(again.NextSerial(), "ZQ270103");
 }
 
@@ -86,7 +86,7 @@ TEST(ListScheme, TakesTheFirstSerialTheLogHasNotUsedUntilTheListIsUsedUp) {
         {Used("L3"), Used("L1"), Used("L9"), Used("L2", BatchOutcome::Verified)});
     LogLedger ledger(
         store, std::make_unique<ListScheme>(std::vector<std::string>{"L1", "L2", "L3", "L4"}));
-    ASSERT_EQ(ledger.Open(), "");
+    ASSERT_TRUE(ledger.Open());
     EXPECT_EQ(ledger.ResumedAfter(), "L3");
     std::vector<std::string> taken = Take(ledger, 3);
     EXPECT_EQ(taken[0], "L2") << "verified without a started record is not used";
@@ -95,7 +95,7 @@ TEST(ListScheme, TakesTheFirstSerialTheLogHasNotUsedUntilTheListIsUsedUp) {
               "the serials have run out: every serial of the list (4 in the list) is used");
     LogLedger spent(store,
                     std::make_unique<ListScheme>(std::vector<std::string>{"L1", "L2", "L3", "L4"}));
-    EXPECT_NE(spent.Open(), "") << "a list used up refuses to start";
+    EXPECT_FALSE(spent.Open()) << "a list used up refuses to start";
 }
 
 class Observer : public BatchObserver {
@@ -126,7 +126,7 @@ TEST(FormatBatch, ABoardWaitsForTheNextPeriodAndAStopThenExitsAsRunOut) {
         clock.Set(year{2026} / December / 30);
         MemoryRecordStore store({Used("ZQ265399")});
         LogLedger ledger(store, Weekly(clock));
-        ASSERT_EQ(ledger.Open(), "");
+        ASSERT_TRUE(ledger.Open());
         Observer observer;
         std::future<std::string> waiting = observer.waiting.get_future();
         Batch batch(settings, ledger, observer);
