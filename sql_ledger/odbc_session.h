@@ -11,6 +11,8 @@
 #include <variant>
 #include <vector>
 
+#include "result.h"
+
 namespace odbc {
 
 enum class Engine { PostgreSql, MariaDb, SqlServer, Other };
@@ -56,6 +58,9 @@ struct Result {
     bool Ok() const { return !failure; }
 };
 
+// The buffers a statement's parameters are bound to.
+struct BoundParameters;
+
 class Session {
 public:
     Session() = default;
@@ -95,6 +100,15 @@ private:
     Faults* faults_ = nullptr;
 
     Failure Diagnose(short handleType, void* handle);
+    // Run's steps: a test's injected failure, the statement prepared once per connection, its
+    // parameters bound, its rows read.
+    ::Result<void, Failure> InjectedFault();
+    ::Result<void*, Failure> Prepared(const std::string& sql);
+    ::Result<void, Failure> Bind(void* statement, const std::vector<Value>& parameters,
+                                 BoundParameters& bound);
+    ::Result<void, Failure> Fetch(void* statement, short columns, std::vector<Row>& rows);
+    ::Result<std::optional<std::string>, Failure> ReadColumn(void* statement,
+                                                             unsigned short column);
     std::optional<Failure> Open(const std::string& connection, int loginTimeoutSeconds,
                                 const Limits& limits);
     std::optional<Failure> SetLimits(const Limits& limits);
