@@ -13,8 +13,8 @@ namespace {
 constexpr int kLoginTimeoutSeconds = 10;
 
 std::string Connect(odbc::Session& session, const std::string& connection) {
-    if (const auto failure = session.Connect(connection, kLoginTimeoutSeconds)) {
-        return "could not connect to the ledger's database: " + failure->message;
+    if (const auto connected = session.Connect(connection, kLoginTimeoutSeconds); !connected) {
+        return "could not connect to the ledger's database: " + connected.Err().message;
     }
     return "";
 }
@@ -43,7 +43,9 @@ std::string CreateTable(odbc::Session& session, const layout::Table& table, bool
         odbc::Result result = session.Run(statement);
         std::optional<odbc::Failure> failure = result.failure;
         if (!failure) {
-            failure = session.Commit();
+            if (auto committed = session.Commit(); !committed) {
+                failure = committed.Err();
+            }
         }
         if (failure) {
             session.Rollback();
@@ -130,7 +132,9 @@ LedgerResult<bool> InitLedger(const std::string& connection) {
         session.Run("INSERT INTO zq_layout (version) VALUES (?)", {int64_t{kLedgerLayout}});
     std::optional<odbc::Failure> failure = inserted.failure;
     if (!failure) {
-        failure = session.Commit();
+        if (auto committed = session.Commit(); !committed) {
+            failure = committed.Err();
+        }
     }
     if (failure) {
         session.Rollback();
@@ -174,7 +178,9 @@ LedgerResult<bool> DefineSequence(const std::string& connection,
              int64_t{sequence.lock ? 1 : 0}, int64_t{0}, UtcNow()});
         std::optional<odbc::Failure> failure = inserted.failure;
         if (!failure) {
-            failure = session.Commit();
+            if (auto committed = session.Commit(); !committed) {
+                failure = committed.Err();
+            }
         }
         if (!failure) {
             result.value = true;

@@ -120,7 +120,7 @@ Failure Session::Diagnose(short handleType, void* handle) {
     return failure;
 }
 
-std::optional<Failure> Session::SetLimits(const Limits& limits) {
+::Result<void, Failure> Session::SetLimits(const Limits& limits) {
     std::vector<std::string> statements;
     const std::string lockWait = std::to_string(limits.lockWaitSeconds);
     const std::string statement = std::to_string(limits.statementSeconds);
@@ -148,30 +148,30 @@ std::optional<Failure> Session::SetLimits(const Limits& limits) {
         Result set = Run(text);
         if (set.failure) {
             Rollback();
-            return set.failure;
+            return Fail(*set.failure);
         }
     }
     // A setting made inside a transaction that is rolled back would go with it.
     return Commit();
 }
 
-std::optional<Failure> Session::Connect(const std::string& connection, int loginTimeoutSeconds,
-                                        const Limits& limits) {
+::Result<void, Failure> Session::Connect(const std::string& connection, int loginTimeoutSeconds,
+                                         const Limits& limits) {
     // A test's faults count the caller's statements and commits, not the session's own set-up.
     Faults* const faults = std::exchange(faults_, nullptr);
-    std::optional<Failure> failure = Open(connection, loginTimeoutSeconds, limits);
+    ::Result<void, Failure> opened = Open(connection, loginTimeoutSeconds, limits);
     faults_ = faults;
-    return failure;
+    return opened;
 }
 
-std::optional<Failure> Session::Open(const std::string& connection, int loginTimeoutSeconds,
-                                     const Limits& limits) {
+::Result<void, Failure> Session::Open(const std::string& connection, int loginTimeoutSeconds,
+                                      const Limits& limits) {
     Disconnect();
     connectionText_ = connection;
     if (environment_ == nullptr) {
         SQLHENV environment = SQL_NULL_HENV;
         if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment))) {
-            return Failure{"", "ODBC is not available (no environment handle)", false};
+            return Fail(Failure{"", "ODBC is not available (no environment handle)", false});
         }
         environment_ = environment;
         SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION,
@@ -179,7 +179,7 @@ std::optional<Failure> Session::Open(const std::string& connection, int loginTim
     }
     SQLHDBC handle = SQL_NULL_HDBC;
     if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, environment_, &handle))) {
-        return Diagnose(SQL_HANDLE_ENV, environment_);
+        return Fail(Diagnose(SQL_HANDLE_ENV, environment_));
     }
     SQLSetConnectAttr(handle, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(loginTimeoutSeconds)), 0);
@@ -191,7 +191,7 @@ std::optional<Failure> Session::Open(const std::string& connection, int loginTim
     if (!Succeeded(code)) {
         Failure failure = Diagnose(SQL_HANDLE_DBC, handle);
         SQLFreeHandle(SQL_HANDLE_DBC, handle);
-        return failure;
+        return Fail(std::move(failure));
     }
     connection_ = handle;
     if (!Succeeded(SQLSetConnectAttr(
@@ -199,7 +199,7 @@ std::optional<Failure> Session::Open(const std::string& connection, int loginTim
             reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(SQL_AUTOCOMMIT_OFF)), 0))) {
         Failure failure = Diagnose(SQL_HANDLE_DBC, handle);
         Disconnect();
-        return failure;
+        return Fail(std::move(failure));
     }
     SQLWCHAR name[128] = {};
     SQLSMALLINT length = 0;
@@ -224,14 +224,14 @@ std::optional<Failure> Session::Open(const std::string& connection, int loginTim
         }
         if (failure) {
             Disconnect();
-            return failure;
+            return Fail(std::move(*failure));
         }
     }
-    if (auto failure = SetLimits(limits)) {
+    if (::Result<void, Failure> limited = SetLimits(limits); !limited) {
         Disconnect();
-        return failure;
+        return limited;
     }
-    return std::nullopt;
+    return {};
 }
 
 void Session::Disconnect() {
@@ -430,24 +430,24 @@ Result Session::Run(const std::string& sql, const std::vector<Value>& parameters
     return result;
 }
 
-std::optional<Failure> Session::Commit() {
+::Result<void, Failure> Session::Commit() {
     if (connection_ == nullptr) {
-        return Failure{"08003", "not connected to the database", true};
+        return Fail(Failure{"08003", "not connected to the database", true});
     }
     const int commit = faults_ != nullptr ? ++faults_->commits : 0;
     const Failure lost{"08S01", "the connection was lost (a failure injected by a test)", true};
     if (commit != 0 && commit == faults_->commitLostBefore) {
         Disconnect();
-        return lost;
+        return Fail(lost);
     }
     if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_COMMIT))) {
-        return Diagnose(SQL_HANDLE_DBC, connection_);
+        return Fail(Diagnose(SQL_HANDLE_DBC, connection_));
     }
     if (commit != 0 && commit == faults_->commitLostAfter) {
         Disconnect();
-        return lost;
+        return Fail(lost);
     }
-    return std::nullopt;
+    return {};
 }
 
 void Session::Rollback() {
