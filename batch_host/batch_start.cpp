@@ -15,15 +15,15 @@ void StartFromLog(const BatchOptions& options, BatchStart& start) {
     std::unique_ptr<SerialScheme> serials = StartScheme(options.scheme);
     start.capacity = serials->Capacity();
     start.logFile = std::make_unique<LogFile>();
-    std::string problem = start.logFile->Open(options.log);
-    if (!problem.empty()) {
-        throw CommandFailure{EXIT_BAD_USAGE, problem};
+    Status opened = start.logFile->Open(options.log);
+    if (!opened) {
+        throw CommandFailure{EXIT_BAD_USAGE, opened.Err().message};
     }
     start.logStore = std::make_unique<LogStore>(*start.logFile, "the log " + options.log);
     auto ledger = std::make_unique<LogLedger>(*start.logStore, std::move(serials));
-    problem = ledger->Open();
-    if (!problem.empty()) {
-        throw CommandFailure{EXIT_BAD_USAGE, problem};
+    opened = ledger->Open();
+    if (!opened) {
+        throw CommandFailure{EXIT_BAD_USAGE, opened.Err().message};
     }
     start.resumedAfter = ledger->ResumedAfter();
     start.ledger = std::move(ledger);

@@ -9,7 +9,7 @@ constexpr LONGLONG kLargestLog = 1LL << 30;
 
 }  // namespace
 
-std::string LogFile::Open(const std::string& path) {
+Status LogFile::Open(const std::string& path) {
     path_ = path;
     std::optional<std::u16string> widePath = Utf8ToUtf16(path);
     // Read sharing only: a second batch on the same log would hand out the same serials.
@@ -17,9 +17,10 @@ std::string LogFile::Open(const std::string& path) {
                             GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) {
-        return "cannot open the log " + path + " (error " + std::to_string(GetLastError()) + ")";
+        return Fail("cannot open the log " + path + " (error " + std::to_string(GetLastError()) +
+                    ")");
     }
-    return "";
+    return {};
 }
 
 std::optional<std::string> LogFile::ReadAll() {

@@ -8,12 +8,13 @@
 #include <string>
 
 #include "log_store.h"
+#include "result.h"
 #include "scoped_win.h"
 
 class LogFile : public LogBytes {
 public:
-    // Opens the log, creating it when new. "" on success, otherwise why not.
-    std::string Open(const std::string& path);
+    // Opens the log, creating it when new.
+    Status Open(const std::string& path);
 
     std::optional<std::string> ReadAll() override;
     bool Append(const std::string& bytes) override;

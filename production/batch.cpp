@@ -129,7 +129,7 @@ void Batch::Run(Turn& turn, ChipOpener& opener) {
 std::optional<std::string> Batch::TakeSerial(Turn& turn) {
     for (;;) {
         {
-            std::unique_lock<std::mutex> hold(lock_);
+            std::unique_lock<std::mutex> hold(mutex_);
             changed_.wait(hold, [&] { return stopping_ || gate_.MayStart(); });
             if (stopping_) {
                 return std::nullopt;
@@ -142,7 +142,7 @@ std::optional<std::string> Batch::TakeSerial(Turn& turn) {
         SerialTake take = ledger_.TakeSerial(turn.entry);
         bool firstToWait = false;
         {
-            std::lock_guard<std::mutex> hold(lock_);
+            std::lock_guard<std::mutex> hold(mutex_);
             if (take.result == TakeResult::Taken) {
                 ranOut_ = false;
                 return take.serial;
@@ -167,7 +167,7 @@ std::optional<std::string> Batch::TakeSerial(Turn& turn) {
         if (firstToWait) {
             observer_.SerialsWaiting(take.message);
         }
-        std::unique_lock<std::mutex> hold(lock_);
+        std::unique_lock<std::mutex> hold(mutex_);
         changed_.wait_for(hold, settings_.periodRecheck, [&] { return stopping_; });
     }
 }
@@ -180,7 +180,7 @@ void Batch::End(Turn& turn, BatchOutcome outcome, const std::string& status) {
     bool recorded = ledger_.Record(entry);
     bool complete = false;
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<std::mutex> hold(mutex_);
         tally_.Add(outcome);
         if (turn.gateHeld) {
             gate_.Finished(outcome == BatchOutcome::Verified);
@@ -210,7 +210,7 @@ void Batch::End(Turn& turn, BatchOutcome outcome, const std::string& status) {
 
 void Batch::Stop(const std::string& reason, int exitCode) {
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<std::mutex> hold(mutex_);
         bool upgrade = exitCode == EXIT_RECORD_FAILED && stopExitCode_ != EXIT_RECORD_FAILED;
         if (stopping_ && !upgrade) {
             return;
@@ -223,17 +223,17 @@ void Batch::Stop(const std::string& reason, int exitCode) {
 }
 
 bool Batch::Stopping() {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(mutex_);
     return stopping_;
 }
 
 BatchTally Batch::Tally() {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(mutex_);
     return tally_;
 }
 
 int Batch::ExitCode() {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(mutex_);
     // Serials that ran out end the batch as a failure, whatever stopped it then (Ctrl+C while a
     // week's serials were used up), unless its record failed, which says more.
     bool ranOut = ranOut_ && !gate_.Complete() && stopExitCode_ != EXIT_RECORD_FAILED;

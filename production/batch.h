@@ -58,7 +58,7 @@ private:
     Ledger& ledger_;
     BatchObserver& observer_;
 
-    std::mutex lock_;  // everything below
+    std::mutex mutex_;  // everything below
     std::condition_variable changed_;
     CountGate gate_;
     BatchTally tally_;

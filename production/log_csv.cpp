@@ -107,12 +107,11 @@ std::string TornLineEnd(const std::string& tornTail) {
     return (quoted ? "\"" : "") + std::string(kHeader.size() + 1, ',') + "\r\n";
 }
 
-std::optional<LogContents> DecodeLog(const std::string& text, std::string& problem) {
+Result<LogContents> DecodeLog(const std::string& text) {
     size_t from = text.compare(0, 3, kBom) == 0 ? 3 : 0;
     CsvRecords csv = SplitRecords(text, from);
     if (csv.records.empty() || csv.records.front() != kHeader) {
-        problem = "not a batch log (its first line is not the log's header)";
-        return std::nullopt;
+        return Fail("not a batch log (its first line is not the log's header)");
     }
     LogContents contents;
     if (csv.tornAt != std::string::npos) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ledger_entry.h"
+#include "result.h"
 
 // What a new log starts with: the byte order mark, the header and its line end.
 std::string LogStart();
@@ -31,7 +32,7 @@ struct LogContents {
     std::string tornTail;              // the last line when a crash cut it short, else ""
 };
 
-// Reads a whole log. Empty optional, with why in problem, when the text is not a batch log (its
-// first line is not the log's header). Records with another number of fields or an unknown
+// Reads a whole log. Fails when the text is not a batch log (its first line is not the log's
+// header). Records with another number of fields or an unknown
 // outcome are not trusted and left out; the records around them still count.
-std::optional<LogContents> DecodeLog(const std::string& text, std::string& problem);
+Result<LogContents> DecodeLog(const std::string& text);

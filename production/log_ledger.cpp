@@ -9,14 +9,13 @@ LogLedger::LogLedger(RecordStore& store, std::unique_ptr<SerialScheme> serials)
 LogLedger::LogLedger(RecordStore& store, SerialSequence first)
     : LogLedger(store, std::make_unique<CountingScheme>(std::move(first))) {}
 
-std::string LogLedger::Open() {
-    std::vector<LedgerEntry> records;
-    std::string problem;
-    if (!store_.Load(records, problem)) {
-        return problem;
+Status LogLedger::Open() {
+    Result<std::vector<LedgerEntry>> records = store_.Load();
+    if (!records) {
+        return Fail(records.Err());
     }
-    std::lock_guard<std::mutex> hold(lock_);
-    for (const LedgerEntry& record : records) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    for (const LedgerEntry& record : *records) {
         if (record.serial.empty()) {
             continue;
         }
@@ -30,7 +29,10 @@ std::string LogLedger::Open() {
     }
     resumedAfter_ = serials_->ResumedAfter();
     SchemeNext next = serials_->Next();
-    return next.kind == SchemeNext::Kind::RunOut ? next.message : "";
+    if (next.kind == SchemeNext::Kind::RunOut) {
+        return Fail(next.message);
+    }
+    return {};
 }
 
 bool LogLedger::AppendLocked(LedgerEntry entry) {
@@ -47,7 +49,7 @@ bool LogLedger::AppendLocked(LedgerEntry entry) {
 }
 
 SerialTake LogLedger::TakeSerial(const LedgerEntry& chip) {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(mutex_);
     SerialTake take;
     SchemeNext next = serials_->Next();
     if (next.kind != SchemeNext::Kind::Serial) {
@@ -74,7 +76,7 @@ SerialTake LogLedger::TakeSerial(const LedgerEntry& chip) {
 }
 
 bool LogLedger::Record(const LedgerEntry& entry) {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(mutex_);
     if (!AppendLocked(entry)) {
         if (!entry.serial.empty()) {
             unrecorded_.push_back(entry.serial);
@@ -88,21 +90,21 @@ bool LogLedger::Record(const LedgerEntry& entry) {
 }
 
 Result<bool> LogLedger::WasVerified(const std::string& serial) {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(mutex_);
     return verified_.count(serial) > 0;
 }
 
 std::string LogLedger::NextSerial() {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(mutex_);
     return serials_->Next().serial;
 }
 
 std::string LogLedger::LastRecordedSerial() {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(mutex_);
     return lastRecorded_;
 }
 
 std::vector<std::string> LogLedger::UnrecordedSerials() {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(mutex_);
     return unrecorded_;
 }

@@ -18,9 +18,9 @@ public:
     // Serials counted up from first (--serial-from).
     LogLedger(RecordStore& store, SerialSequence first);
 
-    // Loads the records and tells the scheme every serial they have used. "" on success,
-    // otherwise why the batch cannot start (nothing has been taken).
-    std::string Open();
+    // Loads the records and tells the scheme every serial they have used. Fails with why the
+    // batch cannot start (nothing has been taken).
+    Status Open();
     // The serial the batch goes on after, when the records had used the scheme's; "" otherwise.
     const std::string& ResumedAfter() const { return resumedAfter_; }
 
@@ -35,7 +35,7 @@ private:
     bool AppendLocked(LedgerEntry entry);
 
     RecordStore& store_;
-    std::mutex lock_;  // everything below, and the store's appends
+    std::mutex mutex_;  // everything below, and the store's appends
     std::unique_ptr<SerialScheme> serials_;
     std::string resumedAfter_;
     std::set<std::string> verified_;

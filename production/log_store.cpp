@@ -2,53 +2,47 @@
 
 #include "log_csv.h"
 
-bool LogStore::Load(std::vector<LedgerEntry>& records, std::string& problem) {
+Result<std::vector<LedgerEntry>> LogStore::Load() {
     std::optional<std::string> text = bytes_.ReadAll();
     if (!text) {
-        problem = "cannot read " + name_;
-        return false;
+        return Fail("cannot read " + name_);
     }
     if (text->empty()) {
         if (!bytes_.Append(LogStart())) {
-            problem = "cannot write " + name_;
-            return false;
+            return Fail("cannot write " + name_);
         }
         text = LogStart();
     }
-    std::optional<LogContents> contents = DecodeLog(*text, problem);
+    Result<LogContents> contents = DecodeLog(*text);
     if (!contents) {
-        problem = name_ + ": " + problem;
-        return false;
+        return Fail(name_ + ": " + contents.Err().message);
     }
     // A line cut short by a crash is ended first, so the next line does not run into it.
     if (!contents->tornTail.empty() && !bytes_.Append(TornLineEnd(contents->tornTail))) {
-        problem = "cannot write " + name_;
-        return false;
+        return Fail("cannot write " + name_);
     }
-    records = std::move(contents->entries);
-    return true;
+    return std::move(contents->entries);
 }
 
 bool LogStore::EndTornLine(const std::string& text) {
-    std::string problem;
-    std::optional<LogContents> contents = DecodeLog(text, problem);
+    Result<LogContents> contents = DecodeLog(text);
     return contents &&
            (contents->tornTail.empty() || bytes_.Append(TornLineEnd(contents->tornTail)));
 }
 
-bool LogStore::Append(const LedgerEntry& record) {
+Status LogStore::Append(const LedgerEntry& record) {
     if (mayBeTorn_) {
         // What reached the log of the failed line is read back, not guessed: it may end inside
         // a quoted field.
         std::optional<std::string> text = bytes_.ReadAll();
         if (!text || !EndTornLine(*text)) {
-            return false;
+            return Fail("cannot end the torn line in " + name_);
         }
         mayBeTorn_ = false;
     }
     if (!bytes_.Append(EncodeLogLine(record))) {
         mayBeTorn_ = true;
-        return false;
+        return Fail("cannot write " + name_);
     }
-    return true;
+    return {};
 }

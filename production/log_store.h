@@ -25,8 +25,8 @@ public:
     LogStore(LogBytes& bytes, std::string name) : bytes_(bytes), name_(std::move(name)) {}
 
     // A new (empty) log gets its byte order mark and header first.
-    bool Load(std::vector<LedgerEntry>& records, std::string& problem) override;
-    bool Append(const LedgerEntry& record) override;
+    Result<std::vector<LedgerEntry>> Load() override;
+    Status Append(const LedgerEntry& record) override;
 
 private:
     // Ends a line a crash or a failed append cut short; false when that could not be written.

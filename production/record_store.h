@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "ledger_entry.h"
+#include "result.h"
 
 class RecordStore {
 public:
     virtual ~RecordStore() = default;
-    // Every record stored so far, in order; false, with why in problem, when the store cannot be
-    // read or holds something else.
-    virtual bool Load(std::vector<LedgerEntry>& records, std::string& problem) = 0;
-    // Stores one record durably (on disk, not in a cache) before it returns; false when it
+    // Every record stored so far, in order; fails when the store cannot be read or holds
+    // something else.
+    virtual Result<std::vector<LedgerEntry>> Load() = 0;
+    // Stores one record durably (on disk, not in a cache) before it returns; fails when it
     // could not.
-    virtual bool Append(const LedgerEntry& record) = 0;
+    virtual Status Append(const LedgerEntry& record) = 0;
 };

@@ -19,11 +19,8 @@ constexpr int kDefaultCount = 5;
 class PreviewStore : public RecordStore {
 public:
     explicit PreviewStore(std::vector<LedgerEntry> records) : records_(std::move(records)) {}
-    bool Load(std::vector<LedgerEntry>& records, std::string&) override {
-        records = records_;
-        return true;
-    }
-    bool Append(const LedgerEntry&) override { return true; }
+    Result<std::vector<LedgerEntry>> Load() override { return records_; }
+    Status Append(const LedgerEntry&) override { return {}; }
 
 private:
     std::vector<LedgerEntry> records_;
@@ -43,10 +40,9 @@ std::vector<LedgerEntry> LogRecords(const std::string& path) {
         throw CommandFailure{EXIT_BAD_USAGE, "cannot read the log " + path + " (error " +
                                                  std::to_string(error) + ")"};
     }
-    std::string problem;
-    std::optional<LogContents> contents = DecodeLog(*text, problem);
+    Result<LogContents> contents = DecodeLog(*text);
     if (!contents) {
-        throw CommandFailure{EXIT_BAD_USAGE, "the log " + path + ": " + problem};
+        throw CommandFailure{EXIT_BAD_USAGE, "the log " + path + ": " + contents.Err().message};
     }
     return std::move(contents->entries);
 }
@@ -71,9 +67,9 @@ int RunSerials(const CommandLine& line) {
     std::string capacity = scheme->Capacity();
     PreviewStore store(LogRecords(line.batch.log));
     LogLedger ledger(store, std::move(scheme));
-    std::string problem = ledger.Open();
-    if (!problem.empty()) {
-        throw CommandFailure{EXIT_BAD_USAGE, problem};
+    Status opened = ledger.Open();
+    if (!opened) {
+        throw CommandFailure{EXIT_BAD_USAGE, opened.Err().message};
     }
     int count = line.batch.count > 0 ? line.batch.count : kDefaultCount;
     int shown = 0;

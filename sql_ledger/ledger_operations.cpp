@@ -13,8 +13,8 @@ namespace {
 constexpr int kLoginTimeoutSeconds = 10;
 
 std::string Connect(odbc::Session& session, const std::string& connection) {
-    if (const auto failure = session.Connect(connection, kLoginTimeoutSeconds)) {
-        return "could not connect to the ledger's database: " + failure->message;
+    if (const auto connected = session.Connect(connection, kLoginTimeoutSeconds); !connected) {
+        return "could not connect to the ledger's database: " + connected.Err().message;
     }
     return "";
 }
@@ -25,7 +25,7 @@ std::string OpenLedger(odbc::Session& session, const std::string& connection) {
     return error.empty() ? layout::CheckLayout(session) : error;
 }
 
-std::string Failed(const std::string& what, const odbc::Failure& failure) {
+std::string FailureMessage(const std::string& what, const odbc::Failure& failure) {
     return what + ": " + failure.message;
 }
 
@@ -37,13 +37,15 @@ std::string CreateTable(odbc::Session& session, const layout::Table& table, bool
         return "";
     }
     if (!odbc::IsMissingTable(*probe.failure)) {
-        return Failed("could not look for the table " + table.name, *probe.failure);
+        return FailureMessage("could not look for the table " + table.name, *probe.failure);
     }
     for (const std::string& statement : table.create) {
         odbc::Result result = session.Run(statement);
         std::optional<odbc::Failure> failure = result.failure;
         if (!failure) {
-            failure = session.Commit();
+            if (auto committed = session.Commit(); !committed) {
+                failure = committed.Err();
+            }
         }
         if (failure) {
             session.Rollback();
@@ -52,7 +54,7 @@ std::string CreateTable(odbc::Session& session, const layout::Table& table, bool
             if (again.Ok() && statement == table.create.front()) {
                 return "";
             }
-            return Failed("could not create the table " + table.name, *failure);
+            return FailureMessage("could not create the table " + table.name, *failure);
         }
     }
     created = true;
@@ -91,7 +93,7 @@ SequenceOpen OpenSequence(const std::string& connection, const std::string& name
     }
     layout::SequenceFound found = layout::FindSequence(session, name);
     if (found.failure) {
-        result.error = Failed("could not read the sequence", *found.failure);
+        result.error = FailureMessage("could not read the sequence", *found.failure);
         return SequenceOpen::Failed;
     }
     if (!found.definition) {
@@ -112,7 +114,7 @@ LedgerResult<bool> InitLedger(const std::string& connection) {
     }
     layout::LayoutFound found = layout::FindLayout(session);
     if (found.failure) {
-        result.error = Failed("could not read the ledger's layout", *found.failure);
+        result.error = FailureMessage("could not read the ledger's layout", *found.failure);
         return result;
     }
     if (found.version) {
@@ -130,14 +132,16 @@ LedgerResult<bool> InitLedger(const std::string& connection) {
         session.Run("INSERT INTO zq_layout (version) VALUES (?)", {int64_t{kLedgerLayout}});
     std::optional<odbc::Failure> failure = inserted.failure;
     if (!failure) {
-        failure = session.Commit();
+        if (auto committed = session.Commit(); !committed) {
+            failure = committed.Err();
+        }
     }
     if (failure) {
         session.Rollback();
         // Another station initialising at the same moment wrote the same row first.
         result.error = layout::CheckLayout(session);
         if (!result.error.empty() && !odbc::IsDuplicate(*failure)) {
-            result.error = Failed("could not record the ledger's layout", *failure);
+            result.error = FailureMessage("could not record the ledger's layout", *failure);
         }
         return result;
     }
@@ -155,7 +159,7 @@ LedgerResult<bool> DefineSequence(const std::string& connection,
     for (int attempt = 0; attempt < 2; attempt++) {
         layout::SequenceFound found = layout::FindSequence(session, sequence.name);
         if (found.failure) {
-            result.error = Failed("could not read the sequence", *found.failure);
+            result.error = FailureMessage("could not read the sequence", *found.failure);
             return result;
         }
         if (found.definition) {
@@ -174,7 +178,9 @@ LedgerResult<bool> DefineSequence(const std::string& connection,
              int64_t{sequence.lock ? 1 : 0}, int64_t{0}, UtcNow()});
         std::optional<odbc::Failure> failure = inserted.failure;
         if (!failure) {
-            failure = session.Commit();
+            if (auto committed = session.Commit(); !committed) {
+                failure = committed.Err();
+            }
         }
         if (!failure) {
             result.value = true;
@@ -183,7 +189,7 @@ LedgerResult<bool> DefineSequence(const std::string& connection,
         session.Rollback();
         // Defined by someone else meanwhile: compare with theirs.
         if (!odbc::IsDuplicate(*failure) || attempt > 0) {
-            result.error = Failed("could not define the sequence", *failure);
+            result.error = FailureMessage("could not define the sequence", *failure);
             return result;
         }
     }
@@ -203,7 +209,7 @@ LedgerResult<std::vector<std::string>> OverlappingSequences(const std::string& c
         {sequence.vid, sequence.pid, sequence.name});
     session.Rollback();
     if (!others.Ok()) {
-        result.error = Failed("could not read the other sequences", *others.failure);
+        result.error = FailureMessage("could not read the other sequences", *others.failure);
         return result;
     }
     // Two sequences meet when either one's first serial is among the other's: both count up to
@@ -228,6 +234,36 @@ LedgerResult<SequenceDefinition> ReadSequence(const std::string& connection,
     result.refused = opened == SequenceOpen::Missing;
     return result;
 }
+
+namespace {
+
+// Adds each station's records per outcome to the report, the stations in byte order.
+Status CountRecords(const std::vector<odbc::Row>& rows, LedgerReport& report) {
+    for (const odbc::Row& row : rows) {
+        const std::string station = row.at(0).value_or("");
+        const std::optional<BatchOutcome> outcome = OutcomeFromWord(row.at(1).value_or(""));
+        if (!outcome) {
+            return Fail("the records hold an unknown outcome \"" + row.at(1).value_or("") + "\"");
+        }
+        const std::optional<int64_t> count = NumberIn(row.at(2));
+        if (!count || *count < 0) {
+            return Fail("the ledger's count of records is not a number");
+        }
+        auto at = std::find_if(report.stations.begin(), report.stations.end(),
+                               [&](const StationCounts& s) { return s.station == station; });
+        if (at == report.stations.end()) {
+            at = report.stations.insert(report.stations.end(), StationCounts{station, {}});
+        }
+        at->records[*outcome] += static_cast<uint64_t>(*count);
+        report.records[*outcome] += static_cast<uint64_t>(*count);
+    }
+    // Each engine sorts text by its own collation: the report sorts by bytes.
+    std::sort(report.stations.begin(), report.stations.end(),
+              [](const StationCounts& a, const StationCounts& b) { return a.station < b.station; });
+    return {};
+}
+
+}  // namespace
 
 LedgerResult<LedgerReport> Report(const std::string& connection, const std::string& sequence) {
     LedgerResult<LedgerReport> result;
@@ -259,7 +295,7 @@ LedgerResult<LedgerReport> Report(const std::string& connection, const std::stri
     session.Rollback();
     for (const odbc::Result* read : {&used, &highest, &counts, &unverified}) {
         if (!read->Ok()) {
-            result.error = Failed("could not read the records", *read->failure);
+            result.error = FailureMessage("could not read the records", *read->failure);
             return result;
         }
     }
@@ -273,29 +309,10 @@ LedgerResult<LedgerReport> Report(const std::string& connection, const std::stri
     if (!highest.rows.empty()) {
         report.highestSerial = highest.rows.front().at(0).value_or("");
     }
-    for (const odbc::Row& row : counts.rows) {
-        const std::string station = row.at(0).value_or("");
-        const std::optional<BatchOutcome> outcome = OutcomeFromWord(row.at(1).value_or(""));
-        if (!outcome) {
-            result.error = "the records hold an unknown outcome \"" + row.at(1).value_or("") + "\"";
-            return result;
-        }
-        const std::optional<int64_t> count = NumberIn(row.at(2));
-        if (!count || *count < 0) {
-            result.error = "the ledger's count of records is not a number";
-            return result;
-        }
-        auto at = std::find_if(report.stations.begin(), report.stations.end(),
-                               [&](const StationCounts& s) { return s.station == station; });
-        if (at == report.stations.end()) {
-            at = report.stations.insert(report.stations.end(), StationCounts{station, {}});
-        }
-        at->records[*outcome] += static_cast<uint64_t>(*count);
-        report.records[*outcome] += static_cast<uint64_t>(*count);
+    if (Status counted = CountRecords(counts.rows, report); !counted) {
+        result.error = counted.Err().message;
+        return result;
     }
-    // Each engine sorts text by its own collation: the report sorts by bytes.
-    std::sort(report.stations.begin(), report.stations.end(),
-              [](const StationCounts& a, const StationCounts& b) { return a.station < b.station; });
     for (const odbc::Row& row : unverified.rows) {
         report.withoutVerified.push_back(row.at(0).value_or(""));
     }
@@ -316,7 +333,7 @@ LedgerResult<std::vector<LedgerEntry>> Export(const std::string& connection,
         {sequence});
     session.Rollback();
     if (!records.Ok()) {
-        result.error = Failed("could not read the records", *records.failure);
+        result.error = FailureMessage("could not read the records", *records.failure);
         return result;
     }
     result.value.reserve(records.rows.size());

@@ -11,6 +11,7 @@
 
 #include "batch_outcome.h"
 #include "ledger_entry.h"
+#include "result.h"
 
 // A value, or why there is none (error non-empty).
 template <typename T>

@@ -25,7 +25,8 @@ bool Succeeded(SQLRETURN code) {
     return code == SQL_SUCCESS || code == SQL_SUCCESS_WITH_INFO;
 }
 
-SQLWCHAR* Wide(std::u16string& text) {
+// The same UTF-16 units, as the type ODBC's wide entry points take; nothing is converted.
+SQLWCHAR* SqlText(std::u16string& text) {
     return reinterpret_cast<SQLWCHAR*>(text.data());
 }
 
@@ -119,7 +120,7 @@ Failure Session::Diagnose(short handleType, void* handle) {
     return failure;
 }
 
-std::optional<Failure> Session::SetLimits(const Limits& limits) {
+::Result<void, Failure> Session::SetLimits(const Limits& limits) {
     std::vector<std::string> statements;
     const std::string lockWait = std::to_string(limits.lockWaitSeconds);
     const std::string statement = std::to_string(limits.statementSeconds);
@@ -147,30 +148,30 @@ std::optional<Failure> Session::SetLimits(const Limits& limits) {
         Result set = Run(text);
         if (set.failure) {
             Rollback();
-            return set.failure;
+            return Fail(*set.failure);
         }
     }
     // A setting made inside a transaction that is rolled back would go with it.
     return Commit();
 }
 
-std::optional<Failure> Session::Connect(const std::string& connection, int loginTimeoutSeconds,
-                                        const Limits& limits) {
+::Result<void, Failure> Session::Connect(const std::string& connection, int loginTimeoutSeconds,
+                                         const Limits& limits) {
     // A test's faults count the caller's statements and commits, not the session's own set-up.
     Faults* const faults = std::exchange(faults_, nullptr);
-    std::optional<Failure> failure = Open(connection, loginTimeoutSeconds, limits);
+    ::Result<void, Failure> opened = Open(connection, loginTimeoutSeconds, limits);
     faults_ = faults;
-    return failure;
+    return opened;
 }
 
-std::optional<Failure> Session::Open(const std::string& connection, int loginTimeoutSeconds,
-                                     const Limits& limits) {
+::Result<void, Failure> Session::Open(const std::string& connection, int loginTimeoutSeconds,
+                                      const Limits& limits) {
     Disconnect();
     connectionText_ = connection;
     if (environment_ == nullptr) {
         SQLHENV environment = SQL_NULL_HENV;
         if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment))) {
-            return Failure{"", "ODBC is not available (no environment handle)", false};
+            return Fail(Failure{"", "ODBC is not available (no environment handle)", false});
         }
         environment_ = environment;
         SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION,
@@ -178,19 +179,19 @@ std::optional<Failure> Session::Open(const std::string& connection, int loginTim
     }
     SQLHDBC handle = SQL_NULL_HDBC;
     if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, environment_, &handle))) {
-        return Diagnose(SQL_HANDLE_ENV, environment_);
+        return Fail(Diagnose(SQL_HANDLE_ENV, environment_));
     }
     SQLSetConnectAttr(handle, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(loginTimeoutSeconds)), 0);
     std::u16string text = Utf8ToUtf16Replacing(connection);
-    const SQLRETURN code = SQLDriverConnectW(handle, nullptr, Wide(text), SQL_NTS, nullptr, 0,
+    const SQLRETURN code = SQLDriverConnectW(handle, nullptr, SqlText(text), SQL_NTS, nullptr, 0,
                                              nullptr, SQL_DRIVER_NOPROMPT);
     // The wide copy of the connection string holds the password: it goes now.
     std::fill(text.begin(), text.end(), u'\0');
     if (!Succeeded(code)) {
         Failure failure = Diagnose(SQL_HANDLE_DBC, handle);
         SQLFreeHandle(SQL_HANDLE_DBC, handle);
-        return failure;
+        return Fail(std::move(failure));
     }
     connection_ = handle;
     if (!Succeeded(SQLSetConnectAttr(
@@ -198,7 +199,7 @@ std::optional<Failure> Session::Open(const std::string& connection, int loginTim
             reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(SQL_AUTOCOMMIT_OFF)), 0))) {
         Failure failure = Diagnose(SQL_HANDLE_DBC, handle);
         Disconnect();
-        return failure;
+        return Fail(std::move(failure));
     }
     SQLWCHAR name[128] = {};
     SQLSMALLINT length = 0;
@@ -223,14 +224,14 @@ std::optional<Failure> Session::Open(const std::string& connection, int loginTim
         }
         if (failure) {
             Disconnect();
-            return failure;
+            return Fail(std::move(*failure));
         }
     }
-    if (auto failure = SetLimits(limits)) {
+    if (::Result<void, Failure> limited = SetLimits(limits); !limited) {
         Disconnect();
-        return failure;
+        return limited;
     }
-    return std::nullopt;
+    return {};
 }
 
 void Session::Disconnect() {
@@ -252,46 +253,51 @@ void Session::Disconnect() {
     }
 }
 
-Result Session::Run(const std::string& sql, const std::vector<Value>& parameters) {
-    Result result;
-    if (connection_ == nullptr) {
-        result.failure = Failure{"08003", "not connected to the database", true};
-        return result;
+// The bound buffers: they live until the statement has run. Moving this keeps their addresses.
+struct BoundParameters {
+    std::vector<std::u16string> texts;
+    std::vector<SQLBIGINT> numbers;
+    std::vector<SQLLEN> lengths;
+};
+
+::Result<void, Failure> Session::InjectedFault() {
+    if (faults_ == nullptr) {
+        return {};
     }
-    if (faults_ != nullptr) {
-        const int query = ++faults_->queries;
-        if (query == faults_->queryFails) {
-            result.failure =
-                Failure{faults_->queryFailState, "a failure injected by a test", false};
-            return result;
-        }
-        if (faults_->lostFrom != 0 && query >= faults_->lostFrom) {
-            result.failure = Failure{"08S01", "a lost connection injected by a test", true};
-            return result;
-        }
+    const int query = ++faults_->queries;
+    if (query == faults_->queryFails) {
+        return Fail(Failure{faults_->queryFailState, "a failure injected by a test", false});
+    }
+    if (faults_->lostFrom != 0 && query >= faults_->lostFrom) {
+        return Fail(Failure{"08S01", "a lost connection injected by a test", true});
+    }
+    return {};
+}
+
+::Result<void*, Failure> Session::Prepared(const std::string& sql) {
+    if (auto found = prepared_.find(sql); found != prepared_.end()) {
+        return found->second;
     }
     SQLHSTMT statement = SQL_NULL_HSTMT;
-    if (auto found = prepared_.find(sql); found != prepared_.end()) {
-        statement = found->second;
-    } else {
-        if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, connection_, &statement))) {
-            result.failure = Diagnose(SQL_HANDLE_DBC, connection_);
-            return result;
-        }
-        std::u16string text = Utf8ToUtf16Replacing(sql);
-        if (!Succeeded(SQLPrepareW(statement, Wide(text), static_cast<SQLINTEGER>(text.size())))) {
-            result.failure = Diagnose(SQL_HANDLE_STMT, statement);
-            SQLFreeHandle(SQL_HANDLE_STMT, statement);
-            return result;
-        }
-        prepared_.emplace(sql, statement);
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, connection_, &statement))) {
+        return Fail(Diagnose(SQL_HANDLE_DBC, connection_));
     }
+    std::u16string text = Utf8ToUtf16Replacing(sql);
+    if (!Succeeded(SQLPrepareW(statement, SqlText(text), static_cast<SQLINTEGER>(text.size())))) {
+        Failure failure = Diagnose(SQL_HANDLE_STMT, statement);
+        SQLFreeHandle(SQL_HANDLE_STMT, statement);
+        return Fail(std::move(failure));
+    }
+    prepared_.emplace(sql, statement);
+    return statement;
+}
 
-    // The bound buffers live until the statement has run.
-    std::vector<std::u16string> texts;
-    std::vector<SQLBIGINT> numbers(parameters.size());
-    std::vector<SQLLEN> lengths(parameters.size());
-    texts.reserve(parameters.size());
+::Result<void, Failure> Session::Bind(void* statement, const std::vector<Value>& parameters,
+                                      BoundParameters& bound) {
+    bound.numbers.resize(parameters.size());
+    bound.lengths.resize(parameters.size());
+    bound.texts.reserve(parameters.size());
+    std::vector<SQLLEN>& lengths = bound.lengths;
     for (size_t i = 0; i < parameters.size(); i++) {
         const auto number = static_cast<SQLUSMALLINT>(i + 1);
         SQLRETURN code;
@@ -301,22 +307,103 @@ Result Session::Run(const std::string& sql, const std::vector<Value>& parameters
                                     std::max<SQLULEN>(text->size(), 1), 0,
                                     const_cast<char*>(text->data()), lengths[i], &lengths[i]);
         } else if (text) {
-            std::u16string& wide = texts.emplace_back(Utf8ToUtf16Replacing(*text));
+            std::u16string& wide = bound.texts.emplace_back(Utf8ToUtf16Replacing(*text));
             lengths[i] = static_cast<SQLLEN>(wide.size() * sizeof(SQLWCHAR));
             code = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
-                                    std::max<SQLULEN>(wide.size(), 1), 0, Wide(wide), lengths[i],
+                                    std::max<SQLULEN>(wide.size(), 1), 0, SqlText(wide), lengths[i],
                                     &lengths[i]);
         } else {
-            numbers[i] = std::get<int64_t>(parameters[i]);
+            bound.numbers[i] = std::get<int64_t>(parameters[i]);
             lengths[i] = 0;
             code = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT,
-                                    0, 0, &numbers[i], 0, &lengths[i]);
+                                    0, 0, &bound.numbers[i], 0, &lengths[i]);
         }
         if (!Succeeded(code)) {
-            result.failure = Diagnose(SQL_HANDLE_STMT, statement);
-            SQLFreeStmt(statement, SQL_RESET_PARAMS);
-            return result;
+            return Fail(Diagnose(SQL_HANDLE_STMT, statement));
         }
+    }
+    return {};
+}
+
+::Result<std::optional<std::string>, Failure> Session::ReadColumn(void* statement,
+                                                                  unsigned short column) {
+    // Long values come in pieces; each piece but the last fills the buffer (less the
+    // terminating zero).
+    std::u16string value;
+    std::string narrow;
+    for (;;) {
+        SQLWCHAR buffer[256];
+        SQLLEN length = 0;
+        const SQLRETURN code = SQLGetData(statement, column, wideText_ ? SQL_C_WCHAR : SQL_C_CHAR,
+                                          buffer, sizeof buffer, &length);
+        if (code == SQL_NO_DATA) {
+            break;
+        }
+        if (!Succeeded(code)) {
+            return Fail(Diagnose(SQL_HANDLE_STMT, statement));
+        }
+        if (length == SQL_NULL_DATA) {
+            return std::optional<std::string>();
+        }
+        if (wideText_) {
+            const size_t room = std::size(buffer) - 1;
+            const size_t units =
+                length == SQL_NO_TOTAL ? room : std::min<size_t>(length / sizeof(SQLWCHAR), room);
+            value.append(reinterpret_cast<const char16_t*>(buffer), units);
+        } else {
+            const size_t room = sizeof buffer - 1;
+            const size_t bytes = length == SQL_NO_TOTAL ? room : std::min<size_t>(length, room);
+            narrow.append(reinterpret_cast<const char*>(buffer), bytes);
+        }
+        if (code == SQL_SUCCESS) {
+            break;
+        }
+    }
+    return std::optional<std::string>(wideText_ ? Utf16ToUtf8Replacing(value) : narrow);
+}
+
+::Result<void, Failure> Session::Fetch(void* statement, short columns, std::vector<Row>& rows) {
+    while (columns > 0) {
+        const SQLRETURN fetched = SQLFetch(statement);
+        if (fetched == SQL_NO_DATA) {
+            return {};
+        }
+        if (!Succeeded(fetched)) {
+            return Fail(Diagnose(SQL_HANDLE_STMT, statement));
+        }
+        Row& row = rows.emplace_back();
+        for (SQLUSMALLINT column = 1; column <= columns; column++) {
+            ::Result<std::optional<std::string>, Failure> value = ReadColumn(statement, column);
+            if (!value) {
+                return Fail(value.Err());
+            }
+            row.push_back(std::move(*value));
+        }
+    }
+    return {};
+}
+
+Result Session::Run(const std::string& sql, const std::vector<Value>& parameters) {
+    Result result;
+    if (connection_ == nullptr) {
+        result.failure = Failure{"08003", "not connected to the database", true};
+        return result;
+    }
+    if (::Result<void, Failure> fault = InjectedFault(); !fault) {
+        result.failure = fault.Err();
+        return result;
+    }
+    ::Result<void*, Failure> prepared = Prepared(sql);
+    if (!prepared) {
+        result.failure = prepared.Err();
+        return result;
+    }
+    SQLHSTMT statement = *prepared;
+    BoundParameters bound;
+    if (::Result<void, Failure> bind = Bind(statement, parameters, bound); !bind) {
+        result.failure = bind.Err();
+        SQLFreeStmt(statement, SQL_RESET_PARAMS);
+        return result;
     }
 
     const SQLRETURN executed = SQLExecute(statement);
@@ -335,88 +422,32 @@ Result Session::Run(const std::string& sql, const std::vector<Value>& parameters
     if (executed != SQL_NO_DATA) {
         SQLNumResultCols(statement, &columns);
     }
-    while (columns > 0) {
-        const SQLRETURN fetched = SQLFetch(statement);
-        if (fetched == SQL_NO_DATA) {
-            break;
-        }
-        if (!Succeeded(fetched)) {
-            result.failure = Diagnose(SQL_HANDLE_STMT, statement);
-            break;
-        }
-        Row& row = result.rows.emplace_back();
-        for (SQLUSMALLINT column = 1; column <= columns && !result.failure; column++) {
-            // Long values come in pieces; each piece but the last fills the buffer (less the
-            // terminating zero).
-            std::u16string value;
-            std::string narrow;
-            bool isNull = false;
-            for (;;) {
-                SQLWCHAR buffer[256];
-                SQLLEN length = 0;
-                const SQLRETURN code =
-                    SQLGetData(statement, column, wideText_ ? SQL_C_WCHAR : SQL_C_CHAR, buffer,
-                               sizeof buffer, &length);
-                if (code == SQL_NO_DATA) {
-                    break;
-                }
-                if (!Succeeded(code)) {
-                    result.failure = Diagnose(SQL_HANDLE_STMT, statement);
-                    break;
-                }
-                if (length == SQL_NULL_DATA) {
-                    isNull = true;
-                    break;
-                }
-                if (wideText_) {
-                    const size_t room = std::size(buffer) - 1;
-                    const size_t units = length == SQL_NO_TOTAL
-                                             ? room
-                                             : std::min<size_t>(length / sizeof(SQLWCHAR), room);
-                    value.append(reinterpret_cast<const char16_t*>(buffer), units);
-                } else {
-                    const size_t room = sizeof buffer - 1;
-                    const size_t bytes =
-                        length == SQL_NO_TOTAL ? room : std::min<size_t>(length, room);
-                    narrow.append(reinterpret_cast<const char*>(buffer), bytes);
-                }
-                if (code == SQL_SUCCESS) {
-                    break;
-                }
-            }
-            if (isNull) {
-                row.push_back(std::nullopt);
-            } else {
-                row.push_back(wideText_ ? Utf16ToUtf8Replacing(value) : narrow);
-            }
-        }
-        if (result.failure) {
-            break;
-        }
+    if (::Result<void, Failure> fetched = Fetch(statement, columns, result.rows); !fetched) {
+        result.failure = fetched.Err();
     }
     SQLFreeStmt(statement, SQL_CLOSE);
     SQLFreeStmt(statement, SQL_RESET_PARAMS);
     return result;
 }
 
-std::optional<Failure> Session::Commit() {
+::Result<void, Failure> Session::Commit() {
     if (connection_ == nullptr) {
-        return Failure{"08003", "not connected to the database", true};
+        return Fail(Failure{"08003", "not connected to the database", true});
     }
     const int commit = faults_ != nullptr ? ++faults_->commits : 0;
     const Failure lost{"08S01", "the connection was lost (a failure injected by a test)", true};
     if (commit != 0 && commit == faults_->commitLostBefore) {
         Disconnect();
-        return lost;
+        return Fail(lost);
     }
     if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_COMMIT))) {
-        return Diagnose(SQL_HANDLE_DBC, connection_);
+        return Fail(Diagnose(SQL_HANDLE_DBC, connection_));
     }
     if (commit != 0 && commit == faults_->commitLostAfter) {
         Disconnect();
-        return lost;
+        return Fail(lost);
     }
-    return std::nullopt;
+    return {};
 }
 
 void Session::Rollback() {

@@ -11,6 +11,8 @@
 #include <variant>
 #include <vector>
 
+#include "result.h"
+
 namespace odbc {
 
 enum class Engine { PostgreSql, MariaDb, SqlServer, Other };
@@ -56,6 +58,9 @@ struct Result {
     bool Ok() const { return !failure; }
 };
 
+// The buffers a statement's parameters are bound to.
+struct BoundParameters;
+
 class Session {
 public:
     Session() = default;
@@ -66,8 +71,8 @@ public:
     // Connects with autocommit off, so that nothing is kept before Commit. The driver's completed
     // connection string is never asked for: it would hold the password in clear.
     // The limits are set on the session before it is handed out.
-    std::optional<Failure> Connect(const std::string& connection, int loginTimeoutSeconds,
-                                   const Limits& limits = {});
+    ::Result<void, Failure> Connect(const std::string& connection, int loginTimeoutSeconds,
+                                    const Limits& limits = {});
     void Disconnect();
     bool Connected() const { return connection_ != nullptr; }
     Engine DatabaseEngine() const { return engine_; }
@@ -75,7 +80,7 @@ public:
     // Runs one statement with its parameters and reads every row it returns. Each statement is
     // prepared once per connection and reused.
     Result Run(const std::string& sql, const std::vector<Value>& parameters = {});
-    std::optional<Failure> Commit();
+    ::Result<void, Failure> Commit();
     void Rollback();
 
     // Only for tests: the faults to inject, kept across reconnects; null for none.
@@ -95,9 +100,18 @@ private:
     Faults* faults_ = nullptr;
 
     Failure Diagnose(short handleType, void* handle);
-    std::optional<Failure> Open(const std::string& connection, int loginTimeoutSeconds,
-                                const Limits& limits);
-    std::optional<Failure> SetLimits(const Limits& limits);
+    // Run's steps: a test's injected failure, the statement prepared once per connection, its
+    // parameters bound, its rows read.
+    ::Result<void, Failure> InjectedFault();
+    ::Result<void*, Failure> Prepared(const std::string& sql);
+    ::Result<void, Failure> Bind(void* statement, const std::vector<Value>& parameters,
+                                 BoundParameters& bound);
+    ::Result<void, Failure> Fetch(void* statement, short columns, std::vector<Row>& rows);
+    ::Result<std::optional<std::string>, Failure> ReadColumn(void* statement,
+                                                             unsigned short column);
+    ::Result<void, Failure> Open(const std::string& connection, int loginTimeoutSeconds,
+                                 const Limits& limits);
+    ::Result<void, Failure> SetLimits(const Limits& limits);
 };
 
 // True for the SQLSTATEs of a unique or primary key refused.

@@ -75,9 +75,10 @@ LedgerResult<std::unique_ptr<SqlLedger>> SqlLedger::Open(const std::string& conn
         new SqlLedger(connection, station, std::move(serialAt), std::move(options)));
     odbc::Session& session = ledger->session_;
     session.InjectFaults(ledger->options_.faults);
-    if (const auto failure = session.Connect(connection, ledger->options_.loginTimeoutSeconds,
-                                             ledger->options_.limits)) {
-        result.error = "could not connect to the ledger's database: " + failure->message;
+    if (const auto connected = session.Connect(connection, ledger->options_.loginTimeoutSeconds,
+                                               ledger->options_.limits);
+        !connected) {
+        result.error = "could not connect to the ledger's database: " + connected.Err().message;
         return result;
     }
     if ((result.error = layout::CheckLayout(session)) != "") {
@@ -152,10 +153,11 @@ bool SqlLedger::TryConnect() {
     if (session_.Connected()) {
         return true;
     }
-    if (const auto failure =
-            session_.Connect(connection_, options_.loginTimeoutSeconds, options_.limits)) {
+    if (const auto connected =
+            session_.Connect(connection_, options_.loginTimeoutSeconds, options_.limits);
+        !connected) {
         // Still unreachable: the bound keeps running from the first failure.
-        MarkLost(*failure);
+        MarkLost(connected.Err());
         return false;
     }
     FlushPending();
@@ -215,7 +217,9 @@ void SqlLedger::FlushPending() {
         odbc::Result inserted = InsertRecord(next.ticket, next.entry);
         std::optional<odbc::Failure> failure = inserted.failure;
         if (!failure) {
-            failure = session_.Commit();
+            if (auto committed = session_.Commit(); !committed) {
+                failure = committed.Err();
+            }
         } else if (odbc::IsDuplicate(*failure)) {
             // Its own key is there when a commit that lost its answer had landed; any other
             // duplicate is a refusal like any other.
@@ -281,91 +285,81 @@ SqlLedger::Step SqlLedger::Settle() {
     return Step::Done;
 }
 
-SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
-    if (unsettled_) {
-        if (const Step settled = Settle(); settled != Step::Done) {
-            take.message = "the ledger could not settle an earlier take: " + lastFailure_;
-            return settled;
-        }
+SqlLedger::Step SqlLedger::TakeFailed(const odbc::Failure& failure, SerialTake& take) {
+    session_.Rollback();
+    if (failure.connectionLost) {
+        MarkLost(failure);
+        return Step::Lost;
     }
-    auto failed = [&](const odbc::Failure& failure) {
-        session_.Rollback();
-        if (failure.connectionLost) {
-            MarkLost(failure);
-            return Step::Lost;
-        }
-        take.message = "the ledger could not take a serial: " + failure.message;
-        if (odbc::IsDuplicate(failure)) {
-            checkUsed_ = true;
-            return Step::Duplicate;
-        }
-        if (odbc::IsRetryable(failure)) {
-            NoteFailure(failure);
-            return Step::Retry;
-        }
-        return Step::Failed;
-    };
-    auto failedWith = [&](const std::string& message) {
-        session_.Rollback();
-        take.message = message;
-        return Step::Failed;
-    };
-    // Moves the sequence on by one, under the row lock that holds every other station's take
-    // until this one commits; the position taken, or the step that ends the take.
-    uint64_t position = 0;
-    auto advance = [&]() -> std::optional<Step> {
-        odbc::Result advanced = session_.Run(kAdvance, {sequence_.name});
-        if (!advanced.Ok()) {
-            return failed(*advanced.failure);
-        }
-        if (advanced.rowCount != 1) {
-            return failedWith("the ledger holds no sequence \"" + sequence_.name + "\" any more");
-        }
-        odbc::Result read = session_.Run(kPosition, {sequence_.name});
-        if (!read.Ok()) {
-            return failed(*read.failure);
-        }
-        const std::optional<int64_t> next = NumberAt(read);
-        if (!next || *next < 1) {
-            return failedWith("the sequence \"" + sequence_.name +
-                              "\" holds a next position that is not a count");
-        }
-        position = static_cast<uint64_t>(*next - 1);
-        return std::nullopt;
-    };
+    take.message = "the ledger could not take a serial: " + failure.message;
+    if (odbc::IsDuplicate(failure)) {
+        checkUsed_ = true;
+        return Step::Duplicate;
+    }
+    if (odbc::IsRetryable(failure)) {
+        NoteFailure(failure);
+        return Step::Retry;
+    }
+    return Step::Failed;
+}
 
-    LedgerEntry started = chip;
-    started.outcome = BatchOutcome::Started;
-    started.status.clear();
-    started.time = UtcNow();
-    if (started.station.empty()) {
-        started.station = station_;
+SqlLedger::Step SqlLedger::TakeRefused(const std::string& message, SerialTake& take) {
+    session_.Rollback();
+    take.message = message;
+    return Step::Failed;
+}
+
+// Moves the sequence on by one, under the row lock that holds every other station's take until
+// this one commits.
+std::optional<SqlLedger::Step> SqlLedger::Advance(uint64_t& position, SerialTake& take) {
+    odbc::Result advanced = session_.Run(kAdvance, {sequence_.name});
+    if (!advanced.Ok()) {
+        return TakeFailed(*advanced.failure, take);
     }
-    std::optional<std::string> serial;
-    bool skippedAny = false;
+    if (advanced.rowCount != 1) {
+        return TakeRefused("the ledger holds no sequence \"" + sequence_.name + "\" any more",
+                           take);
+    }
+    odbc::Result read = session_.Run(kPosition, {sequence_.name});
+    if (!read.Ok()) {
+        return TakeFailed(*read.failure, take);
+    }
+    const std::optional<int64_t> next = NumberAt(read);
+    if (!next || *next < 1) {
+        return TakeRefused(
+            "the sequence \"" + sequence_.name + "\" holds a next position that is not a count",
+            take);
+    }
+    position = static_cast<uint64_t>(*next - 1);
+    return std::nullopt;
+}
+
+std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started, FreeTake& free,
+                                                     SerialTake& take) {
     for (;;) {
-        if (const std::optional<Step> stop = advance()) {
-            return *stop;
+        if (const std::optional<Step> stop = Advance(free.position, take)) {
+            return stop;
         }
-        serial = serialAt_(sequence_.firstSerial, position);
+        std::optional<std::string> serial = serialAt_(sequence_.firstSerial, free.position);
         if (!serial) {
             session_.Rollback();
             take.result = TakeResult::RunOut;
             take.message = "the sequence \"" + sequence_.name + "\" has no serial left";
             return Step::Done;
         }
+        free.serial = *serial;
         // Asked only once the database has refused a serial as used: the common take keeps its
         // row lock for no more statements than it needs.
         if (!checkUsed_) {
-            break;
+            return std::nullopt;
         }
         odbc::Result used =
             session_.Run(kUsedElsewhere, {sequence_.vid, sequence_.pid, *serial, sequence_.name});
         if (!used.Ok()) {
-            return failed(*used.failure);
+            return TakeFailed(*used.failure, take);
         }
         if (used.rows.empty()) {
-            break;
+            return std::nullopt;
         }
         // Skipped, on record, and the next one tried, all in this one transaction.
         LedgerEntry skipped = started;
@@ -373,44 +367,64 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
         skipped.outcome = BatchOutcome::Failed;
         skipped.status = "not used: sequence \"" + used.rows.front().at(0).value_or("") +
                          "\" of the same VID and PID has used it";
-        skippedAny = true;
+        free.skippedAny = true;
         odbc::Result noted = InsertRecord(nextTicket_++, skipped);
         if (!noted.Ok()) {
-            return failed(*noted.failure);
+            return TakeFailed(*noted.failure, take);
         }
     }
+}
 
-    started.serial = *serial;
-    odbc::Result claimed =
-        session_.Run(kInsertSerial, {sequence_.name, *serial, static_cast<int64_t>(position),
-                                     sequence_.vid, sequence_.pid, started.station, started.time});
+SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
+    if (unsettled_) {
+        if (const Step settled = Settle(); settled != Step::Done) {
+            take.message = "the ledger could not settle an earlier take: " + lastFailure_;
+            return settled;
+        }
+    }
+    LedgerEntry started = chip;
+    started.outcome = BatchOutcome::Started;
+    started.status.clear();
+    started.time = UtcNow();
+    if (started.station.empty()) {
+        started.station = station_;
+    }
+    FreeTake free;
+    if (const std::optional<Step> stop = FreeSerial(started, free, take)) {
+        return *stop;
+    }
+
+    started.serial = free.serial;
+    odbc::Result claimed = session_.Run(
+        kInsertSerial, {sequence_.name, free.serial, static_cast<int64_t>(free.position),
+                        sequence_.vid, sequence_.pid, started.station, started.time});
     if (!claimed.Ok()) {
-        return failed(*claimed.failure);
+        return TakeFailed(*claimed.failure, take);
     }
     const uint64_t ticket = nextTicket_++;
     odbc::Result recorded = InsertRecord(ticket, started);
     if (!recorded.Ok()) {
-        return failed(*recorded.failure);
+        return TakeFailed(*recorded.failure, take);
     }
-    if (const auto failure = session_.Commit()) {
+    if (const auto committed = session_.Commit(); !committed) {
         session_.Rollback();
-        if (failure->connectionLost) {
+        if (committed.Err().connectionLost) {
             // It may or may not have landed: settled by its key once the connection is back,
             // and never written to a chip either way.
-            MarkLost(*failure);
+            MarkLost(committed.Err());
             unsettled_ = Unsettled{ticket, started};
             return Step::Lost;
         }
         // The server answered: nothing of it landed.
-        return failed(*failure);
+        return TakeFailed(committed.Err(), take);
     }
     MarkAnswered();
     // Kept on while takes still meet used serials (two sequences running over one range).
-    checkUsed_ = skippedAny;
+    checkUsed_ = free.skippedAny;
     take.result = TakeResult::Taken;
-    take.serial = *serial;
+    take.serial = free.serial;
     take.message.clear();
-    lastRecorded_ = *serial;
+    lastRecorded_ = free.serial;
     return Step::Done;
 }
 

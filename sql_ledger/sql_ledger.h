@@ -103,6 +103,20 @@ private:
     std::optional<bool> RecordLanded(uint64_t ticket, odbc::Failure& failure);
     Step Settle();
     Step TryTake(const LedgerEntry& chip, SerialTake& take);
+    // A take's steps. A failed statement ends the take rolled back, with the step the failure
+    // calls for; a refused one ends it as failed with the message.
+    Step TakeFailed(const odbc::Failure& failure, SerialTake& take);
+    Step TakeRefused(const std::string& message, SerialTake& take);
+    std::optional<Step> Advance(uint64_t& position, SerialTake& take);
+    // The serial the take goes on with: the sequence moved on past every serial another
+    // sequence of the same VID and PID has used, each one skipped on record. A step when the
+    // take ends here.
+    struct FreeTake {
+        std::string serial;
+        uint64_t position = 0;
+        bool skippedAny = false;
+    };
+    std::optional<Step> FreeSerial(const LedgerEntry& started, FreeTake& free, SerialTake& take);
     odbc::Result InsertRecord(uint64_t ticket, const LedgerEntry& entry);
     std::string RecordKey(uint64_t ticket) const;
     bool PastBound() const;

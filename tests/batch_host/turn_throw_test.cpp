@@ -41,7 +41,7 @@ TEST(BatchWorkers, ATurnThatThrowsEndsItsChipAsFailedOnRecordAndStopsTheBatch) {
     ASSERT_TRUE(sim.ResetDefaultPorts());
     MemoryRecordStore store;
     LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
-    ASSERT_EQ(ledger.Open(), "");
+    ASSERT_TRUE(ledger.Open());
     BatchSettings settings;
     settings.identity.vendorId = 0x2E1B;
     settings.identity.productId = 0x6C04;

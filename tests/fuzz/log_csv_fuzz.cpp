@@ -23,10 +23,9 @@ bool Same(const LedgerEntry& a, const LedgerEntry& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput input(data, size);
-    std::string problem;
     if (input.Byte() % 2 == 0) {
         std::string text(reinterpret_cast<const char*>(data), size);
-        if (std::optional<LogContents> contents = DecodeLog(text, problem)) {
+        if (Result<LogContents> contents = DecodeLog(text)) {
             for (const LedgerEntry& entry : contents->entries) {
                 Check(OutcomeFromWord(OutcomeWord(entry.outcome)) == entry.outcome);
             }
@@ -46,16 +45,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string torn = input.Text(40);
 
     std::string text = LogStart() + EncodeLogLine(entry);
-    std::optional<LogContents> read = DecodeLog(text, problem);
+    Result<LogContents> read = DecodeLog(text);
     Check(read && read->entries.size() == 1 && Same(read->entries[0], entry) &&
           read->tornTail.empty());
 
     // Whatever a crash cut short before it, a record after the ended torn line reads whole.
     text = LogStart() + torn;
-    read = DecodeLog(text, problem);
-    Check(read.has_value());
+    read = DecodeLog(text);
+    Check(read.Ok());
     text += (read->tornTail.empty() ? "" : TornLineEnd(read->tornTail)) + EncodeLogLine(entry);
-    read = DecodeLog(text, problem);
+    read = DecodeLog(text);
     Check(read && !read->entries.empty() && Same(read->entries.back(), entry) &&
           read->tornTail.empty());
     return 0;

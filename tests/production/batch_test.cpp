@@ -189,7 +189,7 @@ TEST_F(BatchRun, WithMoreBoardsThanTheCountNeedsOnlyTheCountGetsSerials) {
     }
     MemoryRecordStore store;
     LatchedLedger ledger(store, static_cast<int>(ports.size()));
-    ASSERT_EQ(ledger.Open(), "");
+    ASSERT_TRUE(ledger.Open());
     settings.count = 2;
     Batch batch(settings, ledger, observer);
     ProgramAll(batch, ports);
@@ -208,7 +208,7 @@ TEST_F(BatchRun, ARecordThatFailsStopsTheBatchAndNothingIsWrittenUnrecorded) {
     // Appends: A started, A verified, B started (fails at the third).
     MemoryRecordStore store({}, 2);
     LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
-    ASSERT_EQ(ledger.Open(), "");
+    ASSERT_TRUE(ledger.Open());
     Batch batch(settings, ledger, observer);
     ProgramAll(batch, {"COM1"});
     ProgramAll(batch, {"COM2"});
@@ -225,7 +225,7 @@ TEST_F(BatchRun, ARecordThatFailsStopsTheBatchAndNothingIsWrittenUnrecorded) {
     // The outcome of a written chip that cannot be recorded is named as unrecorded.
     MemoryRecordStore lateStore({}, 1);
     LogLedger late(lateStore, *SerialSequence::From("ZQ000001"));
-    ASSERT_EQ(late.Open(), "");
+    ASSERT_TRUE(late.Open());
     Batch lateBatch(settings, late, observer);
     ProgramAll(lateBatch, {"COM4"});
     EXPECT_EQ(lateBatch.ExitCode(), EXIT_RECORD_FAILED);
@@ -250,7 +250,7 @@ TEST_F(BatchRun, ARecordThatFailsAfterCtrlCEndsWithSixNot130) {
     // Appends: the chip's started, then its outcome fails.
     MemoryRecordStore store({}, 1);
     CtrlCAfterTake ledger(store, *SerialSequence::From("ZQ000001"));
-    ASSERT_EQ(ledger.Open(), "");
+    ASSERT_TRUE(ledger.Open());
     Batch batch(settings, ledger, observer);
     ledger.batch = &batch;
     ProgramAll(batch, {"COM1"});
@@ -268,7 +268,7 @@ public:
 TEST_F(BatchRun, AWorkerThatThrowsEndsItsChipAsFailedOnRecord) {
     MemoryRecordStore store;
     LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
-    ASSERT_EQ(ledger.Open(), "");
+    ASSERT_TRUE(ledger.Open());
     Batch batch(settings, ledger, observer);
     ThrowingOpener opener;
     batch.ProgramChip("COM9", opener);

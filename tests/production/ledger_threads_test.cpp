@@ -16,7 +16,7 @@ TEST(LedgerThreads, WorkersTakingRecordingAndAskingNeverShareASerial) {
     constexpr int kChipsEach = 150;
     MemoryRecordStore store;
     LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
-    ASSERT_EQ(ledger.Open(), "");
+    ASSERT_TRUE(ledger.Open());
     std::vector<std::thread> workers;
     for (int w = 0; w < kWorkers; w++) {
         workers.emplace_back([&ledger, w] {

@@ -48,9 +48,8 @@ TEST(LogCsv, EveryFieldReadsBackExactlyWithOrWithoutTheByteOrderMark) {
         body += EncodeLogLine(entry);
     }
     for (const std::string& text : {LogStart() + body, kHeader + body}) {
-        std::string problem;
-        std::optional<LogContents> read = DecodeLog(text, problem);
-        ASSERT_TRUE(read) << problem;
+        Result<LogContents> read = DecodeLog(text);
+        ASSERT_TRUE(read) << read.Err().message;
         ASSERT_EQ(read->entries.size(), written.size());
         for (size_t i = 0; i < written.size(); i++) {
             ExpectSame(read->entries[i], written[i]);
@@ -68,14 +67,13 @@ TEST(LogCsv, ATornLastLineIsIgnoredAndStaysIgnoredOnceEnded) {
     for (const std::string& torn : {started.substr(0, 40), quoted.substr(0, quoted.find(',', 60)),
                                     quoted.substr(0, quoted.find('"') + 2)}) {
         std::string text = kHeader + started + torn;
-        std::string problem;
-        std::optional<LogContents> read = DecodeLog(text, problem);
+        Result<LogContents> read = DecodeLog(text);
         ASSERT_TRUE(read);
         ASSERT_EQ(read->entries.size(), 1u) << torn;
         EXPECT_EQ(read->tornTail, torn);
         // The batch ends the torn line and appends: the line after it reads whole.
         text += TornLineEnd(read->tornTail) + next;
-        read = DecodeLog(text, problem);
+        read = DecodeLog(text);
         ASSERT_TRUE(read);
         ASSERT_EQ(read->entries.size(), 2u) << torn;
         EXPECT_EQ(read->entries[1].serial, "ZQ000009");
@@ -86,9 +84,9 @@ TEST(LogCsv, ATornLastLineIsIgnoredAndStaysIgnoredOnceEnded) {
 TEST(LogCsv, AForeignFileIsRefused) {
     for (const std::string& text : {std::string("not a log\r\n"), std::string(""),
                                     std::string("time,port,serial\r\n"), kHeader.substr(0, 20)}) {
-        std::string problem;
-        EXPECT_FALSE(DecodeLog(text, problem)) << text;
-        EXPECT_NE(problem.find("not a batch log"), std::string::npos);
+        Result<LogContents> read = DecodeLog(text);
+        ASSERT_FALSE(read) << text;
+        EXPECT_NE(read.Err().message.find("not a batch log"), std::string::npos);
     }
 }
 
@@ -100,7 +98,7 @@ TEST(LogLedger, ResumesAfterTheHighestSerialOfItsSequenceTheRecordsUsed) {
                              Entry("XY000500", BatchOutcome::Started, "p"),
                              Entry("ZQ00900", BatchOutcome::Started, "p")});
     LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
-    ASSERT_EQ(ledger.Open(), "");
+    ASSERT_TRUE(ledger.Open());
     EXPECT_EQ(ledger.ResumedAfter(), "ZQ000041") << "only serials of this sequence count";
     EXPECT_EQ(ledger.NextSerial(), "ZQ000042");
 
@@ -109,18 +107,20 @@ TEST(LogLedger, ResumesAfterTheHighestSerialOfItsSequenceTheRecordsUsed) {
     MemoryRecordStore torn({Entry("ZQ000007", BatchOutcome::Started, "p"),
                             Entry("ZQ000099", BatchOutcome::Verified, "p")});
     LogLedger afterTear(torn, *SerialSequence::From("ZQ000001"));
-    ASSERT_EQ(afterTear.Open(), "");
+    ASSERT_TRUE(afterTear.Open());
     EXPECT_EQ(afterTear.NextSerial(), "ZQ000100");
     EXPECT_TRUE(*afterTear.WasVerified("ZQ000099"));
 
     LogLedger ahead(store, *SerialSequence::From("ZQ000100"));
-    ASSERT_EQ(ahead.Open(), "");
+    ASSERT_TRUE(ahead.Open());
     EXPECT_EQ(ahead.NextSerial(), "ZQ000100");
     EXPECT_EQ(ahead.ResumedAfter(), "");
 
     MemoryRecordStore full({Entry("ZQ-9", BatchOutcome::Started, "p")});
     LogLedger spent(full, *SerialSequence::From("ZQ-1"));
-    EXPECT_NE(spent.Open().find("no serial of this sequence is left"), std::string::npos);
+    Status opened = spent.Open();
+    ASSERT_FALSE(opened);
+    EXPECT_NE(opened.Err().message.find("no serial of this sequence is left"), std::string::npos);
 }
 
 // A log's bytes in memory; the append numbered tearAt (from 0) writes half its bytes and fails,
@@ -145,7 +145,7 @@ TEST(LogStore, AnAppendAfterATornOneIsReadBackAndNoSerialIsHandedOutTwice) {
     TearingBytes bytes;
     LogStore store(bytes, "the log");
     LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
-    ASSERT_EQ(ledger.Open(), "");
+    ASSERT_TRUE(ledger.Open());
     LedgerEntry chip = Entry("", BatchOutcome::Started, "p");
     ASSERT_EQ(ledger.TakeSerial(chip).serial, "ZQ000001");
     ASSERT_EQ(ledger.TakeSerial(chip).serial, "ZQ000002");
@@ -157,17 +157,16 @@ TEST(LogStore, AnAppendAfterATornOneIsReadBackAndNoSerialIsHandedOutTwice) {
 
     // Restarted on the same log.
     LogStore again(bytes, "the log");
-    std::vector<LedgerEntry> records;
-    std::string problem;
-    ASSERT_TRUE(again.Load(records, problem)) << problem;
+    Result<std::vector<LedgerEntry>> records = again.Load();
+    ASSERT_TRUE(records) << records.Err().message;
     std::vector<std::string> read;
-    for (const LedgerEntry& record : records) {
+    for (const LedgerEntry& record : *records) {
         read.push_back(record.serial + " " + OutcomeWord(record.outcome));
     }
     EXPECT_EQ(read, (std::vector<std::string>{"ZQ000001 started", "ZQ000002 started",
                                               "ZQ000003 started", "ZQ000003 verified"}));
     LogLedger resumed(again, *SerialSequence::From("ZQ000001"));
-    ASSERT_EQ(resumed.Open(), "");
+    ASSERT_TRUE(resumed.Open());
     EXPECT_EQ(resumed.NextSerial(), "ZQ000004");
 }
 

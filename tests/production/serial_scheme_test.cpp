@@ -59,7 +59,7 @@ TEST(FormatScheme, ResumesInThePeriodAndStartsAgainInTheNext) {
                              Used("ZQ265398", BatchOutcome::Verified), Used("ZQ265299"),
                              Used("XX265399")});
     LogLedger ledger(store, Weekly(clock));
-    ASSERT_EQ(ledger.Open(), "");
+    ASSERT_TRUE(ledger.Open());
     EXPECT_EQ(ledger.ResumedAfter(), "ZQ265398")
         << "the highest serial on record of this period, of this format";
     std::vector<std::string> taken = Take(ledger, 2);
@@ -77,7 +77,7 @@ TEST(FormatScheme, ResumesInThePeriodAndStartsAgainInTheNext) {
 
     // Restarted in the new week: its own serials are skipped, the old week's do not matter.
     LogLedger again(store, Weekly(clock));
-    ASSERT_EQ(again.Open(), "");
+    ASSERT_TRUE(again.Open());
     EXPECT_EQ(again.NextSerial(), "ZQ270103");
 }
 
@@ -86,7 +86,7 @@ TEST(ListScheme, TakesTheFirstSerialTheLogHasNotUsedUntilTheListIsUsedUp) {
     MemoryRecordStore store(
         {Used("L3"), Used("L1"), Used("L9"), Used("L2", BatchOutcome::Verified)});
     LogLedger ledger(store, std::make_unique<ListScheme>(list));
-    ASSERT_EQ(ledger.Open(), "");
+    ASSERT_TRUE(ledger.Open());
     EXPECT_EQ(ledger.ResumedAfter(), "L3");
     std::vector<std::string> taken = Take(ledger, 3);
     EXPECT_EQ(taken[0], "L4") << "an outcome on record uses its serial, started line or not";
@@ -94,7 +94,7 @@ TEST(ListScheme, TakesTheFirstSerialTheLogHasNotUsedUntilTheListIsUsedUp) {
     EXPECT_EQ(taken[2],
               "the serials have run out: every serial of the list (5 in the list) is used");
     LogLedger spent(store, std::make_unique<ListScheme>(list));
-    EXPECT_NE(spent.Open(), "") << "a list used up refuses to start";
+    EXPECT_FALSE(spent.Open()) << "a list used up refuses to start";
 }
 
 class Observer : public BatchObserver {
@@ -125,7 +125,7 @@ TEST(FormatBatch, ABoardWaitsForTheNextPeriodAndAStopThenExitsAsRunOut) {
         clock.Set(year{2026} / December / 30);
         MemoryRecordStore store({Used("ZQ265399")});
         LogLedger ledger(store, Weekly(clock));
-        ASSERT_EQ(ledger.Open(), "");
+        ASSERT_TRUE(ledger.Open());
         Observer observer;
         std::future<std::string> waiting = observer.waiting.get_future();
         Batch batch(settings, ledger, observer);

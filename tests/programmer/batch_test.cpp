@@ -30,8 +30,7 @@ protected:
     // The log's records, read as the batch reads them.
     std::vector<Row> Log(const std::wstring& path) {
         std::vector<Row> rows;
-        std::string problem;
-        std::optional<LogContents> contents = DecodeLog(ReadWhole(path), problem);
+        Result<LogContents> contents = DecodeLog(ReadWhole(path));
         for (const LedgerEntry& entry : contents ? contents->entries : std::vector<LedgerEntry>()) {
             rows.push_back({entry.port, entry.serial, OutcomeWord(entry.outcome)});
         }

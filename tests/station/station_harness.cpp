@@ -90,9 +90,8 @@ std::string StationTest::Args(const std::string& serialFrom, int count) const {
 
 std::vector<LogRow> StationTest::Log() const {
     std::vector<LogRow> rows;
-    std::string problem;
-    std::optional<LogContents> contents =
-        DecodeLog(ReadWhole(std::wstring(logPath.begin(), logPath.end())), problem);
+    Result<LogContents> contents =
+        DecodeLog(ReadWhole(std::wstring(logPath.begin(), logPath.end())));
     for (const LedgerEntry& entry : contents ? contents->entries : std::vector<LedgerEntry>()) {
         rows.push_back({entry.port, entry.serial, OutcomeWord(entry.outcome)});
     }

@@ -13,26 +13,25 @@ public:
     explicit MemoryRecordStore(std::vector<LedgerEntry> history = {}, size_t failFrom = SIZE_MAX)
         : records_(std::move(history)), failFrom_(failFrom) {}
 
-    bool Load(std::vector<LedgerEntry>& records, std::string&) override {
-        std::lock_guard<std::mutex> hold(lock_);
-        records = records_;
-        return true;
+    Result<std::vector<LedgerEntry>> Load() override {
+        std::lock_guard<std::mutex> hold(mutex_);
+        return records_;
     }
-    bool Append(const LedgerEntry& record) override {
-        std::lock_guard<std::mutex> hold(lock_);
+    Status Append(const LedgerEntry& record) override {
+        std::lock_guard<std::mutex> hold(mutex_);
         if (appends_++ >= failFrom_) {
-            return false;
+            return Fail("the store is full");
         }
         records_.push_back(record);
-        return true;
+        return {};
     }
     std::vector<LedgerEntry> Records() {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<std::mutex> hold(mutex_);
         return records_;
     }
 
 private:
-    std::mutex lock_;
+    std::mutex mutex_;
     std::vector<LedgerEntry> records_;
     size_t failFrom_;
     size_t appends_ = 0;
