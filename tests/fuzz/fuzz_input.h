@@ -1,9 +1,17 @@
-// Splits a fuzzer's bytes into the pieces a target needs.
+// What the fuzz targets share: a property check, and the input split into the pieces a target
+// needs.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
+
+// A property every input must keep: a broken one aborts, which the fuzzer reports with the input.
+inline void Check(bool condition) {
+    if (!condition)
+        std::abort();
+}
 
 class FuzzInput {
 public:

@@ -12,15 +12,6 @@
 #include "memory_form.h"
 #include "test_code_page.h"
 
-namespace {
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static std::unique_ptr<CodePage> cp1252 = MakeTestCodePage(1252);
     static std::unique_ptr<CodePage> cp936 = MakeTestCodePage(936);

@@ -4,16 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz_input.h"
 #include "job_file.h"
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -8,11 +8,6 @@
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
 bool Same(const LedgerEntry& a, const LedgerEntry& b) {
     return a.time == b.time && a.port == b.port && a.serial == b.serial && a.vid == b.vid &&
            a.pid == b.pid && a.product == b.product && a.lock == b.lock && a.outcome == b.outcome &&

@@ -7,15 +7,6 @@
 #include "fuzz_input.h"
 #include "serial_format.h"
 
-namespace {
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput input(data, size);
     uint64_t counter = 0;

@@ -14,11 +14,6 @@
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
 bool IsHexUpper(const std::string& text) {
     if (text.size() != 4)
         return false;
