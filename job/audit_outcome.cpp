@@ -1,13 +1,10 @@
 #include "audit_outcome.h"
 
+#include "word_table.h"
+
 namespace {
 
-struct AuditName {
-    AuditOutcome outcome;
-    const char* word;
-};
-
-constexpr AuditName kWords[] = {
+constexpr Named<AuditOutcome> kWords[] = {
     {AuditOutcome::Audited, "audited"},
     {AuditOutcome::AuditMismatch, "audit-mismatch"},
 };
@@ -15,19 +12,9 @@ constexpr AuditName kWords[] = {
 }  // namespace
 
 const char* AuditWord(AuditOutcome outcome) {
-    for (const AuditName& name : kWords) {
-        if (name.outcome == outcome) {
-            return name.word;
-        }
-    }
-    return "audit-mismatch";
+    return WordIn(kWords, outcome, "audit-mismatch");
 }
 
 std::optional<AuditOutcome> AuditFromWord(std::string_view word) {
-    for (const AuditName& name : kWords) {
-        if (word == name.word) {
-            return name.outcome;
-        }
-    }
-    return std::nullopt;
+    return ValueIn(kWords, word);
 }

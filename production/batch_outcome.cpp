@@ -1,13 +1,10 @@
 #include "batch_outcome.h"
 
+#include "word_table.h"
+
 namespace {
 
-struct OutcomeName {
-    BatchOutcome outcome;
-    const char* word;
-};
-
-constexpr OutcomeName kWords[] = {
+constexpr Named<BatchOutcome> kWords[] = {
     {BatchOutcome::Started, "started"},
     {BatchOutcome::Verified, "verified"},
     {BatchOutcome::Unverified, "unverified"},
@@ -21,21 +18,11 @@ constexpr OutcomeName kWords[] = {
 }  // namespace
 
 const char* OutcomeWord(BatchOutcome outcome) {
-    for (const OutcomeName& name : kWords) {
-        if (name.outcome == outcome) {
-            return name.word;
-        }
-    }
-    return "failed";
+    return WordIn(kWords, outcome, "failed");
 }
 
 std::optional<BatchOutcome> OutcomeFromWord(std::string_view word) {
-    for (const OutcomeName& name : kWords) {
-        if (word == name.word) {
-            return name.outcome;
-        }
-    }
-    return std::nullopt;
+    return ValueIn(kWords, word);
 }
 
 BatchOutcome OutcomeOfWrite(JobOutcome outcome) {
