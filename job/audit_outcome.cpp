@@ -1,20 +1,21 @@
 #include "audit_outcome.h"
 
-#include "word_table.h"
+#include "batch_outcome.h"
 
-namespace {
-
-constexpr Named<AuditOutcome> kWords[] = {
-    {AuditOutcome::Audited, "audited"},
-    {AuditOutcome::AuditMismatch, "audit-mismatch"},
-};
-
-}  // namespace
-
+// The words live in the batch's one table of record words, so that a log or a ledger reads an
+// audit's record back with the same lookup as every other record.
 const char* AuditWord(AuditOutcome outcome) {
-    return WordIn(kWords, outcome, "audit-mismatch");
+    return OutcomeWord(outcome == AuditOutcome::Audited ? BatchOutcome::Audited
+                                                        : BatchOutcome::AuditMismatch);
 }
 
 std::optional<AuditOutcome> AuditFromWord(std::string_view word) {
-    return ValueIn(kWords, word);
+    const std::optional<BatchOutcome> outcome = OutcomeFromWord(word);
+    if (outcome == BatchOutcome::Audited) {
+        return AuditOutcome::Audited;
+    }
+    if (outcome == BatchOutcome::AuditMismatch) {
+        return AuditOutcome::AuditMismatch;
+    }
+    return std::nullopt;
 }

@@ -18,23 +18,6 @@ const LedgerEntry* LastProgramming(const std::vector<LedgerEntry>& record,
 
 }  // namespace
 
-bool IsProgramming(BatchOutcome outcome) {
-    // No default: an outcome added later is a compile warning here until it is decided.
-    switch (outcome) {
-        case BatchOutcome::Started:
-        case BatchOutcome::Verified:
-        case BatchOutcome::Unverified:
-        case BatchOutcome::Locked:
-        case BatchOutcome::Failed:
-            return true;
-        case BatchOutcome::ReadFailed:
-        case BatchOutcome::SkippedLocked:
-        case BatchOutcome::SkippedProgrammed:
-            return false;
-    }
-    return false;
-}
-
 AuditReport AuditAgainstRecord(const ConfigRecord& chip, const std::vector<LedgerEntry>& record) {
     ChipFields fields = FieldsOf(chip);
     AuditReport report;

@@ -10,11 +10,6 @@
 #include "config_record.h"
 #include "ledger_entry.h"
 
-// Whether a record is an outcome of programming the serial. Only those say whether a board is
-// right: a board skipped because it was already programmed, and audits and labels recorded later,
-// do not change what its programming left on it.
-bool IsProgramming(BatchOutcome outcome);
-
 // chip: what the chip read back. record: the records that may name its serial, in the order
 // they were recorded (a log's lines, a sequence's records); either ledger can supply them.
 AuditReport AuditAgainstRecord(const ConfigRecord& chip, const std::vector<LedgerEntry>& record);

@@ -13,6 +13,11 @@ constexpr Named<BatchOutcome> kWords[] = {
     {BatchOutcome::ReadFailed, "read-failed"},
     {BatchOutcome::SkippedLocked, "skipped-locked"},
     {BatchOutcome::SkippedProgrammed, "skipped-programmed"},
+    {BatchOutcome::Audited, "audited"},
+    {BatchOutcome::AuditMismatch, "audit-mismatch"},
+    {BatchOutcome::Labelled, "labelled"},
+    {BatchOutcome::LabelFailed, "label-failed"},
+    {BatchOutcome::LabelReprinted, "label-reprinted"},
 };
 
 }  // namespace
@@ -23,6 +28,28 @@ const char* OutcomeWord(BatchOutcome outcome) {
 
 std::optional<BatchOutcome> OutcomeFromWord(std::string_view word) {
     return ValueIn(kWords, word);
+}
+
+bool IsProgramming(BatchOutcome outcome) {
+    // No default: an outcome added later is a compile warning here until it is decided.
+    switch (outcome) {
+        case BatchOutcome::Started:
+        case BatchOutcome::Verified:
+        case BatchOutcome::Unverified:
+        case BatchOutcome::Locked:
+        case BatchOutcome::Failed:
+            return true;
+        case BatchOutcome::ReadFailed:
+        case BatchOutcome::SkippedLocked:
+        case BatchOutcome::SkippedProgrammed:
+        case BatchOutcome::Audited:
+        case BatchOutcome::AuditMismatch:
+        case BatchOutcome::Labelled:
+        case BatchOutcome::LabelFailed:
+        case BatchOutcome::LabelReprinted:
+            return false;
+    }
+    return false;
 }
 
 BatchOutcome OutcomeOfWrite(JobOutcome outcome) {

@@ -1,5 +1,6 @@
 // One record of a batch: a chip's serial taken (`started`) or a chip's outcome, with the identity
-// it was given. A log line, or a database row, holds exactly these fields.
+// it was given; or what was done to it afterwards (an audit, a label), whose status says why. A log
+// line, or a database row, holds exactly these fields.
 #pragma once
 
 #include <string>
@@ -17,4 +18,5 @@ struct LedgerEntry {
     BatchOutcome outcome = BatchOutcome::Started;
     std::string status;   // the status text, UTF-8; "" for started
     std::string station;  // the station that recorded it; "" in a single station's log
+    std::string job;      // the job file's id, 8 upper-case hexadecimal digits; "" without a job
 };

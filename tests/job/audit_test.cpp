@@ -167,10 +167,12 @@ TEST(RecordAudit, TheSerialsLastProgrammingMustBeVerifiedAndItsIdentityTheChips)
     EXPECT_EQ(WhereAndWhen(record[3]), "COM21 2026-12-08T09:11Z");
 }
 
-TEST(AuditOutcome, WordsReadBackAndNoneIsABatchWord) {
+TEST(AuditOutcome, WordsReadBackAsRecordsThatAreNoProgramming) {
     for (AuditOutcome outcome : {AuditOutcome::Audited, AuditOutcome::AuditMismatch}) {
         EXPECT_EQ(AuditFromWord(AuditWord(outcome)), outcome);
-        EXPECT_FALSE(OutcomeFromWord(AuditWord(outcome))) << AuditWord(outcome);
+        const std::optional<BatchOutcome> record = OutcomeFromWord(AuditWord(outcome));
+        ASSERT_TRUE(record) << AuditWord(outcome);
+        EXPECT_FALSE(IsProgramming(*record)) << AuditWord(outcome);
     }
     EXPECT_EQ(std::string(AuditWord(AuditOutcome::AuditMismatch)), "audit-mismatch");
     EXPECT_FALSE(AuditFromWord("verified"));
