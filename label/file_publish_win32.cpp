@@ -6,15 +6,10 @@
 
 #include "file_publish.h"
 #include "scoped_win.h"
-#include "utf_text.h"
+#include "wide_text.h"
 #include "windows_error_text.h"
 
 namespace {
-
-std::wstring Wide(const std::string& path) {
-    std::u16string units = Utf8ToUtf16Replacing(path);
-    return std::wstring(units.begin(), units.end());
-}
 
 // Every label of this process gets a temporary name of its own, also with many workers.
 std::string TemporaryName(const std::string& folder) {
@@ -34,7 +29,7 @@ Result<std::string> WriteTemporaryFile(const std::string& folder, std::string_vi
     win32::AutoCloseHandle file;
     for (int attempt = 0; attempt < 100 && !file; attempt++) {
         path = TemporaryName(folder);
-        file.Reset(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        file.Reset(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD error = GetLastError();
         if (!file && error != ERROR_FILE_EXISTS) {
@@ -68,7 +63,8 @@ Result<std::string> WriteTemporaryFile(const std::string& folder, std::string_vi
 }
 
 Result<bool> MoveIntoPlace(const std::string& temporary, const std::string& path) {
-    if (MoveFileExW(Wide(temporary).c_str(), Wide(path).c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (MoveFileExW(WideFromUtf8(temporary).c_str(), WideFromUtf8(path).c_str(),
+                    MOVEFILE_WRITE_THROUGH)) {
         return true;
     }
     DWORD error = GetLastError();
@@ -79,5 +75,5 @@ Result<bool> MoveIntoPlace(const std::string& temporary, const std::string& path
 }
 
 void RemoveFile(const std::string& path) {
-    DeleteFileW(Wide(path).c_str());
+    DeleteFileW(WideFromUtf8(path).c_str());
 }

@@ -2,20 +2,11 @@
 
 #include "queue_printer.h"
 #include "scoped_win.h"
-#include "utf_text.h"
+#include "wide_text.h"
 #include "windows_error_text.h"
 
-namespace {
-
-std::wstring Wide(const std::string& text) {
-    std::u16string units = Utf8ToUtf16Replacing(text);
-    return std::wstring(units.begin(), units.end());
-}
-
-}  // namespace
-
 Status QueuePrinter::Print(std::string_view label, const std::string& name) {
-    std::wstring queue = Wide(queue_);
+    std::wstring queue = WideFromUtf8(queue_);
     HANDLE opened = nullptr;
     if (!OpenPrinterW(queue.data(), &opened, nullptr)) {
         DWORD error = GetLastError();
@@ -26,7 +17,7 @@ Status QueuePrinter::Print(std::string_view label, const std::string& name) {
     }
     win32::ScopedPrinter printer(opened);
 
-    std::wstring document = L"label " + Wide(name);
+    std::wstring document = L"label " + WideFromUtf8(name);
     wchar_t raw[] = L"RAW";
     DOC_INFO_1W info{document.data(), nullptr, raw};
     win32::ScopedPrinterDoc job(printer.Get(), &info);

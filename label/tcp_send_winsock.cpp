@@ -3,17 +3,12 @@
 
 #include "scoped_win.h"
 #include "tcp_send.h"
-#include "utf_text.h"
+#include "wide_text.h"
 #include "windows_error_text.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::wstring Wide(const std::string& text) {
-    std::u16string units = Utf8ToUtf16Replacing(text);
-    return std::wstring(units.begin(), units.end());
-}
 
 // True when the socket became writable (connected, or with room to send) before the deadline;
 // `failed` tells a connection that failed instead.
@@ -69,7 +64,8 @@ Status SendOverTcp(const std::string& host, int port, std::string_view bytes,
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     ADDRINFOW* found = nullptr;
-    if (GetAddrInfoW(Wide(host).c_str(), std::to_wstring(port).c_str(), &hints, &found) != 0) {
+    if (GetAddrInfoW(WideFromUtf8(host).c_str(), std::to_wstring(port).c_str(), &hints, &found) !=
+        0) {
         return Fail("the printer's host " + host +
                     " is unknown: " + WindowsErrorText(WSAGetLastError()));
     }

@@ -6,9 +6,7 @@
 
 #include <string>
 
-// A UTF-8 text as UTF-16 ("?" when it is not valid UTF-8); UTF-16 as UTF-8 ("" when not valid).
-std::wstring WideFromUtf8(const std::string& utf8);
-std::string Utf8FromWide(const std::wstring& wide);
+#include "wide_text.h"
 
 // A window's text, whatever its length.
 std::wstring WindowText(HWND window);
