@@ -14,6 +14,8 @@ void StartFromLog(const BatchOptions& options, BatchStart& start) {
     // The list is read and checked before the log is opened: a list refused creates no log.
     std::unique_ptr<SerialScheme> serials = StartScheme(options.scheme);
     start.capacity = serials->Capacity();
+    start.nextFollowsFromTake =
+        options.scheme.serialFormat.empty() && options.scheme.serialList.empty();
     start.logFile = std::make_unique<LogFile>();
     Status opened = start.logFile->Open(options.log);
     if (!opened) {

@@ -17,3 +17,8 @@ std::string DescribeIdentity(const ChipIdentity& identity, const std::string& se
     }
     return text;
 }
+
+std::string SerialsFrom(const std::string& next) {
+    return next.empty() ? "serials from the next one free (none is left now)"
+                        : "serials from " + next;
+}

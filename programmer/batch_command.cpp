@@ -28,13 +28,13 @@ int RunBatch(const CommandLine& line) {
     RequireLockConsentPossible(start.settings.identity.lock, line.yes);
     if (!start.resumedAfter.empty()) {
         WriteLine(Stream::Err, "zq61prog: resuming after " + start.resumedAfter +
-                                   ", the highest serial the log has used: next is " +
+                                   ", the last serial the log has used: next is " +
                                    start.ledger->NextSerial());
     }
     if (start.settings.identity.lock && !line.yes) {
-        AskLockConsent("every chip of this batch",
-                       DescribeIdentity(start.settings.identity,
-                                        "serials from " + start.ledger->NextSerial()));
+        AskLockConsent(
+            "every chip of this batch",
+            DescribeIdentity(start.settings.identity, SerialsFrom(start.ledger->NextSerial())));
     }
 
     BatchConsole console(line.json, start.settings.station);

@@ -30,8 +30,11 @@ void TellLedgerConnection(bool connected) {
     }
 }
 
-StationEvents::StationEvents(HWND window, UINT message)
-    : window_(window), message_(message), wake_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+StationEvents::StationEvents(HWND window, UINT message, bool nextFollowsFromTake)
+    : window_(window),
+      message_(message),
+      nextFollowsFromTake_(nextFollowsFromTake),
+      wake_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     std::lock_guard<std::mutex> hold(listenerMutex);
     listener = this;
     if (std::exchange(lostUnheard, false)) {
@@ -74,8 +77,11 @@ void StationEvents::SerialTaken(const std::string& port, const std::string& seri
     StationEvent event;
     event.kind = StationEventKind::Taken;
     event.port = port;
-    // Worked out here, not asked of the ledger: no round trip per board, no wait in a loss.
-    event.next = NextAfterTake(serial);
+    // Worked out here, not asked of the ledger: no round trip per board, no wait in a loss. A
+    // format's or a list's next serial cannot be: it shows as unknown rather than a guess.
+    if (nextFollowsFromTake_) {
+        event.next = NextAfterTake(serial);
+    }
     Push(std::move(event));
 }
 
@@ -91,6 +97,13 @@ void StationEvents::ChipLeftAlone(const std::string& port) {
     StationEvent event;
     event.kind = StationEventKind::LeftAlone;
     event.port = port;
+    Push(std::move(event));
+}
+
+void StationEvents::SerialsWaiting(const std::string& why) {
+    StationEvent event;
+    event.kind = StationEventKind::Waiting;
+    event.text = why;
     Push(std::move(event));
 }
 

@@ -24,6 +24,7 @@ enum class StationEventKind {
     Stopping,   // text: why ("" when the count is reached)
     Ended,      // the batch stopped and every turn has ended
     Ledger,     // a shared ledger's connection: text "lost" or "back"
+    Waiting,    // text: why no board starts until the next period
 };
 
 struct StationEvent {
@@ -43,8 +44,9 @@ void TellLedgerConnection(bool connected);
 
 class StationEvents : public BatchObserver {
 public:
-    // Posts message to window whenever events wait.
-    StationEvents(HWND window, UINT message);
+    // Posts message to window whenever events wait. nextFollowsFromTake: the serial after a taken
+    // one can be worked out from it (a counter); otherwise the header says it is unknown.
+    StationEvents(HWND window, UINT message, bool nextFollowsFromTake);
     ~StationEvents() override;
     StationEvents(const StationEvents&) = delete;
     StationEvents& operator=(const StationEvents&) = delete;
@@ -61,10 +63,12 @@ public:
     void ChipDone(const ChipReport& report) override;
     void ChipLeftAlone(const std::string& port) override;
     void Stopping(const std::string& reason) override;
+    void SerialsWaiting(const std::string& why) override;
 
 private:
     HWND window_;
     UINT message_;
+    bool nextFollowsFromTake_;
     win32::AutoCloseHandle wake_;
     std::mutex queueMutex_;  // queue_
     std::deque<StationEvent> queue_;

@@ -53,11 +53,11 @@ std::optional<int> RunBatchWindow(const BatchStart& start) {
     // Asked once, before any board: nothing is read or written until the answer is Yes.
     if (start.settings.identity.lock &&
         !AskLockConsent(window.Window(),
-                        DescribeIdentity(start.settings.identity, "serials from " + firstSerial))) {
+                        DescribeIdentity(start.settings.identity, SerialsFrom(firstSerial)))) {
         window.Abandon();
         return std::nullopt;
     }
-    StationEvents events(window.Window(), WM_STATION_EVENTS);
+    StationEvents events(window.Window(), WM_STATION_EVENTS, start.nextFollowsFromTake);
     Batch batch(start.settings, *start.ledger, events);
     {
         // Declared after what its thread uses, so that it is joined before they go, and the

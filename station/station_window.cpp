@@ -248,6 +248,10 @@ void StationWindow::Apply(const StationEvent& event) {
             ApplyPhase(event);
             break;
         case StationEventKind::Taken:
+            if (!state_.serialsWaiting.empty()) {
+                state_.serialsWaiting.clear();
+                ShowBanner();
+            }
             next_ = LaterOf(next_, event.next);
             SetText(Control(IDC_NEXT), NextSerialText(next_));
             break;
@@ -268,6 +272,10 @@ void StationWindow::Apply(const StationEvent& event) {
         case StationEventKind::Ledger:
             state_.ledgerLost = event.text == "lost";
             state_.ledgerCameBack = !state_.ledgerLost;
+            ShowBanner();
+            break;
+        case StationEventKind::Waiting:
+            state_.serialsWaiting = event.text;
             ShowBanner();
             break;
         case StationEventKind::Ended:

@@ -57,13 +57,16 @@ Banner RunningBanner(const BatchState& state) {
             "sequence): no board starts until it does.",
             BannerLook::Fault};
     }
+    if (!state.serialsWaiting.empty()) {
+        return {Sentence(state.serialsWaiting), BannerLook::Warn};
+    }
     if (state.ledgerCameBack) {
         return {"The ledger answers again: boards start again.", BannerLook::Info};
     }
     std::string waiting = "Waiting for boards: plug a board into any port.";
     if (!state.resumedAfter.empty()) {
-        waiting = "Resuming after " + state.resumedAfter +
-                  ", the highest serial the log has used. " + waiting;
+        waiting = "Resuming after " + state.resumedAfter + ", the last serial the log has used. " +
+                  waiting;
     }
     return {waiting, BannerLook::Info};
 }

@@ -17,11 +17,14 @@ struct Banner {
 struct BatchState {
     bool lockToConfirm = false;  // before the batch begins: the lock is asked first
     bool begun = false;
-    std::string resumedAfter;  // the log's highest used serial, when resumed after it
+    std::string resumedAfter;  // the log's last used serial, when resumed after it
     int count = 0;             // --count
     bool ledgerLost = false;
     bool ledgerCameBack = false;  // lost once, back since
-    bool stopAsked = false;       // Stop or closing the window
+    // Why no board starts until the next period (a period's counter used up); "" once a board
+    // has taken a serial again.
+    std::string serialsWaiting;
+    bool stopAsked = false;  // Stop or closing the window
     bool closing = false;
     // Once the batch stops: why ("" when its count was reached), and whether as an interruption.
     std::optional<std::string> stopReason;

@@ -24,8 +24,11 @@ NextSerial NextAfterTake(const std::string& taken) {
 
 NextSerial LaterOf(const NextSerial& shown, const NextSerial& taken) {
     using State = NextSerial::State;
-    if (shown.state == State::NoneLeft || taken.state == State::Unknown) {
+    if (shown.state == State::NoneLeft) {
         return shown;
+    }
+    if (taken.state == State::Unknown) {
+        return taken;  // the serial shown was taken meanwhile, or may have been: never stale
     }
     if (shown.state == State::Known && taken.state == State::Known &&
         shown.serial.size() == taken.serial.size() && shown.serial > taken.serial) {

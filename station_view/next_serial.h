@@ -20,7 +20,8 @@ NextSerial NextAtStart(const std::string& ledgersNext);
 NextSerial NextAfterTake(const std::string& taken);
 
 // What the header shows once a board took a serial: boards take theirs at once and tell it in
-// any order, so the later of the two; once the digits have run out, none.
+// any order, so the later of the two; once the digits have run out, none; unknown when the take
+// does not tell the one after it (a format's, a list's).
 NextSerial LaterOf(const NextSerial& shown, const NextSerial& taken);
 
 // "next serial ZQ000004", "no serial left" or "next serial unknown".

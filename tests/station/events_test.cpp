@@ -21,14 +21,14 @@ TEST(StationEvents, ALossToldBeforeTheWindowIsShownOnceItIsThere) {
     TellLedgerConnection(false);
     {
         // No window: the posted message goes to this thread's queue, unread.
-        StationEvents events(nullptr, WM_APP);
+        StationEvents events(nullptr, WM_APP, true);
         EXPECT_EQ(LedgerNews(events), (std::vector<std::string>{"lost"}));
         TellLedgerConnection(true);
         EXPECT_EQ(LedgerNews(events), (std::vector<std::string>{"back"}));
     }
     TellLedgerConnection(false);
     TellLedgerConnection(true);
-    StationEvents later(nullptr, WM_APP);
+    StationEvents later(nullptr, WM_APP, true);
     EXPECT_TRUE(LedgerNews(later).empty());
 }
 

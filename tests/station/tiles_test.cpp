@@ -1,5 +1,8 @@
 // The station's tiles against what the batch records: a tile per chip port in the map's order,
 // PASS with the serial the log holds, FAIL and SKIPPED with why, waiting again once unplugged.
+#include <fstream>
+
+#include "log_csv.h"
 #include "station_harness.h"
 
 namespace {
@@ -106,6 +109,45 @@ TEST_F(Tiles, WhenTheSerialsRunOutTheWindowSaysSoAndTheOtherBoardIsLeftAsItWas) 
         << Utf8(station.Text(IDC_BANNER));
     EXPECT_EQ(station.Text(IDC_NEXT), L"no serial left");
     EXPECT_EQ(station.Close(), 3u);
+}
+
+TEST_F(Tiles, APeriodsSerialsUsedUpAreSaidAndNoBoardStartsUntilTheNext) {
+    // A format with nine serials a year, eight of them in the log already: one board takes the
+    // last, the other waits, and the window says why instead of looking idle.
+    SYSTEMTIME now = {};
+    GetSystemTime(&now);
+    std::string year = std::to_string(now.wYear % 100);
+    std::ofstream log(logPath, std::ios::binary);
+    log << LogStart();
+    for (int n = 1; n <= 8; n++) {
+        LedgerEntry entry;
+        entry.time = "2026-01-02T08:00:00.000Z";
+        entry.port = "COM9";
+        entry.serial = "ZQXYZ" + year + std::to_string(n);
+        entry.vid = "2E1B";
+        entry.pid = "6C04";
+        entry.product = "usb2.0 serial";
+        entry.outcome = BatchOutcome::Verified;
+        log << EncodeLogLine(entry);
+    }
+    log.close();
+    ChipsReady();
+    StationRun station("--serial-format ZQXYZ{YY}{N:1} --log \"" + logPath + "\"");
+    ASSERT_NE(station.WaitForWindow(), nullptr);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return !VerifiedOn(kChipA).empty() || !VerifiedOn(kChipB).empty(); }, 15000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return station.Text(IDC_BANNER).find(L"have run out") != std::wstring::npos; },
+        10000))
+        << Utf8(station.Text(IDC_BANNER));
+    EXPECT_NE(station.Text(IDC_BANNER).find(L"no board starts until the next year"),
+              std::wstring::npos)
+        << Utf8(station.Text(IDC_BANNER));
+    // The one after ZQXYZ..9 is no counter's next: the header does not guess it.
+    EXPECT_EQ(station.Text(IDC_NEXT), L"next serial unknown");
+    EXPECT_EQ(VerifiedOn(kChipA).empty() + VerifiedOn(kChipB).empty(), 1)
+        << "exactly one board got the year's last serial";
+    station.Close();
 }
 
 }  // namespace

@@ -97,6 +97,16 @@ TEST(Banner, FaultsAndTheEndSayWhy) {
     BatchState state = Running();
     state.resumedAfter = "ZQ000009";
     EXPECT_EQ(BannerFor(state).text.rfind("Resuming after ZQ000009,", 0), 0u);
+    // A period's serials used up: said until a board takes one again; a lost ledger outranks it.
+    state.serialsWaiting =
+        "the serials of week 2026-W50 have run out: no board starts until the next week";
+    EXPECT_EQ(BannerFor(state).text,
+              "The serials of week 2026-W50 have run out: no board starts until the next week.");
+    EXPECT_EQ(BannerFor(state).look, BannerLook::Warn);
+    state.ledgerLost = true;
+    EXPECT_EQ(BannerFor(state).text.rfind("The ledger does not answer", 0), 0u);
+    state.ledgerLost = false;
+    state.serialsWaiting.clear();
     state.stopReason = "no serial of the sequence is left";
     EXPECT_EQ(BannerFor(state).text, "No serial of the sequence is left. No new board starts.");
     state.ledgerLost = true;
@@ -122,6 +132,9 @@ TEST(NextSerial, FollowsTheTakesInWhateverOrderTheyAreTold) {
     shown = LaterOf(shown, NextAfterTake("ZQ999999"));
     EXPECT_EQ(NextSerialText(shown), "no serial left");
     EXPECT_EQ(LaterOf(shown, NextAfterTake("ZQ000004")).state, NextSerial::State::NoneLeft);
+    // A take that does not tell the next serial (a list's) leaves no stale serial in the header.
+    EXPECT_EQ(NextSerialText(LaterOf(NextAtStart("ZQ000001"), NextSerial{})),
+              "next serial unknown");
 }
 
 }  // namespace
