@@ -25,6 +25,9 @@ std::wstring FieldText(HWND dialog, int id) {
 
 void Fill(HWND dialog, const SetupValues& values) {
     SetDlgItemTextW(dialog, IDC_SETUP_SERIAL_FROM, values.serialFrom.c_str());
+    SetDlgItemTextW(dialog, IDC_SETUP_SERIAL_FORMAT, values.serialFormat.c_str());
+    SetDlgItemTextW(dialog, IDC_SETUP_UTC_OFFSET, values.utcOffset.c_str());
+    SetDlgItemTextW(dialog, IDC_SETUP_SERIAL_LIST, values.serialList.c_str());
     SetDlgItemTextW(dialog, IDC_SETUP_LOG, values.log.c_str());
     SetDlgItemTextW(dialog, IDC_SETUP_COUNT, values.count.c_str());
     SetDlgItemTextW(dialog, IDC_SETUP_VID, values.vid.c_str());
@@ -36,6 +39,9 @@ void Fill(HWND dialog, const SetupValues& values) {
 SetupValues Gather(HWND dialog) {
     SetupValues values;
     values.serialFrom = FieldText(dialog, IDC_SETUP_SERIAL_FROM);
+    values.serialFormat = FieldText(dialog, IDC_SETUP_SERIAL_FORMAT);
+    values.utcOffset = FieldText(dialog, IDC_SETUP_UTC_OFFSET);
+    values.serialList = FieldText(dialog, IDC_SETUP_SERIAL_LIST);
     values.log = FieldText(dialog, IDC_SETUP_LOG);
     values.count = FieldText(dialog, IDC_SETUP_COUNT);
     values.vid = FieldText(dialog, IDC_SETUP_VID);
@@ -124,6 +130,9 @@ std::vector<std::string> SetupArguments(const SetupValues& values) {
         }
     };
     optional("--serial-from", values.serialFrom);
+    optional("--serial-format", values.serialFormat);
+    optional("--utc-offset", values.utcOffset);
+    optional("--serial-list", values.serialList);
     optional("--log", values.log);
     optional("--count", values.count);
     for (auto [option, value] : {std::pair{"--vid", &values.vid}, std::pair{"--pid", &values.pid},

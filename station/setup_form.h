@@ -9,7 +9,11 @@
 #include "batch_start.h"
 
 struct SetupValues {
+    // One of the three serial schemes; the parser refuses none or two.
     std::wstring serialFrom;
+    std::wstring serialFormat;
+    std::wstring utcOffset;
+    std::wstring serialList;
     std::wstring log;
     std::wstring count;
     std::wstring vid;

@@ -98,11 +98,17 @@ TEST_F(Start, TheSetUpFormChecksItsValuesAsTheCommandLineIsChecked) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(refusal); }, 5000));
     EXPECT_EQ(TextOf(GetDlgItem(form, IDC_SETUP_LOG)), std::wstring(logPath.begin(), logPath.end()))
         << "the form keeps what was typed";
-    SetText(GetDlgItem(form, IDC_SETUP_SERIAL_FROM), "SN000100");
+    // A format instead: the form hands it to the same parser, at its UTC offset.
+    SetText(GetDlgItem(form, IDC_SETUP_SERIAL_FROM), "");
+    SetText(GetDlgItem(form, IDC_SETUP_SERIAL_FORMAT), "SN{YY}{N:4}");
+    SetText(GetDlgItem(form, IDC_SETUP_UTC_OFFSET), "+00:00");
     PostClick(GetDlgItem(form, IDOK));
     ASSERT_NE(station.WaitForWindow(), nullptr);
     ASSERT_TRUE(station.WaitForTile(kChipA, L"PASS"));
-    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_MAIN), L"SN000100");
+    SYSTEMTIME now = {};
+    GetSystemTime(&now);
+    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_MAIN),
+              L"SN" + std::to_wstring(now.wYear % 100) + L"0001");
     EXPECT_EQ(station.Close(), 0u);
 }
 
