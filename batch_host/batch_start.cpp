@@ -37,17 +37,17 @@ void StartFromDatabase(const BatchOptions& options,
     SqlLedgerOptions sqlOptions;
     sqlOptions.reconnectBound = std::chrono::seconds(options.reconnectSeconds);
     sqlOptions.onConnection = onConnection;
-    LedgerResult<std::unique_ptr<SqlLedger>> opened = SqlLedger::Open(
-        options.ledger, options.sequence, options.station, SerialSequence::At, sqlOptions);
-    if (!opened.Ok()) {
-        throw CommandFailure{EXIT_RECORD_FAILED, opened.error};
+    auto opened = SqlLedger::Open(options.ledger, options.sequence, options.station,
+                                  SerialSequence::At, sqlOptions);
+    if (!opened) {
+        throw CommandFailure{EXIT_RECORD_FAILED, opened.Err().message};
     }
-    Result<ChipIdentity> identity = IdentityOfSequence(opened.value->Sequence());
+    Result<ChipIdentity> identity = IdentityOfSequence((*opened)->Sequence());
     if (!identity) {
         throw CommandFailure{EXIT_RECORD_FAILED, identity.Err().message};
     }
     start.settings.identity = *identity;
-    start.ledger = std::move(opened.value);
+    start.ledger = std::move(*opened);
     start.recordName =
         "sequence " + options.sequence + " in the ledger, station " + options.station;
 }

@@ -70,11 +70,11 @@ bool Measure(const std::string& connection, const std::string& sequence, int sta
     for (int s = 0; s < stations; s++) {
         auto opened =
             SqlLedger::Open(connection, sequence, "bench-" + std::to_string(s), BenchSerial);
-        if (!opened.Ok()) {
-            std::printf("   FAILED: %s\n", opened.error.c_str());
+        if (!opened) {
+            std::printf("   FAILED: %s\n", opened.Err().message.c_str());
             return false;
         }
-        ledgers.push_back(std::move(opened.value));
+        ledgers.push_back(std::move(*opened));
     }
     std::vector<Samples> samples(stations);
     std::vector<std::string> errors(stations);
@@ -134,17 +134,17 @@ int main(int argc, char** argv) {
             continue;
         }
         std::printf("   %s\n", server.name);
-        const LedgerResult<bool> init = InitLedger(connection);
+        const auto init = InitLedger(connection);
         const auto now = std::chrono::system_clock::now().time_since_epoch().count();
         const std::string sequence = "bench-" + std::to_string(now);
         // A PID of its own: a serial is unique per VID and PID, and every run counts from
         // LB000001; a run over an earlier run's serials would time the skipping of them.
         char pid[8];
         std::snprintf(pid, sizeof pid, "%04X", static_cast<unsigned>(1 + now / 1000 % 0xFFFD));
-        const LedgerResult<bool> defined =
+        const auto defined =
             DefineSequence(connection, {sequence, "LB000001", "2E1B", pid, "usb2.0 serial", false});
         if (!init.Ok() || !defined.Ok()) {
-            std::printf("   FAILED: %s\n", (init.Ok() ? defined.error : init.error).c_str());
+            std::printf("   FAILED: %s\n", (init ? defined.Err() : init.Err()).message.c_str());
             failed = true;
             continue;
         }

@@ -177,7 +177,7 @@ void Batch::End(Turn& turn, BatchOutcome outcome, const std::string& status) {
     LedgerEntry entry = turn.entry;
     entry.outcome = outcome;
     entry.status = status;
-    bool recorded = ledger_.Record(entry);
+    const Status recorded = ledger_.Record(entry);
     bool complete = false;
     {
         std::lock_guard<std::mutex> hold(mutex_);

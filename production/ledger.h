@@ -30,9 +30,9 @@ public:
     // Takes the next serial and records `started` for it with the chip's fields (its serial,
     // time and outcome are the ledger's to fill), durably, before it returns.
     virtual SerialTake TakeSerial(const LedgerEntry& chip) = 0;
-    // Records a chip's outcome durably; false when it could not be recorded. A shared ledger
-    // that lost its connection keeps trying, within its bound, before it answers false.
-    virtual bool Record(const LedgerEntry& entry) = 0;
+    // Records a chip's outcome durably; fails, saying why, when it could not be recorded. A
+    // shared ledger that lost its connection keeps trying, within its bound, before it fails.
+    virtual Status Record(const LedgerEntry& entry) = 0;
     // True when the ledger records this serial as verified (by this batch or an earlier one); an
     // error when the ledger cannot answer, so that a board whose history is unknown is left alone
     // rather than given a second serial.

@@ -35,17 +35,17 @@ Status LogLedger::Open() {
     return {};
 }
 
-bool LogLedger::AppendLocked(LedgerEntry entry) {
+Status LogLedger::AppendLocked(LedgerEntry entry) {
     if (entry.time.empty()) {
         entry.time = UtcNow();
     }
-    if (!store_.Append(entry)) {
-        return false;
+    if (Status appended = store_.Append(entry); !appended) {
+        return appended;
     }
     if (!entry.serial.empty()) {
         lastRecorded_ = entry.serial;
     }
-    return true;
+    return {};
 }
 
 SerialTake LogLedger::TakeSerial(const LedgerEntry& chip) {
@@ -75,18 +75,18 @@ SerialTake LogLedger::TakeSerial(const LedgerEntry& chip) {
     return take;
 }
 
-bool LogLedger::Record(const LedgerEntry& entry) {
+Status LogLedger::Record(const LedgerEntry& entry) {
     std::lock_guard<std::mutex> hold(mutex_);
-    if (!AppendLocked(entry)) {
+    if (Status appended = AppendLocked(entry); !appended) {
         if (!entry.serial.empty()) {
             unrecorded_.push_back(entry.serial);
         }
-        return false;
+        return appended;
     }
     if (entry.outcome == BatchOutcome::Verified && !entry.serial.empty()) {
         verified_.insert(entry.serial);
     }
-    return true;
+    return {};
 }
 
 Result<bool> LogLedger::WasVerified(const std::string& serial) {

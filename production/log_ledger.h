@@ -25,14 +25,14 @@ public:
     const std::string& ResumedAfter() const { return resumedAfter_; }
 
     SerialTake TakeSerial(const LedgerEntry& chip) override;
-    bool Record(const LedgerEntry& entry) override;
+    Status Record(const LedgerEntry& entry) override;
     Result<bool> WasVerified(const std::string& serial) override;
     std::string NextSerial() override;
     std::string LastRecordedSerial() override;
     std::vector<std::string> UnrecordedSerials() override;
 
 private:
-    bool AppendLocked(LedgerEntry entry);
+    Status AppendLocked(LedgerEntry entry);
 
     RecordStore& store_;
     std::mutex mutex_;  // everything below, and the store's appends

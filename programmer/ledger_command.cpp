@@ -16,11 +16,12 @@ namespace {
 // The value, or the failure: a value the ledger refuses is a bad value, anything else means the
 // ledger cannot be reached or used.
 template <typename T>
-T Checked(LedgerResult<T> result) {
-    if (!result.Ok()) {
-        throw CommandFailure{result.refused ? EXIT_BAD_USAGE : EXIT_RECORD_FAILED, result.error};
+T Checked(Result<T, LedgerError> result) {
+    if (!result) {
+        throw CommandFailure{result.Err().refused ? EXIT_BAD_USAGE : EXIT_RECORD_FAILED,
+                             result.Err().message};
     }
-    return std::move(result.value);
+    return std::move(*result);
 }
 
 std::string Describe(const SequenceDefinition& sequence) {

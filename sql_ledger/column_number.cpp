@@ -15,9 +15,13 @@ std::optional<int64_t> NumberIn(const std::optional<std::string>& text) {
     return value;
 }
 
-std::optional<int64_t> NumberAt(const odbc::Result& result, size_t column) {
+std::optional<int64_t> NumberAt(const odbc::Rows& result, size_t column) {
     if (result.rows.empty() || result.rows.front().size() <= column) {
         return std::nullopt;
     }
     return NumberIn(result.rows.front()[column]);
+}
+
+std::optional<int64_t> NumberAt(const odbc::Answer& answer, size_t column) {
+    return answer ? NumberAt(*answer, column) : std::nullopt;
 }

@@ -10,5 +10,7 @@
 
 // The first row's column as a whole number; empty when there is no such row or column, or its
 // text is NULL or not a whole number.
-std::optional<int64_t> NumberAt(const odbc::Result& result, size_t column = 0);
+std::optional<int64_t> NumberAt(const odbc::Rows& result, size_t column = 0);
+// The same of a statement's answer; empty also when the statement failed.
+std::optional<int64_t> NumberAt(const odbc::Answer& answer, size_t column = 0);
 std::optional<int64_t> NumberIn(const std::optional<std::string>& text);

@@ -90,55 +90,54 @@ std::vector<Table> Tables(odbc::Engine engine) {
     return tables;
 }
 
-LayoutFound FindLayout(odbc::Session& session) {
-    LayoutFound found;
-    odbc::Result result = session.Run(kSelectLayout);
+Result<std::optional<int64_t>, odbc::Failure> FindLayout(odbc::Session& session) {
+    odbc::Answer answer = session.Run(kSelectLayout);
     // A failed statement spoils PostgreSQL's transaction: end it either way.
     session.Rollback();
-    if (!result.Ok()) {
-        if (!odbc::IsMissingTable(*result.failure)) {
-            found.failure = result.failure;
+    if (!answer) {
+        if (!odbc::IsMissingTable(answer.Err())) {
+            return Fail(answer.Err());
         }
-        return found;
+        return std::optional<int64_t>();
     }
-    for (const odbc::Row& row : result.rows) {
+    std::optional<int64_t> found;
+    for (const odbc::Row& row : answer->rows) {
         const int64_t version = row.empty() ? 0 : NumberIn(row.front()).value_or(0);
         // Several rows would be a layout nobody wrote: the highest one rules.
-        if (!found.version || version > *found.version) {
-            found.version = version;
+        if (!found || version > *found) {
+            found = version;
         }
     }
     // A layout table with no row is an initialisation that stopped short: no ledger yet.
     return found;
 }
 
-std::string CheckLayout(odbc::Session& session) {
-    const LayoutFound found = FindLayout(session);
-    if (found.failure) {
-        return "could not read the ledger's layout: " + found.failure->message;
+Status CheckLayout(odbc::Session& session) {
+    const auto found = FindLayout(session);
+    if (!found) {
+        return Fail("could not read the ledger's layout: " + found.Err().message);
     }
-    if (!found.version) {
-        return "the database holds no ledger yet: initialise it first";
+    if (!*found) {
+        return Fail("the database holds no ledger yet: initialise it first");
     }
-    if (*found.version != kLedgerLayout) {
-        return "the database holds a ledger of layout " + std::to_string(*found.version) +
-               "; this program reads layout " + std::to_string(kLedgerLayout);
+    if (**found != kLedgerLayout) {
+        return Fail("the database holds a ledger of layout " + std::to_string(**found) +
+                    "; this program reads layout " + std::to_string(kLedgerLayout));
     }
-    return "";
+    return {};
 }
 
-SequenceFound FindSequence(odbc::Session& session, const std::string& name) {
-    SequenceFound found;
-    odbc::Result result = session.Run(kSelectSequence, {name});
+Result<std::optional<SequenceDefinition>, odbc::Failure> FindSequence(odbc::Session& session,
+                                                                      const std::string& name) {
+    odbc::Answer answer = session.Run(kSelectSequence, {name});
     session.Rollback();
-    if (!result.Ok()) {
-        found.failure = result.failure;
-        return found;
+    if (!answer) {
+        return Fail(answer.Err());
     }
-    if (result.rows.empty()) {
-        return found;
+    if (answer->rows.empty()) {
+        return std::optional<SequenceDefinition>();
     }
-    const odbc::Row& row = result.rows.front();
+    const odbc::Row& row = answer->rows.front();
     SequenceDefinition definition;
     definition.name = name;
     definition.firstSerial = row.at(0).value_or("");
@@ -146,8 +145,7 @@ SequenceFound FindSequence(odbc::Session& session, const std::string& name) {
     definition.pid = row.at(2).value_or("");
     definition.product = row.at(3).value_or("");
     definition.lock = row.at(4).value_or("0") != "0";
-    found.definition = definition;
-    return found;
+    return std::optional<SequenceDefinition>(definition);
 }
 
 }  // namespace layout

@@ -24,21 +24,14 @@ std::vector<Table> Tables(odbc::Engine engine);
 
 // The layout the database holds: empty when it holds no ledger (or one whose initialisation
 // stopped before its last step); a failure when it could not be read.
-struct LayoutFound {
-    std::optional<odbc::Failure> failure;
-    std::optional<int64_t> version;
-};
-LayoutFound FindLayout(odbc::Session& session);
+Result<std::optional<int64_t>, odbc::Failure> FindLayout(odbc::Session& session);
 
-// "" when the database holds this program's layout; otherwise what to say.
-std::string CheckLayout(odbc::Session& session);
+// Succeeds when the database holds this program's layout; otherwise says why not.
+Status CheckLayout(odbc::Session& session);
 
 // The sequence's definition; empty when there is none.
-struct SequenceFound {
-    std::optional<odbc::Failure> failure;
-    std::optional<SequenceDefinition> definition;
-};
-SequenceFound FindSequence(odbc::Session& session, const std::string& name);
+Result<std::optional<SequenceDefinition>, odbc::Failure> FindSequence(odbc::Session& session,
+                                                                      const std::string& name);
 
 inline const char* kSelectLayout = "SELECT version FROM zq_layout";
 inline const char* kSelectSequence =

@@ -13,17 +13,17 @@
 #include "ledger_entry.h"
 #include "result.h"
 
-// A value, or why there is none (error non-empty).
-template <typename T>
-struct LedgerResult {
-    T value{};
-    std::string error;
+// Why a ledger operation has no value.
+struct LedgerError {
+    std::string message;
     // The request itself is refused (a value that does not fit what the ledger holds), not the
-    // database out of reach.
+    // database out of reach: the console answers it as a bad value.
     bool refused = false;
-
-    bool Ok() const { return error.empty(); }
 };
+
+inline Unexpected<LedgerError> LedgerFail(std::string message, bool refused = false) {
+    return {LedgerError{std::move(message), refused}};
+}
 
 // A line's job: the serials every station takes from, and the identity every chip is given.
 struct SequenceDefinition {
@@ -57,20 +57,21 @@ inline constexpr int kLedgerLayout = 2;
 
 // Creates whatever tables are missing; value true when it created any. A database holding the
 // tables of another layout is refused.
-LedgerResult<bool> InitLedger(const std::string& connection);
+Result<bool, LedgerError> InitLedger(const std::string& connection);
 // Defines a sequence; value true when it was new. The same name again with the same values
 // changes nothing; with other values it is refused, naming them.
-LedgerResult<bool> DefineSequence(const std::string& connection,
-                                  const SequenceDefinition& sequence);
+Result<bool, LedgerError> DefineSequence(const std::string& connection,
+                                         const SequenceDefinition& sequence);
 // The other sequences of the same VID and PID whose serials meet this one's (the same prefix and
 // number of digits), by name: a take skips a serial another of them has used, so a line running
 // both loses serials to the other.
-LedgerResult<std::vector<std::string>> OverlappingSequences(const std::string& connection,
-                                                            const SequenceDefinition& sequence);
+Result<std::vector<std::string>, LedgerError> OverlappingSequences(
+    const std::string& connection, const SequenceDefinition& sequence);
 // A sequence's definition, as a batch starts from it.
-LedgerResult<SequenceDefinition> ReadSequence(const std::string& connection,
-                                              const std::string& name);
-LedgerResult<LedgerReport> Report(const std::string& connection, const std::string& sequence);
+Result<SequenceDefinition, LedgerError> ReadSequence(const std::string& connection,
+                                                     const std::string& name);
+Result<LedgerReport, LedgerError> Report(const std::string& connection,
+                                         const std::string& sequence);
 // Every record of the sequence, in the order they were made: the log's columns and the station.
-LedgerResult<std::vector<LedgerEntry>> Export(const std::string& connection,
-                                              const std::string& sequence);
+Result<std::vector<LedgerEntry>, LedgerError> Export(const std::string& connection,
+                                                     const std::string& sequence);

@@ -145,10 +145,10 @@ Failure Session::Diagnose(short handleType, void* handle) {
             break;
     }
     for (const std::string& text : statements) {
-        Result set = Run(text);
-        if (set.failure) {
+        Answer set = Run(text);
+        if (!set) {
             Rollback();
-            return Fail(*set.failure);
+            return Fail(set.Err());
         }
     }
     // A setting made inside a transaction that is rolled back would go with it.
@@ -212,11 +212,13 @@ Failure Session::Diagnose(short handleType, void* handle) {
     if (!wideText_) {
         // The values go as UTF-8: the connection must read and answer in it (the driver's
         // default; it refuses SET NAMES, as it keeps track of the character set itself).
-        Result names = Run("SELECT @@character_set_client, @@character_set_results");
+        Answer names = Run("SELECT @@character_set_client, @@character_set_results");
         Rollback();
-        std::optional<Failure> failure = names.failure;
-        if (!failure && (names.rows.empty() || names.rows[0].at(0) != "utf8mb4" ||
-                         names.rows[0].at(1) != "utf8mb4")) {
+        std::optional<Failure> failure;
+        if (!names) {
+            failure = names.Err();
+        } else if (names->rows.empty() || names->rows[0].at(0) != "utf8mb4" ||
+                   names->rows[0].at(1) != "utf8mb4") {
             failure = Failure{"",
                               "the connection's character set is not utf8mb4: leave CHARSET "
                               "out of the connection string or set CHARSET=utf8mb4",
@@ -383,50 +385,47 @@ struct BoundParameters {
     return {};
 }
 
-Result Session::Run(const std::string& sql, const std::vector<Value>& parameters) {
-    Result result;
+Answer Session::Run(const std::string& sql, const std::vector<Value>& parameters) {
     if (connection_ == nullptr) {
-        result.failure = Failure{"08003", "not connected to the database", true};
-        return result;
+        return Fail(Failure{"08003", "not connected to the database", true});
     }
     if (::Result<void, Failure> fault = InjectedFault(); !fault) {
-        result.failure = fault.Err();
-        return result;
+        return Fail(fault.Err());
     }
     ::Result<void*, Failure> prepared = Prepared(sql);
     if (!prepared) {
-        result.failure = prepared.Err();
-        return result;
+        return Fail(prepared.Err());
     }
     SQLHSTMT statement = *prepared;
     BoundParameters bound;
     if (::Result<void, Failure> bind = Bind(statement, parameters, bound); !bind) {
-        result.failure = bind.Err();
         SQLFreeStmt(statement, SQL_RESET_PARAMS);
-        return result;
+        return Fail(bind.Err());
     }
 
     const SQLRETURN executed = SQLExecute(statement);
     // SQL_NO_DATA: an UPDATE or DELETE that matched no row.
     if (!Succeeded(executed) && executed != SQL_NO_DATA) {
-        result.failure = Diagnose(SQL_HANDLE_STMT, statement);
+        Failure failure = Diagnose(SQL_HANDLE_STMT, statement);
         SQLFreeStmt(statement, SQL_CLOSE);
         SQLFreeStmt(statement, SQL_RESET_PARAMS);
-        return result;
+        return Fail(std::move(failure));
     }
+    Rows result;
     SQLLEN changed = 0;
     if (executed != SQL_NO_DATA && Succeeded(SQLRowCount(statement, &changed))) {
-        result.rowCount = changed;
+        result.changed = changed;
     }
     SQLSMALLINT columns = 0;
     if (executed != SQL_NO_DATA) {
         SQLNumResultCols(statement, &columns);
     }
-    if (::Result<void, Failure> fetched = Fetch(statement, columns, result.rows); !fetched) {
-        result.failure = fetched.Err();
-    }
+    ::Result<void, Failure> fetched = Fetch(statement, columns, result.rows);
     SQLFreeStmt(statement, SQL_CLOSE);
     SQLFreeStmt(statement, SQL_RESET_PARAMS);
+    if (!fetched) {
+        return Fail(fetched.Err());
+    }
     return result;
 }
 

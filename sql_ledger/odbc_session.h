@@ -50,13 +50,13 @@ struct Faults {
     int queries = 0;
 };
 
-struct Result {
-    std::optional<Failure> failure;
+// What a statement returned.
+struct Rows {
     std::vector<Row> rows;
-    int64_t rowCount = 0;  // rows an UPDATE or INSERT changed
-
-    bool Ok() const { return !failure; }
+    int64_t changed = 0;  // rows an UPDATE or INSERT changed
 };
+// A statement's rows, or why it failed.
+using Answer = ::Result<Rows, Failure>;
 
 // The buffers a statement's parameters are bound to.
 struct BoundParameters;
@@ -79,7 +79,7 @@ public:
 
     // Runs one statement with its parameters and reads every row it returns. Each statement is
     // prepared once per connection and reused.
-    Result Run(const std::string& sql, const std::vector<Value>& parameters = {});
+    Answer Run(const std::string& sql, const std::vector<Value>& parameters = {});
     ::Result<void, Failure> Commit();
     void Rollback();
 

@@ -65,12 +65,11 @@ SqlLedger::SqlLedger(const std::string& connection, const std::string& station, 
       options_(std::move(options)),
       recordKeyPrefix_(RecordKeyPrefix()) {}
 
-LedgerResult<std::unique_ptr<SqlLedger>> SqlLedger::Open(const std::string& connection,
-                                                         const std::string& sequence,
-                                                         const std::string& station,
-                                                         SerialAt serialAt,
-                                                         SqlLedgerOptions options) {
-    LedgerResult<std::unique_ptr<SqlLedger>> result;
+Result<std::unique_ptr<SqlLedger>, LedgerError> SqlLedger::Open(const std::string& connection,
+                                                                const std::string& sequence,
+                                                                const std::string& station,
+                                                                SerialAt serialAt,
+                                                                SqlLedgerOptions options) {
     std::unique_ptr<SqlLedger> ledger(
         new SqlLedger(connection, station, std::move(serialAt), std::move(options)));
     odbc::Session& session = ledger->session_;
@@ -78,24 +77,20 @@ LedgerResult<std::unique_ptr<SqlLedger>> SqlLedger::Open(const std::string& conn
     if (const auto connected = session.Connect(connection, ledger->options_.loginTimeoutSeconds,
                                                ledger->options_.limits);
         !connected) {
-        result.error = "could not connect to the ledger's database: " + connected.Err().message;
-        return result;
+        return LedgerFail("could not connect to the ledger's database: " + connected.Err().message);
     }
-    if ((result.error = layout::CheckLayout(session)) != "") {
-        return result;
+    if (Status checked = layout::CheckLayout(session); !checked) {
+        return LedgerFail(checked.Err().message);
     }
-    layout::SequenceFound found = layout::FindSequence(session, sequence);
-    if (found.failure) {
-        result.error = "could not read the sequence: " + found.failure->message;
-        return result;
+    auto found = layout::FindSequence(session, sequence);
+    if (!found) {
+        return LedgerFail("could not read the sequence: " + found.Err().message);
     }
-    if (!found.definition) {
-        result.error = "the ledger holds no sequence \"" + sequence + "\"";
-        return result;
+    if (!*found) {
+        return LedgerFail("the ledger holds no sequence \"" + sequence + "\"");
     }
-    ledger->sequence_ = *found.definition;
-    result.value = std::move(ledger);
-    return result;
+    ledger->sequence_ = std::move(**found);
+    return ledger;
 }
 
 bool SqlLedger::PastBound() const {
@@ -189,7 +184,7 @@ void SqlLedger::Unlock(Lock& lock) {
     }
 }
 
-odbc::Result SqlLedger::InsertRecord(uint64_t ticket, const LedgerEntry& entry) {
+odbc::Answer SqlLedger::InsertRecord(uint64_t ticket, const LedgerEntry& entry) {
     return session_.Run(kInsertRecord, {RecordKey(ticket), sequence_.name, entry.time,
                                         entry.station, entry.port, entry.serial, entry.vid,
                                         entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
@@ -197,10 +192,10 @@ odbc::Result SqlLedger::InsertRecord(uint64_t ticket, const LedgerEntry& entry) 
 }
 
 std::optional<bool> SqlLedger::RecordLanded(uint64_t ticket, odbc::Failure& failure) {
-    odbc::Result found = session_.Run(kRecordByKey, {RecordKey(ticket)});
+    odbc::Answer found = session_.Run(kRecordByKey, {RecordKey(ticket)});
     session_.Rollback();
-    if (!found.Ok()) {
-        failure = *found.failure;
+    if (!found) {
+        failure = found.Err();
         return std::nullopt;
     }
     const std::optional<int64_t> count = NumberAt(found);
@@ -214,13 +209,13 @@ std::optional<bool> SqlLedger::RecordLanded(uint64_t ticket, odbc::Failure& fail
 void SqlLedger::FlushPending() {
     while (!pending_.empty() && session_.Connected()) {
         const Pending& next = pending_.front();
-        odbc::Result inserted = InsertRecord(next.ticket, next.entry);
-        std::optional<odbc::Failure> failure = inserted.failure;
-        if (!failure) {
+        odbc::Answer inserted = InsertRecord(next.ticket, next.entry);
+        std::optional<odbc::Failure> failure;
+        if (inserted) {
             if (auto committed = session_.Commit(); !committed) {
                 failure = committed.Err();
             }
-        } else if (odbc::IsDuplicate(*failure)) {
+        } else if (failure = inserted.Err(); odbc::IsDuplicate(*failure)) {
             // Its own key is there when a commit that lost its answer had landed; any other
             // duplicate is a refusal like any other.
             session_.Rollback();
@@ -309,28 +304,39 @@ SqlLedger::Step SqlLedger::TakeRefused(const std::string& message, SerialTake& t
     return Step::Failed;
 }
 
+Result<std::optional<uint64_t>, odbc::Failure> SqlLedger::NextPosition() {
+    odbc::Answer read = session_.Run(kPosition, {sequence_.name});
+    if (!read) {
+        return Fail(read.Err());
+    }
+    const std::optional<int64_t> next = NumberAt(read);
+    if (!next || *next < 0) {
+        return std::optional<uint64_t>();
+    }
+    return std::optional<uint64_t>(static_cast<uint64_t>(*next));
+}
+
 // Moves the sequence on by one, under the row lock that holds every other station's take until
 // this one commits.
 std::optional<SqlLedger::Step> SqlLedger::Advance(uint64_t& position, SerialTake& take) {
-    odbc::Result advanced = session_.Run(kAdvance, {sequence_.name});
-    if (!advanced.Ok()) {
-        return TakeFailed(*advanced.failure, take);
+    odbc::Answer advanced = session_.Run(kAdvance, {sequence_.name});
+    if (!advanced) {
+        return TakeFailed(advanced.Err(), take);
     }
-    if (advanced.rowCount != 1) {
+    if (advanced->changed != 1) {
         return TakeRefused("the ledger holds no sequence \"" + sequence_.name + "\" any more",
                            take);
     }
-    odbc::Result read = session_.Run(kPosition, {sequence_.name});
-    if (!read.Ok()) {
-        return TakeFailed(*read.failure, take);
+    const auto next = NextPosition();
+    if (!next) {
+        return TakeFailed(next.Err(), take);
     }
-    const std::optional<int64_t> next = NumberAt(read);
-    if (!next || *next < 1) {
+    if (!*next || **next < 1) {
         return TakeRefused(
             "the sequence \"" + sequence_.name + "\" holds a next position that is not a count",
             take);
     }
-    position = static_cast<uint64_t>(*next - 1);
+    position = **next - 1;
     return std::nullopt;
 }
 
@@ -353,24 +359,24 @@ std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started,
         if (!checkUsed_) {
             return std::nullopt;
         }
-        odbc::Result used =
+        odbc::Answer used =
             session_.Run(kUsedElsewhere, {sequence_.vid, sequence_.pid, *serial, sequence_.name});
-        if (!used.Ok()) {
-            return TakeFailed(*used.failure, take);
+        if (!used) {
+            return TakeFailed(used.Err(), take);
         }
-        if (used.rows.empty()) {
+        if (used->rows.empty()) {
             return std::nullopt;
         }
         // Skipped, on record, and the next one tried, all in this one transaction.
         LedgerEntry skipped = started;
         skipped.serial = *serial;
         skipped.outcome = BatchOutcome::Failed;
-        skipped.status = "not used: sequence \"" + used.rows.front().at(0).value_or("") +
+        skipped.status = "not used: sequence \"" + used->rows.front().at(0).value_or("") +
                          "\" of the same VID and PID has used it";
         free.skippedAny = true;
-        odbc::Result noted = InsertRecord(nextTicket_++, skipped);
-        if (!noted.Ok()) {
-            return TakeFailed(*noted.failure, take);
+        odbc::Answer noted = InsertRecord(nextTicket_++, skipped);
+        if (!noted) {
+            return TakeFailed(noted.Err(), take);
         }
     }
 }
@@ -395,16 +401,16 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
     }
 
     started.serial = free.serial;
-    odbc::Result claimed = session_.Run(
+    odbc::Answer claimed = session_.Run(
         kInsertSerial, {sequence_.name, free.serial, static_cast<int64_t>(free.position),
                         sequence_.vid, sequence_.pid, started.station, started.time});
-    if (!claimed.Ok()) {
-        return TakeFailed(*claimed.failure, take);
+    if (!claimed) {
+        return TakeFailed(claimed.Err(), take);
     }
     const uint64_t ticket = nextTicket_++;
-    odbc::Result recorded = InsertRecord(ticket, started);
-    if (!recorded.Ok()) {
-        return TakeFailed(*recorded.failure, take);
+    odbc::Answer recorded = InsertRecord(ticket, started);
+    if (!recorded) {
+        return TakeFailed(recorded.Err(), take);
     }
     if (const auto committed = session_.Commit(); !committed) {
         session_.Rollback();
@@ -459,7 +465,7 @@ SerialTake SqlLedger::TakeSerial(const LedgerEntry& chip) {
     Unlock(lock);
     return take;
 }
-bool SqlLedger::Record(const LedgerEntry& entry) {
+Status SqlLedger::Record(const LedgerEntry& entry) {
     Lock lock(mutex_);
     Pending pending{nextTicket_++, entry};
     if (pending.entry.time.empty()) {
@@ -483,7 +489,13 @@ bool SqlLedger::Record(const LedgerEntry& entry) {
         }
     }
     const bool refused = refused_.erase(ticket) > 0;
-    const bool recorded = written() && !refused;
+    Status recorded;
+    if (refused) {
+        recorded = Fail("the ledger's database refused the record: " + lastFailure_);
+    } else if (!written()) {
+        recorded =
+            Fail(session_.Connected() ? NotAnswering(lastFailure_) : Unreachable(lastFailure_));
+    }
     Unlock(lock);
     return recorded;
 }
@@ -502,27 +514,27 @@ Result<bool> SqlLedger::WasVerified(const std::string& serial) {
             answer = Fail(Unreachable(lastFailure_));
             break;
         }
-        odbc::Result counted = session_.Run(
+        odbc::Answer counted = session_.Run(
             kCountVerified,
             {sequence_.name, serial, std::string(OutcomeWord(BatchOutcome::Verified))});
         session_.Rollback();  // ends the read's transaction
-        if (counted.Ok()) {
+        if (counted) {
             if (const std::optional<int64_t> count = NumberAt(counted)) {
                 MarkAnswered();
                 answer = *count > 0;
             } else {
                 answer = Fail("the ledger's count of " + serial + " is not a number");
             }
-        } else if (counted.failure->connectionLost) {
-            MarkLost(*counted.failure);
+        } else if (counted.Err().connectionLost) {
+            MarkLost(counted.Err());
             if (PastBound()) {
                 answer = Fail(Unreachable(lastFailure_));
             }
-        } else if (!odbc::IsRetryable(*counted.failure)) {
+        } else if (!odbc::IsRetryable(counted.Err())) {
             answer = Fail("the ledger could not say whether " + serial +
-                          " was verified: " + counted.failure->message);
+                          " was verified: " + counted.Err().message);
         } else {
-            NoteFailure(*counted.failure);
+            NoteFailure(counted.Err());
             if (!Pause(lock)) {
                 answer = Fail(NotAnswering(lastFailure_));
             }
@@ -536,19 +548,18 @@ std::string SqlLedger::NextSerial() {
     Lock lock(mutex_);
     std::string serial;
     while (WaitForConnection(lock)) {
-        odbc::Result read = session_.Run(kPosition, {sequence_.name});
+        const auto next = NextPosition();
         session_.Rollback();
-        if (read.Ok()) {
-            if (const std::optional<int64_t> next = NumberAt(read); next && *next >= 0) {
-                serial =
-                    serialAt_(sequence_.firstSerial, static_cast<uint64_t>(*next)).value_or("");
+        if (next) {
+            if (*next) {
+                serial = serialAt_(sequence_.firstSerial, **next).value_or("");
             }
             break;
         }
-        if (!read.failure->connectionLost) {
+        if (!next.Err().connectionLost) {
             break;
         }
-        MarkLost(*read.failure);
+        MarkLost(next.Err());
         if (PastBound()) {
             break;
         }

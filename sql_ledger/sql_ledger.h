@@ -51,11 +51,11 @@ class SqlLedger : public Ledger {
 public:
     // Connects, checks the layout and reads the sequence. The station's name goes into every
     // record that names none.
-    static LedgerResult<std::unique_ptr<SqlLedger>> Open(const std::string& connection,
-                                                         const std::string& sequence,
-                                                         const std::string& station,
-                                                         SerialAt serialAt,
-                                                         SqlLedgerOptions options = {});
+    static Result<std::unique_ptr<SqlLedger>, LedgerError> Open(const std::string& connection,
+                                                                const std::string& sequence,
+                                                                const std::string& station,
+                                                                SerialAt serialAt,
+                                                                SqlLedgerOptions options = {});
     ~SqlLedger() override = default;
     SqlLedger(const SqlLedger&) = delete;
     SqlLedger& operator=(const SqlLedger&) = delete;
@@ -65,7 +65,7 @@ public:
     const std::string& Station() const { return station_; }
 
     SerialTake TakeSerial(const LedgerEntry& chip) override;
-    bool Record(const LedgerEntry& entry) override;
+    Status Record(const LedgerEntry& entry) override;
     Result<bool> WasVerified(const std::string& serial) override;
     std::string NextSerial() override;
     std::string LastRecordedSerial() override;
@@ -108,6 +108,9 @@ private:
     Step TakeFailed(const odbc::Failure& failure, SerialTake& take);
     Step TakeRefused(const std::string& message, SerialTake& take);
     std::optional<Step> Advance(uint64_t& position, SerialTake& take);
+    // The sequence's next position as the database holds it, for a take and for the header
+    // alike; empty when the column holds no count.
+    Result<std::optional<uint64_t>, odbc::Failure> NextPosition();
     // The serial the take goes on with: the sequence moved on past every serial another
     // sequence of the same VID and PID has used, each one skipped on record. A step when the
     // take ends here.
@@ -117,7 +120,7 @@ private:
         bool skippedAny = false;
     };
     std::optional<Step> FreeSerial(const LedgerEntry& started, FreeTake& free, SerialTake& take);
-    odbc::Result InsertRecord(uint64_t ticket, const LedgerEntry& entry);
+    odbc::Answer InsertRecord(uint64_t ticket, const LedgerEntry& entry);
     std::string RecordKey(uint64_t ticket) const;
     bool PastBound() const;
     // Lets go of the lock and tells the observer what changed meanwhile.

@@ -38,6 +38,12 @@ SerialAt TestSerials(uint64_t available = 100000) {
     };
 }
 
+// Why a result failed; "" when it did not.
+template <typename R>
+std::string ErrorOf(const R& result) {
+    return result ? std::string() : result.Err().message;
+}
+
 std::string Unique(const std::string& what) {
     static std::atomic<int> counter{0};
     const auto now = std::chrono::system_clock::now().time_since_epoch();
@@ -73,16 +79,16 @@ protected:
                             "(scripts/test-all.sh does)";
         }
         connection_ = connection;
-        const LedgerResult<bool> init = InitLedger(connection_);
-        ASSERT_TRUE(init.Ok()) << init.error;
+        const Result<bool, LedgerError> init = InitLedger(connection_);
+        ASSERT_TRUE(init.Ok()) << ErrorOf(init);
     }
 
     // A new sequence of its own for the test.
     SequenceDefinition Define(const std::string& product = "usb2.0 serial") {
         SequenceDefinition sequence{Unique("seq"), Unique("ZQ"), "2E1B", "6C04", product, false};
-        const LedgerResult<bool> defined = DefineSequence(connection_, sequence);
-        EXPECT_TRUE(defined.Ok()) << defined.error;
-        EXPECT_TRUE(defined.value);
+        const Result<bool, LedgerError> defined = DefineSequence(connection_, sequence);
+        EXPECT_TRUE(defined.Ok()) << ErrorOf(defined);
+        EXPECT_TRUE(defined.Value());
         return sequence;
     }
 
@@ -91,16 +97,16 @@ protected:
                                     SqlLedgerOptions options = {}) {
         auto opened = SqlLedger::Open(connection_, sequence.name, station, std::move(serials),
                                       std::move(options));
-        EXPECT_TRUE(opened.Ok()) << opened.error;
-        return std::move(opened.value);
+        EXPECT_TRUE(opened.Ok()) << ErrorOf(opened);
+        return opened ? std::move(*opened) : nullptr;
     }
 
     // Runs one statement and commits, as an administrator would by hand.
     void Execute(const std::string& sql, const std::vector<odbc::Value>& parameters) {
         odbc::Session session;
         ASSERT_TRUE(session.Connect(connection_, 5));
-        const odbc::Result result = session.Run(sql, parameters);
-        ASSERT_TRUE(result.Ok()) << result.failure->message;
+        const odbc::Answer result = session.Run(sql, parameters);
+        ASSERT_TRUE(result.Ok()) << result.Err().message;
         ASSERT_TRUE(session.Commit());
     }
 
@@ -149,18 +155,18 @@ TEST_P(SqlLedgerTest, ThreeStationsTakeDistinctSerialsAndTheReportCountsThem) {
     constexpr uint64_t kTotal = kStations * kWorkers * kChips;
     EXPECT_EQ(std::set<std::string>(taken.begin(), taken.end()).size(), kTotal);
 
-    const LedgerResult<LedgerReport> report = Report(connection_, sequence.name);
-    ASSERT_TRUE(report.Ok()) << report.error;
-    EXPECT_EQ(report.value.sequence, sequence);
-    EXPECT_EQ(report.value.serialsUsed, kTotal);
-    EXPECT_EQ(report.value.highestSerial, *TestSerials()(sequence.firstSerial, kTotal - 1));
-    EXPECT_EQ(report.value.records.at(BatchOutcome::Started), kTotal);
-    EXPECT_EQ(report.value.records.at(BatchOutcome::Verified), kTotal);
-    ASSERT_EQ(report.value.stations.size(), size_t{kStations});
-    EXPECT_EQ(report.value.stations[1].station, "station-1");
-    EXPECT_EQ(report.value.stations[1].records.at(BatchOutcome::Verified),
+    const Result<LedgerReport, LedgerError> report = Report(connection_, sequence.name);
+    ASSERT_TRUE(report.Ok()) << ErrorOf(report);
+    EXPECT_EQ(report.Value().sequence, sequence);
+    EXPECT_EQ(report.Value().serialsUsed, kTotal);
+    EXPECT_EQ(report.Value().highestSerial, *TestSerials()(sequence.firstSerial, kTotal - 1));
+    EXPECT_EQ(report.Value().records.at(BatchOutcome::Started), kTotal);
+    EXPECT_EQ(report.Value().records.at(BatchOutcome::Verified), kTotal);
+    ASSERT_EQ(report.Value().stations.size(), size_t{kStations});
+    EXPECT_EQ(report.Value().stations[1].station, "station-1");
+    EXPECT_EQ(report.Value().stations[1].records.at(BatchOutcome::Verified),
               uint64_t{kWorkers * kChips});
-    EXPECT_TRUE(report.value.withoutVerified.empty());
+    EXPECT_TRUE(report.Value().withoutVerified.empty());
     EXPECT_EQ(stations[0]->NextSerial(), *TestSerials()(sequence.firstSerial, kTotal));
 }
 
@@ -174,11 +180,11 @@ TEST_P(SqlLedgerTest, ReportsSerialsWithoutAVerifiedOutcome) {
     ASSERT_TRUE(ledger->Record(Outcome("COM22", bad.serial, BatchOutcome::Unverified)));
     ASSERT_TRUE(ledger->Record(Outcome("COM24", "", BatchOutcome::SkippedLocked)));
 
-    const LedgerResult<LedgerReport> report = Report(connection_, sequence.name);
-    ASSERT_TRUE(report.Ok()) << report.error;
-    EXPECT_EQ(report.value.withoutVerified, (std::vector<std::string>{bad.serial, lost.serial}));
-    EXPECT_EQ(report.value.records.at(BatchOutcome::SkippedLocked), 1u);
-    EXPECT_EQ(report.value.highestSerial, lost.serial);
+    const Result<LedgerReport, LedgerError> report = Report(connection_, sequence.name);
+    ASSERT_TRUE(report.Ok()) << ErrorOf(report);
+    EXPECT_EQ(report.Value().withoutVerified, (std::vector<std::string>{bad.serial, lost.serial}));
+    EXPECT_EQ(report.Value().records.at(BatchOutcome::SkippedLocked), 1u);
+    EXPECT_EQ(report.Value().highestSerial, lost.serial);
     EXPECT_EQ(ledger->LastRecordedSerial(), bad.serial);
 
     // Another station sees what this one verified.
@@ -189,43 +195,43 @@ TEST_P(SqlLedgerTest, ReportsSerialsWithoutAVerifiedOutcome) {
 
 TEST_P(SqlLedgerTest, InitTwiceChangesNothingAndAnotherLayoutIsRefused) {
     const SequenceDefinition sequence = Define();
-    const LedgerResult<bool> again = InitLedger(connection_);
-    ASSERT_TRUE(again.Ok()) << again.error;
-    EXPECT_FALSE(again.value);
+    const Result<bool, LedgerError> again = InitLedger(connection_);
+    ASSERT_TRUE(again.Ok()) << ErrorOf(again);
+    EXPECT_FALSE(again.Value());
 
     // An initialisation stopped before its last step is completed.
     Execute("DELETE FROM zq_layout", {});
-    const LedgerResult<bool> completed = InitLedger(connection_);
-    ASSERT_TRUE(completed.Ok()) << completed.error;
-    EXPECT_TRUE(completed.value);
+    const Result<bool, LedgerError> completed = InitLedger(connection_);
+    ASSERT_TRUE(completed.Ok()) << ErrorOf(completed);
+    EXPECT_TRUE(completed.Value());
 
     Execute("UPDATE zq_layout SET version = ?", {int64_t{kLedgerLayout + 1}});
-    const LedgerResult<bool> refused = InitLedger(connection_);
+    const Result<bool, LedgerError> refused = InitLedger(connection_);
     const auto opened = SqlLedger::Open(connection_, sequence.name, "s", TestSerials());
-    const LedgerResult<LedgerReport> report = Report(connection_, sequence.name);
+    const Result<LedgerReport, LedgerError> report = Report(connection_, sequence.name);
     Execute("UPDATE zq_layout SET version = ?", {int64_t{kLedgerLayout}});
 
     const std::string layout = "layout " + std::to_string(kLedgerLayout + 1);
-    EXPECT_NE(refused.error.find(layout), std::string::npos) << refused.error;
-    EXPECT_NE(opened.error.find(layout), std::string::npos) << opened.error;
-    EXPECT_NE(report.error.find(layout), std::string::npos) << report.error;
+    EXPECT_NE(ErrorOf(refused).find(layout), std::string::npos) << ErrorOf(refused);
+    EXPECT_NE(ErrorOf(opened).find(layout), std::string::npos) << ErrorOf(opened);
+    EXPECT_NE(ErrorOf(report).find(layout), std::string::npos) << ErrorOf(report);
 }
 
 TEST_P(SqlLedgerTest, ASequenceRedefinedWithOtherValuesIsRefused) {
     const SequenceDefinition sequence = Define();
-    const LedgerResult<bool> same = DefineSequence(connection_, sequence);
-    ASSERT_TRUE(same.Ok()) << same.error;
-    EXPECT_FALSE(same.value);
+    const Result<bool, LedgerError> same = DefineSequence(connection_, sequence);
+    ASSERT_TRUE(same.Ok()) << ErrorOf(same);
+    EXPECT_FALSE(same.Value());
 
     SequenceDefinition other = sequence;
     other.pid = "BEEF";
     other.lock = true;
-    const LedgerResult<bool> refused = DefineSequence(connection_, other);
+    const Result<bool, LedgerError> refused = DefineSequence(connection_, other);
     EXPECT_FALSE(refused.Ok());
-    EXPECT_NE(refused.error.find("PID \"6C04\" (not \"BEEF\")"), std::string::npos)
-        << refused.error;
-    EXPECT_NE(refused.error.find("lock"), std::string::npos) << refused.error;
-    EXPECT_EQ(ReadSequence(connection_, sequence.name).value, sequence);
+    EXPECT_NE(ErrorOf(refused).find("PID \"6C04\" (not \"BEEF\")"), std::string::npos)
+        << ErrorOf(refused);
+    EXPECT_NE(ErrorOf(refused).find("lock"), std::string::npos) << ErrorOf(refused);
+    EXPECT_EQ(ReadSequence(connection_, sequence.name).Value(), sequence);
     EXPECT_FALSE(ReadSequence(connection_, Unique("missing")).Ok());
 }
 
@@ -238,8 +244,8 @@ TEST_P(SqlLedgerTest, AWrongPasswordIsRefusedWithoutShowingIt) {
     connection.replace(at, connection.find(';', at) - at, "Pwd=" + wrongPassword);
 
     const auto opened = SqlLedger::Open(connection, "any", "s", TestSerials());
-    const LedgerResult<bool> init = InitLedger(connection);
-    for (const std::string& error : {opened.error, init.error}) {
+    const Result<bool, LedgerError> init = InitLedger(connection);
+    for (const std::string& error : {ErrorOf(opened), ErrorOf(init)}) {
         EXPECT_NE(error.find("could not connect"), std::string::npos) << error;
         EXPECT_EQ(error.find(wrongPassword), std::string::npos) << error;
         EXPECT_EQ(error.find(rightPassword), std::string::npos) << error;
@@ -264,16 +270,16 @@ TEST_P(SqlLedgerTest, TextIsStoredAndExportedExactly) {
     ASSERT_TRUE(ledger->Record(outcome));
 
     const auto exported = Export(connection_, sequence.name);
-    ASSERT_TRUE(exported.Ok()) << exported.error;
-    ASSERT_EQ(exported.value.size(), 2u);
-    const LedgerEntry& started = exported.value[0];
+    ASSERT_TRUE(exported.Ok()) << ErrorOf(exported);
+    ASSERT_EQ(exported.Value().size(), 2u);
+    const LedgerEntry& started = exported.Value()[0];
     EXPECT_EQ(started.outcome, BatchOutcome::Started);
     EXPECT_EQ(started.serial, take.serial);
     EXPECT_EQ(started.product, product);
     EXPECT_EQ(started.status, "");
     EXPECT_EQ(started.station, "站 1");
     EXPECT_EQ(started.time.size(), 24u) << started.time;
-    const LedgerEntry& verified = exported.value[1];
+    const LedgerEntry& verified = exported.Value()[1];
     EXPECT_EQ(verified.time, outcome.time);
     EXPECT_EQ(verified.port, "COM21");
     EXPECT_EQ(verified.product, product);
@@ -299,7 +305,7 @@ TEST_P(SqlLedgerTest, TheDatabaseRefusesASerialTwiceAndASequenceRunsOut) {
     EXPECT_EQ(again.result, TakeResult::NotRecorded);
     EXPECT_FALSE(again.message.empty());
     EXPECT_EQ(ledger->NextSerial(), first.serial);
-    EXPECT_EQ(Report(connection_, sequence.name).value.serialsUsed, 2u);
+    EXPECT_EQ(Report(connection_, sequence.name).Value().serialsUsed, 2u);
 }
 
 TEST_P(SqlLedgerTest, AServerRestartedDuringABatchLosesNothing) {
@@ -346,9 +352,9 @@ TEST_P(SqlLedgerTest, AServerRestartedDuringABatchLosesNothing) {
     EXPECT_LE(refused.size(), 1u);
     EXPECT_TRUE(ledger->UnrecordedSerials().empty());
     const auto exported = Export(connection_, sequence.name);
-    ASSERT_TRUE(exported.Ok()) << exported.error;
+    ASSERT_TRUE(exported.Ok()) << ErrorOf(exported);
     std::set<std::string> started, verified;
-    for (const LedgerEntry& entry : exported.value) {
+    for (const LedgerEntry& entry : exported.Value()) {
         (entry.outcome == BatchOutcome::Started ? started : verified).insert(entry.serial);
     }
     // Every serial handed out has its committed `started` record and, kept through the loss,
@@ -415,9 +421,9 @@ TEST_P(SqlLedgerTest, ALostCommitAnswerIsSettledByItsKeyAndTheBatchGoesOn) {
     EXPECT_TRUE(ledger->UnrecordedSerials().empty());
 
     const auto exported = Export(connection_, sequence.name);
-    ASSERT_TRUE(exported.Ok()) << exported.error;
+    ASSERT_TRUE(exported.Ok()) << ErrorOf(exported);
     std::vector<std::string> records;
-    for (const LedgerEntry& entry : exported.value) {
+    for (const LedgerEntry& entry : exported.Value()) {
         records.push_back(entry.serial + " " + OutcomeWord(entry.outcome) + " " + entry.status);
     }
     EXPECT_EQ(records, (std::vector<std::string>{
@@ -549,9 +555,9 @@ TEST_P(SqlLedgerTest, ARowEditedByHandIsRefusedAtTheStart) {
     const SequenceDefinition sequence = Define();
     Execute("UPDATE zq_sequences SET first_serial = ? WHERE name = ?",
             {std::string("LINE1-000001"), sequence.name});
-    const LedgerResult<SequenceDefinition> read = ReadSequence(connection_, sequence.name);
-    ASSERT_TRUE(read.Ok()) << read.error;
-    const Result<ChipIdentity> identity = IdentityOfSequence(read.value);
+    const Result<SequenceDefinition, LedgerError> read = ReadSequence(connection_, sequence.name);
+    ASSERT_TRUE(read.Ok()) << ErrorOf(read);
+    const Result<ChipIdentity> identity = IdentityOfSequence(read.Value());
     ASSERT_FALSE(identity.Ok());
     EXPECT_NE(identity.Err().message.find("\"LINE1-000001\" is not 1 to 8 characters"),
               std::string::npos)
@@ -569,11 +575,11 @@ TEST_P(SqlLedgerTest, OverlappingSequencesOfOneIdentityNeverShareASerial) {
     ASSERT_TRUE(DefineSequence(connection_, a).Ok());
     ASSERT_TRUE(DefineSequence(connection_, b).Ok());
     const auto overlapping = OverlappingSequences(connection_, b);
-    ASSERT_TRUE(overlapping.Ok()) << overlapping.error;
-    EXPECT_EQ(overlapping.value, std::vector<std::string>{a.name});
+    ASSERT_TRUE(overlapping.Ok()) << ErrorOf(overlapping);
+    EXPECT_EQ(overlapping.Value(), std::vector<std::string>{a.name});
     SequenceDefinition apart = a;
     apart.pid = "6C05";
-    EXPECT_TRUE(OverlappingSequences(connection_, apart).value.empty());
+    EXPECT_TRUE(OverlappingSequences(connection_, apart).Value().empty());
 
     auto first = Open(a, "s1", SerialSequence::At);
     auto second = Open(b, "s2", SerialSequence::At);
@@ -587,9 +593,9 @@ TEST_P(SqlLedgerTest, OverlappingSequencesOfOneIdentityNeverShareASerial) {
     }
     // The skipped serial is on record, with why.
     const auto exported = Export(connection_, a.name);
-    ASSERT_TRUE(exported.Ok()) << exported.error;
+    ASSERT_TRUE(exported.Ok()) << ErrorOf(exported);
     bool skipped = false;
-    for (const LedgerEntry& entry : exported.value) {
+    for (const LedgerEntry& entry : exported.Value()) {
         skipped = skipped || entry.status.find("\"" + b.name + "\" of the same VID and PID") !=
                                  std::string::npos;
     }
