@@ -65,6 +65,9 @@ protected:
     void PlugNew(const char* port) {
         ASSERT_TRUE(sim.Remove(port));
         ASSERT_TRUE(sim.Fill(port, 0xFF));
+        // Out of the socket for as long as a hand takes: a port gone and back between two looks
+        // at the port map is the same board to the station, as it would be on a real bench.
+        Sleep(1000);
         ASSERT_TRUE(sim.Restore(port));
     }
     // The board's turn is over once it holds a serial and the station has let go of the port.
