@@ -277,7 +277,7 @@ int RunLabel(const CommandLine& line) {
 
     // The reprint is on record whether or not the printer took it.
     LedgerEntry entry = *last;
-    entry.time.clear();
+    entry.time = UtcNow();
     entry.port.clear();
     entry.station = line.label.station;
     entry.outcome = sent ? BatchOutcome::LabelReprinted : BatchOutcome::LabelFailed;

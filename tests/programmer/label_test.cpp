@@ -213,9 +213,18 @@ TEST_F(Labels, AReprintIsPrintedAndOnRecordAndAProductWithCaretsAndTildesStaysEx
                                   L"--printer", printer.Target(), L"--label", productLabel});
     EXPECT_EQ(reprint.exitCode, 0u) << reprint.err;
     EXPECT_EQ(Records().back(), "ZQ000001 label-reprinted label torn (station bench-3)");
+    Result<LogContents> log = DecodeLog(ReadWhole(logPath));
+    ASSERT_TRUE(log);
+    EXPECT_EQ(log->entries.back().time.size(), 24u) << "stamped as every record is";
     std::vector<std::string> labels = printer.Labels();
     ASSERT_EQ(labels.size(), 2u);
     EXPECT_EQ(labels[1], labels[0]) << "the reprint is the board's label as it was";
+    const std::wstring preview = logPath + L".zpl";
+    ProgResult previewed = RunProg({L"label", L"--serial", L"ZQ000001", L"--log", logPath,
+                                    L"--preview", preview, L"--label", productLabel});
+    EXPECT_EQ(previewed.exitCode, 0u) << previewed.err;
+    EXPECT_EQ(ReadWhole(preview), labels[0]) << "the label the record's values give";
+    EXPECT_EQ(printer.Labels().size(), 2u) << "a preview prints nothing";
     Save("product-batch", labels[0], product);
     Save("product-reprint", labels[1], product);
 
