@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "console_output.h"
 #include "exit_codes.h"
+#include "form_values.h"
 #include "json_line.h"
 #include "label_order.h"
 #include "label_printer.h"
@@ -90,7 +91,7 @@ private:
 
 class SequenceHistory : public History {
 public:
-    SequenceHistory(const CommandLine& line) : line_(line) {}
+    explicit SequenceHistory(const CommandLine& line) : line_(line) {}
     std::vector<LedgerEntry> Records() override {
         LedgerResult<std::vector<LedgerEntry>> records =
             Export(line_.label.connection, line_.label.sequence);
@@ -111,6 +112,17 @@ public:
 private:
     const CommandLine& line_;
 };
+
+// The record --log or --sequence names; none without either.
+std::unique_ptr<History> HistoryOf(const CommandLine& line) {
+    if (!line.label.log.empty()) {
+        return std::make_unique<LogHistory>(line.label.log);
+    }
+    if (!line.label.sequence.empty()) {
+        return std::make_unique<SequenceHistory>(line);
+    }
+    return nullptr;
+}
 
 // The serial's last programming record; none when the record never names it so.
 std::optional<LedgerEntry> LastProgramming(const std::vector<LedgerEntry>& records,
@@ -135,18 +147,13 @@ void Say(const CommandLine& line, const nlohmann::ordered_json& object, const st
 int Preview(const CommandLine& line) {
     LedgerEntry values;
     values.serial = line.label.serial;
-    values.vid = "2E1B";
-    values.pid = "6C04";
-    values.product = "usb2.0 serial";
+    // Without a record, the identity every program writes by default.
+    values.vid = DEFAULT_VID;
+    values.pid = DEFAULT_PID;
+    values.product = DEFAULT_PRODUCT;
     values.station = line.label.station;
     values.time = UtcNow();
-    if (line.label.log.size() + line.label.sequence.size() > 0) {
-        std::unique_ptr<History> history;
-        if (!line.label.log.empty()) {
-            history = std::make_unique<LogHistory>(line.label.log);
-        } else {
-            history = std::make_unique<SequenceHistory>(line);
-        }
+    if (std::unique_ptr<History> history = HistoryOf(line)) {
         std::optional<LedgerEntry> last = LastProgramming(history->Records(), line.label.serial);
         if (last) {
             values = *last;
@@ -259,12 +266,7 @@ int RunLabel(const CommandLine& line) {
     if (!printer) {
         Refuse(printer.Err().message);
     }
-    std::unique_ptr<History> history;
-    if (!line.label.log.empty()) {
-        history = std::make_unique<LogHistory>(line.label.log);
-    } else {
-        history = std::make_unique<SequenceHistory>(line);
-    }
+    std::unique_ptr<History> history = HistoryOf(line);
     const std::string& serial = line.label.serial;
     std::optional<LedgerEntry> last = LastProgramming(history->Records(), serial);
     LabelDecision decision =
