@@ -6,16 +6,15 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "bench_clock.h"
 #include "bench_process.h"
+#include "loopback_printer.h"
 #include "scoped_win.h"
 #include "sim_control_client.h"
 
@@ -25,52 +24,6 @@ constexpr unsigned kFrameMicros = 1000;
 constexpr int kRounds = 5;  // boards per port in one run
 constexpr DWORD kUnpluggedMs = 250;
 const char* const kPorts[] = {"COM41", "COM42", "COM43", "COM44"};
-
-// A network label printer on loopback: takes each connection's bytes to its end, as one label.
-class LoopbackPrinter {
-public:
-    LoopbackPrinter() : socket_(socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        int size = sizeof address;
-        if (bind(socket_.Get(), reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-            listen(socket_.Get(), 8) == 0 &&
-            getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &size) == 0) {
-            port_ = ntohs(address.sin_port);
-        }
-        thread_ = std::thread([this] {
-            while (!stop_) {
-                fd_set ready;
-                FD_ZERO(&ready);
-                FD_SET(socket_.Get(), &ready);
-                timeval wait{0, 20000};
-                if (select(0, &ready, nullptr, nullptr, &wait) != 1) {
-                    continue;
-                }
-                win32::ScopedSocket connection(accept(socket_.Get(), nullptr, nullptr));
-                char buffer[4096];
-                while (recv(connection.Get(), buffer, sizeof buffer, 0) > 0) {
-                }
-                labels_++;
-            }
-        });
-    }
-    ~LoopbackPrinter() {
-        stop_ = true;
-        thread_.join();
-    }
-    std::string Target() const { return "tcp:127.0.0.1:" + std::to_string(port_); }
-    int Labels() const { return labels_; }
-
-private:
-    win32::ScopedWinsock winsock_;
-    win32::ScopedSocket socket_;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> labels_{0};
-    std::thread thread_;
-};
 
 std::string TempPath(const char* name) {
     char folder[MAX_PATH];
@@ -131,7 +84,7 @@ bool BoardsPerMinute(SimControl& sim, const std::string& exe, const std::string&
         Sleep(kUnpluggedMs);
     }
     perMinute = ports * kRounds * 60e6 / busy;
-    return !labels || printer.Labels() == ports * kRounds;
+    return !labels || static_cast<int>(printer.Labels().size()) == ports * kRounds;
 }
 
 }  // namespace
