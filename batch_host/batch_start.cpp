@@ -2,6 +2,8 @@
 
 #include "command_failure.h"
 #include "exit_codes.h"
+#include "label_template.h"
+#include "printer_target.h"
 #include "log_ledger.h"
 #include "scheme_start.h"
 #include "sequence_identity.h"
@@ -52,6 +54,29 @@ void StartFromDatabase(const BatchOptions& options,
         "sequence " + options.sequence + " in the ledger, station " + options.station;
 }
 
+// The template is read and checked, and the printer made, before the ledger is opened: a
+// template refused creates no log. The printer is not reached until the first label.
+void StartLabels(const BatchOptions& options, BatchStart& start) {
+    if (options.label.empty()) {
+        return;
+    }
+    Result<LabelTemplate> label = LoadLabelTemplate(options.label);
+    if (!label) {
+        throw CommandFailure{EXIT_BAD_USAGE, "--label: " + label.Err().message};
+    }
+    Result<PrinterTarget> target = ParsePrinterTarget(options.printer);
+    if (!target) {
+        throw CommandFailure{EXIT_BAD_USAGE, target.Err().message};
+    }
+    Result<std::unique_ptr<LabelPrinter>> printer = MakeLabelPrinter(*target);
+    if (!printer) {
+        throw CommandFailure{EXIT_BAD_USAGE, printer.Err().message};
+    }
+    start.labeller =
+        std::make_unique<TemplateLabeller>(std::move(*label), std::move(*printer), options.printer);
+    start.settings.labeller = start.labeller.get();
+}
+
 }  // namespace
 
 BatchStart StartBatch(const BatchOptions& options,
@@ -60,6 +85,7 @@ BatchStart StartBatch(const BatchOptions& options,
     start.settings.count = options.count;
     start.settings.ports = options.ports;
     start.settings.station = options.station;
+    StartLabels(options, start);
     if (options.UsesLedger()) {
         StartFromDatabase(options, onConnection, start);
     } else {

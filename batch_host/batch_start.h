@@ -11,11 +11,13 @@
 #include "batch_options.h"
 #include "ledger.h"
 #include "log_file.h"
+#include "template_labeller.h"
 
 struct BatchStart {
     std::unique_ptr<LogFile> logFile;  // a station's own log only, and its store
     std::unique_ptr<LogStore> logStore;
     std::unique_ptr<Ledger> ledger;
+    std::unique_ptr<TemplateLabeller> labeller;  // with --label only; settings point at it
     BatchSettings settings;
     std::string recordName;    // "log shift.csv" or "sequence line1 in the ledger"
     std::string resumedAfter;  // the log's last used serial, when the batch resumes after it
@@ -25,7 +27,8 @@ struct BatchStart {
     bool nextFollowsFromTake = true;
 };
 
-// Throws a CommandFailure: EXIT_BAD_USAGE when the log cannot be opened or read, or no serial of
+// Throws a CommandFailure: EXIT_BAD_USAGE when the label's template is refused, the log cannot be
+// opened or read, or no serial of
 // the sequence is left; EXIT_RECORD_FAILED when the shared ledger cannot be reached or holds no
 // such sequence. onConnection hears of a shared ledger's connection lost (false) and back (true).
 BatchStart StartBatch(const BatchOptions& options,

@@ -5,6 +5,7 @@
 #include "flat_json.h"
 #include "job_id.h"
 #include "job_path.h"
+#include "printer_target.h"
 #include "serial_scheme_check.h"
 #include "utf_text.h"
 #include "value_checks.h"
@@ -23,6 +24,16 @@ std::string CheckNonEmpty(const std::string& text) {
     return text.empty() ? "\"\" is empty" : "";
 }
 
+// The printer's form, as --printer is checked; the message names the key, not the option.
+std::string CheckPrinter(const std::string& text) {
+    if (text.empty()) {
+        return CheckNonEmpty(text);
+    }
+    Result<PrinterTarget> target = ParsePrinterTarget(text);
+    constexpr std::string_view kOption = "--printer: ";
+    return target ? "" : target.Err().message.substr(kOption.size());
+}
+
 constexpr KeyRule kRules[] = {
     {"vid", JsonKind::Text, CheckId},
     {"pid", JsonKind::Text, CheckId},
@@ -34,10 +45,9 @@ constexpr KeyRule kRules[] = {
     {"serial-list", JsonKind::Text, CheckNonEmpty},
     {"name", JsonKind::Text, CheckName},
     {"comment", JsonKind::Text, nullptr},
-    // Only non-empty for now: the label's template and printer get their own checks with the
-    // labels.
+    // The template is read when a batch starts, as --label's is.
     {"label", JsonKind::Text, CheckNonEmpty},
-    {"printer", JsonKind::Text, CheckNonEmpty},
+    {"printer", JsonKind::Text, CheckPrinter},
 };
 
 // "vid, pid, product, ...": the keys a job file holds, for a refused unknown one.

@@ -2,6 +2,7 @@
 
 #include "command_failure.h"
 #include "exit_codes.h"
+#include "printer_target.h"
 #include "utf_text.h"
 #include "value_checks.h"
 
@@ -92,11 +93,43 @@ void AddBatchOptions(CLI::App& command, BatchOptions& options) {
         ->type_name("SECONDS")
         ->check(CLI::Range(1, 3600));
     AddIdentityOptions(command, false, options.identity);
+    command
+        .add_option("--label", options.label,
+                    "print a label for every verified board, once it is on record: a ZPL "
+                    "template with {serial} {vid} {pid} {product} {station} {port} {date} "
+                    "{time} {job} (with --printer)")
+        ->type_name("TEMPLATE");
+    command
+        .add_option("--printer", options.printer,
+                    "where the labels go: tcp:HOST[:PORT] (raw, port 9100 by default), "
+                    "queue:NAME (a Windows printer queue) or folder:DIR")
+        ->type_name("TARGET");
 }
+
+namespace {
+
+// A label needs both, and the printer's form is known before anything is opened.
+void CheckLabelOptions(const CLI::App& command, const BatchOptions& options) {
+    if ((command.count("--label") > 0) != (command.count("--printer") > 0)) {
+        Refuse("--label and --printer go together: the template and where its labels go");
+    }
+    if (command.count("--label") > 0 && options.label.empty()) {
+        Refuse("--label: the template's file name is empty");
+    }
+    if (command.count("--printer") > 0) {
+        Result<PrinterTarget> target = ParsePrinterTarget(options.printer);
+        if (!target) {
+            Refuse(target.Err().message);
+        }
+    }
+}
+
+}  // namespace
 
 void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
                        const MachineDefaults& machine) {
     auto given = [&](const char* name) { return command.count(name) > 0; };
+    CheckLabelOptions(command, options);
     if (!options.UsesLedger()) {
         if (given("--ledger") || given("--station") || given("--reconnect-within")) {
             Refuse("--ledger, --station and --reconnect-within go with --sequence");

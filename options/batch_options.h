@@ -29,6 +29,8 @@ struct BatchOptions {
     int count = 0;                   // 0: no limit
     int reconnectSeconds = 60;       // how long a lost ledger is waited for
     IdentityOptions identity;
+    std::string label;    // a ZPL template (a UTF-8 path); "" when the batch prints no labels
+    std::string printer;  // where the labels go: tcp:HOST[:PORT], queue:NAME or folder:DIR
 
     bool UsesLedger() const { return !sequence.empty(); }
 };
@@ -54,6 +56,7 @@ struct MachineDefaults {
 };
 
 // After parsing: the options that go together, or a CommandFailure (EXIT_BAD_USAGE) naming
-// what is missing or does not belong. Fills the ledger and the station's name from machine.
+// what is missing or does not belong (--printer's form too; the template is read when the batch
+// starts). Fills the ledger and the station's name from machine.
 void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
                        const MachineDefaults& machine);

@@ -10,6 +10,7 @@
 #include "exit_codes.h"
 #include "record_text.h"
 #include "status_text.h"
+#include "utc_time.h"
 #include "utf_text.h"
 
 namespace {
@@ -177,6 +178,8 @@ void Batch::End(Turn& turn, BatchOutcome outcome, const std::string& status) {
     LedgerEntry entry = turn.entry;
     entry.outcome = outcome;
     entry.status = status;
+    // Stamped here rather than by the ledger, so that a label shows its record's own time.
+    entry.time = UtcNow();
     const Status recorded = ledger_.Record(entry);
     bool complete = false;
     {
@@ -202,10 +205,41 @@ void Batch::End(Turn& turn, BatchOutcome outcome, const std::string& status) {
     report.status = status;
     report.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - turn.start).count();
+    // The count's gate is already open again: while this worker waits for the printer, the
+    // other ports' boards go on.
+    report.label = Label(entry, recorded.Ok());
     observer_.ChipDone(report);
     if (complete) {
         Stop("", EXIT_DONE);
     }
+}
+
+BoardLabel Batch::Label(const LedgerEntry& record, bool onRecord) {
+    if (settings_.labeller == nullptr) {
+        return {};
+    }
+    BoardLabel label = settings_.labeller->AfterRecord(record, onRecord);
+    if (label.state == LabelState::None) {
+        return label;
+    }
+    // Every print is on record, as its own record of the serial; it never changes the board's.
+    LedgerEntry print = record;
+    print.time.clear();
+    print.outcome =
+        label.state == LabelState::Printed ? BatchOutcome::Labelled : BatchOutcome::LabelFailed;
+    print.status = label.status;
+    const Status recorded = ledger_.Record(print);
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        tally_.Add(print.outcome);
+    }
+    if (!recorded) {
+        Stop(
+            "the batch's record could not be written: the batch stops; chips in progress "
+            "finish first",
+            EXIT_RECORD_FAILED);
+    }
+    return label;
 }
 
 void Batch::Stop(const std::string& reason, int exitCode) {

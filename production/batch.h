@@ -12,6 +12,7 @@
 
 #include "batch_observer.h"
 #include "batch_tally.h"
+#include "board_label.h"
 #include "chip_identity.h"
 #include "chip_opener.h"
 #include "count_gate.h"
@@ -24,6 +25,8 @@ struct BatchSettings {
     std::vector<std::string> ports;  // the only chip ports the batch takes; empty: every one
     // How often a batch whose period's serials have run out asks the ledger again.
     std::chrono::milliseconds periodRecheck{1000};
+    // Prints a label for each verified board on record; none when the batch prints no labels.
+    BoardLabeller* labeller = nullptr;
 };
 
 class Batch {
@@ -52,6 +55,8 @@ private:
     struct Turn;
     std::optional<std::string> TakeSerial(Turn& turn);
     void End(Turn& turn, BatchOutcome outcome, const std::string& status);
+    // After the board's outcome record: its label, if one is due, and the label's own record.
+    BoardLabel Label(const LedgerEntry& record, bool onRecord);
     void Run(Turn& turn, ChipOpener& opener);
 
     const BatchSettings settings_;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "batch_outcome.h"
+#include "board_label.h"
 
 enum class ChipPhase { Reading, Writing };
 
@@ -14,6 +15,7 @@ struct ChipReport {
     BatchOutcome outcome = BatchOutcome::Failed;
     std::string status;
     double seconds = 0;  // from the chip's turn to its outcome
+    BoardLabel label;    // its label, printed after its outcome was on record
 };
 
 class BatchObserver {
@@ -23,7 +25,7 @@ public:
     // The chip's serial is taken (its started record is durable), just before its write: a
     // program that shows the next serial works it out from this one.
     virtual void SerialTaken(const std::string& /*port*/, const std::string& /*serial*/) {}
-    // The chip's outcome, once it is recorded (or the record has failed).
+    // The chip's outcome, once it is recorded (or the record has failed), and its label.
     virtual void ChipDone(const ChipReport& report) = 0;
     // The batch stopped before the chip got a serial: it is left as it was.
     virtual void ChipLeftAlone(const std::string& port) = 0;

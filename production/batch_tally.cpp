@@ -13,8 +13,16 @@ int BatchTally::NotVerifiedAfterWrite() const {
 }
 
 int BatchExitCode(const BatchTally& tally, int stopExitCode) {
-    if (stopExitCode != EXIT_DONE) {
-        return stopExitCode;
+    int code = stopExitCode;
+    if (code == EXIT_DONE && tally.NotVerifiedAfterWrite() > 0) {
+        code = EXIT_FAILED;
     }
-    return tally.NotVerifiedAfterWrite() > 0 ? EXIT_FAILED : EXIT_DONE;
+    // A missing label is what a script must act on once every board is fine: a batch without
+    // --count ends with Ctrl+C, so 130 gives way too. A chip's failure, or a stop for a reason
+    // of the batch's own, says more and keeps its code.
+    if ((code == EXIT_DONE || code == EXIT_INTERRUPTED) &&
+        tally.Count(BatchOutcome::LabelFailed) > 0) {
+        code = EXIT_LABEL_MISSING;
+    }
+    return code;
 }

@@ -17,5 +17,6 @@ private:
 };
 
 // A batch stopped for a reason of its own (stopExitCode not EXIT_DONE) exits with it; otherwise
-// 0 when every chip it wrote verified, EXIT_FAILED when one did not.
+// 0 when every chip it wrote verified, EXIT_FAILED when one did not. EXIT_LABEL_MISSING replaces
+// 0 and EXIT_INTERRUPTED when a label was not printed.
 int BatchExitCode(const BatchTally& tally, int stopExitCode);

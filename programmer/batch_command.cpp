@@ -37,14 +37,15 @@ int RunBatch(const CommandLine& line) {
             DescribeIdentity(start.settings.identity, SerialsFrom(start.ledger->NextSerial())));
     }
 
-    BatchConsole console(line.json, start.settings.station);
+    BatchConsole console(line.json, start.settings.station, start.labeller != nullptr);
     Batch batch(start.settings, *start.ledger, console);
     std::string next = start.ledger->NextSerial();
     std::string scheme = next.empty() ? "with no serial free now" : "from " + next;
     if (!start.capacity.empty()) {
         scheme += " \u2026 " + start.capacity;
     }
-    WriteLine(Stream::Err, "zq61prog: batch " + scheme + ", " + start.recordName +
+    std::string labels = start.labeller ? ", labels to " + line.batch.printer : std::string();
+    WriteLine(Stream::Err, "zq61prog: batch " + scheme + ", " + start.recordName + labels +
                                ": waiting for chips (Ctrl+C stops)");
     BreakGuard breakGuard;
     RunBatchWorkers(batch, console.StopEvent(), BreakRequested);

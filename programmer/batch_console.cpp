@@ -1,12 +1,34 @@
 #include "batch_console.h"
 
 #include <cstdio>
+#include <iterator>
+#include <vector>
 
 #include "console_output.h"
 #include "json_line.h"
 
-BatchConsole::BatchConsole(bool json, const std::string& station)
-    : json_(json), station_(station), stopped_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+namespace {
+
+// What the operator does about a label that did not print, in the board's own line.
+constexpr const char* kLabelMissing = "label not printed: reprint";
+
+// The outcomes a summary counts: the chips', then the labels' when the batch prints them.
+std::vector<BatchOutcome> SummaryOutcomes(bool labels) {
+    std::vector<BatchOutcome> outcomes(std::begin(kFinalOutcomes), std::end(kFinalOutcomes));
+    if (labels) {
+        outcomes.push_back(BatchOutcome::Labelled);
+        outcomes.push_back(BatchOutcome::LabelFailed);
+    }
+    return outcomes;
+}
+
+}  // namespace
+
+BatchConsole::BatchConsole(bool json, const std::string& station, bool labels)
+    : json_(json),
+      station_(station),
+      labels_(labels),
+      stopped_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 void BatchConsole::ChipPhaseChanged(const std::string&, ChipPhase) {
     // A console line per chip is enough for a script; the phases are a window's to show.
@@ -24,6 +46,12 @@ void BatchConsole::ChipDone(const ChipReport& report) {
         if (!station_.empty()) {
             object["station"] = station_;
         }
+        if (report.label.state != LabelState::None) {
+            bool printed = report.label.state == LabelState::Printed;
+            object["label"] =
+                OutcomeWord(printed ? BatchOutcome::Labelled : BatchOutcome::LabelFailed);
+            object["label-status"] = report.label.status;
+        }
         WriteJsonLine(object);
         return;
     }
@@ -31,7 +59,11 @@ void BatchConsole::ChipDone(const ChipReport& report) {
     std::snprintf(line, sizeof(line), "%-8s %-10s %-19s %6.2f s  ", report.port.c_str(),
                   report.serial.empty() ? "-" : report.serial.c_str(), OutcomeWord(report.outcome),
                   report.seconds);
-    WriteLine(Stream::Out, line + report.status);
+    std::string text = line + report.status;
+    if (report.label.state == LabelState::NotPrinted) {
+        text += "; " + std::string(kLabelMissing) + " (" + report.label.status + ")";
+    }
+    WriteLine(Stream::Out, text);
 }
 
 void BatchConsole::ChipLeftAlone(const std::string& port) {
@@ -52,14 +84,14 @@ void BatchConsole::SerialsWaiting(const std::string& why) {
 void BatchConsole::Summary(const BatchTally& tally) {
     if (json_) {
         nlohmann::ordered_json counts = nlohmann::ordered_json::object();
-        for (BatchOutcome outcome : kFinalOutcomes) {
+        for (BatchOutcome outcome : SummaryOutcomes(labels_)) {
             counts[OutcomeWord(outcome)] = tally.Count(outcome);
         }
         WriteJsonLine({{"summary", counts}});
         return;
     }
     std::string counts;
-    for (BatchOutcome outcome : kFinalOutcomes) {
+    for (BatchOutcome outcome : SummaryOutcomes(labels_)) {
         counts += (counts.empty() ? "" : ", ") + std::string(OutcomeWord(outcome)) + " " +
                   std::to_string(tally.Count(outcome));
     }

@@ -9,8 +9,9 @@
 
 class BatchConsole : public BatchObserver {
 public:
-    // station: named in every JSON object when the batch records to a line's ledger.
-    BatchConsole(bool json, const std::string& station);
+    // station: named in every JSON object when the batch records to a line's ledger. labels:
+    // the batch prints labels, so each board's line and the summary say how they went.
+    BatchConsole(bool json, const std::string& station, bool labels);
 
     // Signalled once the batch stops.
     HANDLE StopEvent() const { return stopped_.Get(); }
@@ -27,5 +28,6 @@ public:
 private:
     bool json_;
     std::string station_;
+    bool labels_;
     win32::AutoCloseHandle stopped_;
 };

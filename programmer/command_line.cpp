@@ -9,6 +9,7 @@
 #include "identity_options.h"
 #include "machine_defaults.h"
 #include "json_line.h"
+#include "label_command.h"
 #include "serials_command.h"
 #include "value_checks.h"
 #include "zq_version.h"
@@ -55,6 +56,7 @@ struct CommandApps {
     CLI::App* batch;
     CLI::App* serials;
     CLI::App* ledger;
+    CLI::App* label;
 };
 
 // list, read, write, batch and serials: the commands that reach chips or their serials.
@@ -79,7 +81,7 @@ CommandApps AddChipCommands(CLI::App& app, CommandLine& line) {
     AddJson(*batch, line);
 
     CLI::App* serials = AddSerialsCommand(app, line);
-    return {write, batch, serials, nullptr};
+    return {write, batch, serials, nullptr, nullptr};
 }
 
 // ledger and its commands: a line's shared database.
@@ -121,6 +123,7 @@ CommandApps AddCommands(CLI::App& app, CommandLine& line) {
     app.require_subcommand(1);
     CommandApps apps = AddChipCommands(app, line);
     apps.ledger = AddLedgerCommands(app, line);
+    apps.label = AddLabelCommand(app, line);
     std::vector<CLI::App*> levels = {&app};
     while (!levels.empty()) {
         CLI::App* level = levels.back();
@@ -172,6 +175,9 @@ CommandFailure UsageFailure(const CLI::App& app, const CLI::ParseError& error,
 void CheckTogether(const CommandApps& apps, CommandLine& line) {
     if (line.command == "batch") {
         CheckBatchOptions(*apps.batch, line.batch, ThisMachine());
+    }
+    if (line.command == "label") {
+        CheckLabelCommand(*apps.label, line);
     }
     if (line.command == "serials") {
         CheckSchemeOptions(*apps.serials);

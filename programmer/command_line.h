@@ -19,6 +19,17 @@ struct CommandLine {
         std::string sequence;
         std::string serialFrom;  // a sequence's first serial
     } ledger;
+    struct {
+        std::string serial;
+        std::string log;
+        std::string sequence;
+        std::string connection;  // holds a password: never shown
+        std::string reason;
+        std::string station;
+        std::string label;
+        std::string printer;
+        std::string preview;
+    } label;  // label's
     // The help or the version asked for, to print instead of running a command.
     std::string output;
 };

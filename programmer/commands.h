@@ -13,6 +13,7 @@ int RunWrite(const CommandLine& line);
 int RunBatch(const CommandLine& line);
 int RunLedger(const CommandLine& line);
 int RunSerials(const CommandLine& line);
+int RunLabel(const CommandLine& line);
 
 struct Command {
     const char* name;
@@ -20,8 +21,8 @@ struct Command {
 };
 
 inline constexpr Command kCommands[] = {
-    {"list", RunList},   {"read", RunRead},     {"write", RunWrite},
-    {"batch", RunBatch}, {"ledger", RunLedger}, {"serials", RunSerials},
+    {"list", RunList},     {"read", RunRead},       {"write", RunWrite}, {"batch", RunBatch},
+    {"ledger", RunLedger}, {"serials", RunSerials}, {"label", RunLabel},
 };
 
 // Runs the table's command of that name. The parser refuses a name it does not know, so a name

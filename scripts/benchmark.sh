@@ -1,5 +1,5 @@
 #!/bin/bash
-# The benchmark: prints nine groups of figures, each with its target:
+# The benchmark: prints ten groups of figures, each with its target:
 #   1. frames per action, from the stand-in driver's log and counters;
 #   2. the tool's overhead: ZQ61CFG.exe's time per action over the driver's time serving the
 #      frames at 1 ms per frame, and where the rest of the time goes;
@@ -9,7 +9,8 @@
 #   6. the configuration core's cost per call (host Google Benchmark);
 #   7. the exe's size and the DLLs it imports;
 #   8. the SQL ledger's time per chip on throw-away PostgreSQL and MariaDB servers;
-#   9. zq61station: a board's arrival to its PASS tile against zq61prog batch's logged outcome.
+#   9. zq61station: a board's arrival to its PASS tile against zq61prog batch's logged outcome;
+#  10. labels: boards per minute with a label for each (to a loopback printer) over without.
 # Every timing is the median of several runs. A missed target is reported, not an error: the
 # script fails only when something cannot be measured.
 #   scripts/benchmark.sh [runs] [groups]
@@ -24,7 +25,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 # The groups there are: the default and the check of the argument both come from this one list.
-all_groups=1,2,3,4,5,6,7,8,9
+all_groups=1,2,3,4,5,6,7,8,9,10
 runs="${1:-7}"
 groups="${2:-$all_groups}"
 case "$runs" in
@@ -69,10 +70,10 @@ if wanted 8; then
     echo "== build: native (ledger_bench)"
     build_targets native ledger_bench
 fi
-if wanted 1 2 3 4 5 7 9; then
+if wanted 1 2 3 4 5 7 9 10; then
     echo "== build: windows (ZQ61CFG, zq61prog, zq61station, the stand-in driver, the benchmarks)"
     build_targets windows ZQ61CFG zq61prog zq61station zq61sim zqsimctl app_bench prog_bench \
-        batch_bench station_bench
+        batch_bench station_bench label_bench
 fi
 
 export ZQ_WINEPREFIX="${ZQ_WINEPREFIX:-$repo/build/bench-prefix}"
@@ -101,7 +102,7 @@ echo "ZQ61CFG benchmark, $(date '+%Y-%m-%d %H:%M'): $(nproc) CPUs, load average"
     "groups $groups"
 
 status=0
-if wanted 1 2 3 4 5 9; then
+if wanted 1 2 3 4 5 9 10; then
     ready="$WINEPREFIX/.zq-prefix-ready"
     if [ ! -f "$ready" ]; then
         echo "== Wine prefix: $WINEPREFIX"
@@ -155,6 +156,12 @@ if wanted 1 2 3 4 5 9; then
         echo
         run_group station_bench "$ZQ_BUILD_DIR/station/zq61station.exe" \
             "$ZQ_BUILD_DIR/programmer/zq61prog.exe" "$runs"
+    fi
+    # Group 10: zq61prog batch with a label for every board over the same batch without.
+    if wanted 10; then
+        echo
+        run_group label_bench "$ZQ_BUILD_DIR/programmer/zq61prog.exe" \
+            "$repo/res/label_default.zpl" "$runs"
     fi
     cleanup
 fi

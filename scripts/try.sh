@@ -54,6 +54,8 @@ fi
 # not match them.
 rm -rf "$repo/build/try"
 mkdir -p "$repo/build/try"
+# The default label, as the package has it beside the exes.
+cp "$repo/res/label_default.zpl" "$repo/build/try/"
 rc="$repo/build/try-shell.rc"
 cat >"$rc" <<RC
 [ -f ~/.bashrc ] && source ~/.bashrc
@@ -71,6 +73,9 @@ Try:  zq61prog list
       board next COM21     (the next, blank board in COM21's socket)
       board             (plug, unplug, next, break, mend, hold, release a simulated board)
       zq61station --serial-from ZQ000101 --log station.csv &
+      label-printer 9100 labels &     (a network label printer: each label to labels/)
+      zq61prog batch --serial-from ZQ000201 --log labelled.csv --count 2 \\
+          --label label_default.zpl --printer tcp:127.0.0.1:9100
 BANNER
 if [ "$ledger" = 1 ]; then
     cat <<BANNER

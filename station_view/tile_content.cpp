@@ -17,6 +17,11 @@ TileContent ResultTile(const ChipReport& report) {
         case BatchOutcome::Verified:
             tile = {TileLook::Pass, "PASS", report.serial, "verified: " + report.status,
                     "Unplug it, plug the next"};
+            // The board is good; only its label wants doing again, and the tile says so first.
+            if (report.label.state == LabelState::NotPrinted) {
+                tile.detail = "label not printed: reprint (" + report.label.status + ")";
+                tile.advice = "Unplug it, reprint label";
+            }
             break;
         case BatchOutcome::SkippedLocked:
             tile = {TileLook::Skipped, "SKIPPED", "locked",

@@ -69,6 +69,7 @@ TEST(JobFile, EachRefusalNamesTheKeyAndTheValue) {
         {R"("serial-format":"")", R"(serial-format: "" is empty)"},
         {R"("serial-list":"")", R"(serial-list: "" is empty)"},
         {R"("printer":"")", R"(printer: "" is empty)"},
+        {R"("printer":"lpt1")", R"(printer: "lpt1": is not tcp:HOST[:PORT])"},
         {R"("name":"a\u0007b")", "name: \"a\ab\" has a control character"},
     };
     for (const Case& test : cases) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "batch_options.h"
+#include "command_failure.h"
 #include "parse_error_text.h"
 #include "sequence_identity.h"
 
@@ -28,6 +29,34 @@ TEST(ParseError, AMistypedOptionNeverShowsThePassword) {
         EXPECT_FALSE(message.empty()) << args[1];
         EXPECT_EQ(message.find("Sec"), std::string::npos) << message;
         EXPECT_EQ(message.find("ret;9"), std::string::npos) << message;
+    }
+}
+
+TEST(LabelOptions, ALabelNeedsItsPrinterAndAPrinterOfAKnownForm) {
+    const struct {
+        std::vector<std::string> label;
+        std::string said;  // "" when accepted
+    } lines[] = {
+        {{"--label", "l.zpl", "--printer", "tcp:10.0.0.5"}, ""},
+        {{"--label", "l.zpl"}, "--label and --printer go together"},
+        {{"--printer", "folder:labels"}, "--label and --printer go together"},
+        {{"--label", "l.zpl", "--printer", "lpt1"}, "--printer: \"lpt1\": is not tcp:HOST"},
+    };
+    for (const auto& line : lines) {
+        std::vector<std::string> args = {"zq61prog", "--serial-from", "ZQ000001", "--log", "l.csv"};
+        args.insert(args.end(), line.label.begin(), line.label.end());
+        CLI::App app("test", "zq61prog");
+        BatchOptions options;
+        AddBatchOptions(app, options);
+        ParseArguments(args, app);
+        std::string said;
+        try {
+            CheckBatchOptions(app, options, MachineDefaults{});
+        } catch (const CommandFailure& failure) {
+            said = failure.message;
+        }
+        EXPECT_EQ(said.substr(0, line.said.size()), line.said) << said;
+        EXPECT_EQ(said.empty(), line.said.empty()) << said;
     }
 }
 

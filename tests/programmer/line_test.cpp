@@ -198,6 +198,35 @@ TEST_P(Line, AStationKilledMidWriteNeverWritesItsSerialAgain) {
         << "the serial in flight stays used";
 }
 
+TEST_P(Line, ALineLabelsItsBoardsOnItsRecordAndAReprintIsRecordedWithItsStation) {
+    ASSERT_TRUE(sim.Remove(kChipB));
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"zq61prog-line-labels";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    DeleteFileW((folder + L"\\LN000001.zpl").c_str());
+    DeleteFileW((folder + L"\\LN000001-2.zpl").c_str());
+    ChipsReady();
+    std::vector<std::wstring> args = Station(L"st-a", kChipA, L"1");
+    args.insert(args.end(),
+                {L"--label", L"" ZQ_DEFAULT_LABEL_W, L"--printer", L"folder:" + folder});
+    ProgResult batch = RunProg(args);
+    ASSERT_EQ(batch.exitCode, 0u) << batch.err;
+    ProgResult reprint = Run({L"label", L"--sequence", sequence, L"--serial", L"LN000001",
+                              L"--reason", L"smudged", L"--station", L"st-r", L"--label",
+                              L"" ZQ_DEFAULT_LABEL_W, L"--printer", L"folder:" + folder});
+    EXPECT_EQ(reprint.exitCode, 0u) << reprint.err;
+    std::vector<std::string> history;
+    for (auto& record : Export()) {
+        history.push_back(record["outcome"] + " " + record["station"]);
+    }
+    EXPECT_EQ(history, (std::vector<std::string>{"started st-a", "verified st-a", "labelled st-a",
+                                                 "label-reprinted st-r"}));
+    for (const wchar_t* name : {L"\\LN000001.zpl", L"\\LN000001-2.zpl"}) {
+        EXPECT_NE(ReadWhole(folder + name).find("^FDLN000001^FS"), std::string::npos);
+    }
+}
+
 TEST_P(Line, AWrongPasswordExitsSixNamingNoPasswordAndOpensNothing) {
     std::wstring wrong = ledger;
     size_t at = wrong.find(L"Pwd=");

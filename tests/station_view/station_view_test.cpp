@@ -40,10 +40,15 @@ TEST(BoardRate, NoFigureBeforeABoardEndsThenBoardsOfTheLastHour) {
 }
 
 TEST(TileContent, EachOutcomeSaysWhatToDoWithTheBoard) {
-    ChipReport report{"COM21", "ZQ000007", BatchOutcome::Verified, "ok", 0.1};
+    ChipReport report{"COM21", "ZQ000007", BatchOutcome::Verified, "ok", 0.1, {}};
     TileContent pass = ResultTile(report);
     EXPECT_EQ(pass.look, TileLook::Pass);
     EXPECT_EQ(pass.main, "ZQ000007");
+    report.label = {LabelState::NotPrinted, "the printer refused the connection"};
+    TileContent unlabelled = ResultTile(report);
+    EXPECT_EQ(unlabelled.state, "PASS");
+    EXPECT_EQ(unlabelled.detail, "label not printed: reprint (the printer refused the connection)");
+    report.label = {};
     report.outcome = BatchOutcome::Unverified;
     TileContent fail = ResultTile(report);
     EXPECT_EQ(fail.state, "FAIL");
@@ -61,8 +66,10 @@ TEST(TileContent, TheWidestTextsAreTheWidest) {
     std::vector<TileContent> shown = {WaitingTile(), WorkingTile(ChipPhase::Reading),
                                       WorkingTile(ChipPhase::Writing), LeftAloneTile()};
     for (BatchOutcome outcome : kFinalOutcomes) {
-        shown.push_back(ResultTile({"COM21", "", outcome, "", 0}));
+        shown.push_back(ResultTile({"COM21", "", outcome, "", 0, {}}));
     }
+    shown.push_back(
+        ResultTile({"COM21", "", BatchOutcome::Verified, "", 0, {LabelState::NotPrinted, ""}}));
     for (const TileContent& tile : shown) {
         EXPECT_LE(tile.main.size(), std::strlen(kWidestMainText)) << tile.main;
         EXPECT_LE(tile.advice.size(), std::strlen(kWidestAdvice)) << tile.advice;

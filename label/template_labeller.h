@@ -1,0 +1,27 @@
+// A batch's labels: its template filled with each verified board's record and sent to its
+// printer, by the board's own worker, once the board's outcome is on record (label_order.h says
+// when). A label that fails says why; the board's outcome stays what it is.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "board_label.h"
+#include "label_printer.h"
+#include "label_template.h"
+
+class TemplateLabeller : public BoardLabeller {
+public:
+    // job: the job's name for {job}, "" without one. printerText: the printer as --printer
+    // named it, the status of a printed label's record.
+    TemplateLabeller(LabelTemplate label, std::unique_ptr<LabelPrinter> printer,
+                     std::string printerText, std::string job = "");
+
+    BoardLabel AfterRecord(const LedgerEntry& record, bool onRecord) override;
+
+private:
+    const LabelTemplate template_;
+    const std::unique_ptr<LabelPrinter> printer_;
+    const std::string printerText_;
+    const std::string job_;
+};
