@@ -433,20 +433,17 @@ Result<SerialPreview, LedgerError> PreviewSequence(
     if (!rules) {
         return LedgerFail(rules.Err().message);
     }
-    odbc::Answer position =
-        session.Run("SELECT next_position FROM zq_sequences WHERE name = ?", {name});
-    if (!position) {
+    const auto next = NextPosition(session, name);
+    if (!next) {
         session.Rollback();
-        return Failed("could not read the sequence", position.Err());
+        return Failed("could not read the sequence", next.Err());
     }
-    const std::optional<int64_t> next = NumberAt(position);
-    if (!next || *next < 0) {
+    if (!*next) {
         session.Rollback();
         return LedgerFail("the sequence \"" + name +
                           "\" holds a next position that is not a count");
     }
-    auto preview =
-        PreviewSerials(session, *opened, *rules, static_cast<uint64_t>(*next), count, clock);
+    auto preview = PreviewSerials(session, *opened, *rules, **next, count, clock);
     session.Rollback();
     if (!preview) {
         return Failed("could not read the sequence's serials", preview.Err());

@@ -170,6 +170,20 @@ Result<PeriodCount, odbc::Failure> ReadPeriod(odbc::Session& session, const std:
     return count;
 }
 
+Result<std::optional<uint64_t>, odbc::Failure> NextPosition(odbc::Session& session,
+                                                            const std::string& sequence) {
+    odbc::Answer read =
+        session.Run("SELECT next_position FROM zq_sequences WHERE name = ?", {sequence});
+    if (!read) {
+        return Fail(read.Err());
+    }
+    const std::optional<int64_t> next = NumberAt(read);
+    if (!next || *next < 0) {
+        return std::optional<uint64_t>();
+    }
+    return std::optional<uint64_t>(static_cast<uint64_t>(*next));
+}
+
 Result<std::optional<std::string>, odbc::Failure> ListSerialAt(odbc::Session& session,
                                                                const std::string& sequence,
                                                                uint64_t position) {

@@ -45,6 +45,11 @@ Result<PeriodCount, odbc::Failure> ReadPeriod(odbc::Session& session, const std:
                                               const SerialFormat& format, int offsetMinutes,
                                               std::chrono::system_clock::time_point now);
 
+// The sequence's next position (the serials handed out so far) as the database holds it; empty
+// when the column holds no count. One read for a take, the batch's header and the preview.
+Result<std::optional<uint64_t>, odbc::Failure> NextPosition(odbc::Session& session,
+                                                            const std::string& sequence);
+
 // A list sequence's serial at a position of its import order; empty past its end.
 Result<std::optional<std::string>, odbc::Failure> ListSerialAt(odbc::Session& session,
                                                                const std::string& sequence,

@@ -18,7 +18,6 @@ namespace {
 constexpr int kTakeAttempts = 5;
 
 const char* kAdvance = "UPDATE zq_sequences SET next_position = next_position + 1 WHERE name = ?";
-const char* kPosition = "SELECT next_position FROM zq_sequences WHERE name = ?";
 // A USB host tells devices apart by VID, PID and serial: a serial of this identity another
 // sequence has used is not handed out again.
 const char* kUsedElsewhere =
@@ -318,20 +317,8 @@ SqlLedger::Step SqlLedger::TakeRefused(const std::string& message, SerialTake& t
     return Step::Failed;
 }
 
-Result<std::optional<uint64_t>, odbc::Failure> SqlLedger::NextPosition() {
-    odbc::Answer read = session_.Run(kPosition, {sequence_.name});
-    if (!read) {
-        return Fail(read.Err());
-    }
-    const std::optional<int64_t> next = NumberAt(read);
-    if (!next || *next < 0) {
-        return std::optional<uint64_t>();
-    }
-    return std::optional<uint64_t>(static_cast<uint64_t>(*next));
-}
-
 Result<std::string, odbc::Failure> SqlLedger::ReadNextSerial() {
-    const auto next = NextPosition();
+    const auto next = NextPosition(session_, sequence_.name);
     if (!next) {
         return Fail(next.Err());
     }
@@ -359,7 +346,7 @@ std::optional<SqlLedger::Step> SqlLedger::Advance(uint64_t& position, SerialTake
         return TakeRefused("the ledger holds no sequence \"" + sequence_.name + "\" any more",
                            take);
     }
-    const auto next = NextPosition();
+    const auto next = NextPosition(session_, sequence_.name);
     if (!next) {
         return TakeFailed(next.Err(), take);
     }

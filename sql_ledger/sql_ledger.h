@@ -111,9 +111,6 @@ private:
     Step TakeFailed(const odbc::Failure& failure, SerialTake& take);
     Step TakeRefused(const std::string& message, SerialTake& take);
     std::optional<Step> Advance(uint64_t& position, SerialTake& take);
-    // The sequence's next position as the database holds it, for a take and for the header
-    // alike; empty when the column holds no count.
-    Result<std::optional<uint64_t>, odbc::Failure> NextPosition();
     // The serial the next take would hand out; "" when none is left now.
     Result<std::string, odbc::Failure> ReadNextSerial();
     // The serial the take goes on with: the sequence moved on past every serial another
