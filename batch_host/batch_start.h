@@ -19,7 +19,7 @@ struct BatchStart {
     BatchSettings settings;
     std::string recordName;    // "log shift.csv" or "sequence line1 in the ledger"
     std::string resumedAfter;  // the log's highest used serial, when the batch resumes after it
-    std::string capacity;      // a log's scheme: "999999 in all", "9999 per week"
+    std::string capacity;      // the scheme's or the sequence's: "999999 in all", "9999 per week"
 };
 
 // Throws a CommandFailure: EXIT_BAD_USAGE when the log cannot be opened or read, or no serial of

@@ -100,6 +100,12 @@ Result<std::unique_ptr<SqlLedger>, LedgerError> SqlLedger::Open(const std::strin
     if (!rules) {
         return LedgerFail(rules.Err().message);
     }
+    const auto capacity = PreviewSerials(session, **found, *rules, 0, 0, ledger->options_.clock);
+    session.Rollback();
+    if (!capacity) {
+        return LedgerFail("could not read the sequence: " + capacity.Err().message);
+    }
+    ledger->capacity_ = capacity->capacity;
     ledger->sequence_ = std::move(**found);
     ledger->rules_ = std::move(*rules);
     return ledger;

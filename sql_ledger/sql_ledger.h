@@ -66,6 +66,9 @@ public:
     // The sequence as read at Open: the identity and the first serial the batch writes.
     const SequenceDefinition& Sequence() const { return sequence_; }
     const std::string& Station() const { return station_; }
+    // How many serials the sequence holds, as read at Open: "999999 in all", "9999 per week",
+    // "250 in the list".
+    const std::string& Capacity() const { return capacity_; }
 
     SerialTake TakeSerial(const LedgerEntry& chip) override;
     Status Record(const LedgerEntry& entry) override;
@@ -139,6 +142,7 @@ private:
     const std::string connection_;  // holds the password: never shown
     SequenceDefinition sequence_;   // read once, at Open
     SequenceRules rules_;
+    std::string capacity_;
     const std::string station_;
     const SerialAt serialAt_;
     const SqlLedgerOptions options_;

@@ -133,6 +133,7 @@ TEST_P(SchemeTest, ThreeStationsOnOneWeeklyFormatRestartInTheNextWeekAndWaitWhen
     EXPECT_EQ(*distinct.rbegin(), "W265099Q");
 
     auto ledger = Open(sequence, "s", TestSerials(), options);
+    EXPECT_EQ(ledger->Capacity(), "99 per week");
     const SerialTake full = ledger->TakeSerial(Chip("COM21"));
     EXPECT_EQ(full.result, TakeResult::NotYet);
     EXPECT_NE(full.message.find("week"), std::string::npos) << full.message;
