@@ -454,14 +454,14 @@ std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started,
         if (const std::optional<Step> stop = Candidate(free, take)) {
             return stop;
         }
-        const std::string* serial = &free.serial;
+        const std::string& serial = free.serial;
         // Asked only once the database has refused a serial as used: the common take keeps its
         // row lock for no more statements than it needs.
         if (!checkUsed_) {
             return std::nullopt;
         }
         odbc::Answer used =
-            session_.Run(kUsedElsewhere, {sequence_.vid, sequence_.pid, *serial, sequence_.name});
+            session_.Run(kUsedElsewhere, {sequence_.vid, sequence_.pid, serial, sequence_.name});
         if (!used) {
             return TakeFailed(used.Err(), take);
         }
@@ -470,7 +470,7 @@ std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started,
         }
         // Skipped, on record, and the next one tried, all in this one transaction.
         LedgerEntry skipped = started;
-        skipped.serial = *serial;
+        skipped.serial = serial;
         skipped.outcome = BatchOutcome::Failed;
         skipped.status = "not used: sequence \"" + used->rows.front().at(0).value_or("") +
                          "\" of the same VID and PID has used it";
