@@ -49,6 +49,8 @@ void StartFromDatabase(const BatchOptions& options,
         throw CommandFailure{EXIT_RECORD_FAILED, identity.Err().message};
     }
     start.settings.identity = *identity;
+    start.capacity = (*opened)->Capacity();
+    start.nextFollowsFromTake = (*opened)->Sequence().scheme == SequenceScheme::From;
     start.ledger = std::move(*opened);
     start.recordName =
         "sequence " + options.sequence + " in the ledger, station " + options.station;

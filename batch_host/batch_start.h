@@ -21,7 +21,7 @@ struct BatchStart {
     BatchSettings settings;
     std::string recordName;    // "log shift.csv" or "sequence line1 in the ledger"
     std::string resumedAfter;  // the log's last used serial, when the batch resumes after it
-    std::string capacity;      // a log's scheme: "999999 in all", "9999 per week"
+    std::string capacity;      // the scheme's or the sequence's: "999999 in all", "9999 per week"
     // The serials are one counter after a prefix, so the one after a taken serial follows from
     // it; a format's period or a list's order is the ledger's to know.
     bool nextFollowsFromTake = true;

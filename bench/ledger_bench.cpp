@@ -1,8 +1,9 @@
 // The SQL ledger's time per chip on loopback servers: a serial's allocation commit (TakeSerial)
 // plus its outcome's commit (Record), with one station and with three stations at once on the
-// same sequence, each station a connection of its own on a thread of its own. Prints the median
-// and the 99th percentile for every server named in the environment (ZQ_TEST_PG,
-// ZQ_TEST_MARIADB: scripts/db-servers.sh exports them).
+// same sequence, each station a connection of its own on a thread of its own, for a counted
+// sequence, a list sequence and a weekly format sequence. Prints the median and the 99th
+// percentile for every server named in the environment (ZQ_TEST_PG, ZQ_TEST_MARIADB:
+// scripts/db-servers.sh exports them).
 //   ledger_bench [chips per station]     default 300
 #include <algorithm>
 #include <chrono>
@@ -65,7 +66,8 @@ Samples RunStation(SqlLedger& ledger, int chips, std::string& error) {
 }
 
 // Times `stations` stations taking `chips` chips each at once; false when one failed.
-bool Measure(const std::string& connection, const std::string& sequence, int stations, int chips) {
+bool Measure(const std::string& connection, const std::string& sequence, const char* what,
+             int stations, int chips) {
     std::vector<std::unique_ptr<SqlLedger>> ledgers;
     for (int s = 0; s < stations; s++) {
         auto opened =
@@ -101,10 +103,10 @@ bool Measure(const std::string& connection, const std::string& sequence, int sta
     }
     const double median = Percentile(all, 0.5);
     std::printf(
-        "     %d station%s  median %5.2f ms (take %5.2f)   p99 %6.2f ms   %4.0f chips/s "
+        "     %-7s %d station%s  median %5.2f ms (take %5.2f)   p99 %6.2f ms   %4.0f chips/s "
         "in all   target median <= %.0f ms  %s\n",
-        stations, stations == 1 ? " " : "s", median, Percentile(takes, 0.5), Percentile(all, 0.99),
-        static_cast<double>(all.size()) / seconds, kTargetMillis,
+        what, stations, stations == 1 ? " " : "s", median, Percentile(takes, 0.5),
+        Percentile(all, 0.99), static_cast<double>(all.size()) / seconds, kTargetMillis,
         median <= kTargetMillis ? "ok" : "MISSED");
     return true;
 }
@@ -141,15 +143,39 @@ int main(int argc, char** argv) {
         // LB000001; a run over an earlier run's serials would time the skipping of them.
         char pid[8];
         std::snprintf(pid, sizeof pid, "%04X", static_cast<unsigned>(1 + now / 1000 % 0xFFFD));
-        const auto defined =
-            DefineSequence(connection, {sequence, "LB000001", "2E1B", pid, "usb2.0 serial", false});
-        if (!init.Ok() || !defined.Ok()) {
-            std::printf("   FAILED: %s\n", (init ? defined.Err() : init.Err()).message.c_str());
+        SequenceDefinition counted{sequence, "LB000001", "2E1B", pid, "usb2.0 serial", false};
+        // Enough serials for every station's warm-up and chips, in the list and in the week.
+        SequenceDefinition list = counted;
+        list.name += "-list";
+        list.scheme = SequenceScheme::List;
+        std::vector<std::string> serials;
+        for (int i = 0; i < 4 * (kWarmUpChips + chips); i++) {
+            serials.push_back("LL" + std::to_string(100000 + i));
+        }
+        SequenceDefinition format = counted;
+        format.name += "-week";
+        format.scheme = SequenceScheme::Format;
+        format.serialFormat = "{YY}{WW}{Z:4}";
+        const auto defined = DefineSequence(connection, counted);
+        const auto listed = DefineSequence(connection, list, serials);
+        const auto formatted = DefineSequence(connection, format);
+        bool ready = true;
+        for (const Result<bool, LedgerError>* step : {&init, &defined, &listed, &formatted}) {
+            if (!*step) {
+                std::printf("   FAILED: %s\n", step->Err().message.c_str());
+                ready = false;
+                break;
+            }
+        }
+        if (!ready) {
             failed = true;
             continue;
         }
-        failed = !Measure(connection, sequence, 1, chips) || failed;
-        failed = !Measure(connection, sequence, 3, chips) || failed;
+        for (const SequenceDefinition* measured : {&counted, &list, &format}) {
+            const char* what = SchemeWord(measured->scheme);
+            failed = !Measure(connection, measured->name, what, 1, chips) || failed;
+            failed = !Measure(connection, measured->name, what, 3, chips) || failed;
+        }
     }
     return failed ? 1 : 0;
 }

@@ -8,7 +8,10 @@
 
 Result<ChipIdentity> IdentityOfSequence(const SequenceDefinition& sequence) {
     const std::pair<const char*, std::string> checks[] = {
-        {"first serial", CheckSerialFrom(sequence.firstSerial)},
+        // A format or a list sequence's serials are checked where they are read.
+        {"first serial", sequence.scheme == SequenceScheme::From
+                             ? CheckSerialFrom(sequence.firstSerial)
+                             : std::string()},
         {"VID", CheckId(sequence.vid)},
         {"PID", CheckId(sequence.pid)},
         {"product", CheckProduct(sequence.product)},

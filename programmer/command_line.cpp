@@ -91,27 +91,33 @@ CLI::App* AddLedgerCommands(CLI::App& app, CommandLine& line) {
     ledger->require_subcommand(1);
     CLI::App* init = ledger->add_subcommand("init", "create the ledger's tables when missing");
     CLI::App* sequence = ledger->add_subcommand(
-        "sequence", "define a line's job: the first serial and the identity every station writes");
+        "sequence", "define a line's job: the serials and the identity every station writes");
+    CLI::App* import =
+        ledger->add_subcommand("import", "add serials to a list sequence, all or nothing");
     CLI::App* report = ledger->add_subcommand(
         "report", "counts per outcome and station, the highest serial, serials not verified");
     CLI::App* exported =
         ledger->add_subcommand("export", "every record of a sequence as CSV, with its station");
-    for (CLI::App* command : {init, sequence, report, exported}) {
+    for (CLI::App* command : {init, sequence, import, report, exported}) {
         AddLedgerConnection(*command, line);
     }
     AddSequenceName(*sequence, line.ledger.sequence, "--name");
+    AddSchemeOptions(*sequence, line.ledger.scheme);
     sequence
-        ->add_option("--serial-from", line.ledger.serialFrom,
-                     "first serial; its trailing digits count up (ZQ000001, ZQ000002, ...)")
-        ->type_name("TEXT")
-        ->required()
-        ->check(Check(CheckSerialFrom));
+        ->add_option("--job", line.ledger.job,
+                     "a job file: its identity and serials define the sequence, which keeps its id")
+        ->type_name("FILE");
     AddIdentityOptions(*sequence, false, line.identity);
     AddYes(*sequence, line);
-    for (CLI::App* command : {report, exported}) {
+    for (CLI::App* command : {import, report, exported}) {
         AddSequenceName(*command, line.ledger.sequence, "--sequence");
     }
-    for (CLI::App* command : {init, sequence, report}) {
+    import
+        ->add_option("--file", line.ledger.file,
+                     "the serials: one a line, or a CSV's first column (UTF-8)")
+        ->type_name("FILE")
+        ->required();
+    for (CLI::App* command : {init, sequence, import, report}) {
         AddJson(*command, line);
     }
     return ledger;
@@ -171,6 +177,23 @@ CommandFailure UsageFailure(const CLI::App& app, const CLI::ParseError& error,
     return CommandFailure{EXIT_BAD_USAGE, where + ScrubbedParseError(error.what(), args)};
 }
 
+// A sequence's serials: from a job file, or from exactly one scheme and the identity's options.
+void CheckSequenceOptions(const CLI::App& sequence, const CommandLine& line) {
+    if (line.ledger.job.empty()) {
+        CheckSchemeOptions(sequence);
+        return;
+    }
+    for (const char* option : {"--serial-from", "--serial-format", "--utc-offset", "--serial-list",
+                               "--vid", "--pid", "--product", "--lock"}) {
+        if (sequence.count(option) > 0) {
+            throw CommandFailure{EXIT_BAD_USAGE,
+                                 std::string("ledger: sequence: ") + option +
+                                     " cannot be given beside --job: the job file names the "
+                                     "identity and the serials"};
+        }
+    }
+}
+
 // The values that only make sense together, and the ledger's connection from the environment.
 void CheckTogether(const CommandApps& apps, CommandLine& line) {
     if (line.command == "batch") {
@@ -180,10 +203,13 @@ void CheckTogether(const CommandApps& apps, CommandLine& line) {
         CheckLabelCommand(*apps.label, line);
     }
     if (line.command == "serials") {
-        CheckSchemeOptions(*apps.serials);
+        CheckSerialsOptions(*apps.serials, line);
     }
     if (line.command == "ledger") {
         line.ledger.command = apps.ledger->get_subcommands().front()->get_name();
+        if (line.ledger.command == "sequence") {
+            CheckSequenceOptions(*apps.ledger->get_subcommands().front(), line);
+        }
         if (line.ledger.connection.empty()) {
             line.ledger.connection = ThisMachine().ledger;
         }

@@ -14,10 +14,12 @@ struct CommandLine {
     IdentityOptions identity;  // write's
     BatchOptions batch;
     struct {
-        std::string command;     // "init", "sequence", "report" or "export"
+        std::string command;     // "init", "sequence", "import", "report" or "export"
         std::string connection;  // holds a password: never shown
         std::string sequence;
-        std::string serialFrom;  // a sequence's first serial
+        SchemeOptions scheme;  // a sequence's serials
+        std::string job;       // a job file that defines the sequence instead
+        std::string file;      // import's list of serials
     } ledger;
     struct {
         std::string serial;

@@ -5,11 +5,15 @@
 #include "console_output.h"
 #include "exit_codes.h"
 #include "identity_description.h"
+#include "job_file.h"
 #include "json_line.h"
 #include "ledger_operations.h"
 #include "lock_consent.h"
 #include "log_csv.h"
 #include "sequence_identity.h"
+#include "serial_list.h"
+#include "value_checks.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -24,22 +28,123 @@ T Checked(Result<T, LedgerError> result) {
     return std::move(*result);
 }
 
+// Where the sequence's serials come from, as the operator reads it.
+std::string SerialsOf(const SequenceDefinition& sequence) {
+    switch (sequence.scheme) {
+        case SequenceScheme::From:
+            return "serials from " + sequence.firstSerial;
+        case SequenceScheme::Format:
+            return "serials of format " + sequence.serialFormat + " (dates " +
+                   (sequence.utcOffset.empty() ? std::string("UTC") : "UTC" + sequence.utcOffset) +
+                   ")";
+        case SequenceScheme::List:
+            return "serials from its list";
+        default:
+            return "serials of an unknown scheme";
+    }
+}
+
 std::string Describe(const SequenceDefinition& sequence) {
     Result<ChipIdentity> identity = IdentityOfSequence(sequence);
-    const std::string lock = std::string(", lock ") + (sequence.lock ? "yes" : "no");
+    const std::string lock = std::string(", lock ") + (sequence.lock ? "yes" : "no") +
+                             (sequence.job.empty() ? "" : ", job " + sequence.job);
     if (!identity) {
         // A row edited by hand is still reported, as it stands, with why no batch takes it.
-        return "VID " + sequence.vid + ", PID " + sequence.pid + ", serials from " +
-               sequence.firstSerial + ", product \"" + sequence.product + "\"" + lock + " (" +
-               identity.Err().message + ")";
+        return "VID " + sequence.vid + ", PID " + sequence.pid + ", " + SerialsOf(sequence) +
+               ", product \"" + sequence.product + "\"" + lock + " (" + identity.Err().message +
+               ")";
     }
-    return DescribeIdentity(*identity, "serials from " + sequence.firstSerial) + lock;
+    return DescribeIdentity(*identity, SerialsOf(sequence)) + lock;
 }
+
+// A file's bytes, or a bad value naming the option and the file.
+std::string ReadFile(const std::string& option, const std::string& path) {
+    DWORD error = 0;
+    std::optional<std::string> text = ReadWholeFile(path, error);
+    if (!text) {
+        throw CommandFailure{EXIT_BAD_USAGE, option + ": cannot read " + path + " (error " +
+                                                 std::to_string(error) + ")"};
+    }
+    return std::move(*text);
+}
+
+// A list file's serials, each checked as a single write checks it, none twice; read whole
+// before the ledger is asked anything.
+std::vector<std::string> ReadList(const std::string& option, const std::string& path) {
+    SerialList list = ReadSerialList(ReadFile(option, path), CheckSerial);
+    if (!list.problem.empty()) {
+        throw CommandFailure{EXIT_BAD_USAGE, option + ": " + path + ": " + list.problem};
+    }
+    return std::move(list.serials);
+}
+
+// The sequence the options define, its identity, and a list sequence's serials.
+struct SequenceAsked {
+    SequenceDefinition sequence;
+    ChipIdentity identity;
+    std::vector<std::string> list;
+};
+
+SequenceAsked FromOptions(const CommandLine& line) {
+    SequenceAsked asked;
+    asked.identity = IdentityOf(line.identity);
+    const SchemeOptions& scheme = line.ledger.scheme;
+    asked.sequence = SequenceFor(line.ledger.sequence, scheme.serialFrom, asked.identity);
+    if (!scheme.serialFormat.empty()) {
+        asked.sequence.scheme = SequenceScheme::Format;
+        asked.sequence.serialFormat = scheme.serialFormat;
+        asked.sequence.utcOffset = scheme.utcOffset;
+    } else if (!scheme.serialList.empty()) {
+        asked.sequence.scheme = SequenceScheme::List;
+        asked.list = ReadList("--serial-list", scheme.serialList);
+    }
+    return asked;
+}
+
+SequenceAsked FromJob(const CommandLine& line) {
+    Result<Job> job = ParseJobFile(ReadFile("--job", line.ledger.job), line.ledger.job);
+    if (!job) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             "--job: " + line.ledger.job + ": " + job.Err().message};
+    }
+    SequenceAsked asked;
+    asked.identity = job->identity;
+    const JobSerials& serials = job->serials;
+    asked.sequence = SequenceFor(line.ledger.sequence, serials.from, asked.identity);
+    asked.sequence.job = job->id;
+    switch (serials.scheme) {
+        case SerialScheme::None:
+            throw CommandFailure{EXIT_BAD_USAGE, "--job: " + line.ledger.job +
+                                                     ": the job names no serials: a sequence "
+                                                     "needs serial-from, serial-format or "
+                                                     "serial-list"};
+        case SerialScheme::From:
+            break;
+        case SerialScheme::Format:
+            asked.sequence.scheme = SequenceScheme::Format;
+            asked.sequence.serialFormat = serials.format;
+            asked.sequence.utcOffset = serials.utcOffset;
+            break;
+        case SerialScheme::List:
+            asked.sequence.scheme = SequenceScheme::List;
+            asked.list = ReadList("--job: serial-list", serials.list);
+            break;
+    }
+    return asked;
+}
+
+// The records made after a chip's programming, counted beside its outcomes.
+constexpr BatchOutcome kLaterRecords[] = {BatchOutcome::Audited, BatchOutcome::AuditMismatch,
+                                          BatchOutcome::Labelled, BatchOutcome::LabelFailed,
+                                          BatchOutcome::LabelReprinted};
 
 nlohmann::ordered_json Counts(const std::map<BatchOutcome, uint64_t>& records) {
     nlohmann::ordered_json counts = nlohmann::ordered_json::object();
     counts[OutcomeWord(BatchOutcome::Started)] = 0;
     for (BatchOutcome outcome : kFinalOutcomes) {
+        counts[OutcomeWord(outcome)] = 0;
+    }
+    for (BatchOutcome outcome : kLaterRecords) {
         counts[OutcomeWord(outcome)] = 0;
     }
     for (const auto& [outcome, count] : records) {
@@ -69,21 +174,25 @@ int RunInit(const CommandLine& line) {
 }
 
 int RunSequence(const CommandLine& line) {
-    ChipIdentity identity = IdentityOf(line.identity);
-    RequireLockConsentPossible(identity.lock, line.yes);
-    SequenceDefinition sequence =
-        SequenceFor(line.ledger.sequence, line.ledger.serialFrom, identity);
-    if (identity.lock && !line.yes) {
+    const SequenceAsked asked = line.ledger.job.empty() ? FromOptions(line) : FromJob(line);
+    const SequenceDefinition& sequence = asked.sequence;
+    RequireLockConsentPossible(asked.identity.lock, line.yes);
+    if (asked.identity.lock && !line.yes) {
         AskLockConsent("every chip of sequence " + sequence.name,
-                       DescribeIdentity(identity, "serials from " + sequence.firstSerial));
+                       DescribeIdentity(asked.identity, SerialsOf(sequence)));
     }
-    bool defined = Checked(DefineSequence(line.ledger.connection, sequence));
+    bool defined = Checked(DefineSequence(line.ledger.connection, sequence, asked.list));
     std::vector<std::string> overlapping =
         Checked(OverlappingSequences(line.ledger.connection, sequence));
     if (line.json) {
         WriteJsonLine({{"sequence", sequence.name},
                        {"outcome", defined ? "defined" : "unchanged"},
+                       {"scheme", SchemeWord(sequence.scheme)},
                        {"serialFrom", sequence.firstSerial},
+                       {"serialFormat", sequence.serialFormat},
+                       {"utcOffset", sequence.utcOffset},
+                       {"listSize", asked.list.size()},
+                       {"job", sequence.job},
                        {"vid", sequence.vid},
                        {"pid", sequence.pid},
                        {"product", sequence.product},
@@ -115,7 +224,10 @@ int RunReport(const CommandLine& line) {
             stations[station.station] = Counts(station.records);
         }
         WriteJsonLine({{"sequence", report.sequence.name},
+                       {"capacity", report.capacity},
                        {"serialsUsed", report.serialsUsed},
+                       {"serialsVerified", report.serialsVerified},
+                       {"serialsFree", report.serialsFree},
                        {"highest", report.highestSerial.empty()
                                        ? nlohmann::ordered_json(nullptr)
                                        : nlohmann::ordered_json(report.highestSerial)},
@@ -126,7 +238,12 @@ int RunReport(const CommandLine& line) {
     }
     WriteLine(Stream::Out, "sequence " + report.sequence.name + ": " + Describe(report.sequence));
     WriteLine(Stream::Out,
-              "serials used " + std::to_string(report.serialsUsed) + ", the highest " +
+              "serials: capacity " + report.capacity +
+                  (report.sequence.scheme == SequenceScheme::List
+                       ? ", free " + std::to_string(report.serialsFree)
+                       : std::string()) +
+                  ", used " + std::to_string(report.serialsUsed) + ", verified " +
+                  std::to_string(report.serialsVerified) + ", the highest " +
                   (report.highestSerial.empty() ? std::string("none") : report.highestSerial));
     WriteLine(Stream::Out, "records: " + CountsText(report.records));
     for (const StationCounts& station : report.stations) {
@@ -138,6 +255,22 @@ int RunReport(const CommandLine& line) {
     }
     WriteLine(Stream::Out, "used without a verified outcome: " +
                                (missing.empty() ? std::string("none") : missing));
+    return EXIT_DONE;
+}
+
+int RunImport(const CommandLine& line) {
+    std::vector<std::string> serials = ReadList("--file", line.ledger.file);
+    uint64_t size = Checked(ImportSerials(line.ledger.connection, line.ledger.sequence, serials));
+    if (line.json) {
+        WriteJsonLine({{"sequence", line.ledger.sequence},
+                       {"outcome", "imported"},
+                       {"added", serials.size()},
+                       {"listSize", size}});
+    } else {
+        WriteLine(Stream::Out, "sequence " + line.ledger.sequence + ": " +
+                                   std::to_string(serials.size()) + " serials added, " +
+                                   std::to_string(size) + " in the list");
+    }
     return EXIT_DONE;
 }
 
@@ -153,10 +286,8 @@ int RunExport(const CommandLine& line) {
 }
 
 constexpr Command kLedgerCommands[] = {
-    {"init", RunInit},
-    {"sequence", RunSequence},
-    {"report", RunReport},
-    {"export", RunExport},
+    {"init", RunInit},     {"sequence", RunSequence}, {"import", RunImport},
+    {"report", RunReport}, {"export", RunExport},
 };
 
 }  // namespace

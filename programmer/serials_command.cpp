@@ -6,7 +6,10 @@
 #include "exit_codes.h"
 #include "json_line.h"
 #include "log_csv.h"
+#include "ledger_operations.h"
 #include "log_ledger.h"
+#include "machine_defaults.h"
+#include "value_checks.h"
 #include "scheme_start.h"
 #include "whole_file.h"
 
@@ -55,6 +58,15 @@ CLI::App* AddSerialsCommand(CLI::App& app, CommandLine& line) {
     AddSchemeOptions(*serials, line.batch.scheme);
     serials->add_option("--log", line.batch.log, "the batch's log: its used serials are skipped")
         ->type_name("FILE");
+    serials
+        ->add_option("--sequence", line.batch.sequence,
+                     "a line's sequence in the ledger, after the serials it has handed out")
+        ->type_name("NAME")
+        ->check(Check(CheckName));
+    serials
+        ->add_option("--ledger", line.batch.ledger,
+                     "with --sequence: an ODBC connection string (default: ZQ61_LEDGER)")
+        ->type_name("CONNECTION");
     serials->add_option("--count", line.batch.count, "how many serials to show (default 5)")
         ->type_name("K")
         ->check(CLI::Range(1, 100000));
@@ -62,31 +74,46 @@ CLI::App* AddSerialsCommand(CLI::App& app, CommandLine& line) {
     return serials;
 }
 
-int RunSerials(const CommandLine& line) {
-    std::unique_ptr<SerialScheme> scheme = StartScheme(line.batch.scheme);
-    std::string capacity = scheme->Capacity();
-    PreviewStore store(LogRecords(line.batch.log));
-    LogLedger ledger(store, std::move(scheme));
-    Status opened = ledger.Open();
-    if (!opened) {
-        throw CommandFailure{EXIT_BAD_USAGE, opened.Err().message};
-    }
-    int count = line.batch.count > 0 ? line.batch.count : kDefaultCount;
-    int shown = 0;
-    std::string stop;
-    for (; shown < count; shown++) {
-        SerialTake take = ledger.TakeSerial(LedgerEntry());
-        if (take.result != TakeResult::Taken) {
-            stop = take.message;
-            break;
+void CheckSerialsOptions(const CLI::App& serials, CommandLine& line) {
+    if (serials.count("--sequence") == 0) {
+        if (serials.count("--ledger") > 0) {
+            throw CommandFailure{EXIT_BAD_USAGE, "serials: --ledger goes with --sequence"};
         }
+        CheckSchemeOptions(serials);
+        return;
+    }
+    for (const char* option :
+         {"--serial-from", "--serial-format", "--utc-offset", "--serial-list", "--log"}) {
+        if (serials.count(option) > 0) {
+            throw CommandFailure{EXIT_BAD_USAGE,
+                                 std::string("serials: ") + option +
+                                     " cannot be given beside --sequence: the sequence in the "
+                                     "ledger names the serials"};
+        }
+    }
+    if (line.batch.ledger.empty()) {
+        line.batch.ledger = ThisMachine().ledger;
+    }
+    if (line.batch.ledger.empty()) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             "serials: --sequence needs --ledger CONNECTION, or ZQ61_LEDGER in "
+                             "the environment"};
+    }
+}
+
+namespace {
+
+// What a preview found, printed the same way whichever ledger it came from.
+int PrintPreview(const CommandLine& line, const std::vector<std::string>& serials,
+                 const std::string& capacity, const std::string& after, const std::string& usedBy,
+                 const std::string& stop) {
+    for (const std::string& serial : serials) {
         if (line.json) {
-            WriteJsonLine({{"serial", take.serial}});
+            WriteJsonLine({{"serial", serial}});
         } else {
-            WriteLine(Stream::Out, take.serial);
+            WriteLine(Stream::Out, serial);
         }
     }
-    const std::string& after = ledger.ResumedAfter();
     if (line.json) {
         nlohmann::ordered_json summary = {{"capacity", capacity}};
         if (!after.empty()) {
@@ -99,12 +126,51 @@ int RunSerials(const CommandLine& line) {
     } else {
         WriteLine(Stream::Out, "capacity: " + capacity);
         if (!after.empty()) {
-            WriteLine(Stream::Out, "after: " + after + ", which the log has used");
+            WriteLine(Stream::Out, "after: " + after + ", which " + usedBy + " has used");
         }
         if (!stop.empty()) {
             WriteLine(Stream::Out, "then: " + stop);
         }
     }
     // No serial free now: a batch started now would take none.
-    return shown == 0 ? EXIT_FAILED : EXIT_DONE;
+    return serials.empty() ? EXIT_FAILED : EXIT_DONE;
+}
+
+int PreviewFromLedger(const CommandLine& line, int count) {
+    Result<SerialPreview, LedgerError> preview =
+        PreviewSequence(line.batch.ledger, line.batch.sequence, count);
+    if (!preview) {
+        throw CommandFailure{preview.Err().refused ? EXIT_BAD_USAGE : EXIT_RECORD_FAILED,
+                             preview.Err().message};
+    }
+    return PrintPreview(line, preview->serials, preview->capacity, preview->after, "the ledger",
+                        preview->stop);
+}
+
+}  // namespace
+
+int RunSerials(const CommandLine& line) {
+    const int count = line.batch.count > 0 ? line.batch.count : kDefaultCount;
+    if (line.batch.UsesLedger()) {
+        return PreviewFromLedger(line, count);
+    }
+    std::unique_ptr<SerialScheme> scheme = StartScheme(line.batch.scheme);
+    std::string capacity = scheme->Capacity();
+    PreviewStore store(LogRecords(line.batch.log));
+    LogLedger ledger(store, std::move(scheme));
+    Status opened = ledger.Open();
+    if (!opened) {
+        throw CommandFailure{EXIT_BAD_USAGE, opened.Err().message};
+    }
+    std::vector<std::string> serials;
+    std::string stop;
+    while (static_cast<int>(serials.size()) < count) {
+        SerialTake take = ledger.TakeSerial(LedgerEntry());
+        if (take.result != TakeResult::Taken) {
+            stop = take.message;
+            break;
+        }
+        serials.push_back(take.serial);
+    }
+    return PrintPreview(line, serials, capacity, ledger.ResumedAfter(), "the log", stop);
 }

@@ -19,6 +19,12 @@ std::string Spell(std::string text, odbc::Engine engine) {
         // MariaDB: four-byte UTF-8 whatever the database's default, and binary collation so
         // that serials and names differing only in case stay apart.
         {"{options}", mariaDb ? " ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_bin" : ""},
+        // MariaDB commits every change of a table at once, whatever the transaction: its upgrade
+        // is made of steps that recognise themselves as done, so that the next `ledger init`
+        // finishes one that stopped half-way. SQL Server has no such words, and needs none: its
+        // changes of tables stay inside the transaction, like PostgreSQL's.
+        {"{if-not}", sqlServer ? "" : " IF NOT EXISTS"},
+        {"{add}", sqlServer ? "ADD" : "ADD COLUMN IF NOT EXISTS"},
     };
     for (const auto& [key, word] : words) {
         for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at)) {
@@ -28,11 +34,46 @@ std::string Spell(std::string text, odbc::Engine engine) {
     return text;
 }
 
+// The columns layout 3 added to a sequence, each with a default an older row takes.
+constexpr const char* kSequenceColumnList[] = {
+    "scheme {text}(8) NOT NULL DEFAULT 'from'", "serial_format {text}(64) NOT NULL DEFAULT ''",
+    "utc_offset {text}(6) NOT NULL DEFAULT ''", "list_size BIGINT NOT NULL DEFAULT 0",
+    "job {text}(8) NOT NULL DEFAULT ''",
+};
+
+// The tables layout 3 added, unspelled.
+std::vector<Table> AddedTables() {
+    // A list sequence's serials in import order (list_position from 0), each "free" until a take
+    // makes it "used" (or "skipped", when another sequence of the same VID and PID had used it).
+    Table list{"zq_list_serials",
+               {"CREATE TABLE zq_list_serials ("
+                "sequence_name {text}(100) NOT NULL, "
+                "list_position BIGINT NOT NULL, "
+                "serial {text}(64) NOT NULL, "
+                "state {text}(8) NOT NULL, "
+                "imported_at {text}(32) NOT NULL, "
+                "PRIMARY KEY (sequence_name, list_position), "
+                "UNIQUE (sequence_name, serial), "
+                "FOREIGN KEY (sequence_name) REFERENCES zq_sequences (name)){options}"}};
+    // A format sequence's counter per period (the date fields' text): the last one handed out.
+    Table periods{"zq_periods",
+                  {"CREATE TABLE zq_periods ("
+                   "sequence_name {text}(100) NOT NULL, "
+                   "period {text}(16) NOT NULL, "
+                   "last_counter BIGINT NOT NULL, "
+                   "PRIMARY KEY (sequence_name, period), "
+                   "FOREIGN KEY (sequence_name) REFERENCES zq_sequences (name)){options}"}};
+    return {list, periods};
+}
+
 }  // namespace
 
 std::vector<Table> Tables(odbc::Engine engine) {
     // A sequence's row is what every station's take locks; next_position counts the serials
-    // taken from it.
+    // taken from it (for a list, the position of the next one in import order). scheme says
+    // where its serials come from: "from" (counted up from first_serial), "format" (expanded
+    // from serial_format at the server's date, utc_offset applied) or "list" (zq_list_serials).
+    // job is the id of the job file it was defined from, "" without one.
     Table sequences{"zq_sequences",
                     {"CREATE TABLE zq_sequences ("
                      "name {text}(100) NOT NULL PRIMARY KEY, "
@@ -42,7 +83,11 @@ std::vector<Table> Tables(odbc::Engine engine) {
                      "product {text}(200) NOT NULL, "
                      "locks SMALLINT NOT NULL, "
                      "next_position BIGINT NOT NULL, "
-                     "defined_at {text}(32) NOT NULL){options}"}};
+                     "defined_at {text}(32) NOT NULL"}};
+    for (const char* column : kSequenceColumnList) {
+        sequences.create.front() += std::string(", ") + column;
+    }
+    sequences.create.front() += "){options}";
     // One row per serial handed out: the database itself refuses a serial twice, per sequence and
     // per identity (a USB host tells devices apart by VID, PID and serial, whatever sequence
     // gave them).
@@ -59,9 +104,9 @@ std::vector<Table> Tables(odbc::Engine engine) {
                    "UNIQUE (sequence_name, serial_position), "
                    "UNIQUE (vid, pid, serial), "
                    "FOREIGN KEY (sequence_name) REFERENCES zq_sequences (name)){options}"}};
-    // Every record, `started` and outcomes, as the log has them, with the station. Each record
-    // has a key of its own, so that writing it again after a commit whose answer was lost
-    // cannot record it twice.
+    // Every record, `started` and outcomes (audits and labels too), as the log has them, with the
+    // station and the job. Each record has a key of its own, so that writing it again after a
+    // commit whose answer was lost cannot record it twice.
     Table records{"zq_records",
                   {"CREATE TABLE zq_records ("
                    "id {id}, "
@@ -77,17 +122,64 @@ std::vector<Table> Tables(odbc::Engine engine) {
                    "locked SMALLINT NOT NULL, "
                    "outcome {text}(24) NOT NULL, "
                    "status_text {text}(400) NOT NULL, "
+                   "job {text}(8) NOT NULL DEFAULT '', "
                    "FOREIGN KEY (sequence_name) REFERENCES zq_sequences (name)){options}",
                    "CREATE INDEX zq_records_serial ON zq_records (sequence_name, serial)"}};
-    Table layoutTable{"zq_layout",
-                      {"CREATE TABLE zq_layout (version INTEGER NOT NULL PRIMARY KEY){options}"}};
-    std::vector<Table> tables = {sequences, serials, records, layoutTable};
+    std::vector<Table> tables = {sequences, serials, records};
+    for (const Table& added : AddedTables()) {
+        tables.push_back(added);
+    }
+    tables.push_back(
+        {"zq_layout", {"CREATE TABLE zq_layout (version INTEGER NOT NULL PRIMARY KEY){options}"}});
     for (Table& table : tables) {
         for (std::string& statement : table.create) {
             statement = Spell(statement, engine);
         }
     }
     return tables;
+}
+
+std::vector<std::string> Upgrade(int64_t from, odbc::Engine engine) {
+    std::vector<std::string> steps;
+    if (from < 2) {
+        // Layout 2 made a serial unique per VID and PID, which layout 1 did not keep with it.
+        steps.push_back("ALTER TABLE zq_serials {add} vid {text}(4) NOT NULL DEFAULT ''");
+        steps.push_back("ALTER TABLE zq_serials {add} pid {text}(4) NOT NULL DEFAULT ''");
+        steps.push_back(
+            "UPDATE zq_serials SET "
+            "vid = (SELECT q.vid FROM zq_sequences q WHERE q.name = zq_serials.sequence_name), "
+            "pid = (SELECT q.pid FROM zq_sequences q WHERE q.name = zq_serials.sequence_name)");
+        steps.push_back(
+            "CREATE UNIQUE INDEX{if-not} zq_serials_identity ON zq_serials (vid, pid, serial)");
+    }
+    if (from < 3) {
+        for (const char* column : kSequenceColumnList) {
+            steps.push_back(std::string("ALTER TABLE zq_sequences {add} ") + column);
+        }
+        steps.push_back("ALTER TABLE zq_records {add} job {text}(8) NOT NULL DEFAULT ''");
+        for (const Table& added : AddedTables()) {
+            std::string create = added.create.front();
+            create.replace(0, std::string("CREATE TABLE").size(), "CREATE TABLE{if-not}");
+            steps.push_back(create);
+        }
+    }
+    for (std::string& step : steps) {
+        step = Spell(step, engine);
+    }
+    return steps;
+}
+
+std::string ServerClock(odbc::Engine engine) {
+    // Seconds since 1970 in UTC, whatever the server's time zone; read after the sequence's row
+    // is locked, so takes see the periods in the order they take.
+    switch (engine) {
+        case odbc::Engine::MariaDb:
+            return "SELECT UNIX_TIMESTAMP()";
+        case odbc::Engine::SqlServer:
+            return "SELECT DATEDIFF_BIG(SECOND, '19700101', SYSUTCDATETIME())";
+        default:
+            return "SELECT CAST(FLOOR(EXTRACT(EPOCH FROM clock_timestamp())) AS BIGINT)";
+    }
 }
 
 Result<std::optional<int64_t>, odbc::Failure> FindLayout(odbc::Session& session) {
@@ -145,6 +237,10 @@ Result<std::optional<SequenceDefinition>, odbc::Failure> FindSequence(odbc::Sess
     definition.pid = row.at(2).value_or("");
     definition.product = row.at(3).value_or("");
     definition.lock = row.at(4).value_or("0") != "0";
+    definition.scheme = SchemeNamed(row.at(5).value_or(""));
+    definition.serialFormat = row.at(6).value_or("");
+    definition.utcOffset = row.at(7).value_or("");
+    definition.job = row.at(8).value_or("");
     return std::optional<SequenceDefinition>(definition);
 }
 

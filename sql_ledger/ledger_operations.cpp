@@ -1,23 +1,36 @@
 #include "ledger_operations.h"
 
 #include <algorithm>
+#include <set>
 
 #include "column_number.h"
 #include "ledger_layout.h"
 #include "ledger_text.h"
+#include "sequence_serials.h"
 #include "serial_sequence.h"
 #include "utc_time.h"
 
 namespace {
 
 constexpr int kLoginTimeoutSeconds = 10;
+// An upgrade changes every table and fills a column of every serial: a long statement is no
+// frozen station here.
+const odbc::Limits kUpgradeLimits{30, 600, 60};
+
+constexpr std::pair<SequenceScheme, const char*> kSchemeWords[] = {
+    {SequenceScheme::From, "from"},
+    {SequenceScheme::Format, "format"},
+    {SequenceScheme::List, "list"},
+};
 
 Unexpected<LedgerError> Failed(const std::string& what, const odbc::Failure& failure) {
     return LedgerFail(what + ": " + failure.message);
 }
 
-Result<void, LedgerError> Connect(odbc::Session& session, const std::string& connection) {
-    if (const auto connected = session.Connect(connection, kLoginTimeoutSeconds); !connected) {
+Result<void, LedgerError> Connect(odbc::Session& session, const std::string& connection,
+                                  const odbc::Limits& limits = {}) {
+    if (const auto connected = session.Connect(connection, kLoginTimeoutSeconds, limits);
+        !connected) {
         return Failed("could not connect to the ledger's database", connected.Err());
     }
     return {};
@@ -88,6 +101,10 @@ std::string DifferencesOf(const SequenceDefinition& stored, const SequenceDefini
     compare("PID", stored.pid, asked.pid);
     compare("product", stored.product, asked.product);
     compare("lock", stored.lock ? "yes" : "no", asked.lock ? "yes" : "no");
+    compare("serial scheme", SchemeWord(stored.scheme), SchemeWord(asked.scheme));
+    compare("serial format", stored.serialFormat, asked.serialFormat);
+    compare("UTC offset", stored.utcOffset, asked.utcOffset);
+    compare("job", stored.job, asked.job);
     return differences;
 }
 
@@ -138,11 +155,143 @@ Status CountRecords(const std::vector<odbc::Row>& rows, LedgerReport& report) {
     return {};
 }
 
+// Brings a ledger of an older layout to this one: every step and the layout's new number in one
+// transaction, so that a failure leaves the ledger as it was (on MariaDB, which commits each
+// change of a table at once, as far as it got: the next init goes on from there).
+Result<bool, LedgerError> UpgradeLedger(odbc::Session& session, int64_t from) {
+    const std::string upgrading = "could not upgrade the ledger from layout " +
+                                  std::to_string(from) + " to " + std::to_string(kLedgerLayout);
+    // The layout's row, locked first: a second init at the same moment waits, then finds the
+    // upgrade done.
+    odbc::Answer locked =
+        session.Run("UPDATE zq_layout SET version = version WHERE version = ?", {from});
+    if (!locked) {
+        session.Rollback();
+        return Failed(upgrading, locked.Err());
+    }
+    // MariaDB counts only rows whose values changed, so the row is read again, under its lock.
+    odbc::Answer still = session.Run("SELECT COUNT(*) FROM zq_layout WHERE version = ?", {from});
+    if (!still) {
+        session.Rollback();
+        return Failed(upgrading, still.Err());
+    }
+    if (NumberAt(still).value_or(0) == 0) {
+        session.Rollback();
+        if (Status checked = layout::CheckLayout(session); !checked) {
+            return LedgerFail(checked.Err().message);
+        }
+        return false;
+    }
+    for (const std::string& step : layout::Upgrade(from, session.DatabaseEngine())) {
+        if (odbc::Answer done = session.Run(step); !done) {
+            session.Rollback();
+            return Failed(upgrading, done.Err());
+        }
+    }
+    std::optional<odbc::Failure> failure =
+        RunCommitted(session, "UPDATE zq_layout SET version = ? WHERE version = ?",
+                     {int64_t{kLedgerLayout}, from});
+    if (failure) {
+        session.Rollback();
+        return Failed(upgrading, *failure);
+    }
+    return true;
+}
+
+// Adds a list sequence's serials after its others, inside the caller's transaction, under the
+// sequence's row lock that the update of its size takes. A serial already in the sequence is
+// refused, named.
+Result<uint64_t, LedgerError> AppendListSerials(odbc::Session& session, const std::string& name,
+                                                const std::vector<std::string>& serials) {
+    odbc::Answer grown =
+        session.Run("UPDATE zq_sequences SET list_size = list_size + ? WHERE name = ?",
+                    {static_cast<int64_t>(serials.size()), name});
+    if (!grown) {
+        return Failed("could not add the serials", grown.Err());
+    }
+    odbc::Answer size = session.Run("SELECT list_size FROM zq_sequences WHERE name = ?", {name});
+    odbc::Answer held =
+        session.Run("SELECT serial FROM zq_list_serials WHERE sequence_name = ?", {name});
+    for (const odbc::Answer* read : {&size, &held}) {
+        if (!*read) {
+            return Failed("could not read the sequence's serials", read->Err());
+        }
+    }
+    const std::optional<int64_t> total = NumberAt(size);
+    if (!total || *total < static_cast<int64_t>(serials.size())) {
+        return LedgerFail("the sequence \"" + name + "\" holds a list size that is not a count");
+    }
+    std::set<std::string> there;
+    for (const odbc::Row& row : held->rows) {
+        there.insert(row.at(0).value_or(""));
+    }
+    std::string again;
+    size_t named = 0;
+    for (const std::string& serial : serials) {
+        if (there.count(serial) > 0 && named++ < 5) {
+            again += (again.empty() ? "" : ", ") + serial;
+        }
+    }
+    if (named > 0) {
+        return LedgerFail(std::to_string(named) + " of the serials " + (named == 1 ? "is" : "are") +
+                              " already in the sequence \"" + name + "\" (" + again +
+                              (named > 5 ? ", ..." : "") + "): nothing was added",
+                          true);
+    }
+    uint64_t position = static_cast<uint64_t>(*total) - serials.size();
+    const std::string now = UtcNow();
+    for (const std::string& serial : serials) {
+        odbc::Answer added = session.Run(
+            "INSERT INTO zq_list_serials (sequence_name, list_position, serial, state, "
+            "imported_at) VALUES (?, ?, ?, ?, ?)",
+            {name, static_cast<int64_t>(position++), serial, std::string("free"), now});
+        if (!added) {
+            return Failed("could not add the serial " + serial, added.Err());
+        }
+    }
+    return static_cast<uint64_t>(*total);
+}
+
+// The serials of a list sequence in import order.
+Result<std::vector<std::string>, odbc::Failure> ListOf(odbc::Session& session,
+                                                       const std::string& name) {
+    odbc::Answer read = session.Run(
+        "SELECT serial FROM zq_list_serials WHERE sequence_name = ? ORDER BY list_position",
+        {name});
+    session.Rollback();
+    if (!read) {
+        return Fail(read.Err());
+    }
+    std::vector<std::string> serials;
+    for (const odbc::Row& row : read->rows) {
+        serials.push_back(row.at(0).value_or(""));
+    }
+    return serials;
+}
+
 }  // namespace
+
+const char* SchemeWord(SequenceScheme scheme) {
+    for (const auto& [known, word] : kSchemeWords) {
+        if (known == scheme) {
+            return word;
+        }
+    }
+    return "unknown";
+}
+
+SequenceScheme SchemeNamed(const std::string& word) {
+    for (const auto& [scheme, known] : kSchemeWords) {
+        if (word == known) {
+            return scheme;
+        }
+    }
+    return SequenceScheme::Unknown;
+}
 
 Result<bool, LedgerError> InitLedger(const std::string& connection) {
     odbc::Session session;
-    if (auto connected = Connect(session, connection); !connected) {
+    if (auto connected = Connect(session, connection, kUpgradeLimits); !connected) {
         return Fail(connected.Err());
     }
     const auto found = layout::FindLayout(session);
@@ -150,6 +299,9 @@ Result<bool, LedgerError> InitLedger(const std::string& connection) {
         return Failed("could not read the ledger's layout", found.Err());
     }
     if (*found) {
+        if (**found > 0 && **found < kLedgerLayout) {
+            return UpgradeLedger(session, **found);
+        }
         if (Status checked = layout::CheckLayout(session); !checked) {
             return LedgerFail(checked.Err().message);
         }
@@ -181,7 +333,8 @@ Result<bool, LedgerError> InitLedger(const std::string& connection) {
 }
 
 Result<bool, LedgerError> DefineSequence(const std::string& connection,
-                                         const SequenceDefinition& sequence) {
+                                         const SequenceDefinition& sequence,
+                                         const std::vector<std::string>& listSerials) {
     odbc::Session session;
     if (auto opened = OpenLedger(session, connection); !opened) {
         return Fail(opened.Err());
@@ -192,7 +345,16 @@ Result<bool, LedgerError> DefineSequence(const std::string& connection,
             return Failed("could not read the sequence", found.Err());
         }
         if (*found) {
-            const std::string differences = DifferencesOf(**found, sequence);
+            std::string differences = DifferencesOf(**found, sequence);
+            if (differences.empty() && sequence.scheme == SequenceScheme::List) {
+                auto stored = ListOf(session, sequence.name);
+                if (!stored) {
+                    return Failed("could not read the sequence's serials", stored.Err());
+                }
+                if (*stored != listSerials) {
+                    differences = "its list (add serials with ledger import)";
+                }
+            }
             if (!differences.empty()) {
                 return LedgerFail("the sequence \"" + sequence.name +
                                       "\" is already defined with other values: " + differences,
@@ -200,12 +362,28 @@ Result<bool, LedgerError> DefineSequence(const std::string& connection,
             }
             return false;
         }
-        std::optional<odbc::Failure> failure =
-            RunCommitted(session,
-                         "INSERT INTO zq_sequences (name, first_serial, vid, pid, product, locks, "
-                         "next_position, defined_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-                         {sequence.name, sequence.firstSerial, sequence.vid, sequence.pid,
-                          sequence.product, int64_t{sequence.lock ? 1 : 0}, int64_t{0}, UtcNow()});
+        std::optional<odbc::Failure> failure;
+        odbc::Answer inserted = session.Run(
+            "INSERT INTO zq_sequences (name, first_serial, vid, pid, product, locks, "
+            "next_position, defined_at, scheme, serial_format, utc_offset, list_size, job) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+            {sequence.name, sequence.firstSerial, sequence.vid, sequence.pid, sequence.product,
+             int64_t{sequence.lock ? 1 : 0}, int64_t{0}, UtcNow(),
+             std::string(SchemeWord(sequence.scheme)), sequence.serialFormat, sequence.utcOffset,
+             int64_t{0}, sequence.job});
+        if (!inserted) {
+            failure = inserted.Err();
+        } else if (!listSerials.empty()) {
+            if (auto added = AppendListSerials(session, sequence.name, listSerials); !added) {
+                session.Rollback();
+                return Fail(added.Err());
+            }
+        }
+        if (!failure) {
+            if (auto committed = session.Commit(); !committed) {
+                failure = committed.Err();
+            }
+        }
         if (!failure) {
             return true;
         }
@@ -215,6 +393,62 @@ Result<bool, LedgerError> DefineSequence(const std::string& connection,
             return Failed("could not define the sequence", *failure);
         }
     }
+}
+
+Result<uint64_t, LedgerError> ImportSerials(const std::string& connection,
+                                            const std::string& sequence,
+                                            const std::vector<std::string>& serials) {
+    odbc::Session session;
+    auto opened = OpenSequence(connection, sequence, session);
+    if (!opened) {
+        return Fail(opened.Err());
+    }
+    if (opened->scheme != SequenceScheme::List) {
+        return LedgerFail("the sequence \"" + sequence +
+                              "\" takes no list: its serials come from its " +
+                              SchemeWord(opened->scheme),
+                          true);
+    }
+    auto added = AppendListSerials(session, sequence, serials);
+    if (!added) {
+        session.Rollback();
+        return added;
+    }
+    if (auto committed = session.Commit(); !committed) {
+        session.Rollback();
+        return Failed("could not add the serials", committed.Err());
+    }
+    return added;
+}
+
+Result<SerialPreview, LedgerError> PreviewSequence(
+    const std::string& connection, const std::string& name, int count,
+    const std::function<std::chrono::system_clock::time_point()>& clock) {
+    odbc::Session session;
+    auto opened = OpenSequence(connection, name, session);
+    if (!opened) {
+        return Fail(opened.Err());
+    }
+    const Result<SequenceRules> rules = RulesOf(*opened);
+    if (!rules) {
+        return LedgerFail(rules.Err().message);
+    }
+    const auto next = NextPosition(session, name);
+    if (!next) {
+        session.Rollback();
+        return Failed("could not read the sequence", next.Err());
+    }
+    if (!*next) {
+        session.Rollback();
+        return LedgerFail("the sequence \"" + name +
+                          "\" holds a next position that is not a count");
+    }
+    auto preview = PreviewSerials(session, *opened, *rules, **next, count, clock);
+    session.Rollback();
+    if (!preview) {
+        return Failed("could not read the sequence's serials", preview.Err());
+    }
+    return std::move(*preview);
 }
 
 Result<std::vector<std::string>, LedgerError> OverlappingSequences(
@@ -276,17 +510,36 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
         "SELECT station, outcome, COUNT(*) FROM zq_records WHERE sequence_name = ? "
         "GROUP BY station, outcome",
         {sequence});
+    odbc::Answer verified = session.Run(
+        "SELECT COUNT(DISTINCT s.serial) FROM zq_serials s WHERE s.sequence_name = ? AND EXISTS ("
+        "SELECT 1 FROM zq_records r WHERE r.sequence_name = s.sequence_name "
+        "AND r.serial = s.serial AND r.outcome = ?)",
+        {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
+    odbc::Answer free =
+        session.Run("SELECT COUNT(*) FROM zq_list_serials WHERE sequence_name = ? AND state = ?",
+                    {sequence, std::string("free")});
+    // The capacity as a batch would say it; a row no batch takes from has none.
+    Result<SerialPreview, odbc::Failure> preview = SerialPreview();
+    if (const Result<SequenceRules> rules = RulesOf(report.sequence)) {
+        preview = PreviewSerials(session, report.sequence, *rules, 0, 0, {});
+    }
     odbc::Answer unverified = session.Run(
         "SELECT s.serial FROM zq_serials s WHERE s.sequence_name = ? AND NOT EXISTS ("
         "SELECT 1 FROM zq_records r WHERE r.sequence_name = s.sequence_name "
         "AND r.serial = s.serial AND r.outcome = ?) ORDER BY s.serial_position",
         {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
     session.Rollback();
-    for (const odbc::Answer* read : {&used, &highest, &counts, &unverified}) {
+    for (const odbc::Answer* read : {&used, &highest, &counts, &unverified, &verified, &free}) {
         if (!*read) {
             return Failed("could not read the records", read->Err());
         }
     }
+    if (!preview) {
+        return Failed("could not read the records", preview.Err());
+    }
+    report.capacity = preview->capacity;
+    report.serialsVerified = static_cast<uint64_t>(NumberAt(verified).value_or(0));
+    report.serialsFree = static_cast<uint64_t>(NumberAt(free).value_or(0));
 
     const std::optional<int64_t> serialsUsed = NumberAt(used);
     if (!serialsUsed || *serialsUsed < 0) {
@@ -313,7 +566,7 @@ Result<std::vector<LedgerEntry>, LedgerError> Export(const std::string& connecti
     }
     odbc::Answer records = session.Run(
         "SELECT recorded_at, port, serial, vid, pid, product, locked, outcome, status_text, "
-        "station FROM zq_records WHERE sequence_name = ? ORDER BY id",
+        "station, job FROM zq_records WHERE sequence_name = ? ORDER BY id",
         {sequence});
     session.Rollback();
     if (!records) {
@@ -338,6 +591,7 @@ Result<std::vector<LedgerEntry>, LedgerError> Export(const std::string& connecti
         entry.outcome = *outcome;
         entry.status = row.at(8).value_or("");
         entry.station = row.at(9).value_or("");
+        entry.job = row.at(10).value_or("");
     }
     return entries;
 }

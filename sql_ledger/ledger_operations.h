@@ -4,7 +4,9 @@
 // connection string's password.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,14 +27,26 @@ inline Unexpected<LedgerError> LedgerFail(std::string message, bool refused = fa
     return {LedgerError{std::move(message), refused}};
 }
 
+// Where a sequence's serials come from. Unknown: a word this program does not know (a row of a
+// newer program, or edited by hand): no batch takes from it.
+enum class SequenceScheme { From, Format, List, Unknown };
+
+// "from", "format" or "list", as the ledger keeps it.
+const char* SchemeWord(SequenceScheme scheme);
+SequenceScheme SchemeNamed(const std::string& word);
+
 // A line's job: the serials every station takes from, and the identity every chip is given.
 struct SequenceDefinition {
     std::string name;
-    std::string firstSerial;
-    std::string vid;  // four upper-case hexadecimal digits
+    std::string firstSerial;  // with From
+    std::string vid;          // four upper-case hexadecimal digits
     std::string pid;
     std::string product;  // UTF-8
     bool lock = false;
+    SequenceScheme scheme = SequenceScheme::From;
+    std::string serialFormat = "";  // with Format
+    std::string utcOffset = "";     // with Format: "+08:00", or "" for UTC
+    std::string job = "";           // the id of the job file it was defined from; "" without one
 
     bool operator==(const SequenceDefinition&) const = default;
 };
@@ -44,24 +58,49 @@ struct StationCounts {
 
 struct LedgerReport {
     SequenceDefinition sequence;
+    std::string capacity;  // "999999 in all", "9999 per week", "250 in the list"
     uint64_t serialsUsed = 0;
-    std::string highestSerial;                 // "" when none was used
+    uint64_t serialsVerified = 0;  // used serials with a verified record
+    uint64_t serialsFree = 0;      // a list's serials not yet taken (0 for other schemes)
+    std::string highestSerial;     // "" when none was used
     std::map<BatchOutcome, uint64_t> records;  // every station's, per outcome
     std::vector<StationCounts> stations;       // by name
     std::vector<std::string> withoutVerified;  // serials used with no verified record, in order
 };
 
-// The layout of the tables this program reads and writes. Layout 2: a serial is unique per VID
-// and PID across sequences.
-inline constexpr int kLedgerLayout = 2;
+// What a batch on a sequence would take next, read without taking anything.
+struct SerialPreview {
+    std::vector<std::string> serials;  // at most the count asked for, in the order of the takes
+    std::string capacity;
+    std::string after;  // the last serial the sequence has handed out; "" when none
+    std::string stop;   // why fewer serials than asked: the sequence ran out, or the period did
+};
 
-// Creates whatever tables are missing; value true when it created any. A database holding the
-// tables of another layout is refused.
+// The layout of the tables this program reads and writes. Layout 2: a serial is unique per VID
+// and PID across sequences. Layout 3: format and list sequences (a period's counter, a list's
+// serials with their state), and a job's id on sequences and records.
+inline constexpr int kLedgerLayout = 3;
+
+// Creates whatever tables are missing, or brings a ledger of an older layout to this one in one
+// transaction, every record kept; value true when it changed anything. A database of a newer
+// layout is refused.
 Result<bool, LedgerError> InitLedger(const std::string& connection);
-// Defines a sequence; value true when it was new. The same name again with the same values
-// changes nothing; with other values it is refused, naming them.
+// Defines a sequence, a list sequence with its serials (listSerials, checked and without
+// duplicates), in one transaction; value true when it was new. The same name again with the same
+// values (and the same list) changes nothing; with other values it is refused, naming them.
 Result<bool, LedgerError> DefineSequence(const std::string& connection,
-                                         const SequenceDefinition& sequence);
+                                         const SequenceDefinition& sequence,
+                                         const std::vector<std::string>& listSerials = {});
+// Adds serials to a list sequence, after its others, in one transaction: all or nothing. A serial
+// already in the sequence is refused, named. Value: the list's size after the import.
+Result<uint64_t, LedgerError> ImportSerials(const std::string& connection,
+                                            const std::string& sequence,
+                                            const std::vector<std::string>& serials);
+// The next `count` serials a batch on the sequence would take, at the server's date (or at
+// clock's, when a test gives one).
+Result<SerialPreview, LedgerError> PreviewSequence(
+    const std::string& connection, const std::string& sequence, int count,
+    const std::function<std::chrono::system_clock::time_point()>& clock = {});
 // The other sequences of the same VID and PID whose serials meet this one's (the same prefix and
 // number of digits), by name: a take skips a serial another of them has used, so a line running
 // both loses serials to the other.

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "column_number.h"
+#include "format_scheme.h"
 #include "ledger_layout.h"
 #include "ledger_text.h"
 #include "utc_time.h"
@@ -17,7 +18,6 @@ namespace {
 constexpr int kTakeAttempts = 5;
 
 const char* kAdvance = "UPDATE zq_sequences SET next_position = next_position + 1 WHERE name = ?";
-const char* kPosition = "SELECT next_position FROM zq_sequences WHERE name = ?";
 // A USB host tells devices apart by VID, PID and serial: a serial of this identity another
 // sequence has used is not handed out again.
 const char* kUsedElsewhere =
@@ -28,7 +28,14 @@ const char* kInsertSerial =
     "VALUES (?, ?, ?, ?, ?, ?, ?)";
 const char* kInsertRecord =
     "INSERT INTO zq_records (record_key, sequence_name, recorded_at, station, port, serial, vid, "
-    "pid, product, locked, outcome, status_text) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    "pid, product, locked, outcome, status_text, job) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+const char* kMarkListSerial =
+    "UPDATE zq_list_serials SET state = ? WHERE sequence_name = ? AND list_position = ?";
+const char* kInsertPeriod =
+    "INSERT INTO zq_periods (last_counter, sequence_name, period) VALUES (?, ?, ?)";
+const char* kUpdatePeriod =
+    "UPDATE zq_periods SET last_counter = ? WHERE sequence_name = ? AND period = ?";
 const char* kRecordByKey = "SELECT COUNT(*) FROM zq_records WHERE record_key = ?";
 const char* kCountVerified =
     "SELECT COUNT(*) FROM zq_records WHERE sequence_name = ? AND serial = ? AND outcome = ?";
@@ -89,7 +96,18 @@ Result<std::unique_ptr<SqlLedger>, LedgerError> SqlLedger::Open(const std::strin
     if (!*found) {
         return LedgerFail("the ledger holds no sequence \"" + sequence + "\"");
     }
+    Result<SequenceRules> rules = RulesOf(**found);
+    if (!rules) {
+        return LedgerFail(rules.Err().message);
+    }
+    const auto capacity = PreviewSerials(session, **found, *rules, 0, 0, ledger->options_.clock);
+    session.Rollback();
+    if (!capacity) {
+        return LedgerFail("could not read the sequence: " + capacity.Err().message);
+    }
+    ledger->capacity_ = capacity->capacity;
     ledger->sequence_ = std::move(**found);
+    ledger->rules_ = std::move(*rules);
     return ledger;
 }
 
@@ -185,10 +203,11 @@ void SqlLedger::Unlock(Lock& lock) {
 }
 
 odbc::Answer SqlLedger::InsertRecord(uint64_t ticket, const LedgerEntry& entry) {
-    return session_.Run(kInsertRecord, {RecordKey(ticket), sequence_.name, entry.time,
-                                        entry.station, entry.port, entry.serial, entry.vid,
-                                        entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
-                                        std::string(OutcomeWord(entry.outcome)), entry.status});
+    return session_.Run(
+        kInsertRecord,
+        {RecordKey(ticket), sequence_.name, entry.time, entry.station, entry.port, entry.serial,
+         entry.vid, entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
+         std::string(OutcomeWord(entry.outcome)), entry.status, entry.job});
 }
 
 std::optional<bool> SqlLedger::RecordLanded(uint64_t ticket, odbc::Failure& failure) {
@@ -304,16 +323,22 @@ SqlLedger::Step SqlLedger::TakeRefused(const std::string& message, SerialTake& t
     return Step::Failed;
 }
 
-Result<std::optional<uint64_t>, odbc::Failure> SqlLedger::NextPosition() {
-    odbc::Answer read = session_.Run(kPosition, {sequence_.name});
-    if (!read) {
-        return Fail(read.Err());
+Result<std::string, odbc::Failure> SqlLedger::ReadNextSerial() {
+    const auto next = NextPosition(session_, sequence_.name);
+    if (!next) {
+        return Fail(next.Err());
     }
-    const std::optional<int64_t> next = NumberAt(read);
-    if (!next || *next < 0) {
-        return std::optional<uint64_t>();
+    if (!*next) {
+        return std::string();
     }
-    return std::optional<uint64_t>(static_cast<uint64_t>(*next));
+    if (rules_.scheme == SequenceScheme::From) {
+        return serialAt_(sequence_.firstSerial, **next).value_or("");
+    }
+    const auto preview = PreviewSerials(session_, sequence_, rules_, **next, 1, options_.clock);
+    if (!preview) {
+        return Fail(preview.Err());
+    }
+    return preview->serials.empty() ? std::string() : preview->serials.front();
 }
 
 // Moves the sequence on by one, under the row lock that holds every other station's take until
@@ -327,7 +352,7 @@ std::optional<SqlLedger::Step> SqlLedger::Advance(uint64_t& position, SerialTake
         return TakeRefused("the ledger holds no sequence \"" + sequence_.name + "\" any more",
                            take);
     }
-    const auto next = NextPosition();
+    const auto next = NextPosition(session_, sequence_.name);
     if (!next) {
         return TakeFailed(next.Err(), take);
     }
@@ -340,27 +365,103 @@ std::optional<SqlLedger::Step> SqlLedger::Advance(uint64_t& position, SerialTake
     return std::nullopt;
 }
 
+SqlLedger::Step SqlLedger::RanOut(TakeResult result, const std::string& message, SerialTake& take) {
+    session_.Rollback();
+    take.result = result;
+    take.message = message;
+    return Step::Done;
+}
+
+std::optional<SqlLedger::Step> SqlLedger::Candidate(FreeTake& free, SerialTake& take) {
+    if (rules_.scheme == SequenceScheme::Format) {
+        return NextInPeriod(free, take);
+    }
+    if (rules_.scheme == SequenceScheme::List) {
+        const auto serial = ListSerialAt(session_, sequence_.name, free.position);
+        if (!serial) {
+            return TakeFailed(serial.Err(), take);
+        }
+        if (!*serial) {
+            return RanOut(TakeResult::RunOut,
+                          "the serials have run out: every serial of the list (" +
+                              std::to_string(free.position) + " in the list) is used",
+                          take);
+        }
+        free.serial = **serial;
+        return std::nullopt;
+    }
+    std::optional<std::string> serial = serialAt_(sequence_.firstSerial, free.position);
+    if (!serial) {
+        return RanOut(TakeResult::RunOut,
+                      "the sequence \"" + sequence_.name + "\" has no serial left", take);
+    }
+    free.serial = *serial;
+    return std::nullopt;
+}
+
+std::optional<SqlLedger::Step> SqlLedger::NextInPeriod(FreeTake& free, SerialTake& take) {
+    // Read under the sequence's row lock: the takes see the periods in the order they take.
+    const auto now = LedgerNow(session_, options_.clock);
+    if (!now) {
+        return TakeFailed(now.Err(), take);
+    }
+    const auto period =
+        ReadPeriod(session_, sequence_.name, *rules_.format, rules_.offsetMinutes, *now);
+    if (!period) {
+        return TakeFailed(period.Err(), take);
+    }
+    // The production core's rules, told the period's last serial: the same serials, and the same
+    // words when the period has run out, as a single station's batch.
+    FormatScheme scheme(*rules_.format, rules_.offsetMinutes, [at = *now] { return at; });
+    if (period->last > 0) {
+        scheme.MarkUsed(Expand(*rules_.format, period->date, period->last));
+    }
+    const SchemeNext next = scheme.Next();
+    if (next.kind != SchemeNext::Kind::Serial) {
+        return RanOut(
+            next.kind == SchemeNext::Kind::PeriodFull ? TakeResult::NotYet : TakeResult::RunOut,
+            next.message, take);
+    }
+    odbc::Answer counted =
+        session_.Run(period->stored ? kUpdatePeriod : kInsertPeriod,
+                     {static_cast<int64_t>(period->last + 1), sequence_.name, period->period});
+    if (!counted) {
+        return TakeFailed(counted.Err(), take);
+    }
+    free.serial = next.serial;
+    return std::nullopt;
+}
+
+std::optional<SqlLedger::Step> SqlLedger::MarkListSerial(const char* state, uint64_t position,
+                                                         SerialTake& take) {
+    if (rules_.scheme != SequenceScheme::List) {
+        return std::nullopt;
+    }
+    odbc::Answer marked = session_.Run(
+        kMarkListSerial, {std::string(state), sequence_.name, static_cast<int64_t>(position)});
+    if (!marked) {
+        return TakeFailed(marked.Err(), take);
+    }
+    return std::nullopt;
+}
+
 std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started, FreeTake& free,
                                                      SerialTake& take) {
     for (;;) {
         if (const std::optional<Step> stop = Advance(free.position, take)) {
             return stop;
         }
-        std::optional<std::string> serial = serialAt_(sequence_.firstSerial, free.position);
-        if (!serial) {
-            session_.Rollback();
-            take.result = TakeResult::RunOut;
-            take.message = "the sequence \"" + sequence_.name + "\" has no serial left";
-            return Step::Done;
+        if (const std::optional<Step> stop = Candidate(free, take)) {
+            return stop;
         }
-        free.serial = *serial;
+        const std::string& serial = free.serial;
         // Asked only once the database has refused a serial as used: the common take keeps its
         // row lock for no more statements than it needs.
         if (!checkUsed_) {
             return std::nullopt;
         }
         odbc::Answer used =
-            session_.Run(kUsedElsewhere, {sequence_.vid, sequence_.pid, *serial, sequence_.name});
+            session_.Run(kUsedElsewhere, {sequence_.vid, sequence_.pid, serial, sequence_.name});
         if (!used) {
             return TakeFailed(used.Err(), take);
         }
@@ -369,7 +470,7 @@ std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started,
         }
         // Skipped, on record, and the next one tried, all in this one transaction.
         LedgerEntry skipped = started;
-        skipped.serial = *serial;
+        skipped.serial = serial;
         skipped.outcome = BatchOutcome::Failed;
         skipped.status = "not used: sequence \"" + used->rows.front().at(0).value_or("") +
                          "\" of the same VID and PID has used it";
@@ -377,6 +478,9 @@ std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started,
         odbc::Answer noted = InsertRecord(nextTicket_++, skipped);
         if (!noted) {
             return TakeFailed(noted.Err(), take);
+        }
+        if (std::optional<Step> failed = MarkListSerial("skipped", free.position, take)) {
+            return failed;
         }
     }
 }
@@ -406,6 +510,9 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
                         sequence_.vid, sequence_.pid, started.station, started.time});
     if (!claimed) {
         return TakeFailed(claimed.Err(), take);
+    }
+    if (std::optional<Step> failed = MarkListSerial("used", free.position, take)) {
+        return *failed;
     }
     const uint64_t ticket = nextTicket_++;
     odbc::Answer recorded = InsertRecord(ticket, started);
@@ -548,12 +655,10 @@ std::string SqlLedger::NextSerial() {
     Lock lock(mutex_);
     std::string serial;
     while (WaitForConnection(lock)) {
-        const auto next = NextPosition();
+        const Result<std::string, odbc::Failure> next = ReadNextSerial();
         session_.Rollback();
         if (next) {
-            if (*next) {
-                serial = serialAt_(sequence_.firstSerial, **next).value_or("");
-            }
+            serial = *next;
             break;
         }
         if (!next.Err().connectionLost) {

@@ -25,6 +25,7 @@
 #include "ledger_operations.h"
 #include "odbc_session.h"
 #include "result.h"
+#include "sequence_serials.h"
 
 // The serial at a position of a sequence (position 0 is the first serial itself), or empty when
 // the sequence has run out before it. The production core's serial rules supply it.
@@ -45,6 +46,8 @@ struct SqlLedgerOptions {
     std::function<void(bool connected)> onConnection;
     // Only for tests: failures to inject into the ledger's session.
     odbc::Faults* faults = nullptr;
+    // Only for tests: the clock a format sequence's dates are read from instead of the server's.
+    LedgerClock clock;
 };
 
 class SqlLedger : public Ledger {
@@ -63,6 +66,9 @@ public:
     // The sequence as read at Open: the identity and the first serial the batch writes.
     const SequenceDefinition& Sequence() const { return sequence_; }
     const std::string& Station() const { return station_; }
+    // How many serials the sequence holds, as read at Open: "999999 in all", "9999 per week",
+    // "250 in the list".
+    const std::string& Capacity() const { return capacity_; }
 
     SerialTake TakeSerial(const LedgerEntry& chip) override;
     Status Record(const LedgerEntry& entry) override;
@@ -108,9 +114,8 @@ private:
     Step TakeFailed(const odbc::Failure& failure, SerialTake& take);
     Step TakeRefused(const std::string& message, SerialTake& take);
     std::optional<Step> Advance(uint64_t& position, SerialTake& take);
-    // The sequence's next position as the database holds it, for a take and for the header
-    // alike; empty when the column holds no count.
-    Result<std::optional<uint64_t>, odbc::Failure> NextPosition();
+    // The serial the next take would hand out; "" when none is left now.
+    Result<std::string, odbc::Failure> ReadNextSerial();
     // The serial the take goes on with: the sequence moved on past every serial another
     // sequence of the same VID and PID has used, each one skipped on record. A step when the
     // take ends here.
@@ -120,6 +125,14 @@ private:
         bool skippedAny = false;
     };
     std::optional<Step> FreeSerial(const LedgerEntry& started, FreeTake& free, SerialTake& take);
+    // The serial at the take's position, by the sequence's scheme; a step when the take ends.
+    std::optional<Step> Candidate(FreeTake& free, SerialTake& take);
+    // A format's next counter in the period of the take's date, written to the period's row.
+    std::optional<Step> NextInPeriod(FreeTake& free, SerialTake& take);
+    // A list's serial at a position marked "used" or "skipped"; nothing for other schemes.
+    std::optional<Step> MarkListSerial(const char* state, uint64_t position, SerialTake& take);
+    // Ends a take that found no serial (the sequence or its period ran out), rolled back.
+    Step RanOut(TakeResult result, const std::string& message, SerialTake& take);
     odbc::Answer InsertRecord(uint64_t ticket, const LedgerEntry& entry);
     std::string RecordKey(uint64_t ticket) const;
     bool PastBound() const;
@@ -128,6 +141,8 @@ private:
 
     const std::string connection_;  // holds the password: never shown
     SequenceDefinition sequence_;   // read once, at Open
+    SequenceRules rules_;
+    std::string capacity_;
     const std::string station_;
     const SerialAt serialAt_;
     const SqlLedgerOptions options_;

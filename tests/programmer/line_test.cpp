@@ -36,7 +36,6 @@ protected:
         ASSERT_EQ(Run({L"ledger", L"init"}).exitCode, 0u);
         // A PID of its own: a serial is unique per VID and PID, whatever the sequence, and every
         // test's sequence counts from LN000001.
-        wchar_t pid[8];
         swprintf(pid, 8, L"%04X", static_cast<unsigned>(1 + now / 1000 % 0xFFFD));
         ProgResult defined = Run({L"ledger", L"sequence", L"--name", sequence, L"--serial-from",
                                   L"LN000001", L"--pid", pid, L"--product", Wide(kProduct)});
@@ -123,6 +122,7 @@ protected:
     }
 
     std::wstring ledger;
+    wchar_t pid[8] = {};
     std::wstring sequence;
 };
 
@@ -225,6 +225,43 @@ TEST_P(Line, ALineLabelsItsBoardsOnItsRecordAndAReprintIsRecordedWithItsStation)
     for (const wchar_t* name : {L"\\LN000001.zpl", L"\\LN000001-2.zpl"}) {
         EXPECT_NE(ReadWhole(folder + name).find("^FDLN000001^FS"), std::string::npos);
     }
+}
+
+// A file of the test's own in the temporary folder, with the text given.
+std::wstring TempFile(const wchar_t* name, const std::string& text) {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + name;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+    return path;
+}
+
+TEST_P(Line, AListIsTakenInImportOrderAndTheLedgerPreviewsTheRest) {
+    sequence += L"-list";
+    const std::wstring list =
+        TempFile(L"zq61prog-line-list.csv", "serial\r\nLQ000007\r\nLQ000003\r\nLQ000005\r\n");
+    ProgResult defined =
+        Run({L"ledger", L"sequence", L"--name", sequence, L"--serial-list", list, L"--pid", pid});
+    ASSERT_EQ(defined.exitCode, 0u) << defined.err;
+    ChipsReady();
+    ProgResult station = RunProg(Station(L"st-a", kChipA, L"1"));
+    EXPECT_EQ(station.exitCode, 0u) << station.err;
+    EXPECT_EQ(SerialOn(kChipA), "LQ000007");
+
+    ProgResult preview = Run({L"serials", L"--sequence", sequence, L"--json"});
+    EXPECT_EQ(preview.exitCode, 0u) << preview.err;
+    EXPECT_EQ(
+        Lines(preview.out),
+        (std::vector<std::string>{
+            R"({"serial":"LQ000003"})", R"({"serial":"LQ000005"})",
+            R"({"capacity":"3 in the list","after":"LQ000007","stop":"the serials have run out: every serial of the list (3 in the list) is used"})"}));
+    ProgResult twice = Run({L"ledger", L"import", L"--sequence", sequence, L"--file",
+                            TempFile(L"zq61prog-line-more.csv", "LQ000009\nLQ000003\n")});
+    EXPECT_EQ(twice.exitCode, 1u);
+    EXPECT_NE(twice.err.find("(LQ000003): nothing was added"), std::string::npos) << twice.err;
 }
 
 TEST_P(Line, AWrongPasswordExitsSixNamingNoPasswordAndOpensNothing) {

@@ -36,7 +36,7 @@ TEST_F(ListAndRead, AnUnknownCommandIsNamedWithTheCommandsThereAre) {
     ProgResult ledger = RunProg({L"ledger", L"summary", L"--sequence", L"line1"});
     EXPECT_EQ(ledger.exitCode, 1u);
     EXPECT_NE(ledger.err.find("ledger: unknown command \"summary\"; the commands are init, "
-                              "sequence, report, export"),
+                              "sequence, import, report, export"),
               std::string::npos)
         << ledger.err;
     EXPECT_EQ(Opens(), 0u);

@@ -1,0 +1,202 @@
+// Format and list sequences on a line: stations sharing one, never a serial twice; a period that
+// runs out and the next one, on a clock the test moves; a list's import, all or nothing.
+#include "server_fixture.h"
+
+namespace {
+
+using namespace sql_test;
+using namespace std::chrono;
+
+// Monday 7 December 2026, 10:00 UTC: ISO week 50 of 2026.
+const system_clock::time_point kWeek50 = sys_days(2026y / December / 7) + 10h;
+
+class SchemeTest : public SqlLedgerTest {
+protected:
+    // A sequence of its own, with a PID of its own: serials are unique per VID and PID, and every
+    // run of a format sequence expands to the same serials in the same week.
+    SequenceDefinition Scheme(SequenceScheme scheme, const std::string& format = "") {
+        static std::atomic<unsigned> pid{
+            static_cast<unsigned>(system_clock::now().time_since_epoch().count() / 1000 % 0xF000)};
+        char text[8];
+        std::snprintf(text, sizeof text, "%04X", 0x0FFF + pid++ % 0xF000);
+        SequenceDefinition sequence{Unique("seq"), "", "2E1B", text, "usb2.0 serial", false};
+        sequence.scheme = scheme;
+        sequence.serialFormat = format;
+        return sequence;
+    }
+
+    void DefineList(const SequenceDefinition& sequence, const std::vector<std::string>& serials) {
+        const auto defined = DefineSequence(connection_, sequence, serials);
+        ASSERT_TRUE(defined.Ok()) << ErrorOf(defined);
+    }
+
+    // Takes from three stations of two workers each at once until no serial is handed out; every
+    // serial taken, in the order each station took them.
+    std::vector<std::string> TakeAtThreeStations(const SequenceDefinition& sequence, int perWorker,
+                                                 SqlLedgerOptions options = {}) {
+        std::vector<std::unique_ptr<SqlLedger>> stations;
+        for (int s = 0; s < 3; s++) {
+            stations.push_back(
+                Open(sequence, "station-" + std::to_string(s), TestSerials(), options));
+        }
+        std::mutex takenLock;
+        std::vector<std::string> taken;
+        std::vector<std::thread> workers;
+        for (int w = 0; w < 6; w++) {
+            workers.emplace_back([&, w] {
+                SqlLedger& station = *stations[w / 2];
+                for (int c = 0; c < perWorker; c++) {
+                    const SerialTake take = station.TakeSerial(Chip("COM2" + std::to_string(w)));
+                    if (take.result != TakeResult::Taken) {
+                        break;
+                    }
+                    EXPECT_TRUE(station.Record(
+                        Outcome("COM2" + std::to_string(w), take.serial, BatchOutcome::Verified)));
+                    std::lock_guard<std::mutex> lock(takenLock);
+                    taken.push_back(take.serial);
+                }
+            });
+        }
+        for (std::thread& worker : workers) {
+            worker.join();
+        }
+        return taken;
+    }
+};
+
+TEST_P(SchemeTest, ThreeStationsOnOneListTakeEachSerialOnceThenRunOut) {
+    const SequenceDefinition sequence = Scheme(SequenceScheme::List);
+    std::vector<std::string> list;
+    for (int i = 0; i < 40; i++) {
+        list.push_back("LS" + std::to_string(100000 + i * 7));
+    }
+    DefineList(sequence, list);
+
+    std::vector<std::string> taken = TakeAtThreeStations(sequence, 10);
+    std::set<std::string> distinct(taken.begin(), taken.end());
+    EXPECT_EQ(distinct.size(), taken.size()) << "a serial was taken twice";
+    EXPECT_EQ(distinct, std::set<std::string>(list.begin(), list.end()));
+
+    const SerialTake after = Open(sequence, "late")->TakeSerial(Chip("COM21"));
+    EXPECT_EQ(after.result, TakeResult::RunOut);
+    EXPECT_NE(after.message.find("40 in the list"), std::string::npos) << after.message;
+    const auto report = Report(connection_, sequence.name);
+    ASSERT_TRUE(report.Ok()) << ErrorOf(report);
+    EXPECT_EQ(report->serialsFree, 0u);
+    EXPECT_EQ(report->serialsUsed, 40u);
+    EXPECT_EQ(report->serialsVerified, 40u);
+    EXPECT_EQ(report->capacity, "40 in the list");
+}
+
+TEST_P(SchemeTest, ImportIsAllOrNothingAndTakesFollowImportOrder) {
+    const SequenceDefinition sequence = Scheme(SequenceScheme::List);
+    DefineList(sequence, {"IMP00003", "IMP00001"});
+
+    const auto refused = ImportSerials(connection_, sequence.name, {"IMP00009", "IMP00001"});
+    ASSERT_FALSE(refused.Ok());
+    EXPECT_TRUE(refused.Err().refused);
+    EXPECT_NE(ErrorOf(refused).find("IMP00001"), std::string::npos) << ErrorOf(refused);
+    auto preview = PreviewSequence(connection_, sequence.name, 5);
+    ASSERT_TRUE(preview.Ok()) << ErrorOf(preview);
+    EXPECT_EQ(preview->serials, (std::vector<std::string>{"IMP00003", "IMP00001"}))
+        << "a refused import added serials";
+
+    const auto imported = ImportSerials(connection_, sequence.name, {"IMP00009", "IMP00002"});
+    ASSERT_TRUE(imported.Ok()) << ErrorOf(imported);
+    EXPECT_EQ(*imported, 4u);
+    auto ledger = Open(sequence, "s");
+    EXPECT_EQ(ledger->NextSerial(), "IMP00003");
+    for (const char* expected : {"IMP00003", "IMP00001", "IMP00009"}) {
+        EXPECT_EQ(ledger->TakeSerial(Chip("COM21")).serial, expected);
+    }
+    preview = PreviewSequence(connection_, sequence.name, 5);
+    ASSERT_TRUE(preview.Ok()) << ErrorOf(preview);
+    EXPECT_EQ(preview->serials, std::vector<std::string>{"IMP00002"});
+    EXPECT_EQ(preview->after, "IMP00009");
+    EXPECT_NE(preview->stop.find("4 in the list"), std::string::npos) << preview->stop;
+    EXPECT_EQ(Report(connection_, sequence.name)->serialsFree, 1u);
+}
+
+TEST_P(SchemeTest, ThreeStationsOnOneWeeklyFormatRestartInTheNextWeekAndWaitWhenItRunsOut) {
+    const SequenceDefinition sequence = Scheme(SequenceScheme::Format, "W{YY}{WW}{N:2}Q");
+    ASSERT_TRUE(DefineSequence(connection_, sequence).Ok());
+    auto now = std::make_shared<std::atomic<system_clock::time_point>>(kWeek50);
+    SqlLedgerOptions options;
+    options.clock = [now] { return now->load(); };
+
+    // 99 per week: six workers take until the week runs out.
+    std::vector<std::string> taken = TakeAtThreeStations(sequence, 20, options);
+    std::set<std::string> distinct(taken.begin(), taken.end());
+    EXPECT_EQ(distinct.size(), taken.size()) << "a serial was taken twice";
+    EXPECT_EQ(taken.size(), 99u);
+    EXPECT_EQ(*distinct.begin(), "W265001Q");
+    EXPECT_EQ(*distinct.rbegin(), "W265099Q");
+
+    auto ledger = Open(sequence, "s", TestSerials(), options);
+    EXPECT_EQ(ledger->Capacity(), "99 per week");
+    const SerialTake full = ledger->TakeSerial(Chip("COM21"));
+    EXPECT_EQ(full.result, TakeResult::NotYet);
+    EXPECT_NE(full.message.find("week"), std::string::npos) << full.message;
+    EXPECT_EQ(ledger->NextSerial(), "");
+
+    // Sunday 20:00 UTC is Monday of week 51 at +08:00 already.
+    *now = kWeek50 + 6 * 24h + 10h;
+    EXPECT_EQ(ledger->TakeSerial(Chip("COM21")).result, TakeResult::NotYet);
+    SequenceDefinition atOffset = Scheme(SequenceScheme::Format, "V{YY}{WW}{N:2}Q");
+    atOffset.utcOffset = "+08:00";
+    ASSERT_TRUE(DefineSequence(connection_, atOffset).Ok());
+    EXPECT_EQ(Open(atOffset, "s", TestSerials(), options)->TakeSerial(Chip("COM21")).serial,
+              "V265101Q");
+
+    *now = kWeek50 + 7 * 24h;
+    EXPECT_EQ(ledger->NextSerial(), "W265101Q");
+    const SerialTake next = ledger->TakeSerial(Chip("COM21"));
+    ASSERT_EQ(next.result, TakeResult::Taken) << next.message;
+    EXPECT_EQ(next.serial, "W265101Q");
+    const auto preview = PreviewSequence(connection_, sequence.name, 2, options.clock);
+    ASSERT_TRUE(preview.Ok()) << ErrorOf(preview);
+    EXPECT_EQ(preview->serials, (std::vector<std::string>{"W265102Q", "W265103Q"}));
+    EXPECT_EQ(preview->capacity, "99 per week");
+}
+
+TEST_P(SchemeTest, TheServersClockGivesTheDate) {
+    const SequenceDefinition sequence = Scheme(SequenceScheme::Format, "S{YY}{MM}{DD}{N:1}");
+    ASSERT_TRUE(DefineSequence(connection_, sequence).Ok());
+    const SerialTake take = Open(sequence, "s")->TakeSerial(Chip("COM21"));
+    ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
+    const year_month_day today{floor<days>(system_clock::now())};
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "S%02d%02u%02u1", static_cast<int>(today.year()) % 100,
+                  static_cast<unsigned>(today.month()), static_cast<unsigned>(today.day()));
+    EXPECT_EQ(take.serial, expected);
+}
+
+TEST_P(SchemeTest, EveryRecordWordIsStoredAndExportedWithItsJob) {
+    SequenceDefinition sequence = Scheme(SequenceScheme::From);
+    sequence.firstSerial = Unique("J");
+    sequence.job = "0A1B2C3D";
+    ASSERT_TRUE(DefineSequence(connection_, sequence).Ok());
+    EXPECT_EQ(ReadSequence(connection_, sequence.name).Value(), sequence);
+    auto ledger = Open(sequence, "s");
+    const BatchOutcome words[] = {BatchOutcome::Verified,      BatchOutcome::Audited,
+                                  BatchOutcome::AuditMismatch, BatchOutcome::Labelled,
+                                  BatchOutcome::LabelFailed,   BatchOutcome::LabelReprinted,
+                                  BatchOutcome::SkippedLocked};
+    for (BatchOutcome word : words) {
+        LedgerEntry entry = Outcome("COM21", "J1", word);
+        entry.job = sequence.job;
+        ASSERT_TRUE(ledger->Record(entry)) << OutcomeWord(word);
+    }
+    const auto exported = Export(connection_, sequence.name);
+    ASSERT_TRUE(exported.Ok()) << ErrorOf(exported);
+    ASSERT_EQ(exported->size(), std::size(words));
+    for (size_t i = 0; i < std::size(words); i++) {
+        EXPECT_EQ((*exported)[i].outcome, words[i]);
+        EXPECT_EQ((*exported)[i].job, "0A1B2C3D");
+    }
+    EXPECT_EQ(Report(connection_, sequence.name)->records.at(BatchOutcome::LabelReprinted), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, SchemeTest, kServers, ServerName);
+
+}  // namespace
