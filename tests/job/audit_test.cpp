@@ -26,7 +26,7 @@ ChipIdentity BenchBoard(const char* serial) {
     return identity;
 }
 
-Job BenchJob(SerialScheme scheme) {
+Job BenchJob(JobScheme scheme) {
     Job job;
     job.identity = BenchBoard("");
     job.identity.serial.reset();
@@ -59,7 +59,7 @@ const AuditField& Field(const AuditReport& report, const std::string& name) {
 }
 
 TEST(JobAudit, EachFieldIsComparedWithTheJob) {
-    Job job = BenchJob(SerialScheme::From);
+    Job job = BenchJob(JobScheme::From);
     AuditReport same = AuditAgainstJob(*Built(BenchBoard("ZQ004711")), job);
     EXPECT_EQ(Verdicts(same), "serial=ok vid=ok pid=ok product=ok lock=ok");
     EXPECT_EQ(VerdictOf(same), AuditVerdict::Matches);
@@ -89,7 +89,7 @@ TEST(JobAudit, EachFieldIsComparedWithTheJob) {
 }
 
 TEST(JobAudit, TheSerialMustFitTheJobsScheme) {
-    Job from = BenchJob(SerialScheme::From);
+    Job from = BenchJob(JobScheme::From);
     for (const char* serial : {"ZQ00471", "ZQ-04711", "ZR004711", "ZQ00471A", ""}) {
         AuditField field = Field(AuditAgainstJob(*Built(BenchBoard(serial)), from), "serial");
         EXPECT_EQ(field.verdict, FieldVerdict::Differs) << serial;
@@ -98,18 +98,23 @@ TEST(JobAudit, TheSerialMustFitTheJobsScheme) {
     EXPECT_EQ(Field(AuditAgainstJob(*Built(BenchBoard("ZR004711")), from), "serial").note,
               "serial differs: ZR004711 does not fit ZQ######");
 
-    Job list = BenchJob(SerialScheme::List);
+    Job list = BenchJob(JobScheme::List);
     std::vector<std::string> serials = {"AB-17", "CD-42"};
     EXPECT_EQ(AuditAgainstJob(*Built(BenchBoard("CD-42")), list, serials).fields[0].verdict,
               FieldVerdict::Matches);
     EXPECT_EQ(AuditAgainstJob(*Built(BenchBoard("CD-43")), list, serials).fields[0].verdict,
               FieldVerdict::Differs);
 
-    // A format cannot be checked yet: never reported as a match.
-    AuditReport format =
-        AuditAgainstJob(*Built(BenchBoard("ZQ260001")), BenchJob(SerialScheme::Format));
-    EXPECT_EQ(format.fields[0].verdict, FieldVerdict::Unchecked);
-    EXPECT_EQ(VerdictOf(format), AuditVerdict::Incomplete);
+    // A format: its literals, a counter from 1 and its width, whatever the date.
+    Job format = BenchJob(JobScheme::Format);
+    EXPECT_EQ(VerdictOf(AuditAgainstJob(*Built(BenchBoard("ZQ260001")), format)),
+              AuditVerdict::Matches);
+    for (const char* serial : {"ZQ260000", "ZR260001", "ZQ26001", "ZQ2600A1"}) {
+        AuditField field = Field(AuditAgainstJob(*Built(BenchBoard(serial)), format), "serial");
+        EXPECT_EQ(field.verdict, FieldVerdict::Differs) << serial;
+        EXPECT_EQ(field.note,
+                  std::string("serial differs: ") + serial + " does not fit ZQ{YY}{N:4}");
+    }
 }
 
 LedgerEntry Record(const std::string& serial, BatchOutcome outcome, const std::string& station,

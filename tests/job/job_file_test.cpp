@@ -23,7 +23,7 @@ TEST(JobFile, EveryKeyIsReadWithOrWithoutAByteOrderMark) {
         EXPECT_EQ(job->identity.product, u"Bench Board 试");
         EXPECT_TRUE(job->identity.lock);
         EXPECT_FALSE(job->identity.serial);
-        EXPECT_EQ(job->serials.scheme, SerialScheme::List);
+        EXPECT_EQ(job->serials.scheme, JobScheme::List);
         EXPECT_EQ(job->serials.list, "C:\\jobs\\bench\\serials.csv");
         EXPECT_EQ(job->label, "C:\\jobs\\bench\\labels/small.zpl");
         EXPECT_EQ(job->printer, "tcp:10.0.0.9");
@@ -37,12 +37,12 @@ TEST(JobFile, EveryKeyIsReadWithOrWithoutAByteOrderMark) {
             "utc-offset":"-03:30"})",
         "job.json");
     ASSERT_TRUE(format) << format.Err().message;
-    EXPECT_EQ(format->serials.scheme, SerialScheme::Format);
+    EXPECT_EQ(format->serials.scheme, JobScheme::Format);
     EXPECT_EQ(format->serials.format + " " + format->serials.utcOffset, "ZQ{YY}{WW}{N:2} -03:30");
 
     Result<Job> none = ParseJobFile(R"({"vid":"1","pid":"2","product":"p","lock":false})", "j");
     ASSERT_TRUE(none) << none.Err().message;
-    EXPECT_EQ(none->serials.scheme, SerialScheme::None);
+    EXPECT_EQ(none->serials.scheme, JobScheme::None);
 }
 
 TEST(JobFile, EachRefusalNamesTheKeyAndTheValue) {
@@ -65,8 +65,13 @@ TEST(JobFile, EachRefusalNamesTheKeyAndTheValue) {
         {R"("serial-from":"ZQ1","serial-list":"a.csv")",
          "serial-from and serial-list: a job names one serial scheme, not two"},
         {R"("utc-offset":"+08:00")", R"(utc-offset: "+08:00" is given without serial-format)"},
-        {R"("serial-format":"{N:8}","utc-offset":"+8:00")", R"(utc-offset: "+8:00" is not +HH:MM)"},
-        {R"("serial-format":"")", R"(serial-format: "" is empty)"},
+        // The command line's own checks: a format that is not 8 characters, an offset no zone has.
+        {R"("serial-format":"{N:8}","utc-offset":"+8:00")",
+         R"(utc-offset: "+8:00" is not an offset)"},
+        {R"("serial-format":"{N:8}","utc-offset":"+15:00")", R"(utc-offset: "+15:00" is not)"},
+        {R"("serial-format":"ZQ{N:4}")", R"(serial-format: "ZQ{N:4}" expands to 6 characters)"},
+        {R"("serial-format":"ZQ{Q:6}")", R"(serial-format: "ZQ{Q:6}" has an unknown field)"},
+        {R"("serial-format":"")", R"(serial-format: "" has no counter)"},
         {R"("serial-list":"")", R"(serial-list: "" is empty)"},
         {R"("printer":"")", R"(printer: "" is empty)"},
         {R"("name":"a\u0007b")", "name: \"a\ab\" has a control character"},
