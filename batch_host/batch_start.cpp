@@ -2,6 +2,8 @@
 
 #include "command_failure.h"
 #include "exit_codes.h"
+#include "job_load.h"
+#include "job_options.h"
 #include "log_ledger.h"
 #include "scheme_start.h"
 #include "sequence_identity.h"
@@ -9,7 +11,24 @@
 
 namespace {
 
-void StartFromLog(const BatchOptions& options, BatchStart& start) {
+// The job's identity and serials in the options' place, and its id on every record.
+void ApplyJobFile(BatchOptions& options, BatchStart& start) {
+    Job job = LoadJob(options.job);
+    if (job.serials.scheme == JobScheme::None) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             "--job: " + options.job +
+                                 " names no serials: a batch needs its serial-from, "
+                                 "serial-format or serial-list"};
+    }
+    ApplyJob(job, options.identity, options.scheme);
+    start.settings.job = job.id;
+    start.jobTitle = JobTitle(job);
+}
+
+void StartFromLog(BatchOptions options, BatchStart& start) {
+    if (!options.job.empty()) {
+        ApplyJobFile(options, start);
+    }
     start.settings.identity = IdentityOf(options.identity);
     // The list is read and checked before the log is opened: a list refused creates no log.
     std::unique_ptr<SerialScheme> serials = StartScheme(options.scheme);
@@ -27,7 +46,7 @@ void StartFromLog(const BatchOptions& options, BatchStart& start) {
     }
     start.resumedAfter = ledger->ResumedAfter();
     start.ledger = std::move(ledger);
-    start.recordName = "log " + options.log;
+    start.recordName = "log " + options.log + (start.jobTitle.empty() ? "" : ", " + start.jobTitle);
 }
 
 void StartFromDatabase(const BatchOptions& options,

@@ -17,7 +17,9 @@ struct BatchStart {
     std::unique_ptr<LogStore> logStore;
     std::unique_ptr<Ledger> ledger;
     BatchSettings settings;
-    std::string recordName;    // "log shift.csv" or "sequence line1 in the ledger"
+    // "log shift.csv", "log shift.csv, job 3F09A1C2 (Bench board)", "sequence line1 in the ledger"
+    std::string recordName;
+    std::string jobTitle;      // "job 3F09A1C2 (Bench board)" with --job, else ""
     std::string resumedAfter;  // the log's highest used serial, when the batch resumes after it
     std::string capacity;      // a log's scheme: "999999 in all", "9999 per week"
 };

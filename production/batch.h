@@ -24,6 +24,7 @@ struct BatchSettings {
     std::vector<std::string> ports;  // the only chip ports the batch takes; empty: every one
     // How often a batch whose period's serials have run out asks the ledger again.
     std::chrono::milliseconds periodRecheck{1000};
+    std::string job;  // the job file's id, recorded with every record; "" without a job
 };
 
 class Batch {

@@ -37,7 +37,7 @@ int RunBatch(const CommandLine& line) {
                                         "serials from " + start.ledger->NextSerial()));
     }
 
-    BatchConsole console(line.json, start.settings.station);
+    BatchConsole console(line.json, start.settings.station, start.settings.job);
     Batch batch(start.settings, *start.ledger, console);
     std::string next = start.ledger->NextSerial();
     std::string scheme = next.empty() ? "with no serial free now" : "from " + next;

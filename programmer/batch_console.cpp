@@ -5,8 +5,11 @@
 #include "console_output.h"
 #include "json_line.h"
 
-BatchConsole::BatchConsole(bool json, const std::string& station)
-    : json_(json), station_(station), stopped_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+BatchConsole::BatchConsole(bool json, const std::string& station, const std::string& job)
+    : json_(json),
+      station_(station),
+      job_(job),
+      stopped_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 void BatchConsole::ChipPhaseChanged(const std::string&, ChipPhase) {
     // A console line per chip is enough for a script; the phases are a window's to show.
@@ -23,6 +26,9 @@ void BatchConsole::ChipDone(const ChipReport& report) {
             {"seconds", static_cast<double>(static_cast<long>(report.seconds * 1000)) / 1000}};
         if (!station_.empty()) {
             object["station"] = station_;
+        }
+        if (!job_.empty()) {
+            object["job"] = job_;
         }
         WriteJsonLine(object);
         return;

@@ -9,8 +9,9 @@
 
 class BatchConsole : public BatchObserver {
 public:
-    // station: named in every JSON object when the batch records to a line's ledger.
-    BatchConsole(bool json, const std::string& station);
+    // station: named in every JSON object when the batch records to a line's ledger; job: the
+    // job's id, in every JSON object of a batch run from a job file.
+    BatchConsole(bool json, const std::string& station, const std::string& job);
 
     // Signalled once the batch stops.
     HANDLE StopEvent() const { return stopped_.Get(); }
@@ -27,5 +28,6 @@ public:
 private:
     bool json_;
     std::string station_;
+    std::string job_;
     win32::AutoCloseHandle stopped_;
 };

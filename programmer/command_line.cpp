@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "beside_job.h"
 #include "command_failure.h"
 #include "parse_error_text.h"
 #include "console_output.h"
@@ -69,6 +70,7 @@ CommandApps AddChipCommands(CLI::App& app, CommandLine& line) {
     CLI::App* write = app.add_subcommand("write", "write an identity, read it back and compare");
     AddPort(*write, line);
     AddIdentityOptions(*write, true, line.identity);
+    AddJobOption(*write, line.job);
     AddYes(*write, line);
     AddJson(*write, line);
 
@@ -188,6 +190,11 @@ void CheckTogether(const CommandApps& apps, CommandLine& line) {
         }
     }
     line.identity.serialGiven = apps.write->count("--serial") > 0;
+    if (line.command == "write" && !line.job.empty()) {
+        // A single write's serial is the board's own, not the job's: --serial stays, and must
+        // fit the job's scheme.
+        RefuseBesideJob(*apps.write, kJobIdentityOptions);
+    }
 }
 
 }  // namespace

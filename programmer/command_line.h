@@ -12,6 +12,7 @@ struct CommandLine {
     bool yes = false;          // --lock confirmed beforehand
     std::string port;          // empty: the only chip port present
     IdentityOptions identity;  // write's
+    std::string job;           // write's and audit's job file; "" without one
     BatchOptions batch;
     struct {
         std::string command;     // "init", "sequence", "report" or "export"
