@@ -13,7 +13,10 @@ struct CommandLine {
     std::string port;          // empty: the only chip port present
     IdentityOptions identity;  // write's
     std::string job;           // write's and audit's job file; "" without one
-    BatchOptions batch;
+    std::string out;           // capture's job file
+    bool force = false;        // capture replaces a file already there
+    bool watch = false;        // audit every board that appears
+    BatchOptions batch;        // a batch's; capture's serial scheme too
     struct {
         std::string command;     // "init", "sequence", "report" or "export"
         std::string connection;  // holds a password: never shown

@@ -13,6 +13,8 @@ int RunWrite(const CommandLine& line);
 int RunBatch(const CommandLine& line);
 int RunLedger(const CommandLine& line);
 int RunSerials(const CommandLine& line);
+int RunCapture(const CommandLine& line);
+int RunAudit(const CommandLine& line);
 
 struct Command {
     const char* name;
@@ -20,8 +22,8 @@ struct Command {
 };
 
 inline constexpr Command kCommands[] = {
-    {"list", RunList},   {"read", RunRead},     {"write", RunWrite},
-    {"batch", RunBatch}, {"ledger", RunLedger}, {"serials", RunSerials},
+    {"list", RunList},     {"read", RunRead},       {"write", RunWrite},     {"batch", RunBatch},
+    {"ledger", RunLedger}, {"serials", RunSerials}, {"capture", RunCapture}, {"audit", RunAudit},
 };
 
 // Runs the table's command of that name. The parser refuses a name it does not know, so a name

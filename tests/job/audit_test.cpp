@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "audit_outcome.h"
+#include "audit_tally.h"
+#include "audit_text.h"
 #include "batch_outcome.h"
 #include "chip_identity.h"
 #include "job_audit.h"
@@ -181,6 +183,33 @@ TEST(AuditOutcome, WordsReadBackAsRecordsThatAreNoProgramming) {
     }
     EXPECT_EQ(std::string(AuditWord(AuditOutcome::AuditMismatch)), "audit-mismatch");
     EXPECT_FALSE(AuditFromWord("verified"));
+}
+
+// What an audit against a sequence records: the chip's own identity, the word, and the fields
+// that differ in its status; and an audit station's exit code from its counts.
+TEST(AuditRecord, AMismatchRecordsTheChipAndTheFieldsThatDiffer) {
+    ChipIdentity chip = BenchBoard("ZQ000123");
+    chip.product = u"Bench Bard";
+    chip.vendorId = 0x0A5D;
+    RecordPtr read = Built(chip);
+    AuditReport report = AuditAgainstJob(*read, BenchJob(JobScheme::From));
+    LedgerEntry entry = AuditRecord(*read, report, "COM21");
+    EXPECT_EQ(entry.outcome, BatchOutcome::AuditMismatch);
+    EXPECT_EQ(entry.serial + " " + entry.vid + " " + entry.product, "ZQ000123 0A5D Bench Bard");
+    EXPECT_EQ(entry.status,
+              "vid differs: 0A5C in the job, 0A5D on the chip; product differs: \"Bench Board\" "
+              "in the job, \"Bench Bard\" on the chip");
+    EXPECT_EQ(AuditLines(report)[1], "  vid      DIFFERS  expected 0A5C, found 0A5D");
+
+    LedgerEntry same = AuditRecord(
+        *Built(BenchBoard("ZQ000123")),
+        AuditAgainstJob(*Built(BenchBoard("ZQ000123")), BenchJob(JobScheme::From)), "COM21");
+    EXPECT_EQ(same.outcome, BatchOutcome::Audited);
+    EXPECT_EQ(same.status, "");
+
+    EXPECT_EQ((AuditTally{3, 0, 0}).ExitCode(), 0);
+    EXPECT_EQ((AuditTally{3, 1, 0}).ExitCode(), 7);
+    EXPECT_EQ((AuditTally{3, 1, 1}).ExitCode(), 3);
 }
 
 }  // namespace

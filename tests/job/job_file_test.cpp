@@ -2,6 +2,7 @@
 // paths it names resolved beside it.
 #include <gtest/gtest.h>
 
+#include "captured_job.h"
 #include "job_file.h"
 #include "job_id.h"
 #include "job_path.h"
@@ -108,6 +109,38 @@ TEST(JobFile, EachRefusalNamesTheKeyAndTheValue) {
         EXPECT_NE(job.Err().message.find(test.error), std::string::npos)
             << test.members << "\n  gave: " << job.Err().message;
     }
+}
+
+// Capture: the board's identity, the operator's scheme, never the board's own serial; what it
+// writes is a job the reader takes back unchanged.
+TEST(CapturedJob, TheBoardsIdentityReadsBackAndABlankBoardIsRefused) {
+    ChipIdentity board;
+    board.vendorId = 0x0A5C;
+    board.productId = 0xBEEF;
+    board.product = u"Bench \"Board\" 试";
+    board.serial = "SN000001";
+    board.lock = true;
+    Result<RecordPtr> chip = BuildRecord(board);
+    ASSERT_TRUE(chip.Ok());
+    SchemeOptions scheme;
+    scheme.serialFormat = "ZQ{YY}{N:4}";
+    scheme.utcOffset = "+08:00";
+    Result<std::string> text = CapturedJobText(**chip, scheme);
+    ASSERT_TRUE(text) << text.Err().message;
+    EXPECT_EQ(text->find("SN000001"), std::string::npos) << *text;
+    Result<Job> job = ParseJobFile(*text, kFile);
+    ASSERT_TRUE(job) << job.Err().message << "\n" << *text;
+    EXPECT_EQ(job->identity.vendorId, 0x0A5C);
+    EXPECT_EQ(job->identity.productId, 0xBEEF);
+    EXPECT_EQ(job->identity.product, board.product);
+    EXPECT_TRUE(job->identity.lock);
+    EXPECT_FALSE(job->identity.serial);
+    EXPECT_EQ(job->serials.format + " " + job->serials.utcOffset, "ZQ{YY}{N:4} +08:00");
+
+    (*chip)->configured = 0;
+    Result<std::string> blank = CapturedJobText(**chip, SchemeOptions{});
+    ASSERT_FALSE(blank);
+    EXPECT_NE(blank.Err().message.find("not configured"), std::string::npos);
 }
 
 TEST(JobPath, RelativePathsAreTheJobFoldersAbsoluteOnesStay) {
