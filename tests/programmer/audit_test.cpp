@@ -1,5 +1,7 @@
 // capture, write --job and audit against the simulated chips: a golden board captured, another
 // written from its job, audits that match and that do not, and never a frame but reads.
+#include <algorithm>
+
 #include "log_csv.h"
 #include "prog_harness.h"
 #include "scoped_win.h"
@@ -62,8 +64,12 @@ TEST_F(Audit, ACapturedJobWritesABoardThatAuditsAndOneChangedByteDiffers) {
     EXPECT_EQ(same.exitCode, 0u) << same.out << same.err;
     EXPECT_NE(same.out.find("COM22: audited against job " + id), std::string::npos) << same.out;
 
-    // "Bench Board" -> "Bench Baard": the product's eighth character, 'o', at 16 + 2 * 7.
-    ASSERT_TRUE(sim.SetMemory(kChipB, 30, {'a'}));
+    // "Bench Board" -> "Bench Baard": the product's "oard" found in the chip's memory.
+    std::vector<uint8_t> memory = sim.Memory(kChipB);
+    const uint8_t oard[] = {'o', 0, 'a', 0, 'r', 0, 'd', 0};
+    auto at = std::search(memory.begin(), memory.end(), std::begin(oard), std::end(oard));
+    ASSERT_NE(at, memory.end());
+    ASSERT_TRUE(sim.SetMemory(kChipB, static_cast<unsigned>(at - memory.begin()), {'a'}));
     ProgResult changed =
         AuditOnly({L"audit", L"--port", L"COM22", L"--job", jobPath, L"--json"}, kChipB);
     EXPECT_EQ(changed.exitCode, 7u) << changed.out << changed.err;
@@ -101,6 +107,38 @@ TEST_F(Audit, ABoardTheLogNeverSawDiffersAndNothingIsRecorded) {
         << unseen.out;
     EXPECT_NE(unseen.out.find("ZQ000002, not on record"), std::string::npos) << unseen.out;
     EXPECT_EQ(ReadWhole(logPath), log) << "an audit against a log records nothing";
+}
+
+// A batch run from a job: the job's id on its start line, in every JSON result and on every line
+// of its log; a board it programmed then audits against that log.
+TEST_F(Audit, ABatchFromAJobCarriesItsIdAndItsBoardAuditsAgainstTheLog) {
+    ASSERT_TRUE(
+        sim.SetMemory(kChipA, 0, IdentityImage(0x0A5C, 0xBEEF, "SN000001", u"Bench Board")));
+    ChipsReady();
+    ProgResult captured = RunProg({L"capture", L"--port", L"COM21", L"--out", jobPath,
+                                   L"--serial-from", L"ZQ000001", L"--json"});
+    ASSERT_EQ(captured.exitCode, 0u) << captured.out << captured.err;
+    std::string id = Json(captured)["job"];
+    ProgResult beside =
+        RunProg({L"batch", L"--job", jobPath, L"--log", logPath, L"--serial-from", L"ZQ000001"});
+    EXPECT_EQ(beside.exitCode, 1u);
+    EXPECT_NE(beside.err.find("--serial-from: the job file names the serials"), std::string::npos)
+        << beside.err;
+
+    ProgResult batch = RunProg({L"batch", L"--job", jobPath, L"--log", logPath, L"--ports",
+                                L"COM22", L"--count", L"1", L"--json"});
+    ASSERT_EQ(batch.exitCode, 0u) << batch.out << batch.err;
+    EXPECT_NE(batch.err.find("job " + id), std::string::npos) << batch.err;
+    EXPECT_EQ(nlohmann::json::parse(Lines(batch.out).at(0))["job"], id) << batch.out;
+    Result<LogContents> log = DecodeLog(ReadWhole(logPath));
+    ASSERT_TRUE(log);
+    ASSERT_EQ(log->entries.size(), 2u);
+    for (const LedgerEntry& entry : log->entries) {
+        EXPECT_EQ(entry.job, id) << entry.serial << " " << OutcomeWord(entry.outcome);
+    }
+    EXPECT_EQ(sim.Memory(kChipB), IdentityImage(0x0A5C, 0xBEEF, "ZQ000001", u"Bench Board"));
+    ProgResult audit = AuditOnly({L"audit", L"--port", L"COM22", L"--log", logPath}, kChipB);
+    EXPECT_EQ(audit.exitCode, 0u) << audit.out << audit.err;
 }
 
 }  // namespace
