@@ -95,8 +95,8 @@ std::string Figure(const std::vector<double>& micros) {
 }
 
 // An audit against a job reads the same 52 frames as a read and compares: its time over the read's
-// of the same chip is what the comparison and the job file cost. The chip holds what the write
-// above left, the default identity, which the job names.
+// of the same chip is what the comparison and the job file cost. The chip is written first with
+// the default identity, which the job names, so that every audit matches and exits 0.
 bool MeasureAudit(SimControl& sim, const std::string& prog, int runs) {
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
@@ -108,6 +108,10 @@ bool MeasureAudit(SimControl& sim, const std::string& prog, int runs) {
         return false;
     }
     std::string port = kPort;
+    if (TimeProcess(prog, "write --port " + port) < 0) {
+        std::printf("   FAILED: cannot write the audited chip\n");
+        return false;
+    }
     Command audit{"audit", "audit --port " + port + " --job \"" + job + "\"", "read --port " + port,
                   52};
     std::vector<double> auditTimes;

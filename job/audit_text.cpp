@@ -5,8 +5,6 @@
 #include "chip_fields.h"
 #include "utf_text.h"
 
-namespace {
-
 const char* VerdictWord(FieldVerdict verdict) {
     switch (verdict) {
         case FieldVerdict::Matches:
@@ -18,6 +16,8 @@ const char* VerdictWord(FieldVerdict verdict) {
     }
     return "";
 }
+
+namespace {
 
 // A note that only restates the two values ("vid differs: 0A5C in the job, ...") adds nothing to
 // the line that shows them.
@@ -35,9 +35,12 @@ AuditOutcome OutcomeOf(const AuditReport& report) {
 std::vector<std::string> AuditLines(const AuditReport& report) {
     std::vector<std::string> lines;
     for (const AuditField& field : report.fields) {
-        std::string line =
-            "  " + field.field + std::string(9 - std::min<size_t>(field.field.size(), 8), ' ') +
-            VerdictWord(field.verdict) + "  expected " + field.expected + ", found " + field.found;
+        std::string line = "  " + field.field +
+                           std::string(9 - std::min<size_t>(field.field.size(), 8), ' ') +
+                           VerdictWord(field.verdict) + "  ";
+        // Nothing expected: the chip's value alone, and why there is nothing to compare it with.
+        line += field.expected.empty() ? "found " + field.found
+                                       : "expected " + field.expected + ", found " + field.found;
         if (SaysMore(field)) {
             line += " (" + field.note + ")";
         }
@@ -50,14 +53,18 @@ std::string AuditHeadline(const AuditReport& report) {
     if (OutcomeOf(report) == AuditOutcome::Audited) {
         return "matches " + (report.fields.empty() ? std::string() : report.fields[0].found);
     }
-    std::string notes;
+    // The fields that differ say why; those left unchecked only follow from them (a serial not on
+    // record leaves nothing to compare the rest with), so they are named only when none differs.
+    std::string differ;
+    std::string unchecked;
     for (const AuditField& field : report.fields) {
-        if (field.verdict != FieldVerdict::Matches) {
-            notes += (notes.empty() ? "" : "; ") +
-                     (field.note.empty() ? field.field + " not checked" : field.note);
+        if (field.verdict == FieldVerdict::Differs) {
+            differ += (differ.empty() ? "" : "; ") + field.note;
+        } else if (field.verdict == FieldVerdict::Unchecked) {
+            unchecked += (unchecked.empty() ? "" : ", ") + field.field;
         }
     }
-    return notes;
+    return !differ.empty() ? differ : unchecked + " not checked";
 }
 
 LedgerEntry AuditRecord(const ConfigRecord& chip, const AuditReport& report,

@@ -14,6 +14,9 @@
 // proof that the board is right.
 AuditOutcome OutcomeOf(const AuditReport& report);
 
+// "matches", "DIFFERS" or "unchecked", as the lines show a field's verdict.
+const char* VerdictWord(FieldVerdict verdict);
+
 // "  product  DIFFERS  expected \"Bench Board\", found \"Bench Bard\"", one per field; a note that
 // says more than the two values (a record's failure, where and when) follows them.
 std::vector<std::string> AuditLines(const AuditReport& report);

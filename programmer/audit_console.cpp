@@ -4,6 +4,17 @@
 #include "console_output.h"
 #include "json_line.h"
 
+namespace {
+
+std::string LowerCase(std::string text) {
+    for (char& c : text) {
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return text;
+}
+
+}  // namespace
+
 void ReportAudit(const CommandLine& line, const AuditBasis& basis, const std::string& port,
                  const AuditReport& report) {
     const char* word = AuditWord(OutcomeOf(report));
@@ -11,7 +22,7 @@ void ReportAudit(const CommandLine& line, const AuditBasis& basis, const std::st
         nlohmann::ordered_json fields = nlohmann::ordered_json::array();
         for (const AuditField& field : report.fields) {
             fields.push_back({{"field", field.field},
-                              {"matches", field.verdict == FieldVerdict::Matches},
+                              {"verdict", LowerCase(VerdictWord(field.verdict))},
                               {"expected", field.expected},
                               {"found", field.found},
                               {"note", field.note}});

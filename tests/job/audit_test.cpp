@@ -200,6 +200,11 @@ TEST(AuditRecord, AMismatchRecordsTheChipAndTheFieldsThatDiffer) {
               "vid differs: 0A5C in the job, 0A5D on the chip; product differs: \"Bench Board\" "
               "in the job, \"Bench Bard\" on the chip");
     EXPECT_EQ(AuditLines(report)[1], "  vid      DIFFERS  expected 0A5C, found 0A5D");
+    // A serial not on record leaves nothing to compare the rest with: only the serial is named.
+    AuditReport unseen = AuditAgainstRecord(*read, {});
+    EXPECT_EQ(AuditHeadline(unseen), "not on record");
+    EXPECT_EQ(AuditLines(unseen)[1],
+              "  vid      unchecked  found 0A5D (nothing recorded to compare with)");
 
     LedgerEntry same = AuditRecord(
         *Built(BenchBoard("ZQ000123")),
