@@ -19,10 +19,11 @@ const char* VerdictWord(FieldVerdict verdict) {
 
 namespace {
 
-// A note that only restates the two values ("vid differs: 0A5C in the job, ...") adds nothing to
-// the line that shows them.
+// A note that only restates the two values ("vid differs: 0A5C in the job, ...", "not on record"
+// beside "ZQ000002, not on record") adds nothing to the line that shows them.
 bool SaysMore(const AuditField& field) {
-    return !field.note.empty() && field.note.rfind(field.field + " differs:", 0) != 0;
+    return !field.note.empty() && field.note.rfind(field.field + " differs:", 0) != 0 &&
+           field.found.find(field.note) == std::string::npos;
 }
 
 }  // namespace
