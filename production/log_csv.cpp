@@ -94,15 +94,16 @@ std::string EncodeLogLine(const LedgerEntry& entry) {
     return CsvRecord(LogFields(entry));
 }
 
+// The export keeps the columns it has always had; the job's column is the SQL ledger's to add.
 std::string ExportStart() {
-    std::vector<std::string> header = kHeader;
+    std::vector<std::string> header = kHeaderWithoutJob;
     header.push_back("station");
     return CsvRecord(header);
 }
 
 std::string EncodeExportLine(const LedgerEntry& entry) {
     std::vector<std::string> fields = LogFields(entry);
-    fields.push_back(entry.station);
+    fields.back() = entry.station;  // in the job's place, last
     return CsvRecord(fields);
 }
 
