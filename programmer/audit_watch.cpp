@@ -1,5 +1,6 @@
 // An audit station on the console: every board that appears on the watched ports is read and
 // compared, one worker per port as a batch runs them, until Ctrl+C or --count boards.
+#include <algorithm>
 #include <mutex>
 
 #include "audit_basis.h"
@@ -51,19 +52,27 @@ private:
         return stopping_;
     }
 
-    bool Takes(const std::string& port) {
+    // Only the ports it is told to watch. Called for every port that appears, chip port or not.
+    bool Takes(const std::string& port) const {
+        return line_.batch.ports.empty() ||
+               std::find(line_.batch.ports.begin(), line_.batch.ports.end(), port) !=
+                   line_.batch.ports.end();
+    }
+
+    // A board's turn once --count boards have had theirs: left as it is, unread.
+    bool Counted() {
         std::lock_guard<std::mutex> hold(mutex_);
         if (line_.batch.count > 0 && started_ >= line_.batch.count) {
-            return false;
+            return true;
         }
-        bool ours = line_.batch.ports.empty() ||
-                    std::find(line_.batch.ports.begin(), line_.batch.ports.end(), port) !=
-                        line_.batch.ports.end();
-        started_ += ours ? 1 : 0;
-        return ours;
+        started_++;
+        return false;
     }
 
     void Turn(const std::string& port, ChipOpener& opener) {
+        if (Counted()) {
+            return;
+        }
         std::string problem;
         std::unique_ptr<BytePort> open = opener.Open(port, problem);
         RecordPtr chip = NewRecord();

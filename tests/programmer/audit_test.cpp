@@ -141,4 +141,29 @@ TEST_F(Audit, ABatchFromAJobCarriesItsIdAndItsBoardAuditsAgainstTheLog) {
     EXPECT_EQ(audit.exitCode, 0u) << audit.out << audit.err;
 }
 
+// An audit station: every board present is audited on a worker of its own, none written; the
+// summary counts both verdicts and the exit code is the mismatch's.
+TEST_F(Audit, TheWatchAuditsEveryBoardThatAppearsUntilItsCount) {
+    const std::string job =
+        R"({"vid": "0A5C", "pid": "BEEF", "product": "Bench Board", "lock": false})";
+    {
+        win32::AutoCloseHandle file(
+            CreateFileW(jobPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(
+            WriteFile(file.Get(), job.data(), static_cast<DWORD>(job.size()), &written, nullptr));
+    }
+    ASSERT_TRUE(sim.SetMemory(kChipA, 0, IdentityImage(0x0A5C, 0xBEEF, "A1", u"Bench Board")));
+    ASSERT_TRUE(sim.SetMemory(kChipB, 0, IdentityImage(0x0A5C, 0xBEEF, "B2", u"Bench Bard")));
+    ChipsReady();
+    ProgResult watch = RunProg({L"audit", L"--watch", L"--job", jobPath, L"--count", L"2"});
+    EXPECT_EQ(watch.exitCode, 7u) << watch.out << watch.err;
+    EXPECT_NE(watch.out.find("COM21: audited against job"), std::string::npos) << watch.out;
+    EXPECT_NE(watch.out.find("COM22: audit-mismatch against job"), std::string::npos) << watch.out;
+    EXPECT_NE(watch.out.find("summary: audited 1, audit-mismatch 1, read-failed 0"),
+              std::string::npos)
+        << watch.out;
+    EXPECT_EQ(Frames(kChipA, ZQSIM_LOG_WRITE) + Frames(kChipB, ZQSIM_LOG_WRITE), 0u);
+}
+
 }  // namespace
