@@ -4,12 +4,34 @@
 #include "exit_codes.h"
 #include "label_template.h"
 #include "printer_target.h"
+#include "job_load.h"
+#include "job_options.h"
 #include "log_ledger.h"
 #include "scheme_start.h"
 #include "sequence_identity.h"
 #include "sql_ledger.h"
 
 namespace {
+
+// The job's identity, serials and label in the options' place, and its id on every record.
+void ApplyJobFile(BatchOptions& options, BatchStart& start) {
+    Job job = LoadJob(options.job);
+    if (job.serials.scheme == JobScheme::None) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             "--job: " + options.job +
+                                 " names no serials: a batch needs its serial-from, "
+                                 "serial-format or serial-list"};
+    }
+    ApplyJob(job, options.identity, options.scheme);
+    // A job's label and printer, when it names them; --label and --printer beside a job still
+    // choose the station's own printer.
+    if (options.label.empty() && options.printer.empty()) {
+        options.label = job.label;
+        options.printer = job.printer;
+    }
+    start.settings.job = job.id;
+    start.jobTitle = JobTitle(job);
+}
 
 void StartFromLog(const BatchOptions& options, BatchStart& start) {
     start.settings.identity = IdentityOf(options.identity);
@@ -31,7 +53,7 @@ void StartFromLog(const BatchOptions& options, BatchStart& start) {
     }
     start.resumedAfter = ledger->ResumedAfter();
     start.ledger = std::move(ledger);
-    start.recordName = "log " + options.log;
+    start.recordName = "log " + options.log + (start.jobTitle.empty() ? "" : ", " + start.jobTitle);
 }
 
 void StartFromDatabase(const BatchOptions& options,
@@ -51,6 +73,8 @@ void StartFromDatabase(const BatchOptions& options,
     start.settings.identity = *identity;
     start.capacity = (*opened)->Capacity();
     start.nextFollowsFromTake = (*opened)->Sequence().scheme == SequenceScheme::From;
+    // A sequence defined from a job carries its id on every record, as a job's batch does.
+    start.settings.job = (*opened)->Sequence().job;
     start.ledger = std::move(*opened);
     start.recordName =
         "sequence " + options.sequence + " in the ledger, station " + options.station;
@@ -87,11 +111,15 @@ BatchStart StartBatch(const BatchOptions& options,
     start.settings.count = options.count;
     start.settings.ports = options.ports;
     start.settings.station = options.station;
-    StartLabels(options, start);
-    if (options.UsesLedger()) {
-        StartFromDatabase(options, onConnection, start);
+    BatchOptions chosen = options;
+    if (!chosen.job.empty()) {
+        ApplyJobFile(chosen, start);
+    }
+    StartLabels(chosen, start);
+    if (chosen.UsesLedger()) {
+        StartFromDatabase(chosen, onConnection, start);
     } else {
-        StartFromLog(options, start);
+        StartFromLog(chosen, start);
     }
     return start;
 }

@@ -19,7 +19,9 @@ struct BatchStart {
     std::unique_ptr<Ledger> ledger;
     std::unique_ptr<TemplateLabeller> labeller;  // with --label only; settings point at it
     BatchSettings settings;
-    std::string recordName;    // "log shift.csv" or "sequence line1 in the ledger"
+    // "log shift.csv", "log shift.csv, job 3F09A1C2 (Bench board)", "sequence line1 in the ledger"
+    std::string recordName;
+    std::string jobTitle;      // "job 3F09A1C2 (Bench board)" with --job, else ""
     std::string resumedAfter;  // the log's last used serial, when the batch resumes after it
     std::string capacity;      // the scheme's or the sequence's: "999999 in all", "9999 per week"
     // The serials are one counter after a prefix, so the one after a taken serial follows from

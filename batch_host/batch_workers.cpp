@@ -27,10 +27,10 @@ struct Worker {
 // is the last guard behind it: a throw that escapes the turn anyway (from the failure's own
 // record or its news) would otherwise end the whole program in the middle of other chips'
 // writes. The batch stops instead, as for any fault: the chips in progress finish.
-void RunTurn(Batch& batch, ChipOpener& opener, const std::string& port) {
+void RunTurn(const ChipTurns& turns, ChipOpener& opener, const std::string& port) {
     std::string what;
     try {
-        batch.ProgramChip(port, opener);
+        turns.turn(port, opener);
         return;
     } catch (const std::exception& error) {
         what = error.what();
@@ -38,7 +38,7 @@ void RunTurn(Batch& batch, ChipOpener& opener, const std::string& port) {
         what = "an unknown exception";
     }
     try {
-        batch.Stop("internal error on " + port + " (" + what + "): the batch stops", EXIT_FAILED);
+        turns.stop("internal error on " + port + " (" + what + "): the batch stops", EXIT_FAILED);
     } catch (...) {
         // The batch is stopping already: it is marked so before its news is told.
     }
@@ -48,6 +48,20 @@ void RunTurn(Batch& batch, ChipOpener& opener, const std::string& port) {
 
 void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& stopAsked,
                      const PortEvents& events) {
+    ChipTurns turns;
+    turns.stopping = [&batch] { return batch.Stopping(); };
+    turns.takes = [&batch](const std::string& port) { return batch.Takes(port); };
+    turns.turn = [&batch](const std::string& port, ChipOpener& opener) {
+        batch.ProgramChip(port, opener);
+    };
+    turns.stop = [&batch](const std::string& reason, int exitCode) {
+        batch.Stop(reason, exitCode);
+    };
+    RunChipWorkers(turns, wake, stopAsked, events);
+}
+
+void RunChipWorkers(const ChipTurns& turns, HANDLE wake, const std::function<bool()>& stopAsked,
+                    const PortEvents& events) {
     DriverChipOpener opener;
     PortWatch watch;
     std::list<Worker> workers;
@@ -59,7 +73,7 @@ void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& sto
             return worker.port == port && !worker.done;
         });
     };
-    while (!batch.Stopping()) {
+    while (!turns.stopping()) {
         PortWatch::Changes changes = watch.Look();
         for (const std::string& port : changes.arrivals) {
             if (std::find(pending.begin(), pending.end(), port) == pending.end()) {
@@ -71,7 +85,7 @@ void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& sto
                 events.portLeft(port);
             }
         }
-        for (auto it = pending.begin(); it != pending.end() && !batch.Stopping();) {
+        for (auto it = pending.begin(); it != pending.end() && !turns.stopping();) {
             if (busy(*it)) {
                 ++it;
                 continue;
@@ -80,7 +94,7 @@ void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& sto
             it = pending.erase(it);
             // Other serial ports come and go too; only the chip's driver's ports are ours, and
             // of those only the batch's.
-            if (!batch.Takes(port) || !ProbePort(port.c_str())) {
+            if (!turns.takes(port) || !ProbePort(port.c_str())) {
                 continue;
             }
             if (events.chipPort) {
@@ -88,8 +102,8 @@ void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& sto
             }
             Worker& worker = workers.emplace_back();
             worker.port = port;
-            worker.thread = std::thread([&batch, &opener, &worker] {
-                RunTurn(batch, opener, worker.port);
+            worker.thread = std::thread([&turns, &opener, &worker] {
+                RunTurn(turns, opener, worker.port);
                 worker.done = true;
             });
         }
@@ -103,7 +117,7 @@ void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& sto
             }
         }
         if (stopAsked()) {
-            batch.Stop("stopping: the chips in progress finish first", EXIT_INTERRUPTED);
+            turns.stop("stopping: the chips in progress finish first", EXIT_INTERRUPTED);
             break;
         }
         watch.Wait(wake, kPollMs);

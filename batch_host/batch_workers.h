@@ -20,6 +20,20 @@ struct PortEvents {
     std::function<void(const std::string& port)> portLeft;
 };
 
+// What the workers drive: a batch's turns, or an audit station's. Every member is called from
+// the watching thread except turn, which runs on the port's own worker.
+struct ChipTurns {
+    std::function<bool()> stopping;
+    std::function<bool(const std::string& port)> takes;
+    std::function<void(const std::string& port, ChipOpener& opener)> turn;
+    std::function<void(const std::string& reason, int exitCode)> stop;
+};
+
+// Every chip port that appears gets a turn on a thread of its own until turns.stopping(); then
+// the turns in progress finish. As RunBatchWorkers, for any kind of turn.
+void RunChipWorkers(const ChipTurns& turns, HANDLE wake, const std::function<bool()>& stopAsked,
+                    const PortEvents& events = {});
+
 // Returns once the batch has stopped and every turn has ended. wake is signalled when the batch
 // stops; stopAsked is the user's word to stop (Ctrl+C, a Stop button), looked at between
 // arrivals, and stops the batch as an interruption.

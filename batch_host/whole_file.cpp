@@ -9,6 +9,15 @@ constexpr LONGLONG kLargestFile = 1LL << 30;
 
 }  // namespace
 
+namespace {
+
+std::wstring WidePath(const std::string& path) {
+    std::u16string wide = Utf8ToUtf16(path).value_or(u"");
+    return std::wstring(wide.begin(), wide.end());
+}
+
+}  // namespace
+
 std::optional<std::string> ReadWholeFile(const std::string& path, DWORD& error) {
     std::optional<std::u16string> widePath = Utf8ToUtf16(path);
     win32::AutoCloseHandle file(
@@ -33,4 +42,25 @@ std::optional<std::string> ReadWholeFile(const std::string& path, DWORD& error) 
         return std::nullopt;
     }
     return text;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes, bool replace, DWORD& error) {
+    win32::AutoCloseHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                            replace ? CREATE_ALWAYS : CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = GetLastError();
+        return false;
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size() || !FlushFileBuffers(file.Get())) {
+        error = GetLastError();
+        return false;
+    }
+    return true;
+}
+
+bool PathExists(const std::string& path) {
+    return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -1,5 +1,5 @@
-// A whole file read into memory by its UTF-8 path, shared for reading: a list of serials, or a
-// log looked at without being opened for a batch.
+// A whole file by its UTF-8 path: read into memory, shared for reading (a list of serials, a job,
+// a log looked at without being opened for a batch), or written in one go (a captured job).
 #pragma once
 
 #include <windows.h>
@@ -10,3 +10,10 @@
 // The file's bytes; empty, with Windows' error in error, when it cannot be read (a file larger
 // than a list or a log ever is counts as unreadable).
 std::optional<std::string> ReadWholeFile(const std::string& path, DWORD& error);
+
+// Writes bytes as the whole file. replace false: a file already there is left alone and the
+// write fails with ERROR_FILE_EXISTS. False, with Windows' error in error, when it fails.
+bool WriteWholeFile(const std::string& path, const std::string& bytes, bool replace, DWORD& error);
+
+// Whether something (a file or a folder) is at the path.
+bool PathExists(const std::string& path);

@@ -7,7 +7,7 @@
 #include "chip_identity.h"
 
 // Where a job's serials come from: at most one scheme.
-enum class SerialScheme {
+enum class JobScheme {
     None,    // a job for single writes: it names no serials
     From,    // counting up from a first serial
     Format,  // a format with date fields and one counter
@@ -15,7 +15,7 @@ enum class SerialScheme {
 };
 
 struct JobSerials {
-    SerialScheme scheme = SerialScheme::None;
+    JobScheme scheme = JobScheme::None;
     std::string from;       // From: the first serial
     std::string format;     // Format: the format as written
     std::string utcOffset;  // Format: "+08:00", or "" for UTC

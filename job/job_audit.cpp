@@ -16,7 +16,7 @@ AuditField SerialField(const ChipFields& chip, const JobSerials& serials,
     } else {
         field.found = "none";
     }
-    if (serials.scheme == SerialScheme::None) {
+    if (serials.scheme == JobScheme::None) {
         return field;
     }
     if (!chip.configured || !chip.serial) {
@@ -30,10 +30,6 @@ AuditField SerialField(const ChipFields& chip, const JobSerials& serials,
         case SerialFit::DoesNotFit:
             field.verdict = FieldVerdict::Differs;
             field.note = "serial differs: " + *chip.serial + " does not fit " + field.expected;
-            break;
-        case SerialFit::CannotCheckYet:
-            field.verdict = FieldVerdict::Unchecked;
-            field.note = "serial not checked: a serial cannot be checked against a format yet";
             break;
     }
     return field;

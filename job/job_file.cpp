@@ -129,7 +129,7 @@ Result<JobSerials> ReadSerials(const std::vector<FlatMember>& members, const std
     }
     JobSerials serials;
     if (from != nullptr) {
-        serials.scheme = SerialScheme::From;
+        serials.scheme = JobScheme::From;
         serials.from = from->text;
     } else if (format != nullptr) {
         std::string problem =
@@ -137,11 +137,11 @@ Result<JobSerials> ReadSerials(const std::vector<FlatMember>& members, const std
         if (!problem.empty()) {
             return Fail(problem);
         }
-        serials.scheme = SerialScheme::Format;
+        serials.scheme = JobScheme::Format;
         serials.format = format->text;
         serials.utcOffset = offset != nullptr ? offset->text : "";
     } else if (list != nullptr) {
-        serials.scheme = SerialScheme::List;
+        serials.scheme = JobScheme::List;
         serials.list = ResolveBesideJob(jobFile, list->text);
     }
     return serials;

@@ -10,7 +10,6 @@
 enum class SerialFit {
     Fits,
     DoesNotFit,
-    CannotCheckYet,
 };
 
 // From: the first serial's prefix and a counter of its width (ZQ000001: ZQ and six digits).
@@ -19,9 +18,8 @@ enum class SerialFit {
 SerialFit FitsScheme(const JobSerials& serials, const std::string& serial,
                      const std::vector<std::string>& listSerials);
 
-// The seam where a serial is checked against a format. Until the format's parser exists it
-// answers CannotCheckYet, which an audit reports as unchecked, never as a match; the parser's own
-// test of a serial replaces this body.
+// A serial the format could have expanded to on some date: its literals, a counter from 1 and
+// its check character right. A format that does not parse fits nothing.
 SerialFit FitsSerialFormat(const std::string& format, const std::string& serial);
 
 // What the scheme expects, as an audit shows it: "ZQ######", the format as written, "in the list

@@ -1,7 +1,5 @@
-// The seam where a job's serial format is checked. Today it checks only the shape: a format is
-// non-empty text, an offset is +HH:MM or -HH:MM. The serial format's own checks (its fields, its
-// counter, its length once expanded) replace this body once they exist, so that a job and the
-// command line refuse exactly the same formats.
+// A job's serial format and its offset, checked with the command line's own checks, so that a job
+// and --serial-format/--utc-offset refuse exactly the same values with the same words.
 #pragma once
 
 #include <string>

@@ -14,9 +14,9 @@ struct LabelValues {
     std::string port;
     std::string date;  // YYYY-MM-DD
     std::string time;  // HH:MM:SS
-    std::string job;   // the job's name; "" when the batch was started without one
+    std::string job;   // the job file's id the record carries; "" without a job
 };
 
-// The values of a board's record: the date and time are the record's own (UTC), so the label
-// and the record say the same.
-LabelValues LabelValuesOf(const LedgerEntry& record, const std::string& job);
+// The values of a board's record: the date, the time and the job are the record's own (UTC), so
+// the label and the record say the same.
+LabelValues LabelValuesOf(const LedgerEntry& record);

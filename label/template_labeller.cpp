@@ -6,18 +6,17 @@
 #include "label_values.h"
 
 TemplateLabeller::TemplateLabeller(LabelTemplate label, std::unique_ptr<LabelPrinter> printer,
-                                   std::string printerText, std::string job)
+                                   std::string printerText)
     : template_(std::move(label)),
       printer_(std::move(printer)),
-      printerText_(std::move(printerText)),
-      job_(std::move(job)) {}
+      printerText_(std::move(printerText)) {}
 
 BoardLabel TemplateLabeller::AfterRecord(const LedgerEntry& record, bool onRecord) {
     if (!LabelAfterTurn(record.outcome, onRecord).print) {
         return {};
     }
     try {
-        Result<std::string> label = template_.Fill(LabelValuesOf(record, job_));
+        Result<std::string> label = template_.Fill(LabelValuesOf(record));
         if (!label) {
             return {LabelState::NotPrinted, label.Err().message};
         }

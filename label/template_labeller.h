@@ -12,10 +12,9 @@
 
 class TemplateLabeller : public BoardLabeller {
 public:
-    // job: the job's name for {job}, "" without one. printerText: the printer as --printer
-    // named it, the status of a printed label's record.
+    // printerText: the printer as --printer named it, the status of a printed label's record.
     TemplateLabeller(LabelTemplate label, std::unique_ptr<LabelPrinter> printer,
-                     std::string printerText, std::string job = "");
+                     std::string printerText);
 
     BoardLabel AfterRecord(const LedgerEntry& record, bool onRecord) override;
 
@@ -23,5 +22,4 @@ private:
     const LabelTemplate template_;
     const std::unique_ptr<LabelPrinter> printer_;
     const std::string printerText_;
-    const std::string job_;
 };

@@ -1,5 +1,6 @@
 #include "batch_options.h"
 
+#include "beside_job.h"
 #include "command_failure.h"
 #include "exit_codes.h"
 #include "printer_target.h"
@@ -60,7 +61,16 @@ void CheckSchemeOptions(const CLI::App& command) {
     }
 }
 
+void AddJobOption(CLI::App& command, std::string& job) {
+    command
+        .add_option("--job", job,
+                    "a job file: the identity and the serials every board gets (no identity or "
+                    "serial option beside it)")
+        ->type_name("FILE");
+}
+
 void AddBatchOptions(CLI::App& command, BatchOptions& options) {
+    AddJobOption(command, options.job);
     AddSchemeOptions(command, options.scheme);
     command
         .add_option("--log", options.log,
@@ -139,8 +149,17 @@ void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
                 "--log and a serial scheme (a station's own log), or --sequence with --ledger "
                 "(a line's shared database), are required");
         }
+        if (given("--job")) {
+            // The job's own scheme is checked when the file is read.
+            RefuseBesideJob(command, kJobIdentityOptions);
+            RefuseBesideJob(command, kJobSchemeOptions);
+            return;
+        }
         CheckSchemeOptions(command);
         return;
+    }
+    if (given("--job")) {
+        Refuse("--job does not go with --sequence: the ledger's sequence names the identity");
     }
     for (const char* scheme :
          {"--log", "--serial-from", "--serial-format", "--utc-offset", "--serial-list"}) {

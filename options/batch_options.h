@@ -20,6 +20,8 @@ struct SchemeOptions {
 };
 
 struct BatchOptions {
+    // A job file: the identity and the serials, instead of their options; "" without one.
+    std::string job;
     SchemeOptions scheme;
     std::string log;
     std::string ledger;              // an ODBC connection string; holds a password: never shown
@@ -41,6 +43,8 @@ void ParseArguments(const std::vector<std::string>& args, CLI::App& app);
 
 // Adds the batch's options to a command (or a program's own command line).
 void AddBatchOptions(CLI::App& command, BatchOptions& options);
+// --job FILE, for a command that takes its identity (and serials) from a job file.
+void AddJobOption(CLI::App& command, std::string& job);
 // The scheme's options alone, for a command that only looks at serials.
 void AddSchemeOptions(CLI::App& command, SchemeOptions& options);
 // After parsing: exactly one scheme, --utc-offset only with a format; a CommandFailure

@@ -65,6 +65,7 @@ void Batch::ProgramChip(const std::string& port, ChipOpener& opener) {
     turn.entry.product = Utf16ToUtf8(settings_.identity.product.value_or(u"")).value_or("");
     turn.entry.lock = settings_.identity.lock;
     turn.entry.station = settings_.station;
+    turn.entry.job = settings_.job;
     try {
         Run(turn, opener);
     } catch (const std::exception& error) {

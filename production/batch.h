@@ -27,6 +27,7 @@ struct BatchSettings {
     std::chrono::milliseconds periodRecheck{1000};
     // Prints a label for each verified board on record; none when the batch prints no labels.
     BoardLabeller* labeller = nullptr;
+    std::string job;  // the job file's id, recorded with every record; "" without a job
 };
 
 class Batch {

@@ -3,8 +3,11 @@
 namespace {
 
 constexpr const char* kBom = "\xEF\xBB\xBF";
-const std::vector<std::string> kHeader = {"time",    "port", "serial",  "vid",   "pid",
-                                          "product", "lock", "outcome", "status"};
+const std::vector<std::string> kHeader = {"time",    "port", "serial",  "vid",    "pid",
+                                          "product", "lock", "outcome", "status", "job"};
+// Logs written before records carried their job's id: they still read and resume, and new lines
+// are appended to them with the job's column, which such a log's reader takes as empty.
+const std::vector<std::string> kHeaderWithoutJob(kHeader.begin(), kHeader.end() - 1);
 
 std::string CsvRecord(const std::vector<std::string>& fields) {
     std::string line;
@@ -34,7 +37,8 @@ std::vector<std::string> LogFields(const LedgerEntry& entry) {
             entry.product,
             entry.lock ? "yes" : "no",
             OutcomeWord(entry.outcome),
-            entry.status};
+            entry.status,
+            entry.job};
 }
 
 struct CsvRecords {
@@ -90,15 +94,16 @@ std::string EncodeLogLine(const LedgerEntry& entry) {
     return CsvRecord(LogFields(entry));
 }
 
+// The export keeps the columns it has always had; the job's column is the SQL ledger's to add.
 std::string ExportStart() {
-    std::vector<std::string> header = kHeader;
+    std::vector<std::string> header = kHeaderWithoutJob;
     header.push_back("station");
     return CsvRecord(header);
 }
 
 std::string EncodeExportLine(const LedgerEntry& entry) {
     std::vector<std::string> fields = LogFields(entry);
-    fields.push_back(entry.station);
+    fields.back() = entry.station;  // in the job's place, last
     return CsvRecord(fields);
 }
 
@@ -110,7 +115,8 @@ std::string TornLineEnd(const std::string& tornTail) {
 Result<LogContents> DecodeLog(const std::string& text) {
     size_t from = text.compare(0, 3, kBom) == 0 ? 3 : 0;
     CsvRecords csv = SplitRecords(text, from);
-    if (csv.records.empty() || csv.records.front() != kHeader) {
+    if (csv.records.empty() ||
+        (csv.records.front() != kHeader && csv.records.front() != kHeaderWithoutJob)) {
         return Fail("not a batch log (its first line is not the log's header)");
     }
     LogContents contents;
@@ -119,8 +125,9 @@ Result<LogContents> DecodeLog(const std::string& text) {
     }
     for (size_t i = 1; i < csv.records.size(); i++) {
         const std::vector<std::string>& fields = csv.records[i];
-        std::optional<BatchOutcome> outcome =
-            fields.size() == kHeader.size() ? OutcomeFromWord(fields[7]) : std::nullopt;
+        // A torn line, once ended, has more fields than either.
+        bool known = fields.size() == kHeader.size() || fields.size() == kHeaderWithoutJob.size();
+        std::optional<BatchOutcome> outcome = known ? OutcomeFromWord(fields[7]) : std::nullopt;
         if (!outcome) {
             continue;
         }
@@ -134,6 +141,7 @@ Result<LogContents> DecodeLog(const std::string& text) {
         entry.lock = fields[6] == "yes";
         entry.outcome = *outcome;
         entry.status = fields[8];
+        entry.job = fields.size() == kHeader.size() ? fields[9] : "";
         contents.entries.push_back(std::move(entry));
     }
     return contents;

@@ -37,7 +37,8 @@ int RunBatch(const CommandLine& line) {
             DescribeIdentity(start.settings.identity, SerialsFrom(start.ledger->NextSerial())));
     }
 
-    BatchConsole console(line.json, start.settings.station, start.labeller != nullptr);
+    BatchConsole console(line.json, start.settings.station, start.labeller != nullptr,
+                         start.settings.job);
     Batch batch(start.settings, *start.ledger, console);
     std::string next = start.ledger->NextSerial();
     std::string scheme = next.empty() ? "with no serial free now" : "from " + next;

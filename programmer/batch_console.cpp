@@ -24,10 +24,12 @@ std::vector<BatchOutcome> SummaryOutcomes(bool labels) {
 
 }  // namespace
 
-BatchConsole::BatchConsole(bool json, const std::string& station, bool labels)
+BatchConsole::BatchConsole(bool json, const std::string& station, bool labels,
+                           const std::string& job)
     : json_(json),
       station_(station),
       labels_(labels),
+      job_(job),
       stopped_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 void BatchConsole::ChipPhaseChanged(const std::string&, ChipPhase) {
@@ -51,6 +53,9 @@ void BatchConsole::ChipDone(const ChipReport& report) {
             object["label"] =
                 OutcomeWord(printed ? BatchOutcome::Labelled : BatchOutcome::LabelFailed);
             object["label-status"] = report.label.status;
+        }
+        if (!job_.empty()) {
+            object["job"] = job_;
         }
         WriteJsonLine(object);
         return;

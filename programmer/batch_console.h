@@ -10,8 +10,9 @@
 class BatchConsole : public BatchObserver {
 public:
     // station: named in every JSON object when the batch records to a line's ledger. labels:
-    // the batch prints labels, so each board's line and the summary say how they went.
-    BatchConsole(bool json, const std::string& station, bool labels);
+    // the batch prints labels, so each board's line and the summary say how they went. job: the
+    // job's id, in every JSON object of a batch run from a job file.
+    BatchConsole(bool json, const std::string& station, bool labels, const std::string& job);
 
     // Signalled once the batch stops.
     HANDLE StopEvent() const { return stopped_.Get(); }
@@ -29,5 +30,6 @@ private:
     bool json_;
     std::string station_;
     bool labels_;
+    std::string job_;
     win32::AutoCloseHandle stopped_;
 };

@@ -2,12 +2,14 @@
 
 #include <CLI/CLI.hpp>
 
+#include "beside_job.h"
 #include "command_failure.h"
 #include "parse_error_text.h"
 #include "console_output.h"
 #include "exit_codes.h"
 #include "identity_options.h"
 #include "machine_defaults.h"
+#include "whole_file.h"
 #include "json_line.h"
 #include "label_command.h"
 #include "serials_command.h"
@@ -52,12 +54,47 @@ std::vector<CLI::App*> CommandsAt(CLI::App& level) {
 
 // The commands whose values are looked at once the arguments are read.
 struct CommandApps {
+    CLI::App* audit;
+    CLI::App* capture;
     CLI::App* write;
     CLI::App* batch;
     CLI::App* serials;
     CLI::App* ledger;
     CLI::App* label;
 };
+
+// audit: reads a chip, never writes it, and compares it with its job or its record.
+CLI::App* AddAuditCommand(CLI::App& app, CommandLine& line) {
+    CLI::App* audit = app.add_subcommand(
+        "audit", "read a chip (never write it) and compare it with its job or its record");
+    AddPort(*audit, line);
+    audit->add_option("--job", line.job, "compare with a job file")->type_name("FILE");
+    audit->add_option("--log", line.batch.log, "compare with a station's log")->type_name("FILE");
+    audit->add_option("--sequence", line.batch.sequence, "compare with a line's sequence")
+        ->type_name("NAME")
+        ->check(Check(CheckName));
+    audit
+        ->add_option("--ledger", line.batch.ledger,
+                     "the line's database, an ODBC connection string (default: ZQ61_LEDGER)")
+        ->type_name("CONNECTION");
+    audit
+        ->add_option("--station", line.batch.station,
+                     "this station's name in the ledger (default: the computer's name)")
+        ->type_name("NAME")
+        ->check(Check(CheckName));
+    audit->add_flag("--watch", line.watch, "audit every board that appears, one worker per port");
+    audit
+        ->add_option("--ports", line.batch.ports,
+                     "with --watch: only these chip ports (default: every chip port)")
+        ->type_name("PORTS")
+        ->delimiter(',')
+        ->check(Check(CheckPortName));
+    audit->add_option("--count", line.batch.count, "with --watch: stop after this many boards")
+        ->type_name("N")
+        ->check(CLI::PositiveNumber);
+    AddJson(*audit, line);
+    return audit;
+}
 
 // list, read, write, batch and serials: the commands that reach chips or their serials.
 CommandApps AddChipCommands(CLI::App& app, CommandLine& line) {
@@ -71,6 +108,7 @@ CommandApps AddChipCommands(CLI::App& app, CommandLine& line) {
     CLI::App* write = app.add_subcommand("write", "write an identity, read it back and compare");
     AddPort(*write, line);
     AddIdentityOptions(*write, true, line.identity);
+    AddJobOption(*write, line.job);
     AddYes(*write, line);
     AddJson(*write, line);
 
@@ -81,7 +119,15 @@ CommandApps AddChipCommands(CLI::App& app, CommandLine& line) {
     AddJson(*batch, line);
 
     CLI::App* serials = AddSerialsCommand(app, line);
-    return {write, batch, serials, nullptr, nullptr};
+    CLI::App* capture = app.add_subcommand(
+        "capture",
+        "read a known-good board and write a job file of its identity (never its serial)");
+    AddPort(*capture, line);
+    capture->add_option("--out", line.out, "the job file to write")->type_name("FILE")->required();
+    AddSchemeOptions(*capture, line.batch.scheme);
+    capture->add_flag("--force", line.force, "replace the job file when it exists");
+    AddJson(*capture, line);
+    return {AddAuditCommand(app, line), capture, write, batch, serials, nullptr, nullptr};
 }
 
 // ledger and its commands: a line's shared database.
@@ -183,13 +229,68 @@ void CheckSequenceOptions(const CLI::App& sequence, const CommandLine& line) {
         CheckSchemeOptions(sequence);
         return;
     }
-    for (const char* option : {"--serial-from", "--serial-format", "--utc-offset", "--serial-list",
-                               "--vid", "--pid", "--product", "--lock"}) {
-        if (sequence.count(option) > 0) {
-            throw CommandFailure{EXIT_BAD_USAGE,
-                                 std::string("ledger: sequence: ") + option +
-                                     " cannot be given beside --job: the job file names the "
-                                     "identity and the serials"};
+    RefuseBesideJob(sequence, kJobIdentityOptions);
+    RefuseBesideJob(sequence, kJobSchemeOptions);
+}
+
+// At most one scheme (a job may name none), and a file replaced only when asked: both known
+// before the port is opened.
+void CheckCaptureOptions(const CLI::App& capture, const CommandLine& line) {
+    int schemes = 0;
+    for (const char* scheme : {"--serial-from", "--serial-format", "--serial-list"}) {
+        schemes += capture.count(scheme) > 0 ? 1 : 0;
+    }
+    if (schemes > 1) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             "capture: at most one of --serial-from, --serial-format and "
+                             "--serial-list names the job's serials"};
+    }
+    if (capture.count("--utc-offset") > 0 && capture.count("--serial-format") == 0) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             "capture: --utc-offset goes with --serial-format: only a format has "
+                             "dates"};
+    }
+    if (!line.force && PathExists(line.out)) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             "capture: --out: " + line.out + " exists; --force replaces it"};
+    }
+}
+
+// Exactly one thing to compare with; the ledger's options with a sequence only, the watch's
+// with --watch only.
+void CheckAuditOptions(const CLI::App& audit, CommandLine& line) {
+    auto given = [&](const char* name) { return audit.count(name) > 0; };
+    int bases = (given("--job") ? 1 : 0) + (given("--log") ? 1 : 0) + (given("--sequence") ? 1 : 0);
+    auto refuse = [](const std::string& message) {
+        throw CommandFailure{EXIT_BAD_USAGE, "audit: " + message};
+    };
+    if (bases != 1) {
+        refuse("exactly one of --job, --log and --sequence names what the chip is compared with");
+    }
+    if (!given("--sequence") && (given("--ledger") || given("--station"))) {
+        refuse("--ledger and --station go with --sequence");
+    }
+    if (line.watch && given("--log")) {
+        refuse("--watch goes with --job or --sequence");
+    }
+    if (line.watch && given("--port")) {
+        refuse("--port does not go with --watch: --ports names the ports watched");
+    }
+    if (!line.watch && (given("--ports") || given("--count"))) {
+        refuse("--ports and --count go with --watch");
+    }
+    if (given("--sequence")) {
+        MachineDefaults machine = ThisMachine();
+        if (line.batch.ledger.empty()) {
+            line.batch.ledger = machine.ledger;
+        }
+        if (line.batch.ledger.empty()) {
+            refuse(
+                "--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the "
+                "environment");
+        }
+        if (line.batch.station.empty()) {
+            line.batch.station = machine.computerName;
         }
     }
 }
@@ -204,6 +305,12 @@ void CheckTogether(const CommandApps& apps, CommandLine& line) {
     }
     if (line.command == "serials") {
         CheckSerialsOptions(*apps.serials, line);
+    }
+    if (line.command == "audit") {
+        CheckAuditOptions(*apps.audit, line);
+    }
+    if (line.command == "capture") {
+        CheckCaptureOptions(*apps.capture, line);
     }
     if (line.command == "ledger") {
         line.ledger.command = apps.ledger->get_subcommands().front()->get_name();
@@ -220,6 +327,11 @@ void CheckTogether(const CommandApps& apps, CommandLine& line) {
         }
     }
     line.identity.serialGiven = apps.write->count("--serial") > 0;
+    if (line.command == "write" && !line.job.empty()) {
+        // A single write's serial is the board's own, not the job's: --serial stays, and must
+        // fit the job's scheme.
+        RefuseBesideJob(*apps.write, kJobIdentityOptions);
+    }
 }
 
 }  // namespace

@@ -12,7 +12,11 @@ struct CommandLine {
     bool yes = false;          // --lock confirmed beforehand
     std::string port;          // empty: the only chip port present
     IdentityOptions identity;  // write's
-    BatchOptions batch;
+    std::string job;           // write's and audit's job file; "" without one
+    std::string out;           // capture's job file
+    bool force = false;        // capture replaces a file already there
+    bool watch = false;        // audit every board that appears
+    BatchOptions batch;        // a batch's; capture's serial scheme too
     struct {
         std::string command;     // "init", "sequence", "import", "report" or "export"
         std::string connection;  // holds a password: never shown

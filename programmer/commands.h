@@ -13,6 +13,8 @@ int RunWrite(const CommandLine& line);
 int RunBatch(const CommandLine& line);
 int RunLedger(const CommandLine& line);
 int RunSerials(const CommandLine& line);
+int RunCapture(const CommandLine& line);
+int RunAudit(const CommandLine& line);
 int RunLabel(const CommandLine& line);
 
 struct Command {
@@ -21,8 +23,9 @@ struct Command {
 };
 
 inline constexpr Command kCommands[] = {
-    {"list", RunList},     {"read", RunRead},       {"write", RunWrite}, {"batch", RunBatch},
-    {"ledger", RunLedger}, {"serials", RunSerials}, {"label", RunLabel},
+    {"list", RunList},   {"read", RunRead},       {"write", RunWrite},
+    {"batch", RunBatch}, {"ledger", RunLedger},   {"serials", RunSerials},
+    {"label", RunLabel}, {"capture", RunCapture}, {"audit", RunAudit},
 };
 
 // Runs the table's command of that name. The parser refuses a name it does not know, so a name

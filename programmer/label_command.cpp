@@ -159,7 +159,7 @@ int Preview(const CommandLine& line) {
             values = *last;
         }
     }
-    Result<std::string> label = LoadTemplate(line).Fill(LabelValuesOf(values, ""));
+    Result<std::string> label = LoadTemplate(line).Fill(LabelValuesOf(values));
     if (!label) {
         Refuse(label.Err().message);
     }
@@ -274,7 +274,7 @@ int RunLabel(const CommandLine& line) {
     if (!decision.print) {
         throw CommandFailure{EXIT_DIFFERS, "label: refused: " + decision.why};
     }
-    Result<std::string> text = label.Fill(LabelValuesOf(*last, ""));
+    Result<std::string> text = label.Fill(LabelValuesOf(*last));
     Status sent = text ? (*printer)->Print(*text, serial) : Status(Fail(text.Err()));
 
     // The reprint is on record whether or not the printer took it.

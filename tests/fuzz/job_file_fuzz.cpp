@@ -22,15 +22,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(job->identity.product && !job->identity.product->empty() &&
           job->identity.product->size() <= 18);
     switch (job->serials.scheme) {
-        case SerialScheme::None:
+        case JobScheme::None:
             break;
-        case SerialScheme::From:
+        case JobScheme::From:
             Check(!job->serials.from.empty());
             break;
-        case SerialScheme::Format:
+        case JobScheme::Format:
             Check(!job->serials.format.empty());
             break;
-        case SerialScheme::List:
+        case JobScheme::List:
             Check(!job->serials.list.empty());
             break;
     }

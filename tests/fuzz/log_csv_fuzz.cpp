@@ -11,7 +11,7 @@ namespace {
 bool Same(const LedgerEntry& a, const LedgerEntry& b) {
     return a.time == b.time && a.port == b.port && a.serial == b.serial && a.vid == b.vid &&
            a.pid == b.pid && a.product == b.product && a.lock == b.lock && a.outcome == b.outcome &&
-           a.status == b.status;
+           a.status == b.status && a.job == b.job;
 }
 
 }  // namespace
@@ -37,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     entry.lock = input.Byte() % 2 == 1;
     entry.outcome = static_cast<BatchOutcome>(input.Byte() % 8);
     entry.status = input.Text(80);
+    entry.job = input.Text(10);
     std::string torn = input.Text(40);
 
     std::string text = LogStart() + EncodeLogLine(entry);

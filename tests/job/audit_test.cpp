@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "audit_outcome.h"
+#include "audit_tally.h"
+#include "audit_text.h"
 #include "batch_outcome.h"
 #include "chip_identity.h"
 #include "job_audit.h"
@@ -26,7 +28,7 @@ ChipIdentity BenchBoard(const char* serial) {
     return identity;
 }
 
-Job BenchJob(SerialScheme scheme) {
+Job BenchJob(JobScheme scheme) {
     Job job;
     job.identity = BenchBoard("");
     job.identity.serial.reset();
@@ -59,7 +61,7 @@ const AuditField& Field(const AuditReport& report, const std::string& name) {
 }
 
 TEST(JobAudit, EachFieldIsComparedWithTheJob) {
-    Job job = BenchJob(SerialScheme::From);
+    Job job = BenchJob(JobScheme::From);
     AuditReport same = AuditAgainstJob(*Built(BenchBoard("ZQ004711")), job);
     EXPECT_EQ(Verdicts(same), "serial=ok vid=ok pid=ok product=ok lock=ok");
     EXPECT_EQ(VerdictOf(same), AuditVerdict::Matches);
@@ -89,7 +91,7 @@ TEST(JobAudit, EachFieldIsComparedWithTheJob) {
 }
 
 TEST(JobAudit, TheSerialMustFitTheJobsScheme) {
-    Job from = BenchJob(SerialScheme::From);
+    Job from = BenchJob(JobScheme::From);
     for (const char* serial : {"ZQ00471", "ZQ-04711", "ZR004711", "ZQ00471A", ""}) {
         AuditField field = Field(AuditAgainstJob(*Built(BenchBoard(serial)), from), "serial");
         EXPECT_EQ(field.verdict, FieldVerdict::Differs) << serial;
@@ -98,18 +100,23 @@ TEST(JobAudit, TheSerialMustFitTheJobsScheme) {
     EXPECT_EQ(Field(AuditAgainstJob(*Built(BenchBoard("ZR004711")), from), "serial").note,
               "serial differs: ZR004711 does not fit ZQ######");
 
-    Job list = BenchJob(SerialScheme::List);
+    Job list = BenchJob(JobScheme::List);
     std::vector<std::string> serials = {"AB-17", "CD-42"};
     EXPECT_EQ(AuditAgainstJob(*Built(BenchBoard("CD-42")), list, serials).fields[0].verdict,
               FieldVerdict::Matches);
     EXPECT_EQ(AuditAgainstJob(*Built(BenchBoard("CD-43")), list, serials).fields[0].verdict,
               FieldVerdict::Differs);
 
-    // A format cannot be checked yet: never reported as a match.
-    AuditReport format =
-        AuditAgainstJob(*Built(BenchBoard("ZQ260001")), BenchJob(SerialScheme::Format));
-    EXPECT_EQ(format.fields[0].verdict, FieldVerdict::Unchecked);
-    EXPECT_EQ(VerdictOf(format), AuditVerdict::Incomplete);
+    // A format: its literals, a counter from 1 and its width, whatever the date.
+    Job format = BenchJob(JobScheme::Format);
+    EXPECT_EQ(VerdictOf(AuditAgainstJob(*Built(BenchBoard("ZQ260001")), format)),
+              AuditVerdict::Matches);
+    for (const char* serial : {"ZQ260000", "ZR260001", "ZQ26001", "ZQ2600A1"}) {
+        AuditField field = Field(AuditAgainstJob(*Built(BenchBoard(serial)), format), "serial");
+        EXPECT_EQ(field.verdict, FieldVerdict::Differs) << serial;
+        EXPECT_EQ(field.note,
+                  std::string("serial differs: ") + serial + " does not fit ZQ{YY}{N:4}");
+    }
 }
 
 LedgerEntry Record(const std::string& serial, BatchOutcome outcome, const std::string& station,
@@ -176,6 +183,38 @@ TEST(AuditOutcome, WordsReadBackAsRecordsThatAreNoProgramming) {
     }
     EXPECT_EQ(std::string(AuditWord(AuditOutcome::AuditMismatch)), "audit-mismatch");
     EXPECT_FALSE(AuditFromWord("verified"));
+}
+
+// What an audit against a sequence records: the chip's own identity, the word, and the fields
+// that differ in its status; and an audit station's exit code from its counts.
+TEST(AuditRecord, AMismatchRecordsTheChipAndTheFieldsThatDiffer) {
+    ChipIdentity chip = BenchBoard("ZQ000123");
+    chip.product = u"Bench Bard";
+    chip.vendorId = 0x0A5D;
+    RecordPtr read = Built(chip);
+    AuditReport report = AuditAgainstJob(*read, BenchJob(JobScheme::From));
+    LedgerEntry entry = AuditRecord(*read, report, "COM21");
+    EXPECT_EQ(entry.outcome, BatchOutcome::AuditMismatch);
+    EXPECT_EQ(entry.serial + " " + entry.vid + " " + entry.product, "ZQ000123 0A5D Bench Bard");
+    EXPECT_EQ(entry.status,
+              "vid differs: 0A5C in the job, 0A5D on the chip; product differs: \"Bench Board\" "
+              "in the job, \"Bench Bard\" on the chip");
+    EXPECT_EQ(AuditLines(report)[1], "  vid      DIFFERS  expected 0A5C, found 0A5D");
+    // A serial not on record leaves nothing to compare the rest with: only the serial is named.
+    AuditReport unseen = AuditAgainstRecord(*read, {});
+    EXPECT_EQ(AuditHeadline(unseen), "not on record");
+    EXPECT_EQ(AuditLines(unseen)[1],
+              "  vid      unchecked  found 0A5D (nothing recorded to compare with)");
+
+    LedgerEntry same = AuditRecord(
+        *Built(BenchBoard("ZQ000123")),
+        AuditAgainstJob(*Built(BenchBoard("ZQ000123")), BenchJob(JobScheme::From)), "COM21");
+    EXPECT_EQ(same.outcome, BatchOutcome::Audited);
+    EXPECT_EQ(same.status, "");
+
+    EXPECT_EQ((AuditTally{3, 0, 0}).ExitCode(), 0);
+    EXPECT_EQ((AuditTally{3, 1, 0}).ExitCode(), 7);
+    EXPECT_EQ((AuditTally{3, 1, 1}).ExitCode(), 3);
 }
 
 }  // namespace

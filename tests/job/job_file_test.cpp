@@ -2,6 +2,7 @@
 // paths it names resolved beside it.
 #include <gtest/gtest.h>
 
+#include "captured_job.h"
 #include "job_file.h"
 #include "job_id.h"
 #include "job_path.h"
@@ -23,7 +24,7 @@ TEST(JobFile, EveryKeyIsReadWithOrWithoutAByteOrderMark) {
         EXPECT_EQ(job->identity.product, u"Bench Board 试");
         EXPECT_TRUE(job->identity.lock);
         EXPECT_FALSE(job->identity.serial);
-        EXPECT_EQ(job->serials.scheme, SerialScheme::List);
+        EXPECT_EQ(job->serials.scheme, JobScheme::List);
         EXPECT_EQ(job->serials.list, "C:\\jobs\\bench\\serials.csv");
         EXPECT_EQ(job->label, "C:\\jobs\\bench\\labels/small.zpl");
         EXPECT_EQ(job->printer, "tcp:10.0.0.9");
@@ -37,12 +38,12 @@ TEST(JobFile, EveryKeyIsReadWithOrWithoutAByteOrderMark) {
             "utc-offset":"-03:30"})",
         "job.json");
     ASSERT_TRUE(format) << format.Err().message;
-    EXPECT_EQ(format->serials.scheme, SerialScheme::Format);
+    EXPECT_EQ(format->serials.scheme, JobScheme::Format);
     EXPECT_EQ(format->serials.format + " " + format->serials.utcOffset, "ZQ{YY}{WW}{N:2} -03:30");
 
     Result<Job> none = ParseJobFile(R"({"vid":"1","pid":"2","product":"p","lock":false})", "j");
     ASSERT_TRUE(none) << none.Err().message;
-    EXPECT_EQ(none->serials.scheme, SerialScheme::None);
+    EXPECT_EQ(none->serials.scheme, JobScheme::None);
 }
 
 TEST(JobFile, EachRefusalNamesTheKeyAndTheValue) {
@@ -65,8 +66,13 @@ TEST(JobFile, EachRefusalNamesTheKeyAndTheValue) {
         {R"("serial-from":"ZQ1","serial-list":"a.csv")",
          "serial-from and serial-list: a job names one serial scheme, not two"},
         {R"("utc-offset":"+08:00")", R"(utc-offset: "+08:00" is given without serial-format)"},
-        {R"("serial-format":"{N:8}","utc-offset":"+8:00")", R"(utc-offset: "+8:00" is not +HH:MM)"},
-        {R"("serial-format":"")", R"(serial-format: "" is empty)"},
+        // The command line's own checks: a format that is not 8 characters, an offset no zone has.
+        {R"("serial-format":"{N:8}","utc-offset":"+8:00")",
+         R"(utc-offset: "+8:00" is not an offset)"},
+        {R"("serial-format":"{N:8}","utc-offset":"+15:00")", R"(utc-offset: "+15:00" is not)"},
+        {R"("serial-format":"ZQ{N:4}")", R"(serial-format: "ZQ{N:4}" expands to 6 characters)"},
+        {R"("serial-format":"ZQ{Q:6}")", R"(serial-format: "ZQ{Q:6}" has an unknown field)"},
+        {R"("serial-format":"")", R"(serial-format: "" has no counter)"},
         {R"("serial-list":"")", R"(serial-list: "" is empty)"},
         {R"("printer":"")", R"(printer: "" is empty)"},
         {R"("printer":"lpt1")", R"(printer: "lpt1": is not tcp:HOST[:PORT])"},
@@ -104,6 +110,38 @@ TEST(JobFile, EachRefusalNamesTheKeyAndTheValue) {
         EXPECT_NE(job.Err().message.find(test.error), std::string::npos)
             << test.members << "\n  gave: " << job.Err().message;
     }
+}
+
+// Capture: the board's identity, the operator's scheme, never the board's own serial; what it
+// writes is a job the reader takes back unchanged.
+TEST(CapturedJob, TheBoardsIdentityReadsBackAndABlankBoardIsRefused) {
+    ChipIdentity board;
+    board.vendorId = 0x0A5C;
+    board.productId = 0xBEEF;
+    board.product = u"Bench \"Board\" 试";
+    board.serial = "SN000001";
+    board.lock = true;
+    Result<RecordPtr> chip = BuildRecord(board);
+    ASSERT_TRUE(chip.Ok());
+    SchemeOptions scheme;
+    scheme.serialFormat = "ZQ{YY}{N:4}";
+    scheme.utcOffset = "+08:00";
+    Result<std::string> text = CapturedJobText(**chip, scheme);
+    ASSERT_TRUE(text) << text.Err().message;
+    EXPECT_EQ(text->find("SN000001"), std::string::npos) << *text;
+    Result<Job> job = ParseJobFile(*text, kFile);
+    ASSERT_TRUE(job) << job.Err().message << "\n" << *text;
+    EXPECT_EQ(job->identity.vendorId, 0x0A5C);
+    EXPECT_EQ(job->identity.productId, 0xBEEF);
+    EXPECT_EQ(job->identity.product, board.product);
+    EXPECT_TRUE(job->identity.lock);
+    EXPECT_FALSE(job->identity.serial);
+    EXPECT_EQ(job->serials.format + " " + job->serials.utcOffset, "ZQ{YY}{N:4} +08:00");
+
+    (*chip)->configured = 0;
+    Result<std::string> blank = CapturedJobText(**chip, SchemeOptions{});
+    ASSERT_FALSE(blank);
+    EXPECT_NE(blank.Err().message.find("not configured"), std::string::npos);
 }
 
 TEST(JobPath, RelativePathsAreTheJobFoldersAbsoluteOnesStay) {

@@ -65,12 +65,13 @@ protected:
         settings.identity.productId = 0x6C04;
         settings.identity.product = u"Board ^1~";
         Result<LabelTemplate> label =
-            ParseLabelTemplate("test.zpl", "^XA^FO20,20^FD{serial} {date}^FS^XZ");
+            ParseLabelTemplate("test.zpl", "^XA^FO20,20^FD{serial} {date} {job}^FS^XZ");
         EXPECT_TRUE(label.Ok());
         auto fake = std::make_unique<FakePrinter>(store);
         printer = fake.get();
         labeller = std::make_unique<TemplateLabeller>(*label, std::move(fake), "tcp:127.0.0.1");
         settings.labeller = labeller.get();
+        settings.job = "3F09A1C2";
     }
     // Each port's board at once, on threads of their own.
     void ProgramAll(Batch& batch, const std::vector<std::string>& ports) {
@@ -116,12 +117,12 @@ TEST_F(LabelSeam, AVerifiedBoardGetsOneLabelAfterItsRecordAndAFailedOneNone) {
     EXPECT_TRUE(printer->printed[0].verifiedOnRecord) << "a label before its board's record";
     EXPECT_EQ(Records(BatchOutcome::Verified), std::vector<std::string>{serial + " 写入成功"});
     EXPECT_EQ(Records(BatchOutcome::Labelled), std::vector<std::string>{serial + " tcp:127.0.0.1"});
-    // The label shows the record's own date.
+    // The label shows the record's own date and job.
     std::string date;
     for (const LedgerEntry& record : store.Records()) {
         date = record.outcome == BatchOutcome::Verified ? record.time.substr(0, 10) : date;
     }
-    EXPECT_NE(printer->printed[0].label.find(serial + " " + date), std::string::npos)
+    EXPECT_NE(printer->printed[0].label.find(serial + " " + date + " 3F09A1C2"), std::string::npos)
         << printer->printed[0].label;
     EXPECT_EQ(batch.ExitCode(), EXIT_FAILED) << "the failed board keeps its code";
 }

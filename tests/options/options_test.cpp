@@ -85,4 +85,38 @@ TEST(SequenceRow, ARowEditedByHandIsRefusedNeverCut) {
     }
 }
 
+// A job fixes the identity and the serials: any of their options beside --job is refused, naming
+// the option and what the job names in its place; a job and a shared sequence never go together.
+TEST(BesideJob, AnIdentityOrSerialOptionIsRefusedNamingIt) {
+    struct Case {
+        std::vector<std::string> options;
+        std::string error;  // "" when accepted
+    };
+    const Case cases[] = {
+        {{}, ""},
+        {{"--product", "X"}, "--product: the job file names the product"},
+        {{"--vid", "1234"}, "--vid: the job file names the vid"},
+        {{"--lock"}, "--lock: the job file names the lock"},
+        {{"--serial-from", "ZQ000001"}, "--serial-from: the job file names the serials"},
+        {{"--serial-format", "ZQ{YY}{N:4}"}, "--serial-format: the job file names the serials"},
+        {{"--sequence", "line1", "--ledger", "DSN=x"}, "--job does not go with --sequence"},
+    };
+    for (const Case& test : cases) {
+        CLI::App app;
+        BatchOptions options;
+        AddBatchOptions(app, options);
+        std::vector<std::string> args = {"zq61prog", "--job", "bench.json", "--log", "s.csv"};
+        args.insert(args.end(), test.options.begin(), test.options.end());
+        ParseArguments(args, app);
+        std::string error;
+        try {
+            CheckBatchOptions(app, options, MachineDefaults{"", "st-a"});
+        } catch (const CommandFailure& failure) {
+            error = failure.message;
+        }
+        EXPECT_EQ(error.substr(0, test.error.size()), test.error) << error;
+        EXPECT_EQ(error.empty(), test.error.empty()) << error;
+    }
+}
+
 }  // namespace

@@ -175,7 +175,8 @@ protected:
     }
     InProcessChips chips;
     NullObserver observer;
-    BatchSettings settings{BatchIdentity(), 0, "", {}};
+    BatchSettings settings{BatchIdentity(), 0, "", {}, std::chrono::milliseconds(1000),
+                           nullptr,         ""};
 };
 
 TEST_F(BatchRun, WithMoreBoardsThanTheCountNeedsOnlyTheCountGetsSerials) {

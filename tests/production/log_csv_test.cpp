@@ -34,6 +34,7 @@ void ExpectSame(const LedgerEntry& a, const LedgerEntry& b) {
     EXPECT_EQ(a.lock, b.lock);
     EXPECT_EQ(a.outcome, b.outcome);
     EXPECT_EQ(a.status, b.status);
+    EXPECT_EQ(a.job, b.job);
 }
 
 TEST(LogCsv, EveryFieldReadsBackExactlyWithOrWithoutTheByteOrderMark) {
@@ -43,6 +44,7 @@ TEST(LogCsv, EveryFieldReadsBackExactlyWithOrWithoutTheByteOrderMark) {
         Entry("ZQ000002", BatchOutcome::Locked, "two\r\nlines\nand\rone", "x"),
         Entry("", BatchOutcome::ReadFailed, "\"", "读取失败请重试"),
     };
+    written[1].job = "3F09A1C2";
     std::string body;
     for (const LedgerEntry& entry : written) {
         body += EncodeLogLine(entry);
@@ -168,6 +170,29 @@ TEST(LogStore, AnAppendAfterATornOneIsReadBackAndNoSerialIsHandedOutTwice) {
     LogLedger resumed(again, *SerialSequence::From("ZQ000001"));
     ASSERT_TRUE(resumed.Open());
     EXPECT_EQ(resumed.NextSerial(), "ZQ000004");
+}
+
+// A log written before records carried their job: nine columns, no job. It still reads, a batch
+// resumes from it, and the lines appended to it carry their job's id.
+TEST(LogStore, ALogWithoutTheJobColumnReadsResumesAndTakesJobLines) {
+    TearingBytes bytes;
+    bytes.text = "\xEF\xBB\xBF" + kHeader +
+                 "2026-12-07T15:31:44.823Z,COM21,ZQ000041,2E1B,6C04,p,no,started,\r\n"
+                 "2026-12-07T15:31:45.100Z,COM21,ZQ000041,2E1B,6C04,p,no,verified,写入成功\r\n";
+    LogStore store(bytes, "the log");
+    LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
+    ASSERT_TRUE(ledger.Open());
+    EXPECT_EQ(ledger.NextSerial(), "ZQ000042");
+    EXPECT_TRUE(*ledger.WasVerified("ZQ000041"));
+    LedgerEntry next = Entry("ZQ000042", BatchOutcome::Verified, "p", "写入成功");
+    next.job = "3F09A1C2";
+    ASSERT_TRUE(ledger.Record(next));
+
+    Result<std::vector<LedgerEntry>> records = LogStore(bytes, "the log").Load();
+    ASSERT_TRUE(records) << records.Err().message;
+    ASSERT_EQ(records->size(), 3u);
+    EXPECT_EQ((*records)[1].job + "|" + (*records)[2].job, "|3F09A1C2");
+    ExpectSame((*records)[2], next);
 }
 
 }  // namespace

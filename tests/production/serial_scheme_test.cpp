@@ -119,7 +119,7 @@ TEST(FormatBatch, ABoardWaitsForTheNextPeriodAndAStopThenExitsAsRunOut) {
     identity.vendorId = 0x2E1B;
     identity.productId = 0x6C04;
     identity.product = u"p";
-    BatchSettings settings{identity, 0, "", {}, milliseconds(1)};
+    BatchSettings settings{identity, 0, "", {}, milliseconds(1), nullptr, ""};
     for (bool stopWhileWaiting : {false, true}) {
         TestClock clock;
         clock.Set(year{2026} / December / 30);

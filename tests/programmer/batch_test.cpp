@@ -112,11 +112,11 @@ TEST_F(Batch, ChipsArrivingOneAfterAnotherGetSerialsInTurn) {
     EXPECT_EQ(lines[0].substr(0, 40), "COM22    ZQ000009   verified            ");
     EXPECT_EQ(lines[2].substr(0, 29), "summary: verified 2, unverifi");
     std::vector<std::string> log = Lines(ReadWhole(logPath));
-    EXPECT_EQ(log[0], "\xEF\xBB\xBFtime,port,serial,vid,pid,product,lock,outcome,status")
+    EXPECT_EQ(log[0], "\xEF\xBB\xBFtime,port,serial,vid,pid,product,lock,outcome,status,job")
         << "a byte order mark first, so a spreadsheet reads the log as UTF-8";
     ASSERT_GE(log.size(), 2u);
     EXPECT_TRUE(log[1][10] == 'T' && log[1][19] == '.' && log[1][23] == 'Z') << log[1];
-    EXPECT_EQ(log[1].substr(25), "COM22,ZQ000009,2E1B,6C04,usb2.0 serial,no,started,");
+    EXPECT_EQ(log[1].substr(25), "COM22,ZQ000009,2E1B,6C04,usb2.0 serial,no,started,,");
 }
 
 TEST_F(Batch, TwoChipsAtOnceGetDistinctSerialsAndBothVerify) {

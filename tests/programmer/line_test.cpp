@@ -1,6 +1,7 @@
 // A line of stations on one shared ledger, against real PostgreSQL and MariaDB servers (the test
 // script starts them and names them in ZQ_TEST_PG and ZQ_TEST_MARIADB): zq61prog.exe processes
 // as stations, each on its own chip ports of the stand-in driver.
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <map>
@@ -176,6 +177,45 @@ TEST_P(Line, ThreeStationsOnOneSequenceNeverShareASerial) {
     EXPECT_EQ(counts["records"]["verified"], 6);
     EXPECT_EQ(counts["stations"]["st-b"]["verified"], 2);
     EXPECT_TRUE(counts["withoutVerified"].empty());
+}
+
+// An audit against the line's sequence, by a station of its own: read frames only, and its
+// verdict recorded for the serial with the station and the field that differs.
+TEST_P(Line, AnAuditRecordsItsVerdictForTheSerialWithItsStation) {
+    ChipsReady();
+    ProgResult programmed = RunProg(Station(L"st-a", kChipA, L"1"));
+    ASSERT_EQ(programmed.exitCode, 0u) << programmed.err;
+    std::string serial = SerialOn(kChipA);
+    std::vector<std::wstring> audit = {L"audit",      L"--port", L"COM21",     L"--ledger", ledger,
+                                       L"--sequence", sequence,  L"--station", L"st-q"};
+    size_t writes = Frames(kChipA, ZQSIM_LOG_WRITE);
+    ProgResult same = RunProg(audit);
+    EXPECT_EQ(same.exitCode, 0u) << same.out << same.err;
+    EXPECT_NE(same.out.find("matches " + serial + ", verified at st-a"), std::string::npos)
+        << same.out;
+    // The product's first character, 'Q', becomes 'R'.
+    std::vector<uint8_t> memory = sim.Memory(kChipA);
+    auto at = std::find(memory.begin() + 0x18, memory.end(), 'Q');
+    ASSERT_NE(at, memory.end());
+    ASSERT_TRUE(sim.SetMemory(kChipA, static_cast<unsigned>(at - memory.begin()), {'R'}));
+    ProgResult changed = RunProg(audit);
+    EXPECT_EQ(changed.exitCode, 7u) << changed.out << changed.err;
+    EXPECT_EQ(Frames(kChipA, ZQSIM_LOG_WRITE), writes) << "an audit wrote";
+
+    ProgResult exported = Run({L"ledger", L"export", L"--sequence", sequence});
+    ASSERT_EQ(exported.exitCode, 0u) << exported.err;
+    std::vector<std::string> audits;
+    for (const std::string& line : Lines(exported.out)) {
+        if (line.find(",audit") != std::string::npos) {
+            audits.push_back(line);
+        }
+    }
+    ASSERT_EQ(audits.size(), 2u) << exported.out;
+    EXPECT_NE(audits[0].find(serial), std::string::npos) << audits[0];
+    EXPECT_NE(audits[0].find(",audited,"), std::string::npos) << audits[0];
+    EXPECT_EQ(audits[0].substr(audits[0].size() - 5), ",st-q");
+    EXPECT_NE(audits[1].find(",audit-mismatch,\"product differs:"), std::string::npos) << audits[1];
+    EXPECT_EQ(audits[1].substr(audits[1].size() - 5), ",st-q");
 }
 
 TEST_P(Line, AStationKilledMidWriteNeverWritesItsSerialAgain) {

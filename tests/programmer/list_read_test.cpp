@@ -30,7 +30,7 @@ TEST_F(ListAndRead, AnUnknownCommandIsNamedWithTheCommandsThereAre) {
     ProgResult top = RunProg({L"erase"});
     EXPECT_EQ(top.exitCode, 1u);
     EXPECT_NE(top.err.find("zq61prog: unknown command \"erase\"; the commands are list, read, "
-                           "write, batch, serials, ledger"),
+                           "write, batch, serials, capture, audit, ledger"),
               std::string::npos)
         << top.err;
     ProgResult ledger = RunProg({L"ledger", L"summary", L"--sequence", L"line1"});

@@ -1,0 +1,72 @@
+#include "audit_basis.h"
+
+#include "command_failure.h"
+#include "exit_codes.h"
+#include "job_audit.h"
+#include "job_load.h"
+#include "log_csv.h"
+#include "record_audit.h"
+#include "serial_sequence.h"
+#include "whole_file.h"
+
+AuditBasis AuditBasis::FromJob(const std::string& path) {
+    AuditBasis basis;
+    basis.job_ = LoadJob(path);
+    basis.hasJob_ = true;
+    basis.list_ = LoadJobList(basis.job_);
+    basis.against_ = JobTitle(basis.job_) + " in " + path;
+    return basis;
+}
+
+AuditBasis AuditBasis::FromLog(const std::string& path) {
+    DWORD error = 0;
+    std::optional<std::string> text = ReadWholeFile(path, error);
+    if (!text) {
+        throw CommandFailure{EXIT_BAD_USAGE, "--log: cannot read " + path + " (error " +
+                                                 std::to_string(error) + ")"};
+    }
+    Result<LogContents> contents = DecodeLog(*text);
+    if (!contents) {
+        throw CommandFailure{EXIT_BAD_USAGE, "--log: " + path + ": " + contents.Err().message};
+    }
+    AuditBasis basis;
+    basis.log_ = std::move(contents->entries);
+    basis.against_ = "log " + path;
+    return basis;
+}
+
+AuditBasis AuditBasis::FromSequence(const std::string& connection, const std::string& sequence,
+                                    const std::string& station) {
+    LedgerResult<std::unique_ptr<SqlLedger>> opened =
+        SqlLedger::Open(connection, sequence, station, SerialSequence::At);
+    if (!opened.Ok()) {
+        throw CommandFailure{EXIT_RECORD_FAILED, opened.error};
+    }
+    AuditBasis basis;
+    basis.ledger_ = std::move(opened.value);
+    basis.connection_ = connection;
+    basis.sequence_ = sequence;
+    basis.station_ = station;
+    basis.against_ = "sequence " + sequence;
+    return basis;
+}
+
+AuditReport AuditBasis::Audit(const ConfigRecord& chip, std::string& problem) {
+    if (hasJob_) {
+        return AuditAgainstJob(chip, job_, list_);
+    }
+    if (ledger_ == nullptr) {
+        return AuditAgainstRecord(chip, log_);
+    }
+    // Read afresh: another station may have programmed the board a moment ago.
+    LedgerResult<std::vector<LedgerEntry>> records = Export(connection_, sequence_);
+    if (!records.Ok()) {
+        problem = records.error;
+        return {};
+    }
+    return AuditAgainstRecord(chip, records.value);
+}
+
+bool AuditBasis::Record(const LedgerEntry& entry) {
+    return ledger_ == nullptr || ledger_->Record(entry);
+}
