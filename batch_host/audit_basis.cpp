@@ -37,13 +37,12 @@ AuditBasis AuditBasis::FromLog(const std::string& path) {
 
 AuditBasis AuditBasis::FromSequence(const std::string& connection, const std::string& sequence,
                                     const std::string& station) {
-    LedgerResult<std::unique_ptr<SqlLedger>> opened =
-        SqlLedger::Open(connection, sequence, station, SerialSequence::At);
-    if (!opened.Ok()) {
-        throw CommandFailure{EXIT_RECORD_FAILED, opened.error};
+    auto opened = SqlLedger::Open(connection, sequence, station, SerialSequence::At);
+    if (!opened) {
+        throw CommandFailure{EXIT_RECORD_FAILED, opened.Err().message};
     }
     AuditBasis basis;
-    basis.ledger_ = std::move(opened.value);
+    basis.ledger_ = std::move(*opened);
     basis.connection_ = connection;
     basis.sequence_ = sequence;
     basis.station_ = station;
@@ -51,7 +50,7 @@ AuditBasis AuditBasis::FromSequence(const std::string& connection, const std::st
     return basis;
 }
 
-AuditReport AuditBasis::Audit(const ConfigRecord& chip, std::string& problem) {
+Result<AuditReport> AuditBasis::Audit(const ConfigRecord& chip) {
     if (hasJob_) {
         return AuditAgainstJob(chip, job_, list_);
     }
@@ -59,14 +58,16 @@ AuditReport AuditBasis::Audit(const ConfigRecord& chip, std::string& problem) {
         return AuditAgainstRecord(chip, log_);
     }
     // Read afresh: another station may have programmed the board a moment ago.
-    LedgerResult<std::vector<LedgerEntry>> records = Export(connection_, sequence_);
-    if (!records.Ok()) {
-        problem = records.error;
-        return {};
+    Result<std::vector<LedgerEntry>, LedgerError> records = Export(connection_, sequence_);
+    if (!records) {
+        return Fail(Error{records.Err().message});
     }
-    return AuditAgainstRecord(chip, records.value);
+    return AuditAgainstRecord(chip, *records);
 }
 
-bool AuditBasis::Record(const LedgerEntry& entry) {
-    return ledger_ == nullptr || ledger_->Record(entry);
+Status AuditBasis::Record(const LedgerEntry& entry) {
+    if (ledger_ == nullptr) {
+        return {};
+    }
+    return ledger_->Record(entry);
 }

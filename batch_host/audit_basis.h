@@ -22,13 +22,13 @@ public:
     static AuditBasis FromSequence(const std::string& connection, const std::string& sequence,
                                    const std::string& station);
 
-    // The chip against the job, or against the records as they stand now. An empty report with
-    // problem set when the records cannot be read.
-    AuditReport Audit(const ConfigRecord& chip, std::string& problem);
+    // The chip against the job, or against the records as they stand now; an error when the
+    // records cannot be read.
+    Result<AuditReport> Audit(const ConfigRecord& chip);
     // Whether an audit leaves a record: only against a sequence (a log is a station's own).
     bool Records() const { return ledger_ != nullptr; }
-    // The audit's record, with the station's name; false when the ledger did not take it.
-    bool Record(const LedgerEntry& entry);
+    // The audit's record, with the station's name; an error when the ledger did not take it.
+    Status Record(const LedgerEntry& entry);
 
     // "job 3F09A1C2 (bench.json)", "log shift.csv", "sequence line1"
     const std::string& Against() const { return against_; }

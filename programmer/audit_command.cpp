@@ -35,11 +35,11 @@ int RunAudit(const CommandLine& line) {
         throw CommandFailure{EXIT_FAILED,
                              read.port + ": " + StatusText(read.outcome) + ": nothing to compare"};
     }
-    std::string problem;
-    AuditReport report = basis.Audit(*read.record, problem);
-    if (!problem.empty()) {
-        throw CommandFailure{EXIT_RECORD_FAILED, problem};
+    Result<AuditReport> audited = basis.Audit(*read.record);
+    if (!audited) {
+        throw CommandFailure{EXIT_RECORD_FAILED, audited.Err().message};
     }
+    const AuditReport& report = *audited;
     if (basis.Records() && !basis.Record(AuditRecord(*read.record, report, read.port))) {
         ReportAudit(line, basis, read.port, report);
         throw CommandFailure{EXIT_RECORD_FAILED,

@@ -80,8 +80,13 @@ private:
         open.reset();
         AuditReport report;
         if (read) {
-            report = basis_.Audit(*chip, problem);
-            read = problem.empty();
+            Result<AuditReport> audited = basis_.Audit(*chip);
+            read = audited.Ok();
+            if (audited) {
+                report = *audited;
+            } else {
+                problem = audited.Err().message;
+            }
         }
         bool recorded =
             !read || !basis_.Records() || basis_.Record(AuditRecord(*chip, report, port));

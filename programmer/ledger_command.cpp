@@ -113,19 +113,19 @@ SequenceAsked FromJob(const CommandLine& line) {
     asked.sequence = SequenceFor(line.ledger.sequence, serials.from, asked.identity);
     asked.sequence.job = job->id;
     switch (serials.scheme) {
-        case SerialScheme::None:
+        case JobScheme::None:
             throw CommandFailure{EXIT_BAD_USAGE, "--job: " + line.ledger.job +
                                                      ": the job names no serials: a sequence "
                                                      "needs serial-from, serial-format or "
                                                      "serial-list"};
-        case SerialScheme::From:
+        case JobScheme::From:
             break;
-        case SerialScheme::Format:
+        case JobScheme::Format:
             asked.sequence.scheme = SequenceScheme::Format;
             asked.sequence.serialFormat = serials.format;
             asked.sequence.utcOffset = serials.utcOffset;
             break;
-        case SerialScheme::List:
+        case JobScheme::List:
             asked.sequence.scheme = SequenceScheme::List;
             asked.list = ReadList("--job: serial-list", serials.list);
             break;
