@@ -1,5 +1,7 @@
 // tcp:HOST[:PORT]: each label on a connection of its own, one connection at a time, as a
-// network label printer serves them.
+// network label printer serves them. A label waits for the one before it at most the bound too,
+// so a printer that hangs costs each board's worker a bound or two, never one per label queued
+// ahead of it on other ports.
 #pragma once
 
 #include <mutex>
@@ -16,5 +18,5 @@ private:
     std::string host_;
     int port_;
     std::chrono::milliseconds bound_;
-    std::mutex sending_;
+    std::timed_mutex sending_;
 };

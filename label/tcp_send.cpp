@@ -22,6 +22,11 @@ std::string PrinterRefused(const std::string& address) {
     return "the printer at " + address + " refused the connection";
 }
 
+std::string PrinterBusy(const std::string& address, std::chrono::milliseconds bound) {
+    return "timed out: the printer at " + address + " was still busy with another label after " +
+           Seconds(bound);
+}
+
 std::string PrinterSilent(const std::string& address, std::chrono::milliseconds bound) {
     return "the printer at " + address + " did not answer within " + Seconds(bound);
 }

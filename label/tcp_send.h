@@ -20,5 +20,6 @@ std::string PrinterAddress(const std::string& host, int port);
 // The reasons both systems give, in one set of words.
 std::string PrinterRefused(const std::string& address);
 std::string PrinterSilent(const std::string& address, std::chrono::milliseconds bound);
+std::string PrinterBusy(const std::string& address, std::chrono::milliseconds bound);
 std::string PrinterStalled(const std::string& address, size_t sent, size_t total,
                            std::chrono::milliseconds bound);

@@ -61,6 +61,21 @@ void CheckSchemeOptions(const CLI::App& command) {
     }
 }
 
+void AddLedgerOption(CLI::App& command, std::string& connection) {
+    command
+        .add_option("--ledger", connection,
+                    "a line's shared database, an ODBC connection string (default: ZQ61_LEDGER)")
+        ->type_name("CONNECTION");
+}
+
+void AddSequenceOption(CLI::App& command, std::string& sequence, const std::string& help) {
+    command.add_option("--sequence", sequence, help)->type_name("NAME")->check(Check(CheckName));
+}
+
+void AddStationOption(CLI::App& command, std::string& station, const std::string& help) {
+    command.add_option("--station", station, help)->type_name("NAME")->check(Check(CheckName));
+}
+
 void AddJobOption(CLI::App& command, std::string& job) {
     command
         .add_option("--job", job,
@@ -76,18 +91,10 @@ void AddBatchOptions(CLI::App& command, BatchOptions& options) {
         .add_option("--log", options.log,
                     "the batch's CSV log, appended; a restart resumes from it")
         ->type_name("FILE");
-    command
-        .add_option("--ledger", options.ledger,
-                    "a line's shared database, an ODBC connection string (default: ZQ61_LEDGER)")
-        ->type_name("CONNECTION");
-    command.add_option("--sequence", options.sequence, "the line's sequence in the ledger")
-        ->type_name("NAME")
-        ->check(Check(CheckName));
-    command
-        .add_option("--station", options.station,
-                    "this station's name in the ledger (default: the computer's name)")
-        ->type_name("NAME")
-        ->check(Check(CheckName));
+    AddLedgerOption(command, options.ledger);
+    AddSequenceOption(command, options.sequence, "the line's sequence in the ledger");
+    AddStationOption(command, options.station,
+                     "this station's name in the ledger (default: the computer's name)");
     command
         .add_option("--ports", options.ports,
                     "only these chip ports, e.g. COM3,COM4 (default: every chip port)")

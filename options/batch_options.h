@@ -45,6 +45,13 @@ void ParseArguments(const std::vector<std::string>& args, CLI::App& app);
 void AddBatchOptions(CLI::App& command, BatchOptions& options);
 // --job FILE, for a command that takes its identity (and serials) from a job file.
 void AddJobOption(CLI::App& command, std::string& job);
+
+// A line's options, named alike by every command that reads or records a sequence: --ledger (the
+// connection string; ZQ61_LEDGER when not given), --sequence and --station, with what each is
+// for in that command.
+void AddLedgerOption(CLI::App& command, std::string& connection);
+void AddSequenceOption(CLI::App& command, std::string& sequence, const std::string& help);
+void AddStationOption(CLI::App& command, std::string& station, const std::string& help);
 // The scheme's options alone, for a command that only looks at serials.
 void AddSchemeOptions(CLI::App& command, SchemeOptions& options);
 // After parsing: exactly one scheme, --utc-offset only with a format; a CommandFailure

@@ -33,10 +33,7 @@ void AddYes(CLI::App& command, CommandLine& line) {
 }
 
 void AddLedgerConnection(CLI::App& command, CommandLine& line) {
-    command
-        .add_option("--ledger", line.ledger.connection,
-                    "an ODBC connection string (default: ZQ61_LEDGER)")
-        ->type_name("CONNECTION");
+    AddLedgerOption(command, line.ledger.connection);
 }
 
 void AddSequenceName(CLI::App& command, std::string& name, const char* option) {
@@ -70,18 +67,10 @@ CLI::App* AddAuditCommand(CLI::App& app, CommandLine& line) {
     AddPort(*audit, line);
     audit->add_option("--job", line.job, "compare with a job file")->type_name("FILE");
     audit->add_option("--log", line.batch.log, "compare with a station's log")->type_name("FILE");
-    audit->add_option("--sequence", line.batch.sequence, "compare with a line's sequence")
-        ->type_name("NAME")
-        ->check(Check(CheckName));
-    audit
-        ->add_option("--ledger", line.batch.ledger,
-                     "the line's database, an ODBC connection string (default: ZQ61_LEDGER)")
-        ->type_name("CONNECTION");
-    audit
-        ->add_option("--station", line.batch.station,
-                     "this station's name in the ledger (default: the computer's name)")
-        ->type_name("NAME")
-        ->check(Check(CheckName));
+    AddSequenceOption(*audit, line.batch.sequence, "compare with a line's sequence");
+    AddLedgerOption(*audit, line.batch.ledger);
+    AddStationOption(*audit, line.batch.station,
+                     "this station's name in the ledger (default: the computer's name)");
     audit->add_flag("--watch", line.watch, "audit every board that appears, one worker per port");
     audit
         ->add_option("--ports", line.batch.ports,

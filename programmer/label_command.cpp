@@ -191,21 +191,13 @@ CLI::App* AddLabelCommand(CLI::App& app, CommandLine& line) {
         ->check(Check(CheckSerial));
     label->add_option("--log", line.label.log, "the batch's log that holds the serial")
         ->type_name("FILE");
-    label->add_option("--sequence", line.label.sequence, "the line's sequence in the ledger")
-        ->type_name("NAME")
-        ->check(Check(CheckName));
-    label
-        ->add_option("--ledger", line.label.connection,
-                     "an ODBC connection string (default: ZQ61_LEDGER)")
-        ->type_name("CONNECTION");
+    AddSequenceOption(*label, line.label.sequence, "the line's sequence in the ledger");
+    AddLedgerOption(*label, line.label.connection);
     label->add_option("--reason", line.label.reason, "why it is printed again, for the record")
         ->type_name("TEXT")
         ->check(Check(CheckName));
-    label
-        ->add_option("--station", line.label.station,
-                     "the station that reprints (default: the computer's name)")
-        ->type_name("NAME")
-        ->check(Check(CheckName));
+    AddStationOption(*label, line.label.station,
+                     "the station that reprints (default: the computer's name)");
     label
         ->add_option("--label", line.label.label,
                      "the ZPL template (default: label_default.zpl beside zq61prog.exe)")

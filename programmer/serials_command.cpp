@@ -58,15 +58,9 @@ CLI::App* AddSerialsCommand(CLI::App& app, CommandLine& line) {
     AddSchemeOptions(*serials, line.batch.scheme);
     serials->add_option("--log", line.batch.log, "the batch's log: its used serials are skipped")
         ->type_name("FILE");
-    serials
-        ->add_option("--sequence", line.batch.sequence,
-                     "a line's sequence in the ledger, after the serials it has handed out")
-        ->type_name("NAME")
-        ->check(Check(CheckName));
-    serials
-        ->add_option("--ledger", line.batch.ledger,
-                     "with --sequence: an ODBC connection string (default: ZQ61_LEDGER)")
-        ->type_name("CONNECTION");
+    AddSequenceOption(*serials, line.batch.sequence,
+                      "a line's sequence in the ledger, after the serials it has handed out");
+    AddLedgerOption(*serials, line.batch.ledger);
     serials->add_option("--count", line.batch.count, "how many serials to show (default 5)")
         ->type_name("K")
         ->check(CLI::Range(1, 100000));

@@ -212,4 +212,31 @@ TEST(TcpTarget, APrinterThatIsOffIsRefusedAndOneThatNeverReadsTimesOutWithinTheB
     EXPECT_LT(took, 10s);
 }
 
+TEST(TcpTarget, LabelsQueuedForAPrinterThatHangsEachWaitABoundNotOnePerLabelAhead) {
+    Listener jammed(4096);
+    ASSERT_NE(jammed.Port(), 0);
+    std::unique_ptr<LabelPrinter> printer =
+        Printer("tcp:127.0.0.1:" + std::to_string(jammed.Port()), 1000ms);
+    const std::string label = Label(16 << 20);
+    // Six ports' boards end at once: queued one behind another, the last would wait six bounds.
+    std::vector<std::thread> ports;
+    std::vector<std::chrono::steady_clock::duration> took(6);
+    std::vector<std::string> why(6);
+    for (size_t i = 0; i < took.size(); i++) {
+        ports.emplace_back([&, i] {
+            auto start = std::chrono::steady_clock::now();
+            Status printed = printer->Print(label, "x");
+            took[i] = std::chrono::steady_clock::now() - start;
+            why[i] = printed ? "printed" : printed.Err().message;
+        });
+    }
+    for (std::thread& port : ports) {
+        port.join();
+    }
+    for (size_t i = 0; i < took.size(); i++) {
+        EXPECT_EQ(why[i].rfind("timed out: the printer at 127.0.0.1:", 0), 0u) << why[i];
+        EXPECT_LT(took[i], 5s) << why[i];
+    }
+}
+
 }  // namespace

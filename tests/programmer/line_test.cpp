@@ -85,8 +85,8 @@ protected:
         std::vector<uint8_t> memory = sim.Memory(port);
         return std::string(memory.begin() + 0x10, memory.begin() + 0x18);
     }
-    // The export's records as {station, port, serial, outcome, product}; no field of these
-    // tests holds a comma, so a quoted field is only unquoted.
+    // The export's records as {station, port, serial, outcome, product}. A status may hold a
+    // comma ("already holds LN000002, verified"): quoted fields are read as CSV quotes them.
     std::vector<std::map<std::string, std::string>> Export() {
         ProgResult exported = Run({L"ledger", L"export", L"--sequence", sequence});
         EXPECT_EQ(exported.exitCode, 0u) << exported.err;
@@ -94,8 +94,16 @@ protected:
         std::vector<std::string> lines = Lines(exported.out);
         for (size_t i = 1; i < lines.size(); i++) {
             std::vector<std::string> fields(1);
-            for (char c : lines[i]) {
-                if (c == ',') {
+            bool quoted = false;
+            const std::string& line = lines[i];
+            for (size_t at = 0; at < line.size(); at++) {
+                const char c = line[at];
+                if (c == '"' && quoted && at + 1 < line.size() && line[at + 1] == '"') {
+                    fields.back().push_back('"');
+                    at++;
+                } else if (c == '"') {
+                    quoted = !quoted;
+                } else if (c == ',' && !quoted) {
                     fields.emplace_back();
                 } else {
                     fields.back().push_back(c);
@@ -105,17 +113,9 @@ protected:
                 ADD_FAILURE() << "not a record of the export: " << lines[i];
                 continue;
             }
-            std::string& product = fields[5];
-            if (product.size() > 1 && product.front() == '"') {
-                product = product.substr(1, product.size() - 2);
-                for (size_t at = product.find("\"\""); at != std::string::npos;
-                     at = product.find("\"\"", at + 1)) {
-                    product.erase(at, 1);
-                }
-            }
             records.push_back({{"port", fields[1]},
                                {"serial", fields[2]},
-                               {"product", product},
+                               {"product", fields[5]},
                                {"outcome", fields[7]},
                                {"station", fields[9]}});
         }
