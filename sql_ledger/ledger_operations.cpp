@@ -486,6 +486,40 @@ Result<SequenceDefinition, LedgerError> ReadSequence(const std::string& connecti
     return OpenSequence(connection, name, session);
 }
 
+namespace {
+
+// The sequence's serials as its scheme counts them: the capacity as a batch would say it (a row
+// no batch takes from has none), the serials verified, and a list's serials still free.
+Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport& report) {
+    const std::string& sequence = report.sequence.name;
+    odbc::Answer verified = session.Run(
+        "SELECT COUNT(DISTINCT s.serial) FROM zq_serials s WHERE s.sequence_name = ? AND EXISTS ("
+        "SELECT 1 FROM zq_records r WHERE r.sequence_name = s.sequence_name "
+        "AND r.serial = s.serial AND r.outcome = ?)",
+        {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
+    odbc::Answer free =
+        session.Run("SELECT COUNT(*) FROM zq_list_serials WHERE sequence_name = ? AND state = ?",
+                    {sequence, std::string("free")});
+    Result<SerialPreview, odbc::Failure> preview = SerialPreview();
+    if (const Result<SequenceRules> rules = RulesOf(report.sequence)) {
+        preview = PreviewSerials(session, report.sequence, *rules, 0, 0, {});
+    }
+    for (const odbc::Answer* read : {&verified, &free}) {
+        if (!*read) {
+            return Failed("could not read the records", read->Err());
+        }
+    }
+    if (!preview) {
+        return Failed("could not read the records", preview.Err());
+    }
+    report.capacity = preview->capacity;
+    report.serialsVerified = static_cast<uint64_t>(NumberAt(verified).value_or(0));
+    report.serialsFree = static_cast<uint64_t>(NumberAt(free).value_or(0));
+    return {};
+}
+
+}  // namespace
+
 Result<LedgerReport, LedgerError> Report(const std::string& connection,
                                          const std::string& sequence) {
     odbc::Session session;
@@ -510,36 +544,21 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
         "SELECT station, outcome, COUNT(*) FROM zq_records WHERE sequence_name = ? "
         "GROUP BY station, outcome",
         {sequence});
-    odbc::Answer verified = session.Run(
-        "SELECT COUNT(DISTINCT s.serial) FROM zq_serials s WHERE s.sequence_name = ? AND EXISTS ("
-        "SELECT 1 FROM zq_records r WHERE r.sequence_name = s.sequence_name "
-        "AND r.serial = s.serial AND r.outcome = ?)",
-        {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
-    odbc::Answer free =
-        session.Run("SELECT COUNT(*) FROM zq_list_serials WHERE sequence_name = ? AND state = ?",
-                    {sequence, std::string("free")});
-    // The capacity as a batch would say it; a row no batch takes from has none.
-    Result<SerialPreview, odbc::Failure> preview = SerialPreview();
-    if (const Result<SequenceRules> rules = RulesOf(report.sequence)) {
-        preview = PreviewSerials(session, report.sequence, *rules, 0, 0, {});
-    }
+    Result<void, LedgerError> scheme = ReadSchemeCounts(session, report);
     odbc::Answer unverified = session.Run(
         "SELECT s.serial FROM zq_serials s WHERE s.sequence_name = ? AND NOT EXISTS ("
         "SELECT 1 FROM zq_records r WHERE r.sequence_name = s.sequence_name "
         "AND r.serial = s.serial AND r.outcome = ?) ORDER BY s.serial_position",
         {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
     session.Rollback();
-    for (const odbc::Answer* read : {&used, &highest, &counts, &unverified, &verified, &free}) {
+    for (const odbc::Answer* read : {&used, &highest, &counts, &unverified}) {
         if (!*read) {
             return Failed("could not read the records", read->Err());
         }
     }
-    if (!preview) {
-        return Failed("could not read the records", preview.Err());
+    if (!scheme) {
+        return Fail(scheme.Err());
     }
-    report.capacity = preview->capacity;
-    report.serialsVerified = static_cast<uint64_t>(NumberAt(verified).value_or(0));
-    report.serialsFree = static_cast<uint64_t>(NumberAt(free).value_or(0));
 
     const std::optional<int64_t> serialsUsed = NumberAt(used);
     if (!serialsUsed || *serialsUsed < 0) {

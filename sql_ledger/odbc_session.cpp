@@ -210,28 +210,32 @@ Failure Session::Diagnose(short handleType, void* handle) {
     }
     wideText_ = engine_ != Engine::MariaDb;
     if (!wideText_) {
-        // The values go as UTF-8: the connection must read and answer in it (the driver's
-        // default; it refuses SET NAMES, as it keeps track of the character set itself).
-        Answer names = Run("SELECT @@character_set_client, @@character_set_results");
-        Rollback();
-        std::optional<Failure> failure;
-        if (!names) {
-            failure = names.Err();
-        } else if (names->rows.empty() || names->rows[0].at(0) != "utf8mb4" ||
-                   names->rows[0].at(1) != "utf8mb4") {
-            failure = Failure{"",
-                              "the connection's character set is not utf8mb4: leave CHARSET "
-                              "out of the connection string or set CHARSET=utf8mb4",
-                              false};
-        }
-        if (failure) {
+        if (::Result<void, Failure> utf8 = CheckUtf8Connection(); !utf8) {
             Disconnect();
-            return Fail(std::move(*failure));
+            return utf8;
         }
     }
     if (::Result<void, Failure> limited = SetLimits(limits); !limited) {
         Disconnect();
         return limited;
+    }
+    return {};
+}
+
+::Result<void, Failure> Session::CheckUtf8Connection() {
+    // The values go as UTF-8: the connection must read and answer in it (the driver's default;
+    // it refuses SET NAMES, as it keeps track of the character set itself).
+    Answer names = Run("SELECT @@character_set_client, @@character_set_results");
+    Rollback();
+    if (!names) {
+        return Fail(names.Err());
+    }
+    if (names->rows.empty() || names->rows[0].at(0) != "utf8mb4" ||
+        names->rows[0].at(1) != "utf8mb4") {
+        return Fail(Failure{"",
+                            "the connection's character set is not utf8mb4: leave CHARSET out of "
+                            "the connection string or set CHARSET=utf8mb4",
+                            false});
     }
     return {};
 }

@@ -112,6 +112,8 @@ private:
     ::Result<void, Failure> Open(const std::string& connection, int loginTimeoutSeconds,
                                  const Limits& limits);
     ::Result<void, Failure> SetLimits(const Limits& limits);
+    // A connection whose values go as UTF-8 (MariaDB's) must read and answer in it.
+    ::Result<void, Failure> CheckUtf8Connection();
 };
 
 // True for the SQLSTATEs of a unique or primary key refused.
