@@ -3,6 +3,22 @@
 #include "batch_workers.h"
 
 BatchThread::BatchThread(Batch& batch, StationEvents& events) : events_(events) {
+    Start([this, &batch, &events](const PortEvents& ports) {
+        RunBatchWorkers(
+            batch, events.Wake(), [this] { return stopAsked_.load(); }, ports);
+    });
+}
+
+BatchThread::BatchThread(AuditTurns& audit, StationEvents& events) : events_(events) {
+    Start([this, &audit, &events](const PortEvents& ports) {
+        // Either wakes the port watch: the audit's own stop, or the window's (events.Wake()).
+        RunChipWorkers(
+            audit.Turns(), events.Wake(), [this] { return stopAsked_.load(); }, ports);
+    });
+}
+
+void BatchThread::Start(std::function<void(const PortEvents& ports)> run) {
+    StationEvents& events = events_;
     PortEvents ports;
     ports.chipPort = [&events](const std::string& port, const std::vector<std::string>& map) {
         StationEvent event;
@@ -17,9 +33,8 @@ BatchThread::BatchThread(Batch& batch, StationEvents& events) : events_(events) 
         event.port = port;
         events.Push(std::move(event));
     };
-    thread_ = std::thread([this, &batch, &events, ports] {
-        RunBatchWorkers(
-            batch, events.Wake(), [this] { return stopAsked_.load(); }, ports);
+    thread_ = std::thread([&events, run, ports] {
+        run(ports);
         events.Push(StationEvent{});  // Ended
     });
 }

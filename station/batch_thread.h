@@ -5,14 +5,18 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
+#include "audit_turns.h"
 #include "batch.h"
 #include "station_events.h"
 
 class BatchThread {
 public:
     BatchThread(Batch& batch, StationEvents& events);
+    // An audit station's turns instead of a batch's, told of the same way.
+    BatchThread(AuditTurns& audit, StationEvents& events);
     ~BatchThread();
     BatchThread(const BatchThread&) = delete;
     BatchThread& operator=(const BatchThread&) = delete;
@@ -21,6 +25,9 @@ public:
     void AskToStop();
 
 private:
+    // Runs the workers, given the news of the ports, on the thread; then tells the window.
+    void Start(std::function<void(const PortEvents& ports)> run);
+
     StationEvents& events_;
     std::atomic<bool> stopAsked_{false};
     std::thread thread_;  // last: it starts once the members it reads exist

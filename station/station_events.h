@@ -13,6 +13,7 @@
 #include "batch_observer.h"
 #include "next_serial.h"
 #include "scoped_win.h"
+#include "tile_content.h"
 
 enum class StationEventKind {
     ChipPort,   // a chip port appeared: port, map
@@ -25,6 +26,7 @@ enum class StationEventKind {
     Ended,      // the batch stopped and every turn has ended
     Ledger,     // a shared ledger's connection: text "lost" or "back"
     Waiting,    // text: why no board starts until the next period
+    Audited,    // port, tile: an audit station's board read and compared (or not read)
 };
 
 struct StationEvent {
@@ -35,6 +37,7 @@ struct StationEvent {
     NextSerial next;
     ChipReport report;
     std::string text;
+    TileContent tile;
 };
 
 // For StartBatch: a shared ledger's connection lost or back, news for the window while its

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "audit_basis.h"
+#include "audit_tile.h"
+#include "audit_turns.h"
 #include "batch.h"
 #include "batch_thread.h"
 #include "command_failure.h"
@@ -75,6 +78,53 @@ std::optional<int> RunBatchWindow(const BatchStart& start) {
     return batch.ExitCode();
 }
 
+// An audit station in the window, from its start to the window's closing; its exit code, as
+// zq61prog audit --watch gives it.
+int RunAuditWindow(const BatchOptions& options) {
+    AuditBasis basis =
+        !options.job.empty()
+            ? AuditBasis::FromJob(options.job)
+            : AuditBasis::FromSequence(options.ledger, options.sequence, options.station);
+    // The window's header and counters read what a batch's start holds; nothing of it opens a
+    // ledger or takes a serial.
+    BatchStart start;
+    start.settings.station = options.station;
+    start.settings.count = options.count;
+    StationWindow window(start, "", basis.Against());
+    if (window.Window() == nullptr) {
+        throw CommandFailure{EXIT_FAILED, "cannot create the station's window"};
+    }
+    StationEvents events(window.Window(), WM_STATION_EVENTS, false);
+    AuditTurns::News news;
+    news.reading = [&events](const std::string& port) {
+        events.ChipPhaseChanged(port, ChipPhase::Reading);
+    };
+    news.audited = [&events, &basis](const std::string& port, const AuditReport* report,
+                                     const std::string& problem) {
+        StationEvent event;
+        event.kind = StationEventKind::Audited;
+        event.port = port;
+        event.tile =
+            report != nullptr ? AuditTile(*report, basis.JobId()) : AuditUnreadTile(problem);
+        events.Push(std::move(event));
+    };
+    news.stopping = [&events](const std::string& reason) { events.Stopping(reason); };
+    AuditTurns audit(basis, options.ports, options.count, news);
+    {
+        // As a batch's: joined before what its thread uses goes.
+        BatchThread thread(audit, events);
+        window.BeginAudit(audit, events, thread);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (window.Window() == nullptr || !IsDialogMessageW(window.Window(), &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+    }
+    return audit.ExitCode();
+}
+
 int Run() {
     std::vector<std::string> args = Arguments();
     if (args.size() > 1) {
@@ -82,6 +132,9 @@ int Run() {
         if (!command.output.empty()) {
             ShowNotice(command.output);
             return EXIT_DONE;
+        }
+        if (command.audit) {
+            return RunAuditWindow(command.options);
         }
         // A log that cannot be opened or read stops the station before any port is opened.
         BatchStart start = StartBatch(command.options, TellLedgerConnection);

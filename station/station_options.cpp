@@ -2,13 +2,93 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+
 #include "command_failure.h"
 #include "exit_codes.h"
+#include "identity_options.h"
+#include "value_checks.h"
 #include "parse_error_text.h"
 #include "machine_defaults.h"
 #include "zq_version.h"
 
+namespace {
+
+// An audit station reads every board and writes none: none of a batch's identity, serial or
+// label options has a meaning here, so only what says what it audits against is taken.
+StationCommand ParseAuditCommand(const std::vector<std::string>& args) {
+    StationCommand command;
+    command.audit = true;
+    BatchOptions& options = command.options;
+    CLI::App app(
+        "An audit station: reads every ZQ61 chip plugged in (never writes one) and shows whether "
+        "it is exactly what its job or its record says. It exits as zq61prog audit --watch does.",
+        "zq61station --audit");
+    app.set_version_flag("--version", ZQ_VERSION_TEXT);
+    app.add_flag("--audit", command.audit, "audit the boards, never write them");
+    app.add_option("--job", options.job, "compare with a job file")->type_name("FILE");
+    app.add_option("--sequence", options.sequence, "compare with a line's sequence")
+        ->type_name("NAME")
+        ->check(Check(CheckName));
+    app.add_option("--ledger", options.ledger,
+                   "the line's database, an ODBC connection string (default: ZQ61_LEDGER)")
+        ->type_name("CONNECTION");
+    app.add_option("--station", options.station,
+                   "this station's name in the ledger (default: the computer's name)")
+        ->type_name("NAME")
+        ->check(Check(CheckName));
+    app.add_option("--ports", options.ports, "only these chip ports (default: every chip port)")
+        ->type_name("PORTS")
+        ->delimiter(',')
+        ->check(Check(CheckPortName));
+    app.add_option("--count", options.count, "stop after this many boards")
+        ->type_name("N")
+        ->check(CLI::PositiveNumber);
+    try {
+        ParseArguments(args, app);
+    } catch (const CLI::CallForHelp&) {
+        command.output = app.help();
+        return command;
+    } catch (const CLI::CallForVersion&) {
+        command.output = std::string("zq61station ") + ZQ_VERSION_TEXT;
+        return command;
+    } catch (const CLI::ParseError& error) {
+        throw CommandFailure{EXIT_BAD_USAGE, ScrubbedParseError(error.what(), args)};
+    }
+    auto given = [&](const char* name) { return app.count(name) > 0; };
+    auto refuse = [](const std::string& message) {
+        throw CommandFailure{EXIT_BAD_USAGE, "--audit: " + message};
+    };
+    if (given("--job") == given("--sequence")) {
+        refuse("exactly one of --job and --sequence names what the boards are compared with");
+    }
+    if (given("--job") && (given("--ledger") || given("--station"))) {
+        refuse("--ledger and --station go with --sequence");
+    }
+    if (given("--sequence")) {
+        MachineDefaults machine = ThisMachine();
+        if (options.ledger.empty()) {
+            options.ledger = machine.ledger;
+        }
+        if (options.ledger.empty()) {
+            refuse(
+                "--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the "
+                "environment");
+        }
+        if (options.station.empty()) {
+            options.station = machine.computerName;
+        }
+    }
+    return command;
+}
+
+}  // namespace
+
 StationCommand ParseStationCommand(const std::vector<std::string>& args) {
+    if (std::find(args.begin() + std::min<size_t>(args.size(), 1), args.end(), "--audit") !=
+        args.end()) {
+        return ParseAuditCommand(args);
+    }
     StationCommand command;
     CLI::App app(
         "A production station: programs every ZQ61 chip plugged in, with sequential "

@@ -8,6 +8,9 @@
 #include "batch_options.h"
 
 struct StationCommand {
+    // --audit: an audit station, with job, or sequence, ledger and station, ports and count
+    // from options; nothing else of a batch's is taken.
+    bool audit = false;
     BatchOptions options;
     std::string output;  // the help or the version asked for, to show instead of starting
 };

@@ -27,6 +27,8 @@ constexpr int kJobPixels = 20;
 
 constexpr const char* kCounterLabels[] = {"verified", "failed", "skipped", "serials used",
                                           "boards per hour"};
+constexpr const char* kAuditCounterLabels[] = {"audited", "differing", "read failed", "boards",
+                                               "boards per hour"};
 constexpr int kCounterIds[] = {IDC_VERIFIED, IDC_FAILED, IDC_SKIPPED, IDC_USED, IDC_RATE};
 
 double Now() {
@@ -64,17 +66,20 @@ void StationWindow::Register(HINSTANCE instance) {
     TileArea::Register(instance);
 }
 
-StationWindow::StationWindow(const BatchStart& start, const std::string& firstSerial)
-    : start_(start), next_(NextAtStart(firstSerial)) {
+StationWindow::StationWindow(const BatchStart& start, const std::string& firstSerial,
+                             const std::string& auditAgainst)
+    : start_(start), next_(NextAtStart(firstSerial)), auditAgainst_(auditAgainst) {
     scale_ = DisplayScale();
     state_.lockToConfirm = start.settings.identity.lock;
     state_.resumedAfter = start.resumedAfter;
     state_.count = start.settings.count;
+    state_.audit = !auditAgainst.empty();
     MakeFonts();
     DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT place = WindowPlace(static_cast<int>(kClientWidth * scale_),
                              static_cast<int>(kClientHeight * scale_), style);
-    std::string title = "ZQ61 station - " + start.recordName;
+    std::string title =
+        "ZQ61 station - " + (state_.audit ? "audit against " + auditAgainst : start.recordName);
     CreateWindowExW(0, STATION_WINDOW_CLASS, WideFromUtf8(title).c_str(), style, place.left,
                     place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
                     GetModuleHandleW(nullptr), this);
@@ -111,8 +116,9 @@ void StationWindow::MakeControls() {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         return control;
     };
+    bool audit = !auditAgainst_.empty();
     SetText(make(L"STATIC", IDC_JOB, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, jobFont_.Get()),
-            JobText(start_.settings.identity));
+            audit ? "AUDIT against " + auditAgainst_ : JobText(start_.settings.identity));
     SetText(make(L"STATIC", IDC_RECORD, SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, headerFont_.Get()),
             start_.recordName);
     HWND station =
@@ -123,14 +129,14 @@ void StationWindow::MakeControls() {
         SetText(station, "station " + start_.settings.station);
     }
     SetText(make(L"STATIC", IDC_NEXT, SS_LEFT | SS_NOPREFIX, headerFont_.Get()),
-            NextSerialText(next_));
+            audit ? "boards are read, never written; no serial is taken" : NextSerialText(next_));
     for (size_t i = 0; i < std::size(kCounterIds); i++) {
         // Nothing counted yet; boards per hour has no figure until a board has ended.
         SetText(make(L"STATIC", kCounterIds[i], SS_CENTER | SS_NOPREFIX, figureFont_.Get()),
                 kCounterIds[i] == IDC_RATE ? "-" : "0");
         SetText(make(L"STATIC", IDC_COUNTER_LABEL + static_cast<int>(i), SS_CENTER | SS_NOPREFIX,
                      labelFont_.Get()),
-                kCounterLabels[i]);
+                (audit ? kAuditCounterLabels : kCounterLabels)[i]);
     }
     // Drawn by the window: its colour says how the batch stands, with padding around the words.
     make(L"STATIC", IDC_BANNER, SS_OWNERDRAW, bannerFont_.Get());
@@ -221,6 +227,19 @@ void StationWindow::Abandon() {
 
 void StationWindow::Begin(Batch& batch, StationEvents& events, BatchThread& thread) {
     batch_ = &batch;
+    Begun(events, thread);
+}
+
+void StationWindow::BeginAudit(AuditTurns& audit, StationEvents& events, BatchThread& thread) {
+    audit_ = &audit;
+    Begun(events, thread);
+}
+
+int StationWindow::ExitCode() const {
+    return audit_ != nullptr ? audit_->ExitCode() : batch_->ExitCode();
+}
+
+void StationWindow::Begun(StationEvents& events, BatchThread& thread) {
     events_ = &events;
     thread_ = &thread;
     state_.begun = true;
@@ -265,7 +284,7 @@ void StationWindow::Apply(const StationEvent& event) {
             break;
         case StationEventKind::Stopping:
             state_.stopReason = event.text;
-            state_.interrupted = batch_->ExitCode() == EXIT_INTERRUPTED;
+            state_.interrupted = ExitCode() == EXIT_INTERRUPTED;
             ShowStopButton(L"Stopping");
             ShowBanner();
             break;
@@ -280,6 +299,9 @@ void StationWindow::Apply(const StationEvent& event) {
             break;
         case StationEventKind::Ended:
             ApplyEnded();
+            break;
+        case StationEventKind::Audited:
+            ApplyAudited(event);
             break;
     }
 }
@@ -308,13 +330,24 @@ void StationWindow::ApplyDone(const StationEvent& event) {
     }
 }
 
+void StationWindow::ApplyAudited(const StationEvent& event) {
+    tiles_.TileFor(event.port, {}).Show(event.tile);
+    rate_.BoardEnded(Now());
+    turns_.erase(event.port);
+    HoldSessionEnd();
+    ShowCounters();
+    if (event.tile.look == TileLook::Fail) {
+        MessageBeep(MB_ICONHAND);
+    }
+}
+
 void StationWindow::ApplyEnded() {
     KillTimer(window_, kRateTimer);
     state_.ended = true;
-    int exitCode = batch_->ExitCode();
+    int exitCode = ExitCode();
     state_.interrupted = exitCode == EXIT_INTERRUPTED;
     state_.recordLost = exitCode == EXIT_RECORD_FAILED;
-    if (state_.recordLost) {
+    if (state_.recordLost && batch_ != nullptr) {
         state_.recordSummary = batch_->RecordLossSummary();
     }
     ShowCounters();
@@ -330,7 +363,7 @@ void StationWindow::ApplyEnded() {
 
 void StationWindow::AskToStop(bool close) {
     state_.closing = state_.closing || close;
-    if (batch_ == nullptr || state_.ended) {
+    if (!state_.begun || state_.ended) {
         return;
     }
     state_.stopAsked = true;
@@ -345,19 +378,27 @@ void StationWindow::ShowStopButton(const wchar_t* text) {
 }
 
 void StationWindow::ShowCounters() {
-    if (batch_ == nullptr) {
+    if (!state_.begun) {
+        return;
+    }
+    std::optional<double> rate = rate_.PerHour(Now());
+    SetText(Control(IDC_RATE), rate ? std::to_string(static_cast<int>(*rate + 0.5)) : "-");
+    if (audit_ != nullptr) {
+        AuditTally audited = audit_->Tally();
+        SetText(Control(IDC_VERIFIED), std::to_string(audited.audited));
+        SetText(Control(IDC_FAILED), std::to_string(audited.mismatched));
+        SetText(Control(IDC_SKIPPED), std::to_string(audited.readFailed));
+        SetText(Control(IDC_USED), std::to_string(audited.Boards()));
         return;
     }
     BatchTally tally = batch_->Tally();
     int failed = tally.NotVerifiedAfterWrite() + tally.Count(BatchOutcome::ReadFailed);
     int skipped =
         tally.Count(BatchOutcome::SkippedLocked) + tally.Count(BatchOutcome::SkippedProgrammed);
-    std::optional<double> rate = rate_.PerHour(Now());
     SetText(Control(IDC_VERIFIED), std::to_string(tally.Count(BatchOutcome::Verified)));
     SetText(Control(IDC_FAILED), std::to_string(failed));
     SetText(Control(IDC_SKIPPED), std::to_string(skipped));
     SetText(Control(IDC_USED), std::to_string(serialsUsed_));
-    SetText(Control(IDC_RATE), rate ? std::to_string(static_cast<int>(*rate + 0.5)) : "-");
 }
 
 void StationWindow::ShowBanner() {
@@ -469,7 +510,7 @@ LRESULT StationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             // Closing means what Ctrl+C means to a batch: the window goes once the boards in
             // progress are recorded.
-            if (batch_ == nullptr || state_.ended) {
+            if (!state_.begun || state_.ended) {
                 DestroyWindow(window_);
             } else {
                 AskToStop(true);
@@ -514,7 +555,7 @@ LRESULT StationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             // A window abandoned before its batch began leaves the program's loop alone: the
             // set-up form may come back.
-            if (batch_ != nullptr) {
+            if (state_.begun) {
                 PostQuitMessage(0);
             }
             return 0;

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "audit_turns.h"
 #include "banner.h"
 #include "batch.h"
 #include "batch_start.h"
@@ -30,13 +31,17 @@ public:
 
     // Creates and shows the window with the job's header; no batch runs yet. firstSerial: the
     // ledger's next serial as read at the start ("" when it could not be read).
-    StationWindow(const BatchStart& start, const std::string& firstSerial);
+    // auditAgainst: an audit station's basis ("job 3F09A1C2 (bench.json)"), "" for a batch.
+    StationWindow(const BatchStart& start, const std::string& firstSerial,
+                  const std::string& auditAgainst = "");
     ~StationWindow();
 
     // Closes the window before a batch has begun (the lock was not confirmed).
     void Abandon();
     // Shows the batch that thread runs until the batch stops and the window is closed.
     void Begin(Batch& batch, StationEvents& events, BatchThread& thread);
+    // Shows the audit station that thread runs, as Begin shows a batch.
+    void BeginAudit(AuditTurns& audit, StationEvents& events, BatchThread& thread);
 
 private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -45,7 +50,10 @@ private:
     void Layout();
     int LayoutHeader(int width, int margin);
     void FitJobFont(int textWidth);
+    void Begun(StationEvents& events, BatchThread& thread);
+    int ExitCode() const;
     void Apply(const StationEvent& event);
+    void ApplyAudited(const StationEvent& event);
     void ApplyPhase(const StationEvent& event);
     void ApplyDone(const StationEvent& event);
     void ApplyEnded();
@@ -71,7 +79,9 @@ private:
     int jobPixels_ = 0;
     NextSerial next_;
 
+    std::string auditAgainst_;
     Batch* batch_ = nullptr;
+    AuditTurns* audit_ = nullptr;
     StationEvents* events_ = nullptr;
     BatchThread* thread_ = nullptr;
     std::set<std::string> turns_;  // ports whose board's turn has begun and not ended

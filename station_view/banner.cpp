@@ -2,6 +2,11 @@
 
 namespace {
 
+// What a batch's counted boards are; an audit station's are audited, whatever they showed.
+const char* Counted(const BatchState& state) {
+    return state.audit ? " boards audited" : " boards verified";
+}
+
 Banner StoppingBanner(const BatchState& state) {
     return {std::string(state.closing ? "Closing" : "Stopping") +
                 ": no new board starts; the boards in progress finish and are recorded first.",
@@ -13,8 +18,8 @@ Banner EndedBanner(const BatchState& state) {
         return {Sentence(state.recordSummary), BannerLook::Fault};
     }
     if (state.stopReason && state.stopReason->empty()) {
-        return {"The batch is complete: " + std::to_string(state.count) +
-                    " boards verified. No more boards start; close the window to end.",
+        return {"The batch is complete: " + std::to_string(state.count) + Counted(state) +
+                    ". No more boards start; close the window to end.",
                 BannerLook::Good};
     }
     if (state.interrupted) {
@@ -38,8 +43,8 @@ std::optional<Banner> StopBanner(const BatchState& state) {
         return std::nullopt;
     }
     if (state.stopReason && state.stopReason->empty()) {
-        return Banner{"Complete: " + std::to_string(state.count) +
-                          " boards verified, as many as asked for. No more boards start.",
+        return Banner{"Complete: " + std::to_string(state.count) + Counted(state) +
+                          ", as many as asked for. No more boards start.",
                       BannerLook::Good};
     }
     if (state.stopReason || state.stopAsked) {

@@ -17,6 +17,7 @@ struct Banner {
 struct BatchState {
     bool lockToConfirm = false;  // before the batch begins: the lock is asked first
     bool begun = false;
+    bool audit = false;        // an audit station: its boards are read and compared, never written
     std::string resumedAfter;  // the log's last used serial, when resumed after it
     int count = 0;             // --count
     bool ledgerLost = false;

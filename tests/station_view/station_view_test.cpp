@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "audit_tile.h"
 #include "banner.h"
 #include "board_rate.h"
 #include "next_serial.h"
@@ -71,6 +72,35 @@ TEST(TileContent, TheWidestTextsAreTheWidest) {
     shown.push_back(
         ResultTile({"COM21", "", BatchOutcome::Verified, "", 0, {LabelState::NotPrinted, ""}}));
     for (const TileContent& tile : shown) {
+        EXPECT_LE(tile.main.size(), std::strlen(kWidestMainText)) << tile.main;
+        EXPECT_LE(tile.advice.size(), std::strlen(kWidestAdvice)) << tile.advice;
+    }
+}
+
+// An audit's tile: PASS with where the board was verified or the job it matches, FAIL naming the
+// fields that differ, in words no wider than a batch's.
+TEST(AuditTile, PassSaysWhatItMatchesAndFailNamesTheFields) {
+    auto field = [](const char* name, std::string found) {
+        return AuditField{name, "x", std::move(found), FieldVerdict::Matches, ""};
+    };
+    AuditReport report{{field("serial", "ZQ000123, verified at st-a 2026-12-08T09:14Z"),
+                        field("vid", "0A5C"), field("pid", "6001"),
+                        field("product", "\"Bench Board\""), field("lock", "no")}};
+    TileContent pass = AuditTile(report, "");
+    EXPECT_EQ(pass.state, "PASS");
+    EXPECT_EQ(pass.main, "ZQ000123");
+    EXPECT_EQ(pass.detail, "matches ZQ000123, verified at st-a 2026-12-08T09:14Z");
+    report.fields[0].found = "ZQ000123";
+    EXPECT_EQ(AuditTile(report, "3F09A1C2").detail, "matches job 3F09A1C2");
+    report.fields[3].verdict = FieldVerdict::Differs;
+    report.fields[3].note =
+        "product differs: \"Bench Board\" in the job, \"Bench Bard\" on the chip";
+    TileContent fail = AuditTile(report, "3F09A1C2");
+    EXPECT_EQ(fail.look, TileLook::Fail);
+    EXPECT_EQ(fail.detail, report.fields[3].note);
+    report.fields[3].verdict = FieldVerdict::Unchecked;
+    EXPECT_EQ(AuditTile(report, "3F09A1C2").state, "FAIL") << "unchecked is no proof";
+    for (const TileContent& tile : {pass, fail, AuditUnreadTile("no reply")}) {
         EXPECT_LE(tile.main.size(), std::strlen(kWidestMainText)) << tile.main;
         EXPECT_LE(tile.advice.size(), std::strlen(kWidestAdvice)) << tile.advice;
     }
