@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "audit_options.h"
 #include "beside_job.h"
 #include "command_failure.h"
 #include "parse_error_text.h"
@@ -65,22 +66,10 @@ CLI::App* AddAuditCommand(CLI::App& app, CommandLine& line) {
     CLI::App* audit = app.add_subcommand(
         "audit", "read a chip (never write it) and compare it with its job or its record");
     AddPort(*audit, line);
-    audit->add_option("--job", line.job, "compare with a job file")->type_name("FILE");
+    AddAuditBasisOptions(*audit, line.job, line.batch);
     audit->add_option("--log", line.batch.log, "compare with a station's log")->type_name("FILE");
-    AddSequenceOption(*audit, line.batch.sequence, "compare with a line's sequence");
-    AddLedgerOption(*audit, line.batch.ledger);
-    AddStationOption(*audit, line.batch.station,
-                     "this station's name in the ledger (default: the computer's name)");
     audit->add_flag("--watch", line.watch, "audit every board that appears, one worker per port");
-    audit
-        ->add_option("--ports", line.batch.ports,
-                     "with --watch: only these chip ports (default: every chip port)")
-        ->type_name("PORTS")
-        ->delimiter(',')
-        ->check(Check(CheckPortName));
-    audit->add_option("--count", line.batch.count, "with --watch: stop after this many boards")
-        ->type_name("N")
-        ->check(CLI::PositiveNumber);
+    AddWatchOptions(*audit, line.batch);
     AddJson(*audit, line);
     return audit;
 }
@@ -256,9 +245,6 @@ void CheckAuditOptions(const CLI::App& audit, CommandLine& line) {
     if (bases != 1) {
         refuse("exactly one of --job, --log and --sequence names what the chip is compared with");
     }
-    if (!given("--sequence") && (given("--ledger") || given("--station"))) {
-        refuse("--ledger and --station go with --sequence");
-    }
     if (line.watch && given("--log")) {
         refuse("--watch goes with --job or --sequence");
     }
@@ -268,20 +254,7 @@ void CheckAuditOptions(const CLI::App& audit, CommandLine& line) {
     if (!line.watch && (given("--ports") || given("--count"))) {
         refuse("--ports and --count go with --watch");
     }
-    if (given("--sequence")) {
-        MachineDefaults machine = ThisMachine();
-        if (line.batch.ledger.empty()) {
-            line.batch.ledger = machine.ledger;
-        }
-        if (line.batch.ledger.empty()) {
-            refuse(
-                "--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the "
-                "environment");
-        }
-        if (line.batch.station.empty()) {
-            line.batch.station = machine.computerName;
-        }
-    }
+    CheckAuditSequence(audit, line.batch, ThisMachine(), "audit: ");
 }
 
 // The values that only make sense together, and the ledger's connection from the environment.

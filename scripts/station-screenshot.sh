@@ -13,25 +13,9 @@ shot="${2:-$repo/docs/zq61station.png}"
 
 bash scripts/build-windows.sh
 
-export ZQ_WINEPREFIX="$repo/build/shot-prefix"
-export ZQ_WINE_LOGS="$repo/build/shot-logs"
-source scripts/wine-env.sh
-source scripts/xvfb.sh
+source scripts/shot-desktop.sh
 trap 'zq_wineserver_stop; zq_xvfb_stop' EXIT
-mkdir -p "$ZQ_WINE_LOGS"
-log="$ZQ_WINE_LOGS/shot.log"
-if [ ! -f "$WINEPREFIX/.zq-prefix-ready" ]; then
-    bash scripts/wine-prefix.sh >>"$log" 2>&1
-    touch "$WINEPREFIX/.zq-prefix-ready"
-fi
-reg() { env -u DISPLAY wine reg "$@" >>"$log" 2>&1 </dev/null; }
-zq_wineserver_start
-reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f
-reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
-# Both are read when a session starts.
-zq_wineserver_stop
-zq_xvfb_start
-bash scripts/sim-driver.sh start >>"$log"
+zq_shot_desktop "$dpi"
 
 ctl=build/windows/sim_chip/zqsimctl.exe
 simctl() { wine "$ctl" "$@" >>"$log" 2>&1 </dev/null; }

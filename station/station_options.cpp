@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "audit_options.h"
 #include "command_failure.h"
 #include "exit_codes.h"
 #include "identity_options.h"
@@ -26,24 +27,8 @@ StationCommand ParseAuditCommand(const std::vector<std::string>& args) {
         "zq61station --audit");
     app.set_version_flag("--version", ZQ_VERSION_TEXT);
     app.add_flag("--audit", command.audit, "audit the boards, never write them");
-    app.add_option("--job", options.job, "compare with a job file")->type_name("FILE");
-    app.add_option("--sequence", options.sequence, "compare with a line's sequence")
-        ->type_name("NAME")
-        ->check(Check(CheckName));
-    app.add_option("--ledger", options.ledger,
-                   "the line's database, an ODBC connection string (default: ZQ61_LEDGER)")
-        ->type_name("CONNECTION");
-    app.add_option("--station", options.station,
-                   "this station's name in the ledger (default: the computer's name)")
-        ->type_name("NAME")
-        ->check(Check(CheckName));
-    app.add_option("--ports", options.ports, "only these chip ports (default: every chip port)")
-        ->type_name("PORTS")
-        ->delimiter(',')
-        ->check(Check(CheckPortName));
-    app.add_option("--count", options.count, "stop after this many boards")
-        ->type_name("N")
-        ->check(CLI::PositiveNumber);
+    AddAuditBasisOptions(app, options.job, options);
+    AddWatchOptions(app, options);
     try {
         ParseArguments(args, app);
     } catch (const CLI::CallForHelp&) {
@@ -55,30 +40,12 @@ StationCommand ParseAuditCommand(const std::vector<std::string>& args) {
     } catch (const CLI::ParseError& error) {
         throw CommandFailure{EXIT_BAD_USAGE, ScrubbedParseError(error.what(), args)};
     }
-    auto given = [&](const char* name) { return app.count(name) > 0; };
-    auto refuse = [](const std::string& message) {
-        throw CommandFailure{EXIT_BAD_USAGE, "--audit: " + message};
-    };
-    if (given("--job") == given("--sequence")) {
-        refuse("exactly one of --job and --sequence names what the boards are compared with");
+    if ((app.count("--job") > 0) == (app.count("--sequence") > 0)) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             "--audit: exactly one of --job and --sequence names "
+                             "what the boards are compared with"};
     }
-    if (given("--job") && (given("--ledger") || given("--station"))) {
-        refuse("--ledger and --station go with --sequence");
-    }
-    if (given("--sequence")) {
-        MachineDefaults machine = ThisMachine();
-        if (options.ledger.empty()) {
-            options.ledger = machine.ledger;
-        }
-        if (options.ledger.empty()) {
-            refuse(
-                "--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the "
-                "environment");
-        }
-        if (options.station.empty()) {
-            options.station = machine.computerName;
-        }
-    }
+    CheckAuditSequence(app, options, ThisMachine(), "--audit: ");
     return command;
 }
 

@@ -18,7 +18,8 @@ Banner EndedBanner(const BatchState& state) {
         return {Sentence(state.recordSummary), BannerLook::Fault};
     }
     if (state.stopReason && state.stopReason->empty()) {
-        return {"The batch is complete: " + std::to_string(state.count) + Counted(state) +
+        return {std::string(state.audit ? "The audit" : "The batch") +
+                    " is complete: " + std::to_string(state.count) + Counted(state) +
                     ". No more boards start; close the window to end.",
                 BannerLook::Good};
     }

@@ -2,6 +2,7 @@
 // checked as the options that define one.
 #include <gtest/gtest.h>
 
+#include "audit_options.h"
 #include "batch_options.h"
 #include "command_failure.h"
 #include "parse_error_text.h"
@@ -116,6 +117,42 @@ TEST(BesideJob, AnIdentityOrSerialOptionIsRefusedNamingIt) {
         }
         EXPECT_EQ(error.substr(0, test.error.size()), test.error) << error;
         EXPECT_EQ(error.empty(), test.error.empty()) << error;
+    }
+}
+
+TEST(AuditOptions, TheLedgerGoesWithASequenceAndDefaultsToThisMachines) {
+    struct Case {
+        std::vector<std::string> options;
+        MachineDefaults machine;
+        std::string error;  // "" when accepted
+    };
+    const std::vector<Case> cases = {
+        {{"--job", "bench.json", "--station", "st-a"},
+         {"DSN=x", "pc"},
+         "audit: --ledger and --station go with --sequence"},
+        {{"--sequence", "line1"}, {"", "pc"}, "audit: --sequence needs a ledger"},
+        {{"--sequence", "line1"}, {"DSN=line", "pc-7"}, ""},
+    };
+    for (const Case& test : cases) {
+        CLI::App app;
+        std::string job;
+        BatchOptions options;
+        AddAuditBasisOptions(app, job, options);
+        std::vector<std::string> args = {"zq61prog"};
+        args.insert(args.end(), test.options.begin(), test.options.end());
+        ParseArguments(args, app);
+        std::string error;
+        try {
+            CheckAuditSequence(app, options, test.machine, "audit: ");
+        } catch (const CommandFailure& failure) {
+            error = failure.message;
+        }
+        EXPECT_EQ(error.substr(0, test.error.size()), test.error) << error;
+        EXPECT_EQ(error.empty(), test.error.empty()) << error;
+        if (error.empty()) {
+            EXPECT_EQ(options.ledger, "DSN=line");
+            EXPECT_EQ(options.station, "pc-7");
+        }
     }
 }
 
