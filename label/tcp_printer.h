@@ -4,6 +4,7 @@
 // ahead of it on other ports.
 #pragma once
 
+#include <condition_variable>
 #include <mutex>
 
 #include "label_printer.h"
@@ -18,5 +19,7 @@ private:
     std::string host_;
     int port_;
     std::chrono::milliseconds bound_;
-    std::timed_mutex sending_;
+    std::mutex mutex_;  // sending_
+    std::condition_variable free_;
+    bool sending_ = false;
 };
