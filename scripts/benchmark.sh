@@ -202,8 +202,8 @@ if wanted 7; then
             verdict
     }'
     # Windows' own DLLs an exe like this may import; anything else would have to ship with it.
-    system_dlls=" advapi32 comctl32 comdlg32 gdi32 imm32 kernel32 msvcrt ole32 oleaut32 "
-    system_dlls+="odbc32 setupapi shell32 shlwapi user32 uxtheme version winmm ws2_32 "
+    system_dlls=" advapi32 bcrypt comctl32 comdlg32 gdi32 imm32 kernel32 msvcrt ole32 oleaut32 "
+    system_dlls+="odbc32 setupapi shell32 shlwapi user32 uxtheme version winmm winspool ws2_32 "
     check_imports() {
         local exe=$1 all_system=ok dll base kind
         local dlls
