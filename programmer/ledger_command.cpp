@@ -5,7 +5,7 @@
 #include "console_output.h"
 #include "exit_codes.h"
 #include "identity_description.h"
-#include "job_file.h"
+#include "job_load.h"
 #include "json_line.h"
 #include "ledger_operations.h"
 #include "lock_consent.h"
@@ -102,16 +102,12 @@ SequenceAsked FromOptions(const CommandLine& line) {
 }
 
 SequenceAsked FromJob(const CommandLine& line) {
-    Result<Job> job = ParseJobFile(ReadFile("--job", line.ledger.job), line.ledger.job);
-    if (!job) {
-        throw CommandFailure{EXIT_BAD_USAGE,
-                             "--job: " + line.ledger.job + ": " + job.Err().message};
-    }
+    const Job job = LoadJob(line.ledger.job);
     SequenceAsked asked;
-    asked.identity = job->identity;
-    const JobSerials& serials = job->serials;
+    asked.identity = job.identity;
+    const JobSerials& serials = job.serials;
     asked.sequence = SequenceFor(line.ledger.sequence, serials.from, asked.identity);
-    asked.sequence.job = job->id;
+    asked.sequence.job = job.id;
     switch (serials.scheme) {
         case JobScheme::None:
             throw CommandFailure{EXIT_BAD_USAGE, "--job: " + line.ledger.job +
@@ -127,7 +123,7 @@ SequenceAsked FromJob(const CommandLine& line) {
             break;
         case JobScheme::List:
             asked.sequence.scheme = SequenceScheme::List;
-            asked.list = ReadList("--job: serial-list", serials.list);
+            asked.list = LoadJobList(job);
             break;
     }
     return asked;

@@ -43,6 +43,17 @@ std::vector<std::string> Arguments() {
     return args;
 }
 
+// The window's messages until it is gone, its dialog keys (Tab, Enter) handled as a dialog's.
+void RunMessages(const StationWindow& window) {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (window.Window() == nullptr || !IsDialogMessageW(window.Window(), &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 // One batch in the window, from its start to the window's closing; the batch's exit code, or
 // nothing when the lock was not confirmed.
 std::optional<int> RunBatchWindow(const BatchStart& start) {
@@ -67,13 +78,7 @@ std::optional<int> RunBatchWindow(const BatchStart& start) {
         // exit code is read once it has been.
         BatchThread thread(batch, events);
         window.Begin(batch, events, thread);
-        MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (window.Window() == nullptr || !IsDialogMessageW(window.Window(), &message)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-        }
+        RunMessages(window);
     }
     return batch.ExitCode();
 }
@@ -114,13 +119,7 @@ int RunAuditWindow(const BatchOptions& options) {
         // As a batch's: joined before what its thread uses goes.
         BatchThread thread(audit, events);
         window.BeginAudit(audit, events, thread);
-        MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (window.Window() == nullptr || !IsDialogMessageW(window.Window(), &message)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-        }
+        RunMessages(window);
     }
     return audit.ExitCode();
 }
