@@ -1,5 +1,7 @@
 #include "batch_start.h"
 
+#include <algorithm>
+
 #include "command_failure.h"
 #include "exit_codes.h"
 #include "label_template.h"
@@ -61,6 +63,8 @@ void StartFromDatabase(const BatchOptions& options,
     SqlLedgerOptions sqlOptions;
     sqlOptions.reconnectBound = std::chrono::seconds(options.reconnectSeconds);
     sqlOptions.onConnection = onConnection;
+    sqlOptions.lease = options.lease;
+    sqlOptions.leaseLow = std::max(options.leaseLow, 0);
     auto opened = SqlLedger::Open(options.ledger, options.sequence, options.station,
                                   SerialSequence::At, sqlOptions);
     if (!opened) {
@@ -78,6 +82,9 @@ void StartFromDatabase(const BatchOptions& options,
     start.ledger = std::move(*opened);
     start.recordName =
         "sequence " + options.sequence + " in the ledger, station " + options.station;
+    if (options.lease > 0) {
+        start.recordName += ", leases of " + std::to_string(options.lease);
+    }
 }
 
 // The template is read and checked, and the printer made, before the ledger is opened: a

@@ -109,6 +109,18 @@ void AddBatchOptions(CLI::App& command, BatchOptions& options) {
                     "how long a lost ledger is waited for before the batch stops (default 60)")
         ->type_name("SECONDS")
         ->check(CLI::Range(1, 3600));
+    command
+        .add_option("--lease", options.lease,
+                    "lease this many serials ahead to the station, so that its boards go on "
+                    "while the ledger does not answer (with --sequence)")
+        ->type_name("K")
+        ->check(CLI::Range(1, 100000));
+    command
+        .add_option("--lease-low", options.leaseLow,
+                    "take the next lease when fewer serials than this remain (default K/4; 0: "
+                    "only when none is left)")
+        ->type_name("L")
+        ->check(CLI::Range(0, 100000));
     AddIdentityOptions(command, false, options.identity);
     command
         .add_option("--label", options.label,
@@ -148,8 +160,9 @@ void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
     auto given = [&](const char* name) { return command.count(name) > 0; };
     CheckLabelOptions(command, options);
     if (!options.UsesLedger()) {
-        if (given("--ledger") || given("--station") || given("--reconnect-within")) {
-            Refuse("--ledger, --station and --reconnect-within go with --sequence");
+        if (given("--ledger") || given("--station") || given("--reconnect-within") ||
+            given("--lease") || given("--lease-low")) {
+            Refuse("--ledger, --station, --reconnect-within and --lease go with --sequence");
         }
         if (!given("--log")) {
             Refuse(
@@ -191,5 +204,15 @@ void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
     }
     if (options.station.empty()) {
         options.station = machine.computerName;
+    }
+    if (given("--lease-low") && !given("--lease")) {
+        Refuse("--lease-low goes with --lease: the low-water mark of a lease");
+    }
+    if (options.leaseLow < 0) {
+        options.leaseLow = options.lease / 4;
+    }
+    if (options.leaseLow >= options.lease && options.lease > 0) {
+        Refuse("--lease-low " + std::to_string(options.leaseLow) + " is not below --lease " +
+               std::to_string(options.lease) + ": every board would take a new lease");
     }
 }

@@ -30,6 +30,8 @@ struct BatchOptions {
     std::vector<std::string> ports;  // only these chip ports; empty: every one
     int count = 0;                   // 0: no limit
     int reconnectSeconds = 60;       // how long a lost ledger is waited for
+    int lease = 0;                   // serials leased ahead to the station; 0: none
+    int leaseLow = -1;               // a new lease when fewer remain; -1 until checked (lease/4)
     IdentityOptions identity;
     std::string label;    // a ZPL template (a UTF-8 path); "" when the batch prints no labels
     std::string printer;  // where the labels go: tcp:HOST[:PORT], queue:NAME or folder:DIR

@@ -1,6 +1,7 @@
 #include "ledger_layout.h"
 
 #include "column_number.h"
+#include "lease_layout.h"
 
 namespace layout {
 
@@ -129,6 +130,9 @@ std::vector<Table> Tables(odbc::Engine engine) {
     for (const Table& added : AddedTables()) {
         tables.push_back(added);
     }
+    for (const Table& added : LeaseTables()) {
+        tables.push_back(added);
+    }
     tables.push_back(
         {"zq_layout", {"CREATE TABLE zq_layout (version INTEGER NOT NULL PRIMARY KEY){options}"}});
     for (Table& table : tables) {
@@ -161,6 +165,11 @@ std::vector<std::string> Upgrade(int64_t from, odbc::Engine engine) {
             std::string create = added.create.front();
             create.replace(0, std::string("CREATE TABLE").size(), "CREATE TABLE{if-not}");
             steps.push_back(create);
+        }
+    }
+    if (from < 4) {
+        for (const std::string& step : LeaseUpgrade()) {
+            steps.push_back(step);
         }
     }
     for (std::string& step : steps) {

@@ -9,6 +9,7 @@
 #include "format_scheme.h"
 #include "ledger_layout.h"
 #include "ledger_text.h"
+#include "ledger_statements.h"
 #include "utc_time.h"
 
 namespace {
@@ -30,12 +31,6 @@ const char* kInsertRecord =
     "INSERT INTO zq_records (record_key, sequence_name, recorded_at, station, port, serial, vid, "
     "pid, product, locked, outcome, status_text, job) "
     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
-const char* kMarkListSerial =
-    "UPDATE zq_list_serials SET state = ? WHERE sequence_name = ? AND list_position = ?";
-const char* kInsertPeriod =
-    "INSERT INTO zq_periods (last_counter, sequence_name, period) VALUES (?, ?, ?)";
-const char* kUpdatePeriod =
-    "UPDATE zq_periods SET last_counter = ? WHERE sequence_name = ? AND period = ?";
 const char* kRecordByKey = "SELECT COUNT(*) FROM zq_records WHERE record_key = ?";
 const char* kCountVerified =
     "SELECT COUNT(*) FROM zq_records WHERE sequence_name = ? AND serial = ? AND outcome = ?";
@@ -202,16 +197,44 @@ void SqlLedger::Unlock(Lock& lock) {
     }
 }
 
-odbc::Answer SqlLedger::InsertRecord(uint64_t ticket, const LedgerEntry& entry) {
-    return session_.Run(
-        kInsertRecord,
-        {RecordKey(ticket), sequence_.name, entry.time, entry.station, entry.port, entry.serial,
-         entry.vid, entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
-         std::string(OutcomeWord(entry.outcome)), entry.status, entry.job});
+odbc::Answer SqlLedger::InsertRecord(const std::string& key, const LedgerEntry& entry) {
+    return session_.Run(kInsertRecord,
+                        {key, sequence_.name, entry.time, entry.station, entry.port, entry.serial,
+                         entry.vid, entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
+                         std::string(OutcomeWord(entry.outcome)), entry.status, entry.job});
 }
 
-std::optional<bool> SqlLedger::RecordLanded(uint64_t ticket, odbc::Failure& failure) {
-    odbc::Answer found = session_.Run(kRecordByKey, {RecordKey(ticket)});
+std::optional<odbc::Failure> SqlLedger::InsertPending(const Pending& pending) {
+    if (pending.leasedPosition) {
+        const LedgerEntry& started = pending.entry;
+        odbc::Answer claimed = session_.Run(
+            kInsertSerial,
+            {sequence_.name, started.serial, static_cast<int64_t>(*pending.leasedPosition),
+             sequence_.vid, sequence_.pid, started.station, started.time});
+        if (!claimed) {
+            return claimed.Err();
+        }
+        if (rules_.scheme == SequenceScheme::List) {
+            odbc::Answer marked = session_.Run(statements::kMarkListSerial,
+                                               {std::string("used"), sequence_.name,
+                                                static_cast<int64_t>(*pending.leasedPosition)});
+            if (!marked) {
+                return marked.Err();
+            }
+        }
+    }
+    if (odbc::Answer inserted = InsertRecord(pending.key, pending.entry); !inserted) {
+        return inserted.Err();
+    }
+    if (auto committed = session_.Commit(); !committed) {
+        return committed.Err();
+    }
+    return std::nullopt;
+}
+
+std::optional<bool> SqlLedger::KeyLanded(const char* sql, const std::string& key,
+                                         odbc::Failure& failure) {
+    odbc::Answer found = session_.Run(sql, {key});
     session_.Rollback();
     if (!found) {
         failure = found.Err();
@@ -228,18 +251,13 @@ std::optional<bool> SqlLedger::RecordLanded(uint64_t ticket, odbc::Failure& fail
 void SqlLedger::FlushPending() {
     while (!pending_.empty() && session_.Connected()) {
         const Pending& next = pending_.front();
-        odbc::Answer inserted = InsertRecord(next.ticket, next.entry);
-        std::optional<odbc::Failure> failure;
-        if (inserted) {
-            if (auto committed = session_.Commit(); !committed) {
-                failure = committed.Err();
-            }
-        } else if (failure = inserted.Err(); odbc::IsDuplicate(*failure)) {
+        std::optional<odbc::Failure> failure = InsertPending(next);
+        if (failure && odbc::IsDuplicate(*failure)) {
             // Its own key is there when a commit that lost its answer had landed; any other
             // duplicate is a refusal like any other.
             session_.Rollback();
             odbc::Failure readFailure;
-            const std::optional<bool> landed = RecordLanded(next.ticket, readFailure);
+            const std::optional<bool> landed = KeyLanded(kRecordByKey, next.key, readFailure);
             if (!landed) {
                 failure = readFailure;
             } else if (*landed) {
@@ -277,7 +295,8 @@ void SqlLedger::FlushPending() {
 
 SqlLedger::Step SqlLedger::Settle() {
     odbc::Failure failure;
-    const std::optional<bool> landed = RecordLanded(unsettled_->ticket, failure);
+    const std::optional<bool> landed =
+        KeyLanded(kRecordByKey, RecordKey(unsettled_->ticket), failure);
     if (!landed) {
         if (failure.connectionLost) {
             MarkLost(failure);
@@ -292,7 +311,8 @@ SqlLedger::Step SqlLedger::Settle() {
         outcome.outcome = BatchOutcome::Failed;
         outcome.status = "not written: the answer to its take was lost";
         outcome.time = UtcNow();
-        pending_.push_back({nextTicket_++, outcome});
+        const uint64_t ticket = nextTicket_++;
+        pending_.push_back({ticket, RecordKey(ticket), outcome});
         FlushPending();
     }
     unsettled_.reset();
@@ -423,7 +443,7 @@ std::optional<SqlLedger::Step> SqlLedger::NextInPeriod(FreeTake& free, SerialTak
             next.message, take);
     }
     odbc::Answer counted =
-        session_.Run(period->stored ? kUpdatePeriod : kInsertPeriod,
+        session_.Run(period->stored ? statements::kUpdatePeriod : statements::kInsertPeriod,
                      {static_cast<int64_t>(period->last + 1), sequence_.name, period->period});
     if (!counted) {
         return TakeFailed(counted.Err(), take);
@@ -437,8 +457,9 @@ std::optional<SqlLedger::Step> SqlLedger::MarkListSerial(const char* state, uint
     if (rules_.scheme != SequenceScheme::List) {
         return std::nullopt;
     }
-    odbc::Answer marked = session_.Run(
-        kMarkListSerial, {std::string(state), sequence_.name, static_cast<int64_t>(position)});
+    odbc::Answer marked =
+        session_.Run(statements::kMarkListSerial,
+                     {std::string(state), sequence_.name, static_cast<int64_t>(position)});
     if (!marked) {
         return TakeFailed(marked.Err(), take);
     }
@@ -475,7 +496,7 @@ std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started,
         skipped.status = "not used: sequence \"" + used->rows.front().at(0).value_or("") +
                          "\" of the same VID and PID has used it";
         free.skippedAny = true;
-        odbc::Answer noted = InsertRecord(nextTicket_++, skipped);
+        odbc::Answer noted = InsertRecord(RecordKey(nextTicket_++), skipped);
         if (!noted) {
             return TakeFailed(noted.Err(), take);
         }
@@ -515,7 +536,7 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
         return *failed;
     }
     const uint64_t ticket = nextTicket_++;
-    odbc::Answer recorded = InsertRecord(ticket, started);
+    odbc::Answer recorded = InsertRecord(RecordKey(ticket), started);
     if (!recorded) {
         return TakeFailed(recorded.Err(), take);
     }
@@ -543,6 +564,11 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
 
 SerialTake SqlLedger::TakeSerial(const LedgerEntry& chip) {
     Lock lock(mutex_);
+    if (options_.lease > 0) {
+        SerialTake take = TakeLeasedSerial(lock, chip);
+        Unlock(lock);
+        return take;
+    }
     SerialTake take;
     int duplicates = 0;
     for (;;) {
@@ -574,7 +600,8 @@ SerialTake SqlLedger::TakeSerial(const LedgerEntry& chip) {
 }
 Status SqlLedger::Record(const LedgerEntry& entry) {
     Lock lock(mutex_);
-    Pending pending{nextTicket_++, entry};
+    const uint64_t ticket = nextTicket_++;
+    Pending pending{ticket, RecordKey(ticket), entry};
     if (pending.entry.time.empty()) {
         pending.entry.time = UtcNow();
     }
@@ -584,8 +611,21 @@ Status SqlLedger::Record(const LedgerEntry& entry) {
     if (entry.outcome == BatchOutcome::Verified && !entry.serial.empty()) {
         verified_.insert(entry.serial);
     }
-    const uint64_t ticket = pending.ticket;
     pending_.push_back(std::move(pending));
+    const bool written = WaitWritten(lock, ticket);
+    const bool refused = refused_.erase(ticket) > 0;
+    Status recorded;
+    if (refused) {
+        recorded = Fail("the ledger's database refused the record: " + lastFailure_);
+    } else if (!written) {
+        recorded =
+            Fail(session_.Connected() ? NotAnswering(lastFailure_) : Unreachable(lastFailure_));
+    }
+    Unlock(lock);
+    return recorded;
+}
+
+bool SqlLedger::WaitWritten(Lock& lock, uint64_t ticket) {
     // Written in order, after whatever was kept before it; a failure that may pass (a deadlock,
     // a lock held past its limit) is tried again within the bound, like a lost connection.
     auto written = [&] { return pending_.empty() || pending_.front().ticket > ticket; };
@@ -595,16 +635,7 @@ Status SqlLedger::Record(const LedgerEntry& entry) {
             break;
         }
     }
-    const bool refused = refused_.erase(ticket) > 0;
-    Status recorded;
-    if (refused) {
-        recorded = Fail("the ledger's database refused the record: " + lastFailure_);
-    } else if (!written()) {
-        recorded =
-            Fail(session_.Connected() ? NotAnswering(lastFailure_) : Unreachable(lastFailure_));
-    }
-    Unlock(lock);
-    return recorded;
+    return written();
 }
 
 Result<bool> SqlLedger::WasVerified(const std::string& serial) {
@@ -653,6 +684,11 @@ Result<bool> SqlLedger::WasVerified(const std::string& serial) {
 
 std::string SqlLedger::NextSerial() {
     Lock lock(mutex_);
+    if (!leased_.empty()) {
+        std::string serial = leased_.front().serial;
+        Unlock(lock);
+        return serial;
+    }
     std::string serial;
     while (WaitForConnection(lock)) {
         const Result<std::string, odbc::Failure> next = ReadNextSerial();

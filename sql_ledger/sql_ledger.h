@@ -26,6 +26,7 @@
 #include "odbc_session.h"
 #include "result.h"
 #include "sequence_serials.h"
+#include "serial_lease.h"
 
 // The serial at a position of a sequence (position 0 is the first serial itself), or empty when
 // the sequence has run out before it. The production core's serial rules supply it.
@@ -44,6 +45,12 @@ struct SqlLedgerOptions {
     // row another station holds) and when it answers again (true). Called from the worker that
     // noticed, with no lock of the ledger held.
     std::function<void(bool connected)> onConnection;
+    // Serials leased ahead: 0 takes each board's serial from the sequence's row as the board
+    // needs it; K takes K at once, recorded as leased to the station (no other station takes
+    // them), and each board takes its serial from them, its `started` record made then. The next
+    // lease is taken when fewer than leaseLow remain (0: only when none is left).
+    int lease = 0;
+    int leaseLow = 0;
     // Only for tests: failures to inject into the ledger's session.
     odbc::Faults* faults = nullptr;
     // Only for tests: the clock a format sequence's dates are read from instead of the server's.
@@ -81,7 +88,11 @@ private:
     enum class Step { Done, Lost, Retry, Duplicate, Failed };
     struct Pending {
         uint64_t ticket;
+        std::string key;  // the record's key: writing it again cannot record it twice
         LedgerEntry entry;
+        // A leased serial's `started` record: its serial's row is written with it, at this
+        // position of the sequence.
+        std::optional<uint64_t> leasedPosition = std::nullopt;
     };
     // A take whose commit lost its answer: whether it landed is settled by its record's key once
     // the connection is back. Its serial is never written to a chip either way.
@@ -105,8 +116,26 @@ private:
     bool Pause(Lock& lock);
     void MarkAnswered();
     void FlushPending();
-    // Whether the record with this ticket is in the database; empty when that cannot be read.
-    std::optional<bool> RecordLanded(uint64_t ticket, odbc::Failure& failure);
+    // Whether the row with this key is in the database (a record's, or with kLeaseByKey a
+    // lease's); empty when that cannot be read.
+    std::optional<bool> KeyLanded(const char* sql, const std::string& key, odbc::Failure& failure);
+    // Writes the pending records, oldest first, until the one with this ticket is written, the
+    // bound has passed, or the database refused it. True when it was written.
+    bool WaitWritten(Lock& lock, uint64_t ticket);
+    // Leased serials: a board's take from the station's lease, the lease taken (again) first when
+    // it runs low, and a lease whose commit lost its answer settled by its key.
+    SerialTake TakeLeasedSerial(Lock& lock, const LedgerEntry& chip);
+    bool LeaseRunsLow() const;
+    // Takes a new lease when the station's runs low; false (take saying why) when none is left
+    // to take from and the station's lease is empty.
+    bool RenewLease(Lock& lock, SerialTake& take);
+    Step TakeLease(SerialTake& take);
+    Step SettleLease();
+    // The lease's serials from the sequence's scheme, from position first on; a step when the
+    // lease ends here.
+    std::optional<Step> LeaseSerials(uint64_t first, LeaseBlock& block, SerialTake& take);
+    std::optional<Step> LeaseFromPeriod(uint64_t first, LeaseBlock& block, SerialTake& take);
+    std::optional<Step> LeaseFromList(uint64_t first, LeaseBlock& block, SerialTake& take);
     Step Settle();
     Step TryTake(const LedgerEntry& chip, SerialTake& take);
     // A take's steps. A failed statement ends the take rolled back, with the step the failure
@@ -133,7 +162,9 @@ private:
     std::optional<Step> MarkListSerial(const char* state, uint64_t position, SerialTake& take);
     // Ends a take that found no serial (the sequence or its period ran out), rolled back.
     Step RanOut(TakeResult result, const std::string& message, SerialTake& take);
-    odbc::Answer InsertRecord(uint64_t ticket, const LedgerEntry& entry);
+    odbc::Answer InsertRecord(const std::string& key, const LedgerEntry& entry);
+    // A pending record's statements, inside one transaction: a leased serial's row first.
+    std::optional<odbc::Failure> InsertPending(const Pending& pending);
     std::string RecordKey(uint64_t ticket) const;
     bool PastBound() const;
     // Lets go of the lock and tells the observer what changed meanwhile.
@@ -163,5 +194,8 @@ private:
     std::vector<std::string> refusedSerials_;
     std::set<std::string> verified_;  // verified here, recorded or pending
     std::string lastRecorded_;
-    std::vector<bool> notices_;  // connection changes the observer has not been told
+    std::vector<bool> notices_;        // connection changes the observer has not been told
+    std::deque<LeasedSerial> leased_;  // the station's leased serials not yet taken, in order
+    std::optional<LeaseBlock> unsettledLease_;  // a lease whose commit lost its answer
+    uint64_t nextLease_ = 1;                    // numbers this ledger's leases
 };

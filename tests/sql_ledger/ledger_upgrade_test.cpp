@@ -58,7 +58,7 @@ protected:
     // `clash` (which layout 1 allowed).
     void MakeLedger(int layout, bool clash = false) {
         for (const char* table : {"zq_records", "zq_serials", "zq_list_serials", "zq_periods",
-                                  "zq_sequences", "zq_layout"}) {
+                                  "zq_lease_releases", "zq_leases", "zq_sequences", "zq_layout"}) {
             Execute(std::string("DROP TABLE IF EXISTS ") + table, {});
         }
         Execute(Spelled(kLayout1[0]), {});
@@ -112,8 +112,9 @@ protected:
     void TearDown() override {
         // The ledger as every other test expects it.
         if (!connection_.empty()) {
-            for (const char* table : {"zq_records", "zq_serials", "zq_list_serials", "zq_periods",
-                                      "zq_sequences", "zq_layout"}) {
+            for (const char* table :
+                 {"zq_records", "zq_serials", "zq_list_serials", "zq_periods", "zq_lease_releases",
+                  "zq_leases", "zq_sequences", "zq_layout"}) {
                 Execute(std::string("DROP TABLE IF EXISTS ") + table, {});
             }
             ASSERT_TRUE(InitLedger(connection_).Ok());

@@ -1,0 +1,284 @@
+// The ledger's leased serials: a block of the sequence taken in one transaction under its row's
+// lock, then each board's serial taken from the block with its `started` record alone, so that
+// the sequence's row is held once a lease, not once a board.
+#include <algorithm>
+
+#include "column_number.h"
+#include "format_scheme.h"
+#include "ledger_statements.h"
+#include "sql_ledger.h"
+#include "utc_time.h"
+
+namespace {
+
+const char* kLeaseAdvance =
+    "UPDATE zq_sequences SET next_position = next_position + ? WHERE name = ?";
+const char* kInsertLease =
+    "INSERT INTO zq_leases (lease_key, sequence_name, station, first_position, lease_size, "
+    "period, leased_at) VALUES (?, ?, ?, ?, ?, ?, ?)";
+const char* kLeaseByKey = "SELECT COUNT(*) FROM zq_leases WHERE lease_key = ?";
+const char* kLeaseList =
+    "SELECT serial, list_position FROM zq_list_serials WHERE sequence_name = ? AND "
+    "list_position >= ? AND list_position < ? AND state = ? ORDER BY list_position";
+const char* kMarkListLeased =
+    "UPDATE zq_list_serials SET state = ? WHERE sequence_name = ? AND list_position >= ? AND "
+    "list_position < ? AND state = ?";
+
+// Another sequence of the same VID and PID used a leased serial (two sequences over one range):
+// the board goes on with the lease's next one, a few times at most.
+constexpr int kRefusedSerials = 5;
+
+}  // namespace
+
+bool SqlLedger::LeaseRunsLow() const {
+    return leased_.empty() || leased_.size() < static_cast<size_t>(options_.leaseLow);
+}
+
+std::optional<SqlLedger::Step> SqlLedger::LeaseFromList(uint64_t first, LeaseBlock& block,
+                                                        SerialTake& take) {
+    const int64_t from = static_cast<int64_t>(first);
+    const int64_t to = from + options_.lease;
+    const std::string free = "free";
+    odbc::Answer read = session_.Run(kLeaseList, {sequence_.name, from, to, free});
+    if (!read) {
+        return TakeFailed(read.Err(), take);
+    }
+    for (const odbc::Row& row : read->rows) {
+        const std::optional<int64_t> position = NumberIn(row.at(1));
+        if (!position || *position < 0) {
+            return TakeRefused("the list of the sequence \"" + sequence_.name +
+                                   "\" holds a position that is not a count",
+                               take);
+        }
+        block.serials.push_back({static_cast<uint64_t>(*position), row.at(0).value_or("")});
+    }
+    odbc::Answer marked =
+        session_.Run(kMarkListLeased, {std::string("leased"), sequence_.name, from, to, free});
+    if (!marked) {
+        return TakeFailed(marked.Err(), take);
+    }
+    if (block.serials.empty()) {
+        return RanOut(TakeResult::RunOut,
+                      "the serials have run out: every serial of the list is used or leased", take);
+    }
+    return std::nullopt;
+}
+
+std::optional<SqlLedger::Step> SqlLedger::LeaseFromPeriod(uint64_t first, LeaseBlock& block,
+                                                          SerialTake& take) {
+    // Read under the sequence's row lock, as a take does: the leases see the periods in order.
+    const auto now = LedgerNow(session_, options_.clock);
+    if (!now) {
+        return TakeFailed(now.Err(), take);
+    }
+    const auto period =
+        ReadPeriod(session_, sequence_.name, *rules_.format, rules_.offsetMinutes, *now);
+    if (!period) {
+        return TakeFailed(period.Err(), take);
+    }
+    FormatScheme scheme(*rules_.format, rules_.offsetMinutes, [at = *now] { return at; });
+    if (period->last > 0) {
+        scheme.MarkUsed(Expand(*rules_.format, period->date, period->last));
+    }
+    block.period = period->period;
+    for (int i = 0; i < options_.lease; i++) {
+        const SchemeNext next = scheme.Next();
+        if (next.kind != SchemeNext::Kind::Serial) {
+            if (i == 0) {
+                return RanOut(next.kind == SchemeNext::Kind::PeriodFull ? TakeResult::NotYet
+                                                                        : TakeResult::RunOut,
+                              next.message, take);
+            }
+            break;
+        }
+        block.serials.push_back({first + static_cast<uint64_t>(i), next.serial});
+        scheme.MarkUsed(next.serial);
+    }
+    odbc::Answer counted =
+        session_.Run(period->stored ? statements::kUpdatePeriod : statements::kInsertPeriod,
+                     {static_cast<int64_t>(period->last + block.serials.size()), sequence_.name,
+                      period->period});
+    if (!counted) {
+        return TakeFailed(counted.Err(), take);
+    }
+    return std::nullopt;
+}
+
+std::optional<SqlLedger::Step> SqlLedger::LeaseSerials(uint64_t first, LeaseBlock& block,
+                                                       SerialTake& take) {
+    if (rules_.scheme == SequenceScheme::List) {
+        return LeaseFromList(first, block, take);
+    }
+    if (rules_.scheme == SequenceScheme::Format) {
+        // The positions only number the serials' rows; the period's counter names them.
+        return LeaseFromPeriod(first, block, take);
+    }
+    for (int i = 0; i < options_.lease; i++) {
+        const uint64_t position = first + static_cast<uint64_t>(i);
+        std::optional<std::string> serial = serialAt_(sequence_.firstSerial, position);
+        if (!serial) {
+            break;
+        }
+        block.serials.push_back({position, *serial});
+    }
+    if (block.serials.empty()) {
+        return RanOut(TakeResult::RunOut,
+                      "the sequence \"" + sequence_.name + "\" has no serial left", take);
+    }
+    return std::nullopt;
+}
+
+SqlLedger::Step SqlLedger::TakeLease(SerialTake& take) {
+    odbc::Answer advanced = session_.Run(kLeaseAdvance, {int64_t{options_.lease}, sequence_.name});
+    if (!advanced) {
+        return TakeFailed(advanced.Err(), take);
+    }
+    if (advanced->changed != 1) {
+        return TakeRefused("the ledger holds no sequence \"" + sequence_.name + "\" any more",
+                           take);
+    }
+    const auto next = NextPosition(session_, sequence_.name);
+    if (!next) {
+        return TakeFailed(next.Err(), take);
+    }
+    if (!*next || **next < static_cast<uint64_t>(options_.lease)) {
+        return TakeRefused(
+            "the sequence \"" + sequence_.name + "\" holds a next position that is not a count",
+            take);
+    }
+    LeaseBlock block{recordKeyPrefix_ + "L" + std::to_string(nextLease_++), "", {}};
+    if (std::optional<Step> stop = LeaseSerials(**next - options_.lease, block, take)) {
+        return *stop;
+    }
+    odbc::Answer leased = session_.Run(
+        kInsertLease,
+        {block.key, sequence_.name, station_, static_cast<int64_t>(block.serials.front().position),
+         static_cast<int64_t>(block.serials.size()), block.period, UtcNow()});
+    if (!leased) {
+        return TakeFailed(leased.Err(), take);
+    }
+    if (const auto committed = session_.Commit(); !committed) {
+        session_.Rollback();
+        if (committed.Err().connectionLost) {
+            // Landed or not, the lease's key says so once the connection is back: its serials
+            // are the station's then, and only then.
+            MarkLost(committed.Err());
+            unsettledLease_ = std::move(block);
+            return Step::Lost;
+        }
+        return TakeFailed(committed.Err(), take);
+    }
+    MarkAnswered();
+    leased_.insert(leased_.end(), block.serials.begin(), block.serials.end());
+    return Step::Done;
+}
+
+SqlLedger::Step SqlLedger::SettleLease() {
+    odbc::Failure failure;
+    const std::optional<bool> landed = KeyLanded(kLeaseByKey, unsettledLease_->key, failure);
+    if (!landed) {
+        if (failure.connectionLost) {
+            MarkLost(failure);
+            return Step::Lost;
+        }
+        NoteFailure(failure);
+        return Step::Retry;
+    }
+    if (*landed) {
+        leased_.insert(leased_.end(), unsettledLease_->serials.begin(),
+                       unsettledLease_->serials.end());
+    }
+    unsettledLease_.reset();
+    return Step::Done;
+}
+
+bool SqlLedger::RenewLease(Lock& lock, SerialTake& take) {
+    for (;;) {
+        if (!unsettledLease_ && !LeaseRunsLow()) {
+            return true;
+        }
+        // A lease that cannot be taken now leaves the station's own serials to go on with.
+        if (!WaitForConnection(lock)) {
+            take.message = "the ledger's database is unreachable" +
+                           (lastFailure_.empty() ? std::string() : ": " + lastFailure_);
+            return !leased_.empty();
+        }
+        SerialTake leasing;
+        const bool settling = unsettledLease_.has_value();
+        const Step step = settling ? SettleLease() : TakeLease(leasing);
+        if (step == Step::Done && settling) {
+            continue;
+        }
+        if (step == Step::Done) {
+            // Leased; or the sequence (or its period) has run out, and the lease's rest is all
+            // there is.
+            take.result = leasing.result;
+            take.message = leasing.message;
+            return leasing.result == TakeResult::NotRecorded || !leased_.empty();
+        }
+        if (step == Step::Failed || step == Step::Duplicate ||
+            (step == Step::Retry && !Pause(lock)) || (step == Step::Lost && PastBound())) {
+            take.message = "the ledger could not lease serials: " +
+                           (leasing.message.empty() ? lastFailure_ : leasing.message);
+            return !leased_.empty();
+        }
+    }
+}
+
+SerialTake SqlLedger::TakeLeasedSerial(Lock& lock, const LedgerEntry& chip) {
+    for (int refusals = 0; refusals < kRefusedSerials; refusals++) {
+        SerialTake take;
+        if (!RenewLease(lock, take)) {
+            return take;
+        }
+        const LeasedSerial leased = leased_.front();
+        leased_.pop_front();
+        const uint64_t ticket = nextTicket_++;
+        Pending started{ticket, RecordKey(ticket), chip, leased.position};
+        started.entry.serial = leased.serial;
+        started.entry.outcome = BatchOutcome::Started;
+        started.entry.status.clear();
+        started.entry.time = UtcNow();
+        if (started.entry.station.empty()) {
+            started.entry.station = station_;
+        }
+        const std::string serial = leased.serial;
+        pending_.push_back(std::move(started));
+        const bool written = WaitWritten(lock, ticket);
+        if (refused_.erase(ticket) > 0) {
+            // The database refused the serial (another sequence of the same identity used it):
+            // on record as not used, and the board takes the lease's next one.
+            refusedSerials_.erase(
+                std::remove(refusedSerials_.begin(), refusedSerials_.end(), serial),
+                refusedSerials_.end());
+            LedgerEntry skipped = chip;
+            skipped.serial = serial;
+            skipped.outcome = BatchOutcome::Failed;
+            skipped.status = "not used: the ledger refused it as used (" + lastFailure_ + ")";
+            const uint64_t skip = nextTicket_++;
+            pending_.push_back({skip, RecordKey(skip), skipped});
+            FlushPending();
+            continue;
+        }
+        if (!written) {
+            // It may land later, in order: its outcome says the chip was never written.
+            LedgerEntry unused = chip;
+            unused.serial = serial;
+            unused.outcome = BatchOutcome::Failed;
+            unused.status = "not written: its started record was not known to be committed";
+            const uint64_t note = nextTicket_++;
+            pending_.push_back({note, RecordKey(note), unused});
+            take.result = TakeResult::NotRecorded;
+            take.message = session_.Connected() ? "the ledger did not answer within its bound"
+                                                : "the ledger's database is unreachable";
+            take.message += lastFailure_.empty() ? std::string() : ": " + lastFailure_;
+            return take;
+        }
+        lastRecorded_ = serial;
+        take.result = TakeResult::Taken;
+        take.serial = serial;
+        return take;
+    }
+    return SerialTake{TakeResult::NotRecorded, "",
+                      "the ledger refused every serial tried as used: " + lastFailure_};
+}

@@ -1,0 +1,138 @@
+// Serials leased ahead to stations, against real servers: stations taking from their own leases
+// never share a serial, a leased serial is on record only once a board takes it, a list's lease
+// runs the list out, and a lease whose commit lost its answer is settled by its key.
+#include "column_number.h"
+#include "server_fixture.h"
+
+namespace {
+
+using namespace sql_test;
+using namespace std::chrono_literals;
+
+class LeaseTest : public SqlLedgerTest {
+protected:
+    SqlLedgerOptions Leasing(int size, int low) {
+        SqlLedgerOptions options;
+        options.lease = size;
+        options.leaseLow = low;
+        options.retryInterval = 50ms;
+        return options;
+    }
+
+    // The sequence's records as "serial outcome", in the order they were made.
+    std::vector<std::string> Records(const std::string& sequence) {
+        const auto exported = Export(connection_, sequence);
+        EXPECT_TRUE(exported.Ok()) << ErrorOf(exported);
+        std::vector<std::string> records;
+        for (const LedgerEntry& entry :
+             exported.Ok() ? exported.Value() : std::vector<LedgerEntry>{}) {
+            records.push_back(entry.serial + " " + OutcomeWord(entry.outcome));
+        }
+        return records;
+    }
+
+    int64_t Count(const std::string& sql, const std::string& sequence) {
+        odbc::Session session;
+        EXPECT_TRUE(session.Connect(connection_, 5));
+        const odbc::Answer answer = session.Run(sql, {sequence});
+        EXPECT_TRUE(answer.Ok()) << (answer ? "" : answer.Err().message);
+        return answer ? NumberAt(answer).value_or(-1) : -1;
+    }
+};
+
+TEST_P(LeaseTest, StationsTakeFromTheirOwnLeasesAndOnlyTakenSerialsAreOnRecord) {
+    const SequenceDefinition sequence = Define();
+    auto a = Open(sequence, "st-a", TestSerials(), Leasing(5, 2));
+    auto b = Open(sequence, "st-b", TestSerials(), Leasing(5, 0));
+    std::set<std::string> taken;
+    std::vector<std::string> fromA;
+    for (int board = 0; board < 7; board++) {
+        for (SqlLedger* station : {a.get(), b.get()}) {
+            const SerialTake take = station->TakeSerial(Chip("COM21"));
+            ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
+            EXPECT_TRUE(taken.insert(take.serial).second) << take.serial << " twice";
+            if (station == a.get()) {
+                fromA.push_back(take.serial);
+            }
+        }
+    }
+    // A's first lease ran low at 1 left (fewer than 2): its second came after B's first, and A
+    // used up the first one's last serial before it.
+    const auto at = [&](uint64_t position) {
+        return *TestSerials()(sequence.firstSerial, position);
+    };
+    EXPECT_EQ(fromA, (std::vector<std::string>{at(0), at(1), at(2), at(3), at(4), at(10), at(11)}));
+    // Four leases of five: seven boards each, and no started record for the six serials left.
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_leases WHERE sequence_name = ?", sequence.name), 4);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_serials WHERE sequence_name = ?", sequence.name), 14);
+    EXPECT_EQ(Records(sequence.name).size(), 14u);
+    EXPECT_EQ(a->NextSerial(), at(12));
+}
+
+TEST_P(LeaseTest, AListsLeasesRunTheListOutWithoutAGap) {
+    SequenceDefinition sequence{Unique("seq"), "", "2E1B", "7A01", "usb2.0 serial", false};
+    sequence.scheme = SequenceScheme::List;
+    std::vector<std::string> list;
+    for (int i = 0; i < 8; i++) {
+        list.push_back(Unique("L").substr(0, 2) + std::to_string(i) + Unique("").substr(1));
+    }
+    ASSERT_TRUE(DefineSequence(connection_, sequence, list).Ok());
+    auto a = Open(sequence, "st-a", TestSerials(), Leasing(3, 0));
+    auto b = Open(sequence, "st-b", TestSerials(), Leasing(3, 0));
+    // A station runs out when the list is used or leased: B first, while A's lease holds one.
+    std::vector<std::string> taken;
+    std::string results;
+    for (int board = 0; board < 5; board++) {
+        for (SqlLedger* station : {a.get(), b.get()}) {
+            const SerialTake take = station->TakeSerial(Chip("COM21"));
+            results += take.result == TakeResult::Taken    ? "T"
+                       : take.result == TakeResult::RunOut ? "R"
+                                                           : "?";
+            if (take.result == TakeResult::Taken) {
+                taken.push_back(take.serial);
+            }
+        }
+    }
+    EXPECT_EQ(results, "TTTTTTTRTR");
+    EXPECT_EQ(std::set<std::string>(taken.begin(), taken.end()).size(), taken.size());
+    EXPECT_EQ(std::set<std::string>(taken.begin(), taken.end()),
+              std::set<std::string>(list.begin(), list.end()));
+    EXPECT_EQ(Report(connection_, sequence.name).Value().serialsFree, 0u);
+}
+
+// The fault seam: the lease's commit fails before it lands, or lands with its answer lost.
+TEST_P(LeaseTest, ALeaseWhoseCommitLostItsAnswerIsSettledByItsKeyAndUsedOnce) {
+    const SequenceDefinition sequence = Define();
+    odbc::Faults faults;
+    SqlLedgerOptions options = Leasing(3, 0);
+    options.faults = &faults;
+    auto ledger = Open(sequence, "st-a", TestSerials(), options);
+    const auto at = [&](uint64_t position) {
+        return *TestSerials()(sequence.firstSerial, position);
+    };
+
+    // Lost before it landed: nothing of it is there, and the next lease is taken afresh.
+    faults.commitLostBefore = faults.commits + 1;
+    SerialTake take = ledger->TakeSerial(Chip("COM21"));
+    ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
+    EXPECT_EQ(take.serial, at(0));
+    ledger->TakeSerial(Chip("COM21"));
+    ledger->TakeSerial(Chip("COM21"));
+    auto other = Open(sequence, "st-b", TestSerials(), Leasing(3, 0));
+    EXPECT_EQ(other->TakeSerial(Chip("COM22")).serial, at(3));
+    // Landed, its answer lost: found by its key, its serials are this station's, once.
+    faults.commitLostAfter = faults.commits + 1;
+    std::vector<std::string> serials;
+    for (int board = 0; board < 4; board++) {
+        take = ledger->TakeSerial(Chip("COM21"));
+        ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
+        serials.push_back(take.serial);
+    }
+    EXPECT_EQ(serials, (std::vector<std::string>{at(6), at(7), at(8), at(9)}));
+    EXPECT_EQ(other->TakeSerial(Chip("COM22")).serial, at(4));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_leases WHERE sequence_name = ?", sequence.name), 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, LeaseTest, kServers, ServerName);
+
+}  // namespace
