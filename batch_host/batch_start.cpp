@@ -12,6 +12,7 @@
 #include "scheme_start.h"
 #include "sequence_identity.h"
 #include "sql_ledger.h"
+#include "utf_text.h"
 
 namespace {
 
@@ -58,6 +59,23 @@ void StartFromLog(const BatchOptions& options, BatchStart& start) {
     start.recordName = "log " + options.log + (start.jobTitle.empty() ? "" : ", " + start.jobTitle);
 }
 
+// The journal: opened with a lease, and without one only when it is there to replay.
+void OpenJournal(const BatchOptions& options, BatchStart& start) {
+    const std::string path = options.JournalPath();
+    const std::optional<std::u16string> wide = Utf8ToUtf16(path);
+    const bool there =
+        wide && GetFileAttributesW(reinterpret_cast<const wchar_t*>(wide->c_str())) !=
+                    INVALID_FILE_ATTRIBUTES;
+    if (options.lease == 0 && !there) {
+        return;
+    }
+    start.journalFile = std::make_unique<LogFile>();
+    if (!start.journalFile->Open(path)) {
+        throw CommandFailure{EXIT_BAD_USAGE, "cannot open the journal " + path};
+    }
+    start.journal = std::make_unique<LeaseJournal>(*start.journalFile, "the journal " + path);
+}
+
 void StartFromDatabase(const BatchOptions& options,
                        const std::function<void(bool connected)>& onConnection, BatchStart& start) {
     SqlLedgerOptions sqlOptions;
@@ -65,6 +83,8 @@ void StartFromDatabase(const BatchOptions& options,
     sqlOptions.onConnection = onConnection;
     sqlOptions.lease = options.lease;
     sqlOptions.leaseLow = std::max(options.leaseLow, 0);
+    OpenJournal(options, start);
+    sqlOptions.journal = start.journal.get();
     auto opened = SqlLedger::Open(options.ledger, options.sequence, options.station,
                                   SerialSequence::At, sqlOptions);
     if (!opened) {
@@ -83,7 +103,8 @@ void StartFromDatabase(const BatchOptions& options,
     start.recordName =
         "sequence " + options.sequence + " in the ledger, station " + options.station;
     if (options.lease > 0) {
-        start.recordName += ", leases of " + std::to_string(options.lease);
+        start.recordName +=
+            ", leases of " + std::to_string(options.lease) + ", " + start.journal->Name();
     }
 }
 

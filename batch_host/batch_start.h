@@ -9,6 +9,7 @@
 
 #include "batch.h"
 #include "batch_options.h"
+#include "lease_journal.h"
 #include "ledger.h"
 #include "log_file.h"
 #include "template_labeller.h"
@@ -16,6 +17,10 @@
 struct BatchStart {
     std::unique_ptr<LogFile> logFile;  // a station's own log only, and its store
     std::unique_ptr<LogStore> logStore;
+    // A line's station with a lease (or a journal left to replay): its journal, which the
+    // ledger writes to, so declared before it.
+    std::unique_ptr<LogFile> journalFile;
+    std::unique_ptr<LeaseJournal> journal;
     std::unique_ptr<Ledger> ledger;
     std::unique_ptr<TemplateLabeller> labeller;  // with --label only; settings point at it
     BatchSettings settings;

@@ -121,6 +121,11 @@ void AddBatchOptions(CLI::App& command, BatchOptions& options) {
                     "only when none is left)")
         ->type_name("L")
         ->check(CLI::Range(0, 100000));
+    command
+        .add_option("--journal", options.journal,
+                    "a leasing station's journal: its lease and records on disk while the ledger "
+                    "does not answer (default: SEQUENCE-STATION.journal in the working folder)")
+        ->type_name("FILE");
     AddIdentityOptions(command, false, options.identity);
     command
         .add_option("--label", options.label,
@@ -161,8 +166,10 @@ void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
     CheckLabelOptions(command, options);
     if (!options.UsesLedger()) {
         if (given("--ledger") || given("--station") || given("--reconnect-within") ||
-            given("--lease") || given("--lease-low")) {
-            Refuse("--ledger, --station, --reconnect-within and --lease go with --sequence");
+            given("--lease") || given("--lease-low") || given("--journal")) {
+            Refuse(
+                "--ledger, --station, --reconnect-within, --lease and --journal go with "
+                "--sequence");
         }
         if (!given("--log")) {
             Refuse(

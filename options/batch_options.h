@@ -32,11 +32,17 @@ struct BatchOptions {
     int reconnectSeconds = 60;       // how long a lost ledger is waited for
     int lease = 0;                   // serials leased ahead to the station; 0: none
     int leaseLow = -1;               // a new lease when fewer remain; -1 until checked (lease/4)
+    std::string journal;             // a leasing station's journal; "" until checked
     IdentityOptions identity;
     std::string label;    // a ZPL template (a UTF-8 path); "" when the batch prints no labels
     std::string printer;  // where the labels go: tcp:HOST[:PORT], queue:NAME or folder:DIR
 
     bool UsesLedger() const { return !sequence.empty(); }
+    // The journal a line's station keeps with a lease, or replays without one when it is there:
+    // --journal, else SEQUENCE-STATION.journal in the working folder.
+    std::string JournalPath() const {
+        return journal.empty() ? sequence + "-" + station + ".journal" : journal;
+    }
 };
 
 // Parses the arguments (UTF-8, program name first) as CLI11 does from main's; CLI11's own

@@ -44,4 +44,8 @@ public:
     virtual std::string LastRecordedSerial() = 0;
     // Serials taken whose outcome could not be recorded; they stay used.
     virtual std::vector<std::string> UnrecordedSerials() = 0;
+    // At the batch's end: whatever the ledger kept to record later (a leasing station's journal
+    // while its database did not answer) recorded now, within its bound; fails saying what is
+    // still kept.
+    virtual Status Finish() { return {}; }
 };

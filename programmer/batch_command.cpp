@@ -8,14 +8,31 @@
 #include "exit_codes.h"
 #include "identity_description.h"
 #include "lock_consent.h"
+#include "offline_text.h"
+#include "sql_ledger.h"
 
 namespace {
 
-void SayConnection(bool connected) {
-    WriteLine(Stream::Err, connected ? "zq61prog: the ledger answers again: chips start again"
-                                     : "zq61prog: the ledger does not answer (its connection is "
-                                       "lost, or another station holds the sequence): no chip "
-                                       "starts until it does");
+// A leasing station's ledger, once it is open: its words for an outage name what it goes on with.
+struct Leasing {
+    SqlLedger* ledger = nullptr;
+};
+
+void SayConnection(bool connected, const Leasing& leasing) {
+    if (leasing.ledger == nullptr) {
+        WriteLine(Stream::Err, connected ? "zq61prog: the ledger answers again: chips start again"
+                                         : "zq61prog: the ledger does not answer (its connection "
+                                           "is lost, or another station holds the sequence): no "
+                                           "chip starts until it does");
+        return;
+    }
+    if (connected) {
+        WriteLine(Stream::Err,
+                  "zq61prog: the ledger answers again: the journal's records go to it, in order");
+        return;
+    }
+    WriteLine(Stream::Err, "zq61prog: " + OfflineSentence(leasing.ledger->LeaseLeft(),
+                                                          leasing.ledger->OfflineSince()));
 }
 
 }  // namespace
@@ -24,7 +41,12 @@ int RunBatch(const CommandLine& line) {
     // A log's lock is known from the options: refused before anything is opened. A sequence's
     // lock is known once the ledger is read.
     RequireLockConsentPossible(line.batch.identity.lock, line.yes);
-    BatchStart start = StartBatch(line.batch, SayConnection);
+    Leasing leasing;
+    BatchStart start =
+        StartBatch(line.batch, [&leasing](bool connected) { SayConnection(connected, leasing); });
+    if (line.batch.lease > 0) {
+        leasing.ledger = dynamic_cast<SqlLedger*>(start.ledger.get());
+    }
     RequireLockConsentPossible(start.settings.identity.lock, line.yes);
     if (!start.resumedAfter.empty()) {
         WriteLine(Stream::Err, "zq61prog: resuming after " + start.resumedAfter +
@@ -51,6 +73,11 @@ int RunBatch(const CommandLine& line) {
     BreakGuard breakGuard;
     RunBatchWorkers(batch, console.StopEvent(), BreakRequested);
     int exitCode = batch.ExitCode();
+    // A leasing station's journal written to the ledger before it exits.
+    if (Status finished = start.ledger->Finish(); !finished) {
+        WriteLine(Stream::Err, "zq61prog: " + finished.Err().message);
+        exitCode = EXIT_RECORD_FAILED;
+    }
     if (exitCode == EXIT_RECORD_FAILED) {
         WriteLine(Stream::Err, "zq61prog: " + batch.RecordLossSummary());
     }

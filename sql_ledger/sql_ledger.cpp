@@ -79,7 +79,18 @@ Result<std::unique_ptr<SqlLedger>, LedgerError> SqlLedger::Open(const std::strin
     if (const auto connected = session.Connect(connection, ledger->options_.loginTimeoutSeconds,
                                                ledger->options_.limits);
         !connected) {
-        return LedgerFail("could not connect to the ledger's database: " + connected.Err().message);
+        const std::string unreachable =
+            "could not connect to the ledger's database: " + connected.Err().message;
+        if (ledger->options_.journal == nullptr) {
+            return LedgerFail(unreachable);
+        }
+        // A leasing station starts from its journal while the database does not answer.
+        ledger->sequence_.name = sequence;
+        if (Status loaded = ledger->LoadJournal(false); !loaded) {
+            return LedgerFail(unreachable + "; " + loaded.Err().message);
+        }
+        ledger->MarkLost(connected.Err());
+        return ledger;
     }
     if (Status checked = layout::CheckLayout(session); !checked) {
         return LedgerFail(checked.Err().message);
@@ -103,6 +114,12 @@ Result<std::unique_ptr<SqlLedger>, LedgerError> SqlLedger::Open(const std::strin
     ledger->capacity_ = capacity->capacity;
     ledger->sequence_ = std::move(**found);
     ledger->rules_ = std::move(*rules);
+    if (ledger->options_.journal != nullptr) {
+        if (Status loaded = ledger->LoadJournal(true); !loaded) {
+            return LedgerFail(loaded.Err().message);
+        }
+        ledger->FlushPending();
+    }
     return ledger;
 }
 
@@ -123,6 +140,7 @@ void SqlLedger::MarkLost(const odbc::Failure& failure) {
     }
     if (!lost_) {
         lost_ = true;
+        offlineSince_ = std::chrono::system_clock::now();
         notices_.push_back(false);
     }
 }
@@ -135,6 +153,7 @@ void SqlLedger::NoteFailure(const odbc::Failure& failure) {
     // A row another station holds: the station says it waits, as for a lost connection.
     if (odbc::IsLockTimeout(failure) && !lost_) {
         lost_ = true;
+        offlineSince_ = std::chrono::system_clock::now();
         notices_.push_back(false);
     }
 }
@@ -151,6 +170,8 @@ bool SqlLedger::Pause(Lock& lock) {
 
 void SqlLedger::MarkAnswered() {
     failingSince_.reset();
+    offlineSince_.reset();
+    needsDatabase_ = false;
     if (lost_) {
         lost_ = false;
         notices_.push_back(true);
@@ -287,6 +308,11 @@ void SqlLedger::FlushPending() {
             MarkAnswered();
             if (!next.entry.serial.empty()) {
                 lastRecorded_ = next.entry.serial;
+            }
+            if (options_.journal != nullptr) {
+                // Not needed for safety (a replay finds the record by its key): a restart only
+                // replays less.
+                (void)options_.journal->Landed(next.key);
             }
         }
         pending_.pop_front();
@@ -610,6 +636,15 @@ Status SqlLedger::Record(const LedgerEntry& entry) {
     }
     if (entry.outcome == BatchOutcome::Verified && !entry.serial.empty()) {
         verified_.insert(entry.serial);
+    }
+    if (options_.journal != nullptr) {
+        // On disk in the journal: recorded for the batch, and in the database when it answers.
+        const bool kept = Keep(std::move(pending));
+        if (kept && (session_.Connected() || ReconnectNow())) {
+            FlushPending();
+        }
+        Unlock(lock);
+        return kept ? Status() : Fail("could not write to " + options_.journal->Name());
     }
     pending_.push_back(std::move(pending));
     const bool written = WaitWritten(lock, ticket);

@@ -26,6 +26,7 @@
 #include "odbc_session.h"
 #include "result.h"
 #include "sequence_serials.h"
+#include "lease_journal.h"
 #include "serial_lease.h"
 
 // The serial at a position of a sequence (position 0 is the first serial itself), or empty when
@@ -51,6 +52,10 @@ struct SqlLedgerOptions {
     // lease is taken when fewer than leaseLow remain (0: only when none is left).
     int lease = 0;
     int leaseLow = 0;
+    // A leasing station's journal (owned by the caller): its leases and records on disk first,
+    // so that boards go on from the lease while the database does not answer, and a restart goes
+    // on with it. A journal that holds records the database lacks is replayed, lease or not.
+    LeaseJournal* journal = nullptr;
     // Only for tests: failures to inject into the ledger's session.
     odbc::Faults* faults = nullptr;
     // Only for tests: the clock a format sequence's dates are read from instead of the server's.
@@ -83,6 +88,12 @@ public:
     std::string NextSerial() override;
     std::string LastRecordedSerial() override;
     std::vector<std::string> UnrecordedSerials() override;
+    Status Finish() override;
+
+    // A leasing station: the serials its lease still holds, and since when it has worked
+    // without the database (empty while it answers).
+    size_t LeaseLeft();
+    std::optional<std::chrono::system_clock::time_point> OfflineSince();
 
 private:
     enum class Step { Done, Lost, Retry, Duplicate, Failed };
@@ -126,6 +137,12 @@ private:
     // it runs low, and a lease whose commit lost its answer settled by its key.
     SerialTake TakeLeasedSerial(Lock& lock, const LedgerEntry& chip);
     bool LeaseRunsLow() const;
+    // The journal: what it holds taken up at Open, and each record kept there before it is
+    // pending (false when it could not be written: the record is not kept).
+    Status LoadJournal(bool online);
+    bool Keep(Pending pending);
+    // Offline with serials left: one try to reconnect, at most every retry interval.
+    bool ReconnectNow();
     // Takes a new lease when the station's runs low; false (take saying why) when none is left
     // to take from and the station's lease is empty.
     bool RenewLease(Lock& lock, SerialTake& take);
@@ -198,4 +215,7 @@ private:
     std::deque<LeasedSerial> leased_;  // the station's leased serials not yet taken, in order
     std::optional<LeaseBlock> unsettledLease_;  // a lease whose commit lost its answer
     uint64_t nextLease_ = 1;                    // numbers this ledger's leases
+    std::optional<std::chrono::system_clock::time_point> offlineSince_;
+    std::chrono::steady_clock::time_point lastReconnect_{};
+    bool needsDatabase_ = false;  // the lease is used up offline: the bound runs from then
 };

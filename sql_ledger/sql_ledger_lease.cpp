@@ -28,6 +28,11 @@ const char* kMarkListLeased =
 // the board goes on with the lease's next one, a few times at most.
 constexpr int kRefusedSerials = 5;
 
+std::string Unreachable(const std::string& lastFailure) {
+    return "the ledger's database is unreachable" +
+           (lastFailure.empty() ? std::string() : ": " + lastFailure);
+}
+
 }  // namespace
 
 bool SqlLedger::LeaseRunsLow() const {
@@ -169,6 +174,10 @@ SqlLedger::Step SqlLedger::TakeLease(SerialTake& take) {
         return TakeFailed(committed.Err(), take);
     }
     MarkAnswered();
+    // On disk before any of its serials is used; a lease the journal lost stays leased, unused.
+    if (options_.journal != nullptr && !options_.journal->Lease(block)) {
+        return TakeRefused("could not write the lease to " + options_.journal->Name(), take);
+    }
     leased_.insert(leased_.end(), block.serials.begin(), block.serials.end());
     return Step::Done;
 }
@@ -184,7 +193,7 @@ SqlLedger::Step SqlLedger::SettleLease() {
         NoteFailure(failure);
         return Step::Retry;
     }
-    if (*landed) {
+    if (*landed && (options_.journal == nullptr || options_.journal->Lease(*unsettledLease_))) {
         leased_.insert(leased_.end(), unsettledLease_->serials.begin(),
                        unsettledLease_->serials.end());
     }
@@ -197,10 +206,22 @@ bool SqlLedger::RenewLease(Lock& lock, SerialTake& take) {
         if (!unsettledLease_ && !LeaseRunsLow()) {
             return true;
         }
+        // With a journal, the lease's own serials go on while the database does not answer.
+        const bool canGoOn = options_.journal != nullptr && !leased_.empty();
+        if (canGoOn && !session_.Connected() && !ReconnectNow()) {
+            return true;
+        }
+        if (!canGoOn && !session_.Connected() && !needsDatabase_) {
+            // The station cannot go on without the database: the bound runs from now.
+            needsDatabase_ = true;
+            failingSince_ = std::chrono::steady_clock::now();
+        }
         // A lease that cannot be taken now leaves the station's own serials to go on with.
         if (!WaitForConnection(lock)) {
-            take.message = "the ledger's database is unreachable" +
-                           (lastFailure_.empty() ? std::string() : ": " + lastFailure_);
+            take.message = leased_.empty() && options_.journal != nullptr
+                               ? "the lease is used up and " + Unreachable(lastFailure_) +
+                                     ": no board is written until it answers"
+                               : Unreachable(lastFailure_);
             return !leased_.empty();
         }
         SerialTake leasing;
@@ -208,6 +229,9 @@ bool SqlLedger::RenewLease(Lock& lock, SerialTake& take) {
         const Step step = settling ? SettleLease() : TakeLease(leasing);
         if (step == Step::Done && settling) {
             continue;
+        }
+        if (step != Step::Done && canGoOn) {
+            return true;
         }
         if (step == Step::Done) {
             // Leased; or the sequence (or its period) has run out, and the lease's rest is all
@@ -243,8 +267,20 @@ SerialTake SqlLedger::TakeLeasedSerial(Lock& lock, const LedgerEntry& chip) {
             started.entry.station = station_;
         }
         const std::string serial = leased.serial;
-        pending_.push_back(std::move(started));
-        const bool written = WaitWritten(lock, ticket);
+        if (options_.journal != nullptr) {
+            // On disk first, as a started record in the database would be: the board goes on,
+            // and the database gets it when it answers.
+            if (!Keep(std::move(started))) {
+                take.message = "could not write to " + options_.journal->Name();
+                return take;
+            }
+            if (session_.Connected() || ReconnectNow()) {
+                FlushPending();
+            }
+        } else {
+            pending_.push_back(std::move(started));
+        }
+        const bool written = options_.journal != nullptr || WaitWritten(lock, ticket);
         if (refused_.erase(ticket) > 0) {
             // The database refused the serial (another sequence of the same identity used it):
             // on record as not used, and the board takes the lease's next one.
@@ -256,7 +292,7 @@ SerialTake SqlLedger::TakeLeasedSerial(Lock& lock, const LedgerEntry& chip) {
             skipped.outcome = BatchOutcome::Failed;
             skipped.status = "not used: the ledger refused it as used (" + lastFailure_ + ")";
             const uint64_t skip = nextTicket_++;
-            pending_.push_back({skip, RecordKey(skip), skipped});
+            Keep({skip, RecordKey(skip), skipped});
             FlushPending();
             continue;
         }
@@ -281,4 +317,100 @@ SerialTake SqlLedger::TakeLeasedSerial(Lock& lock, const LedgerEntry& chip) {
     }
     return SerialTake{TakeResult::NotRecorded, "",
                       "the ledger refused every serial tried as used: " + lastFailure_};
+}
+
+Status SqlLedger::LoadJournal(bool online) {
+    LeaseJournal& journal = *options_.journal;
+    Result<JournalState> state = journal.Load();
+    if (!state) {
+        return Fail(state.Err().message);
+    }
+    if (!state->sequence) {
+        if (!online) {
+            return Fail(journal.Name() + " holds no sequence to go on with");
+        }
+        return journal.Begin(sequence_, station_);
+    }
+    if (state->sequence->name != sequence_.name || state->station != station_) {
+        return Fail(journal.Name() + " is the journal of sequence \"" + state->sequence->name +
+                    "\", station " + state->station + ": another journal, or none, for this one");
+    }
+    if (online && *state->sequence != sequence_) {
+        return Fail(journal.Name() + " holds the sequence \"" + sequence_.name +
+                    "\" with other values than the ledger's: it was redefined");
+    }
+    if (!online) {
+        Result<SequenceRules> rules = RulesOf(*state->sequence);
+        if (!rules) {
+            return Fail(rules.Err().message);
+        }
+        sequence_ = *state->sequence;
+        rules_ = std::move(*rules);
+    }
+    for (JournalRecord& record : state->pending) {
+        if (record.entry.outcome == BatchOutcome::Verified && !record.entry.serial.empty()) {
+            verified_.insert(record.entry.serial);
+        }
+        pending_.push_back({nextTicket_++, record.key, record.entry, record.leasedPosition});
+    }
+    // Without a lease the old one's serials are left alone: they stay leased, never used.
+    if (options_.lease > 0) {
+        leased_ = std::move(state->leased);
+    }
+    return {};
+}
+
+bool SqlLedger::Keep(Pending pending) {
+    if (options_.journal != nullptr &&
+        !options_.journal->Record({pending.key, pending.entry, pending.leasedPosition})) {
+        return false;
+    }
+    pending_.push_back(std::move(pending));
+    return true;
+}
+
+bool SqlLedger::ReconnectNow() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastReconnect_ < options_.retryInterval) {
+        return false;
+    }
+    lastReconnect_ = now;
+    return TryConnect();
+}
+
+Status SqlLedger::Finish() {
+    Lock lock(mutex_);
+    if (pending_.empty() && refused_.empty()) {
+        Unlock(lock);
+        return {};
+    }
+    // The station needs the database now: the bound runs from here.
+    if (!session_.Connected()) {
+        failingSince_ = std::chrono::steady_clock::now();
+    }
+    if (!pending_.empty()) {
+        WaitWritten(lock, pending_.back().ticket);
+    }
+    Status finished;
+    if (!pending_.empty()) {
+        finished = Fail(std::to_string(pending_.size()) + " records are kept in " +
+                        (options_.journal ? options_.journal->Name() : "memory") +
+                        ", not yet in the ledger (" + Unreachable(lastFailure_) +
+                        "): a restart with the same journal writes them");
+    } else if (!refused_.empty()) {
+        finished = Fail("the ledger's database refused " + std::to_string(refused_.size()) +
+                        " records: " + lastFailure_);
+    }
+    Unlock(lock);
+    return finished;
+}
+
+size_t SqlLedger::LeaseLeft() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return leased_.size();
+}
+
+std::optional<std::chrono::system_clock::time_point> SqlLedger::OfflineSince() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return offlineSince_;
 }

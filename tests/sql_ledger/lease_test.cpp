@@ -2,6 +2,7 @@
 // never share a serial, a leased serial is on record only once a board takes it, a list's lease
 // runs the list out, and a lease whose commit lost its answer is settled by its key.
 #include "column_number.h"
+#include "lease_journal.h"
 #include "server_fixture.h"
 
 namespace {
@@ -131,6 +132,79 @@ TEST_P(LeaseTest, ALeaseWhoseCommitLostItsAnswerIsSettledByItsKeyAndUsedOnce) {
     EXPECT_EQ(serials, (std::vector<std::string>{at(6), at(7), at(8), at(9)}));
     EXPECT_EQ(other->TakeSerial(Chip("COM22")).serial, at(4));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_leases WHERE sequence_name = ?", sequence.name), 4);
+}
+
+// A journal's bytes that outlive the ledger that wrote them, as a file outlives a killed station.
+class JournalBytes : public LogBytes {
+public:
+    std::optional<std::string> ReadAll() override { return bytes; }
+    bool Append(const std::string& more) override {
+        bytes += more;
+        return true;
+    }
+    std::string bytes;
+};
+
+// Two stations with leases and journals, the server stopped for longer than a lease's worth of
+// boards: each programs from its lease and stops when it is used up; one is killed offline and
+// restarted from its journal; the server back, every record lands once, no serial twice.
+TEST_P(LeaseTest, StationsWorkOfflineFromTheirLeasesAndEveryRecordLandsOnce) {
+    if (!CanControl()) {
+        GTEST_SKIP() << GetParam().control << " is not set: no way to stop the server";
+    }
+    const SequenceDefinition sequence = Define();
+    JournalBytes bytesA, bytesB;
+    LeaseJournal journalA(bytesA, "the journal a"), journalB(bytesB, "the journal b");
+    auto options = [&](LeaseJournal& journal) {
+        SqlLedgerOptions leasing = Leasing(4, 1);
+        leasing.reconnectBound = 1s;
+        leasing.journal = &journal;
+        return leasing;
+    };
+    auto a = Open(sequence, "st-a", TestSerials(), options(journalA));
+    auto b = Open(sequence, "st-b", TestSerials(), options(journalB));
+    std::vector<std::string> taken;
+    auto board = [&](SqlLedger& station) {
+        const SerialTake take = station.TakeSerial(Chip("COM21"));
+        if (take.result == TakeResult::Taken) {
+            taken.push_back(take.serial);
+            EXPECT_TRUE(station.Record(Outcome("COM21", take.serial, BatchOutcome::Verified)));
+        }
+        return take;
+    };
+    ASSERT_EQ(board(*a).result, TakeResult::Taken);
+    ASSERT_EQ(board(*b).result, TakeResult::Taken);
+
+    ASSERT_TRUE(Control("stop"));
+    // A: two boards offline, then killed; restarted from its journal while the server is down.
+    ASSERT_EQ(board(*a).result, TakeResult::Taken);
+    ASSERT_EQ(board(*a).result, TakeResult::Taken);
+    a.reset();
+    a = Open(sequence, "st-a", TestSerials(), options(journalA));
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->LeaseLeft(), 1u);
+    for (SqlLedger* station : {a.get(), b.get()}) {
+        while (board(*station).result == TakeResult::Taken) {
+        }
+        const SerialTake out = station->TakeSerial(Chip("COM22"));
+        EXPECT_EQ(out.result, TakeResult::NotRecorded);
+        EXPECT_NE(out.message.find("the lease is used up"), std::string::npos) << out.message;
+        EXPECT_TRUE(station->OfflineSince().has_value());
+    }
+    EXPECT_EQ(taken.size(), 8u);
+    ASSERT_TRUE(Control("start"));
+    EXPECT_TRUE(a->Finish()) << ErrorOf(a->Finish());
+    EXPECT_TRUE(b->Finish()) << ErrorOf(b->Finish());
+
+    std::multiset<std::string> started, verified;
+    for (const std::string& record : Records(sequence.name)) {
+        const std::string serial = record.substr(0, record.find(' '));
+        (record.ends_with(" started") ? started : verified).insert(serial);
+    }
+    EXPECT_EQ(started, std::multiset<std::string>(taken.begin(), taken.end()));
+    EXPECT_EQ(verified, started);
+    EXPECT_EQ(std::set<std::string>(taken.begin(), taken.end()).size(), 8u);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_serials WHERE sequence_name = ?", sequence.name), 8);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, LeaseTest, kServers, ServerName);
