@@ -108,6 +108,29 @@ CommandApps AddChipCommands(CLI::App& app, CommandLine& line) {
     return {AddAuditCommand(app, line), capture, write, batch, serials, nullptr, nullptr};
 }
 
+// ledger lease: the serials leased ahead to stations.
+void AddLeaseCommands(CLI::App& ledger, CommandLine& line) {
+    CLI::App* lease =
+        ledger.add_subcommand("lease", "serials leased ahead to stations: list them, release them");
+    lease->require_subcommand(1);
+    CLI::App* list = lease->add_subcommand(
+        "list", "per station and sequence: serials leased, used, unused and released");
+    CLI::App* release = lease->add_subcommand(
+        "release", "a retired station's unused leased serials released, never to be written");
+    for (CLI::App* command : {list, release}) {
+        AddLedgerConnection(*command, line);
+        command->add_option("--sequence", line.ledger.sequence, "only this sequence's leases")
+            ->type_name("NAME")
+            ->check(Check(CheckName));
+    }
+    release->add_option("--station", line.ledger.station, "the station whose leases end")
+        ->type_name("NAME")
+        ->required()
+        ->check(Check(CheckName));
+    AddJson(*list, line);
+    AddJson(*release, line);
+}
+
 // ledger and its commands: a line's shared database.
 CLI::App* AddLedgerCommands(CLI::App& app, CommandLine& line) {
     CLI::App* ledger = app.add_subcommand(
@@ -144,6 +167,7 @@ CLI::App* AddLedgerCommands(CLI::App& app, CommandLine& line) {
     for (CLI::App* command : {init, sequence, import, report}) {
         AddJson(*command, line);
     }
+    AddLeaseCommands(*ledger, line);
     return ledger;
 }
 
@@ -276,6 +300,10 @@ void CheckTogether(const CommandApps& apps, CommandLine& line) {
     }
     if (line.command == "ledger") {
         line.ledger.command = apps.ledger->get_subcommands().front()->get_name();
+        if (line.ledger.command == "lease") {
+            line.ledger.lease =
+                apps.ledger->get_subcommands().front()->get_subcommands().front()->get_name();
+        }
         if (line.ledger.command == "sequence") {
             CheckSequenceOptions(*apps.ledger->get_subcommands().front(), line);
         }

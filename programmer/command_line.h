@@ -18,7 +18,9 @@ struct CommandLine {
     bool watch = false;        // audit every board that appears
     BatchOptions batch;        // a batch's; capture's serial scheme too
     struct {
-        std::string command;     // "init", "sequence", "import", "report" or "export"
+        std::string command;     // "init", "sequence", "import", "report", "export" or "lease"
+        std::string lease;       // lease's own command: "list" or "release"
+        std::string station;     // the station whose leases are released
         std::string connection;  // holds a password: never shown
         std::string sequence;
         SchemeOptions scheme;  // a sequence's serials

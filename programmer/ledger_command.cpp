@@ -6,6 +6,7 @@
 #include "exit_codes.h"
 #include "identity_description.h"
 #include "job_load.h"
+#include "lease_operations.h"
 #include "json_line.h"
 #include "ledger_operations.h"
 #include "lock_consent.h"
@@ -229,18 +230,25 @@ int RunReport(const CommandLine& line) {
                                        : nlohmann::ordered_json(report.highestSerial)},
                        {"records", Counts(report.records)},
                        {"stations", stations},
-                       {"withoutVerified", report.withoutVerified}});
+                       {"withoutVerified", report.withoutVerified},
+                       {"leased", report.serialsLeased},
+                       {"released", report.serialsReleased}});
         return EXIT_DONE;
     }
     WriteLine(Stream::Out, "sequence " + report.sequence.name + ": " + Describe(report.sequence));
-    WriteLine(Stream::Out,
-              "serials: capacity " + report.capacity +
-                  (report.sequence.scheme == SequenceScheme::List
-                       ? ", free " + std::to_string(report.serialsFree)
-                       : std::string()) +
-                  ", used " + std::to_string(report.serialsUsed) + ", verified " +
-                  std::to_string(report.serialsVerified) + ", the highest " +
-                  (report.highestSerial.empty() ? std::string("none") : report.highestSerial));
+    WriteLine(
+        Stream::Out,
+        "serials: capacity " + report.capacity +
+            (report.sequence.scheme == SequenceScheme::List
+                 ? ", free " + std::to_string(report.serialsFree)
+                 : std::string()) +
+            ", used " + std::to_string(report.serialsUsed) + ", verified " +
+            std::to_string(report.serialsVerified) +
+            (report.serialsLeased > 0 ? ", leased " + std::to_string(report.serialsLeased) +
+                                            ", released " + std::to_string(report.serialsReleased)
+                                      : std::string()) +
+            ", the highest " +
+            (report.highestSerial.empty() ? std::string("none") : report.highestSerial));
     WriteLine(Stream::Out, "records: " + CountsText(report.records));
     for (const StationCounts& station : report.stations) {
         WriteLine(Stream::Out, "station " + station.station + ": " + CountsText(station.records));
@@ -281,9 +289,41 @@ int RunExport(const CommandLine& line) {
     return EXIT_DONE;
 }
 
+nlohmann::ordered_json LeaseJson(const LeaseCounts& counts) {
+    return {{"sequence", counts.sequence}, {"station", counts.station},
+            {"leased", counts.leased},     {"used", counts.used},
+            {"unused", counts.unused},     {"released", counts.released}};
+}
+
+std::string LeaseText(const LeaseCounts& counts) {
+    return "sequence " + counts.sequence + ", station " + counts.station + ": leased " +
+           std::to_string(counts.leased) + ", used " + std::to_string(counts.used) + ", unused " +
+           std::to_string(counts.unused) + ", released " + std::to_string(counts.released);
+}
+
+int RunLease(const CommandLine& line) {
+    const bool release = line.ledger.lease == "release";
+    std::vector<LeaseCounts> leases =
+        release ? Checked(ReleaseLeases(line.ledger.connection, line.ledger.station,
+                                        line.ledger.sequence))
+                : Checked(ListLeases(line.ledger.connection, line.ledger.sequence));
+    for (const LeaseCounts& counts : leases) {
+        if (line.json) {
+            WriteJsonLine(LeaseJson(counts));
+        } else {
+            WriteLine(Stream::Out, LeaseText(counts));
+        }
+    }
+    if (leases.empty() && !line.json) {
+        WriteLine(Stream::Out, release ? "station " + line.ledger.station + ": no lease to release"
+                                       : std::string("no leases"));
+    }
+    return EXIT_DONE;
+}
+
 constexpr Command kLedgerCommands[] = {
     {"init", RunInit},     {"sequence", RunSequence}, {"import", RunImport},
-    {"report", RunReport}, {"export", RunExport},
+    {"report", RunReport}, {"export", RunExport},     {"lease", RunLease},
 };
 
 }  // namespace

@@ -5,9 +5,10 @@
 namespace layout {
 
 std::vector<Table> LeaseTables() {
-    // The serials at positions first_position .. first_position + lease_size - 1 of the sequence
-    // (for a format, the counters after the period's last one then), handed to one station. The
-    // key is the station's own, so a lease whose commit lost its answer is found again.
+    // lease_size serials at positions from first_position up to (not including) end_position of
+    // the sequence (for a format, the counters after the period's last one then; for a list, its
+    // free serials there), handed to one station. The key is the station's own, so a lease whose
+    // commit lost its answer is found again.
     Table leases{"zq_leases",
                  {"CREATE TABLE zq_leases ("
                   "lease_key {text}(64) NOT NULL PRIMARY KEY, "
@@ -15,6 +16,7 @@ std::vector<Table> LeaseTables() {
                   "station {text}(100) NOT NULL, "
                   "first_position BIGINT NOT NULL, "
                   "lease_size BIGINT NOT NULL, "
+                  "end_position BIGINT NOT NULL, "
                   "period {text}(16) NOT NULL, "
                   "leased_at {text}(32) NOT NULL, "
                   "FOREIGN KEY (sequence_name) REFERENCES zq_sequences (name)){options}"}};

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "column_number.h"
+#include "lease_operations.h"
 #include "ledger_layout.h"
 #include "ledger_text.h"
 #include "sequence_serials.h"
@@ -545,6 +546,7 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
         "GROUP BY station, outcome",
         {sequence});
     Result<void, LedgerError> scheme = ReadSchemeCounts(session, report);
+    const auto leases = LeaseTotals(session, sequence);
     odbc::Answer unverified = session.Run(
         "SELECT s.serial FROM zq_serials s WHERE s.sequence_name = ? AND NOT EXISTS ("
         "SELECT 1 FROM zq_records r WHERE r.sequence_name = s.sequence_name "
@@ -559,6 +561,11 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
     if (!scheme) {
         return Fail(scheme.Err());
     }
+    if (!leases) {
+        return Failed("could not read the leases", leases.Err());
+    }
+    report.serialsLeased = leases->leased;
+    report.serialsReleased = leases->released;
 
     const std::optional<int64_t> serialsUsed = NumberAt(used);
     if (!serialsUsed || *serialsUsed < 0) {

@@ -66,6 +66,8 @@ struct LedgerReport {
     std::map<BatchOutcome, uint64_t> records;  // every station's, per outcome
     std::vector<StationCounts> stations;       // by name
     std::vector<std::string> withoutVerified;  // serials used with no verified record, in order
+    uint64_t serialsLeased = 0;                // leased ahead to stations, used or not
+    uint64_t serialsReleased = 0;              // leased, never used, released
 };
 
 // What a batch on a sequence would take next, read without taking anything.

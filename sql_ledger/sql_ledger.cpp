@@ -31,6 +31,9 @@ const char* kInsertRecord =
     "INSERT INTO zq_records (record_key, sequence_name, recorded_at, station, port, serial, vid, "
     "pid, product, locked, outcome, status_text, job) "
     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+const char* kFirstFreeInList =
+    "SELECT serial, list_position FROM zq_list_serials WHERE sequence_name = ? AND "
+    "list_position <= ? AND state = ? ORDER BY list_position";
 const char* kRecordByKey = "SELECT COUNT(*) FROM zq_records WHERE record_key = ?";
 const char* kCountVerified =
     "SELECT COUNT(*) FROM zq_records WHERE sequence_name = ? AND serial = ? AND outcome = ?";
@@ -423,17 +426,23 @@ std::optional<SqlLedger::Step> SqlLedger::Candidate(FreeTake& free, SerialTake& 
         return NextInPeriod(free, take);
     }
     if (rules_.scheme == SequenceScheme::List) {
-        const auto serial = ListSerialAt(session_, sequence_.name, free.position);
+        // The list's serial at the position, or a released lease's serial behind it.
+        odbc::Answer serial = session_.Run(
+            kFirstFreeInList,
+            {sequence_.name, static_cast<int64_t>(free.position), std::string("free")});
         if (!serial) {
             return TakeFailed(serial.Err(), take);
         }
-        if (!*serial) {
+        const std::optional<int64_t> position =
+            serial->rows.empty() ? std::nullopt : NumberIn(serial->rows.front().at(1));
+        if (!position || *position < 0) {
             return RanOut(TakeResult::RunOut,
                           "the serials have run out: every serial of the list (" +
                               std::to_string(free.position) + " in the list) is used",
                           take);
         }
-        free.serial = **serial;
+        free.serial = serial->rows.front().at(0).value_or("");
+        free.position = static_cast<uint64_t>(*position);
         return std::nullopt;
     }
     std::optional<std::string> serial = serialAt_(sequence_.firstSerial, free.position);

@@ -15,14 +15,13 @@ const char* kLeaseAdvance =
     "UPDATE zq_sequences SET next_position = next_position + ? WHERE name = ?";
 const char* kInsertLease =
     "INSERT INTO zq_leases (lease_key, sequence_name, station, first_position, lease_size, "
-    "period, leased_at) VALUES (?, ?, ?, ?, ?, ?, ?)";
+    "end_position, period, leased_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
 const char* kLeaseByKey = "SELECT COUNT(*) FROM zq_leases WHERE lease_key = ?";
+// A list's free serials in the lease's range. Ranges never overlap, so a release frees exactly
+// its own lease's; a released serial behind them goes to the next take without a lease.
 const char* kLeaseList =
     "SELECT serial, list_position FROM zq_list_serials WHERE sequence_name = ? AND "
     "list_position >= ? AND list_position < ? AND state = ? ORDER BY list_position";
-const char* kMarkListLeased =
-    "UPDATE zq_list_serials SET state = ? WHERE sequence_name = ? AND list_position >= ? AND "
-    "list_position < ? AND state = ?";
 
 // Another sequence of the same VID and PID used a leased serial (two sequences over one range):
 // the board goes on with the lease's next one, a few times at most.
@@ -42,9 +41,8 @@ bool SqlLedger::LeaseRunsLow() const {
 std::optional<SqlLedger::Step> SqlLedger::LeaseFromList(uint64_t first, LeaseBlock& block,
                                                         SerialTake& take) {
     const int64_t from = static_cast<int64_t>(first);
-    const int64_t to = from + options_.lease;
-    const std::string free = "free";
-    odbc::Answer read = session_.Run(kLeaseList, {sequence_.name, from, to, free});
+    odbc::Answer read = session_.Run(
+        kLeaseList, {sequence_.name, from, from + options_.lease, std::string("free")});
     if (!read) {
         return TakeFailed(read.Err(), take);
     }
@@ -56,11 +54,12 @@ std::optional<SqlLedger::Step> SqlLedger::LeaseFromList(uint64_t first, LeaseBlo
                                take);
         }
         block.serials.push_back({static_cast<uint64_t>(*position), row.at(0).value_or("")});
-    }
-    odbc::Answer marked =
-        session_.Run(kMarkListLeased, {std::string("leased"), sequence_.name, from, to, free});
-    if (!marked) {
-        return TakeFailed(marked.Err(), take);
+        odbc::Answer marked =
+            session_.Run(statements::kMarkListSerial,
+                         {std::string("leased"), sequence_.name, static_cast<int64_t>(*position)});
+        if (!marked) {
+            return TakeFailed(marked.Err(), take);
+        }
     }
     if (block.serials.empty()) {
         return RanOut(TakeResult::RunOut,
@@ -158,7 +157,8 @@ SqlLedger::Step SqlLedger::TakeLease(SerialTake& take) {
     odbc::Answer leased = session_.Run(
         kInsertLease,
         {block.key, sequence_.name, station_, static_cast<int64_t>(block.serials.front().position),
-         static_cast<int64_t>(block.serials.size()), block.period, UtcNow()});
+         static_cast<int64_t>(block.serials.size()),
+         static_cast<int64_t>(block.serials.back().position + 1), block.period, UtcNow()});
     if (!leased) {
         return TakeFailed(leased.Err(), take);
     }

@@ -3,6 +3,7 @@
 // runs the list out, and a lease whose commit lost its answer is settled by its key.
 #include "column_number.h"
 #include "lease_journal.h"
+#include "lease_operations.h"
 #include "server_fixture.h"
 
 namespace {
@@ -132,6 +133,53 @@ TEST_P(LeaseTest, ALeaseWhoseCommitLostItsAnswerIsSettledByItsKeyAndUsedOnce) {
     EXPECT_EQ(serials, (std::vector<std::string>{at(6), at(7), at(8), at(9)}));
     EXPECT_EQ(other->TakeSerial(Chip("COM22")).serial, at(4));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_leases WHERE sequence_name = ?", sequence.name), 4);
+}
+
+// The leases on record: per station, a release gives up exactly the unused serials, once; a
+// list's go back to free and the next take without a lease takes them, a counted one's stay used.
+TEST_P(LeaseTest, ALeaseListedAndReleasedCountsEverySerialOnce) {
+    SequenceDefinition listed{Unique("seq"), "", "2E1B", "7A02", "usb2.0 serial", false};
+    listed.scheme = SequenceScheme::List;
+    std::vector<std::string> list;
+    for (int i = 0; i < 6; i++) {
+        list.push_back("R" + std::to_string(i) + Unique("").substr(1));
+    }
+    ASSERT_TRUE(DefineSequence(connection_, listed, list).Ok());
+    // A station's name of its own: a release without --sequence reaches every sequence's leases.
+    const std::string retired = Unique("st-a");
+    auto a = Open(listed, retired, TestSerials(), Leasing(4, 0));
+    ASSERT_EQ(a->TakeSerial(Chip("COM21")).serial, list[0]);
+    auto b = Open(listed, "st-b", TestSerials(), Leasing(4, 0));
+    ASSERT_EQ(b->TakeSerial(Chip("COM22")).serial, list[4]);
+
+    auto counts = [&] {
+        std::vector<std::string> lines;
+        const auto leases = ListLeases(connection_, listed.name);
+        EXPECT_TRUE(leases.Ok()) << ErrorOf(leases);
+        for (const LeaseCounts& c : leases.Ok() ? *leases : std::vector<LeaseCounts>{}) {
+            lines.push_back((c.station == retired ? "st-a" : c.station) + " " +
+                            std::to_string(c.leased) + " " + std::to_string(c.used) + " " +
+                            std::to_string(c.unused) + " " + std::to_string(c.released));
+        }
+        return lines;
+    };
+    EXPECT_EQ(counts(), (std::vector<std::string>{"st-a 4 1 3 0", "st-b 2 1 1 0"}));
+    const auto released = ReleaseLeases(connection_, retired, "");
+    ASSERT_TRUE(released.Ok()) << ErrorOf(released);
+    EXPECT_EQ(released.Value().size(), 1u);
+    EXPECT_EQ(counts(), (std::vector<std::string>{"st-a 4 1 0 3", "st-b 2 1 1 0"}));
+    const auto again = ReleaseLeases(connection_, retired, listed.name);
+    EXPECT_TRUE(again.Ok() && again->empty());
+    const LedgerReport report = Report(connection_, listed.name).Value();
+    EXPECT_EQ(report.serialsLeased, 6u);
+    EXPECT_EQ(report.serialsReleased, 3u);
+    EXPECT_EQ(report.serialsFree, 3u);
+    // The released serials go to the next take without a lease, in the list's order.
+    auto plain = Open(listed, "st-c");
+    for (size_t i = 1; i < 4; i++) {
+        EXPECT_EQ(plain->TakeSerial(Chip("COM23")).serial, list[i]);
+    }
+    EXPECT_EQ(plain->TakeSerial(Chip("COM23")).result, TakeResult::RunOut);
 }
 
 // A journal's bytes that outlive the ledger that wrote them, as a file outlives a killed station.
