@@ -257,6 +257,12 @@ void Batch::Stop(const std::string& reason, int exitCode) {
     observer_.Stopping(reason);
 }
 
+void Batch::FinishRecords() {
+    if (Status finished = ledger_.Finish(); !finished) {
+        Stop(finished.Err().message, EXIT_RECORD_FAILED);
+    }
+}
+
 bool Batch::Stopping() {
     std::lock_guard<std::mutex> hold(mutex_);
     return stopping_;

@@ -47,6 +47,10 @@ public:
     void Stop(const std::string& reason, int exitCode);
     bool Stopping();
 
+    // After the last chip: whatever the ledger kept to record later recorded now, within its
+    // bound; a batch whose records are not all on record ends with EXIT_RECORD_FAILED, saying so.
+    void FinishRecords();
+
     BatchTally Tally();
     int ExitCode();
     // After a record could not be written: how far the record reaches, for the last word.

@@ -72,12 +72,9 @@ int RunBatch(const CommandLine& line) {
                                ": waiting for chips (Ctrl+C stops)");
     BreakGuard breakGuard;
     RunBatchWorkers(batch, console.StopEvent(), BreakRequested);
-    int exitCode = batch.ExitCode();
     // A leasing station's journal written to the ledger before it exits.
-    if (Status finished = start.ledger->Finish(); !finished) {
-        WriteLine(Stream::Err, "zq61prog: " + finished.Err().message);
-        exitCode = EXIT_RECORD_FAILED;
-    }
+    batch.FinishRecords();
+    int exitCode = batch.ExitCode();
     if (exitCode == EXIT_RECORD_FAILED) {
         WriteLine(Stream::Err, "zq61prog: " + batch.RecordLossSummary());
     }

@@ -6,6 +6,7 @@ BatchThread::BatchThread(Batch& batch, StationEvents& events) : events_(events) 
     Start([this, &batch, &events](const PortEvents& ports) {
         RunBatchWorkers(
             batch, events.Wake(), [this] { return stopAsked_.load(); }, ports);
+        batch.FinishRecords();
     });
 }
 

@@ -4,7 +4,9 @@
 #include <chrono>
 
 #include "exit_codes.h"
+#include "offline_text.h"
 #include "record_text.h"
+#include "sql_ledger.h"
 #include "station_ids.h"
 #include "ui_fonts.h"
 #include "utf_text.h"
@@ -273,6 +275,9 @@ void StationWindow::Apply(const StationEvent& event) {
             }
             next_ = LaterOf(next_, event.next);
             SetText(Control(IDC_NEXT), NextSerialText(next_));
+            if (state_.ledgerLost) {
+                ShowOffline();  // one serial fewer left in the lease
+            }
             break;
         case StationEventKind::Done:
             ApplyDone(event);
@@ -291,7 +296,7 @@ void StationWindow::Apply(const StationEvent& event) {
         case StationEventKind::Ledger:
             state_.ledgerLost = event.text == "lost";
             state_.ledgerCameBack = !state_.ledgerLost;
-            ShowBanner();
+            ShowOffline();
             break;
         case StationEventKind::Waiting:
             state_.serialsWaiting = event.text;
@@ -399,6 +404,16 @@ void StationWindow::ShowCounters() {
     SetText(Control(IDC_FAILED), std::to_string(failed));
     SetText(Control(IDC_SKIPPED), std::to_string(skipped));
     SetText(Control(IDC_USED), std::to_string(serialsUsed_));
+}
+
+void StationWindow::ShowOffline() {
+    // A leasing station names what it goes on with; without a lease the banner says no board
+    // starts.
+    auto* leasing = start_.journal ? dynamic_cast<SqlLedger*>(start_.ledger.get()) : nullptr;
+    state_.offline = leasing != nullptr && state_.ledgerLost
+                         ? OfflineSentence(leasing->LeaseLeft(), leasing->OfflineSince())
+                         : std::string();
+    ShowBanner();
 }
 
 void StationWindow::ShowBanner() {

@@ -61,6 +61,8 @@ private:
     void ShowStopButton(const wchar_t* text);
     void ShowCounters();
     void ShowBanner();
+    // The banner while the ledger does not answer, with a leasing station's serials left.
+    void ShowOffline();
     void HoldSessionEnd();
     LRESULT OnQueryEndSession();
     int BannerHeight(int width) const;

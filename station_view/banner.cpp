@@ -55,6 +55,9 @@ std::optional<Banner> StopBanner(const BatchState& state) {
 }
 
 Banner RunningBanner(const BatchState& state) {
+    if (state.ledgerLost && !state.offline.empty()) {
+        return {Sentence(state.offline), BannerLook::Warn};
+    }
     if (state.ledgerLost) {
         // A held sequence row and a lost connection look the same from here: both are waited
         // for within the same bound, so the operator is told both.

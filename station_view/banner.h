@@ -22,6 +22,9 @@ struct BatchState {
     int count = 0;             // --count
     bool ledgerLost = false;
     bool ledgerCameBack = false;  // lost once, back since
+    // A leasing station while its ledger does not answer: what it goes on with, one sentence
+    // (OfflineSentence); "" otherwise.
+    std::string offline;
     // Why no board starts until the next period (a period's counter used up); "" once a board
     // has taken a serial again.
     std::string serialsWaiting;
