@@ -60,8 +60,13 @@ bool ReadLine(const json& line, JournalState& state, std::set<std::string>& land
     } else if (line.contains("lease")) {
         state.leases++;
         for (const json& serial : line.at("serials")) {
-            state.leased.push_back({serial.at(0).get<uint64_t>(), serial.at(1).get<std::string>()});
+            state.leased.push_back({serial.at(0).get<uint64_t>(), serial.at(1).get<std::string>(),
+                                    line.at("lease").get<std::string>(),
+                                    line.at("period").get<std::string>()});
         }
+    } else if (line.contains("released")) {
+        const std::string lease = line.at("released").get<std::string>();
+        std::erase_if(state.leased, [&](const LeasedSerial& s) { return s.lease == lease; });
     } else if (line.contains("record")) {
         JournalRecord record{line.at("record").get<std::string>(), {}, std::nullopt};
         const std::optional<LedgerEntry> entry = EntryOf(line.at("entry"));
@@ -164,6 +169,10 @@ Status LeaseJournal::Record(const JournalRecord& record) {
         line["position"] = *record.leasedPosition;
     }
     return Write(line.dump());
+}
+
+Status LeaseJournal::Released(const std::string& lease) {
+    return Write(json{{"released", lease}}.dump());
 }
 
 Status LeaseJournal::Landed(const std::string& key) {

@@ -45,6 +45,8 @@ public:
     Status Record(const JournalRecord& record);
     // A record the database holds (a replay after a crash finds it there by its key anyway).
     Status Landed(const std::string& key);
+    // A lease whose unused serials were released (a format's lease at a new period).
+    Status Released(const std::string& lease);
     const std::string& Name() const { return name_; }
 
 private:

@@ -9,6 +9,8 @@
 struct LeasedSerial {
     uint64_t position = 0;  // the serial's position in the sequence, its row's when taken
     std::string serial;
+    std::string lease;   // the lease's key
+    std::string period;  // a format's period, "" for other schemes
 };
 
 struct LeaseBlock {

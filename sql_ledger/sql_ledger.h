@@ -137,6 +137,8 @@ private:
     // it runs low, and a lease whose commit lost its answer settled by its key.
     SerialTake TakeLeasedSerial(Lock& lock, const LedgerEntry& chip);
     bool LeaseRunsLow() const;
+    // A format's lease of an ended period: its rest released, on record, before the next board.
+    void ReleaseOldPeriod();
     // The journal: what it holds taken up at Open, and each record kept there before it is
     // pending (false when it could not be written: the record is not kept).
     Status LoadJournal(bool online);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "column_number.h"
+#include "calendar_date.h"
 #include "format_scheme.h"
 #include "ledger_statements.h"
 #include "sql_ledger.h"
@@ -16,6 +17,8 @@ const char* kLeaseAdvance =
 const char* kInsertLease =
     "INSERT INTO zq_leases (lease_key, sequence_name, station, first_position, lease_size, "
     "end_position, period, leased_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+const char* kInsertRelease =
+    "INSERT INTO zq_lease_releases (lease_key, released, released_at) VALUES (?, ?, ?)";
 const char* kLeaseByKey = "SELECT COUNT(*) FROM zq_leases WHERE lease_key = ?";
 // A list's free serials in the lease's range. Ranges never overlap, so a release frees exactly
 // its own lease's; a released serial behind them goes to the next take without a lease.
@@ -53,7 +56,7 @@ std::optional<SqlLedger::Step> SqlLedger::LeaseFromList(uint64_t first, LeaseBlo
                                    "\" holds a position that is not a count",
                                take);
         }
-        block.serials.push_back({static_cast<uint64_t>(*position), row.at(0).value_or("")});
+        block.serials.push_back({static_cast<uint64_t>(*position), row.at(0).value_or(""), "", ""});
         odbc::Answer marked =
             session_.Run(statements::kMarkListSerial,
                          {std::string("leased"), sequence_.name, static_cast<int64_t>(*position)});
@@ -95,7 +98,7 @@ std::optional<SqlLedger::Step> SqlLedger::LeaseFromPeriod(uint64_t first, LeaseB
             }
             break;
         }
-        block.serials.push_back({first + static_cast<uint64_t>(i), next.serial});
+        block.serials.push_back({first + static_cast<uint64_t>(i), next.serial, "", ""});
         scheme.MarkUsed(next.serial);
     }
     odbc::Answer counted =
@@ -123,7 +126,7 @@ std::optional<SqlLedger::Step> SqlLedger::LeaseSerials(uint64_t first, LeaseBloc
         if (!serial) {
             break;
         }
-        block.serials.push_back({position, *serial});
+        block.serials.push_back({position, *serial, "", ""});
     }
     if (block.serials.empty()) {
         return RanOut(TakeResult::RunOut,
@@ -153,6 +156,10 @@ SqlLedger::Step SqlLedger::TakeLease(SerialTake& take) {
     LeaseBlock block{recordKeyPrefix_ + "L" + std::to_string(nextLease_++), "", {}};
     if (std::optional<Step> stop = LeaseSerials(**next - options_.lease, block, take)) {
         return *stop;
+    }
+    for (LeasedSerial& serial : block.serials) {
+        serial.lease = block.key;
+        serial.period = block.period;
     }
     odbc::Answer leased = session_.Run(
         kInsertLease,
@@ -249,7 +256,38 @@ bool SqlLedger::RenewLease(Lock& lock, SerialTake& take) {
     }
 }
 
+void SqlLedger::ReleaseOldPeriod() {
+    // Offline the station keeps its lease's serials across a period's end: only the database's
+    // clock says the period has ended.
+    if (rules_.scheme != SequenceScheme::Format || leased_.empty() || !session_.Connected()) {
+        return;
+    }
+    const auto now = LedgerNow(session_, options_.clock);
+    session_.Rollback();
+    if (!now) {
+        return;  // asked again at the next board
+    }
+    const std::string period = PeriodOf(*rules_.format, DateAt(*now, rules_.offsetMinutes));
+    const LeasedSerial old = leased_.front();
+    if (old.period == period) {
+        return;
+    }
+    const auto rest = std::count_if(leased_.begin(), leased_.end(),
+                                    [&](const LeasedSerial& s) { return s.lease == old.lease; });
+    odbc::Answer noted =
+        session_.Run(kInsertRelease, {old.lease, static_cast<int64_t>(rest), UtcNow()});
+    if (!noted || !session_.Commit()) {
+        session_.Rollback();
+        return;  // a duplicate: released already; anything else is asked again
+    }
+    if (options_.journal != nullptr) {
+        (void)options_.journal->Released(old.lease);
+    }
+    std::erase_if(leased_, [&](const LeasedSerial& s) { return s.lease == old.lease; });
+}
+
 SerialTake SqlLedger::TakeLeasedSerial(Lock& lock, const LedgerEntry& chip) {
+    ReleaseOldPeriod();
     for (int refusals = 0; refusals < kRefusedSerials; refusals++) {
         SerialTake take;
         if (!RenewLease(lock, take)) {

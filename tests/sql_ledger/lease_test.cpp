@@ -182,6 +182,36 @@ TEST_P(LeaseTest, ALeaseListedAndReleasedCountsEverySerialOnce) {
     EXPECT_EQ(plain->TakeSerial(Chip("COM23")).result, TakeResult::RunOut);
 }
 
+// A format's lease belongs to its period: at the next one its rest is released, on record, and a
+// lease of the new period taken.
+TEST_P(LeaseTest, AFormatsLeaseEndsWithItsPeriod) {
+    using namespace std::chrono;
+    // A PID of its own: the same format expands to the same serials in every run.
+    char pid[8];
+    std::snprintf(pid, sizeof pid, "%04X",
+                  static_cast<unsigned>(0x1000 + system_clock::now().time_since_epoch() /
+                                                     milliseconds(1) % 0xE000));
+    SequenceDefinition sequence{Unique("seq"), "", "2E1B", pid, "usb2.0 serial", false};
+    sequence.scheme = SequenceScheme::Format;
+    sequence.serialFormat = "Q{YY}{WW}{N:3}";
+    ASSERT_TRUE(DefineSequence(connection_, sequence).Ok());
+    std::atomic<int64_t> day{0};
+    SqlLedgerOptions options = Leasing(5, 0);
+    // Monday 7 December 2026 (week 50), then a week later.
+    options.clock = [&] { return sys_days(2026y / December / 7) + days(day.load()) + 10h; };
+    auto ledger = Open(sequence, Unique("st"), TestSerials(), options);
+    EXPECT_EQ(ledger->TakeSerial(Chip("COM21")).serial, "Q2650001");
+    EXPECT_EQ(ledger->TakeSerial(Chip("COM21")).serial, "Q2650002");
+    day = 7;
+    EXPECT_EQ(ledger->TakeSerial(Chip("COM21")).serial, "Q2651001");
+    const auto leases = ListLeases(connection_, sequence.name);
+    ASSERT_TRUE(leases.Ok() && leases->size() == 1u) << ErrorOf(leases);
+    EXPECT_EQ(leases->front().leased, 10u);
+    EXPECT_EQ(leases->front().used, 3u);
+    EXPECT_EQ(leases->front().released, 3u);
+    EXPECT_EQ(leases->front().unused, 4u);
+}
+
 // A journal's bytes that outlive the ledger that wrote them, as a file outlives a killed station.
 class JournalBytes : public LogBytes {
 public:
