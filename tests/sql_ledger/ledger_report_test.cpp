@@ -92,6 +92,79 @@ TEST_P(LedgerReportTest, TheViewsHoldEveryRecordAtItsTimeAndTheHoursCounts) {
               "2026-12-07T12:00Z st-b 1 0 0 0 ; 2026-12-08T09:00Z st-a 1 1 0 0 ; ");
 }
 
+// The README's two dashboard panels, over the views, as a factory's Grafana runs them.
+const char* kVerifiedPanel =
+    "SELECT $__timeGroup(recorded_ts, '1h') AS time, station AS metric, COUNT(*) AS value\n"
+    "  FROM zq_outcomes\n"
+    " WHERE $__timeFilter(recorded_ts) AND sequence_name = 'line1' AND outcome = 'verified'\n"
+    " GROUP BY 1, 2 ORDER BY 1, 2";
+const char* kYieldPanel =
+    "SELECT $__timeGroup(hour_start, '1h') AS time, station AS metric,\n"
+    "       SUM(verified) * 1.0 / NULLIF(SUM(started), 0) AS value\n"
+    "  FROM zq_hourly\n"
+    " WHERE $__timeFilter(hour_start) AND sequence_name = 'line1'\n"
+    " GROUP BY 1, 2 ORDER BY 1, 2";
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+        text.replace(at, from.size(), to);
+        at += to.size();
+    }
+    return text;
+}
+
+// The macros as Grafana expands them for each engine's data source (its MySQL data source's
+// session time zone set to +00:00), between two moments given in seconds since 1970.
+std::string Expanded(std::string query, odbc::Engine engine, const std::string& sequence,
+                     int64_t from, int64_t to) {
+    query = Replaced(query, "'line1'", "'" + sequence + "'");
+    for (const char* column : {"recorded_ts", "hour_start"}) {
+        const std::string c = column;
+        if (engine == odbc::Engine::MariaDb) {
+            query = Replaced(query, "$__timeGroup(" + c + ", '1h')",
+                             "UNIX_TIMESTAMP(" + c + ") DIV 3600 * 3600");
+            query = Replaced(query, "$__timeFilter(" + c + ")",
+                             c + " BETWEEN FROM_UNIXTIME(" + std::to_string(from) +
+                                 ") AND FROM_UNIXTIME(" + std::to_string(to) + ")");
+        } else {
+            query = Replaced(query, "$__timeGroup(" + c + ", '1h')",
+                             "floor(extract(epoch from " + c + ")/3600)*3600");
+            query = Replaced(query, "$__timeFilter(" + c + ")",
+                             c + " BETWEEN '" + Replaced(MinuteStamp(from * 1000), "Z", ":00Z") +
+                                 "' AND '" + Replaced(MinuteStamp(to * 1000), "Z", ":00Z") + "'");
+        }
+    }
+    return query;
+}
+
+TEST_P(LedgerReportTest, TheReadmesDashboardQueriesGiveTheReportsFigures) {
+    const SequenceDefinition sequence = RecordShift();
+    odbc::Session session;
+    ASSERT_TRUE(session.Connect(connection_, 5));
+    const odbc::Engine engine = session.DatabaseEngine();
+    if (engine == odbc::Engine::MariaDb) {
+        ASSERT_TRUE(session.Run("SET time_zone = '+00:00'").Ok());
+    }
+    // The dashboard's range: 7 December, 10:00 to 11:59:59 (Grafana's filter holds both ends).
+    const int64_t from = *ParseOptionTime("2026-12-07T10:00Z") / 1000;
+    const int64_t to = *ParseOptionTime("2026-12-07T11:59:59Z") / 1000;
+    std::string shown;
+    for (const char* panel : {kVerifiedPanel, kYieldPanel}) {
+        const odbc::Answer answer = session.Run(Expanded(panel, engine, sequence.name, from, to));
+        ASSERT_TRUE(answer.Ok()) << answer.Err().message;
+        for (const odbc::Row& row : answer->rows) {
+            const int64_t time = NumberIn(row.at(0)).value_or(-1);
+            shown += MinuteStamp(time * 1000) + " " + row.at(1).value_or("") + " " +
+                     row.at(2).value_or("NULL").substr(0, 4) + "; ";
+        }
+        shown += "| ";
+    }
+    EXPECT_EQ(shown,
+              "2026-12-07T10:00Z st-a 1; 2026-12-07T10:00Z st-b 1; 2026-12-07T11:00Z st-a 1; | "
+              "2026-12-07T10:00Z st-a 0.50; 2026-12-07T10:00Z st-b 1.00; "
+              "2026-12-07T11:00Z st-a 1.00; 2026-12-07T11:00Z st-b 0.00; | ");
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, LedgerReportTest, kServers, ServerName);
 
 }  // namespace
