@@ -197,7 +197,9 @@ void WritePeriodReport(const CommandLine& line, const LineReport& report, Report
         WriteHtml(line.report.html, report, scope);
     }
     if (json != nullptr) {
-        for (auto& [key, value] : ReportJson(report, scope).items()) {
+        // Kept whole while its items are copied: items() of a temporary would outlive it.
+        const nlohmann::ordered_json periods = ReportJson(report, scope);
+        for (const auto& [key, value] : periods.items()) {
             (*json)[key] = value;
         }
     } else {

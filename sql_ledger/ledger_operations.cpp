@@ -492,10 +492,10 @@ namespace {
 // no batch takes from has none), the serials verified, and a list's serials still free.
 Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport& report) {
     const std::string& sequence = report.sequence.name;
+    // A sequence's verified records are of serials it handed out: counted from the outcome
+    // index alone, where a probe per serial costs a million records seconds.
     odbc::Answer verified = session.Run(
-        "SELECT COUNT(DISTINCT s.serial) FROM zq_serials s WHERE s.sequence_name = ? AND EXISTS ("
-        "SELECT 1 FROM zq_records r WHERE r.sequence_name = s.sequence_name "
-        "AND r.serial = s.serial AND r.outcome = ?)",
+        "SELECT COUNT(DISTINCT serial) FROM zq_records WHERE sequence_name = ? AND outcome = ?",
         {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
     odbc::Answer free =
         session.Run("SELECT COUNT(*) FROM zq_list_serials WHERE sequence_name = ? AND state = ?",
@@ -545,11 +545,12 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
         "GROUP BY station, outcome",
         {sequence});
     Result<void, LedgerError> scheme = ReadSchemeCounts(session, report);
+    // NOT IN a set the server builds once (serial is never NULL), not a probe per serial.
     odbc::Answer unverified = session.Run(
-        "SELECT s.serial FROM zq_serials s WHERE s.sequence_name = ? AND NOT EXISTS ("
-        "SELECT 1 FROM zq_records r WHERE r.sequence_name = s.sequence_name "
-        "AND r.serial = s.serial AND r.outcome = ?) ORDER BY s.serial_position",
-        {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
+        "SELECT serial FROM zq_serials WHERE sequence_name = ? AND serial NOT IN ("
+        "SELECT serial FROM zq_records WHERE sequence_name = ? AND outcome = ?) "
+        "ORDER BY serial_position",
+        {sequence, sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
     session.Rollback();
     for (const odbc::Answer* read : {&used, &highest, &counts, &unverified}) {
         if (!*read) {

@@ -89,10 +89,11 @@ ReportQueries QueriesFor(odbc::Engine engine, bool day, const std::string& where
         "FROM zq_records" +
         where + " AND outcome IN " + Words(IsLabelRecord) +
         " GROUP BY serial) l ON r.id = l.last_id WHERE r.outcome = 'label-failed'";
-    queries.unverified = "SELECT DISTINCT s.serial FROM zq_records s" + whereR +
-                         " AND s.outcome = 'started' AND NOT EXISTS (SELECT 1 FROM zq_records v "
-                         "WHERE v.sequence_name = s.sequence_name AND v.serial = s.serial AND "
-                         "v.outcome = 'verified')";
+    // Two reads of the outcome index and a set difference: a probe per serial costs a million
+    // records seconds.
+    queries.unverified = "SELECT s.serial FROM zq_records s" + whereR +
+                         " AND s.outcome = 'started' EXCEPT SELECT v.serial FROM zq_records v "
+                         "WHERE v.sequence_name = ? AND v.outcome = 'verified'";
     for (std::string* query :
          {&queries.periods, &queries.failures, &queries.reprint, &queries.unverified}) {
         *query = layout::SpellTimestamp(*query, engine);
@@ -132,7 +133,9 @@ Result<LineReport, LedgerError> PeriodReport(const std::string& connection,
     odbc::Answer periods = session.Run(queries.periods + " ORDER BY 1, 2", where.parameters);
     odbc::Answer failures = session.Run(queries.failures, where.parameters);
     odbc::Answer reprint = session.Run(queries.reprint, where.parameters);
-    odbc::Answer unverified = session.Run(queries.unverified, whereR.parameters);
+    std::vector<odbc::Value> unverifiedParameters = whereR.parameters;
+    unverifiedParameters.push_back(sequence);
+    odbc::Answer unverified = session.Run(queries.unverified, unverifiedParameters);
     session.Rollback();
     for (const odbc::Answer* read : {&periods, &failures, &reprint, &unverified}) {
         if (!*read) {

@@ -106,6 +106,7 @@ protected:
             Execute("DROP VIEW zq_hourly", {});
             Execute("DROP VIEW zq_outcomes", {});
             Execute("DROP INDEX zq_records_time" + On("zq_records"), {});
+            Execute("DROP INDEX zq_records_outcome" + On("zq_records"), {});
             Execute("DROP INDEX zq_serials_time" + On("zq_serials"), {});
             Execute("ALTER TABLE zq_records DROP COLUMN recorded_ts", {});
             Execute("ALTER TABLE zq_serials DROP COLUMN taken_ts", {});
