@@ -115,11 +115,11 @@ std::string VerifiedChart(const LineReport& report, const std::vector<std::strin
 // A bar per station, its yield over the whole report.
 std::string YieldChart(const LineReport& report) {
     const auto totals = StationTotals(report);
-    const int row = 24, left = 120, length = 400;
+    const int row = 24, left = 90, length = 300;
     std::string svg = "<svg id=\"yield-chart\" role=\"img\" viewBox=\"0 0 " +
                       std::to_string(left + length + 70) + " " +
-                      std::to_string(static_cast<int>(totals.size()) * row + 8) +
-                      "\"><title>Yield per station</title>";
+                      std::to_string(static_cast<int>(totals.size()) * row + 8) + "\" width=\"" +
+                      std::to_string(left + length + 70) + "\"><title>Yield per station</title>";
     int y = 4;
     for (const auto& [station, records] : totals) {
         const std::optional<double> yield = YieldOf(records);
@@ -180,14 +180,15 @@ std::string FailureTable(const LineReport& report) {
     if (report.failures.empty()) {
         return "<p id=\"failures\">None.</p>";
     }
-    std::string html = "<table id=\"failures\"><tr><th>status</th><th>records</th></tr>";
+    std::string html =
+        "<div class=\"scroll\"><table id=\"failures\"><tr><th>status</th><th>records</th></tr>";
     for (const FailureCount& failure : report.failures) {
         html += "<tr class=\"failure\"" + Attribute("status", failure.status) +
                 Attribute("count", std::to_string(failure.count)) + "><td class=\"text\">" +
                 HtmlEscaped(failure.status) + "</td><td>" + std::to_string(failure.count) +
                 "</td></tr>";
     }
-    return html + "</table>";
+    return html + "</table></div>";
 }
 
 std::string Header(const ReportScope& scope) {

@@ -3,6 +3,8 @@
 // gives for the same records, and the views agree with them.
 #include "server_fixture.h"
 
+#include <fstream>
+
 #include "column_number.h"
 #include "ledger_questions.h"
 #include "record_times.h"
@@ -135,6 +137,14 @@ std::string Expanded(std::string query, odbc::Engine engine, const std::string& 
         }
     }
     return query;
+}
+
+TEST(DashboardQueries, AreTheOnesTheReadmeShows) {
+    std::ifstream readme(ZQ_README, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(readme), {}};
+    for (const char* panel : {kVerifiedPanel, kYieldPanel}) {
+        EXPECT_NE(text.find(std::string("```\n") + panel + "\n```"), std::string::npos) << panel;
+    }
 }
 
 TEST_P(LedgerReportTest, TheReadmesDashboardQueriesGiveTheReportsFigures) {
