@@ -6,6 +6,7 @@
 #include "column_number.h"
 #include "ledger_layout.h"
 #include "ledger_text.h"
+#include "record_times.h"
 #include "sequence_serials.h"
 #include "serial_sequence.h"
 #include "utc_time.h"
@@ -545,12 +546,11 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
         "GROUP BY station, outcome",
         {sequence});
     Result<void, LedgerError> scheme = ReadSchemeCounts(session, report);
-    // NOT IN a set the server builds once (serial is never NULL), not a probe per serial.
-    odbc::Answer unverified = session.Run(
-        "SELECT serial FROM zq_serials WHERE sequence_name = ? AND serial NOT IN ("
-        "SELECT serial FROM zq_records WHERE sequence_name = ? AND outcome = ?) "
-        "ORDER BY serial_position",
-        {sequence, sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
+    odbc::Answer unverified =
+        session.Run("SELECT s.serial FROM zq_serials s WHERE s.sequence_name = ? AND " +
+                        layout::NeverVerified(session.DatabaseEngine(), "s.serial") +
+                        " ORDER BY s.serial_position",
+                    {sequence, sequence});
     session.Rollback();
     for (const odbc::Answer* read : {&used, &highest, &counts, &unverified}) {
         if (!*read) {

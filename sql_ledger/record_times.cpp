@@ -146,6 +146,17 @@ std::string PeriodStart(odbc::Engine engine, bool day, const std::string& column
     }
 }
 
+std::string NeverVerified(odbc::Engine engine, const std::string& serialColumn) {
+    if (engine == odbc::Engine::MariaDb) {
+        return serialColumn +
+               " NOT IN (SELECT never.serial FROM zq_records never WHERE never.sequence_name = ? "
+               "AND never.outcome = 'verified')";
+    }
+    return "NOT EXISTS (SELECT 1 FROM zq_records never WHERE never.sequence_name = ? AND "
+           "never.serial = " +
+           serialColumn + " AND never.outcome = 'verified')";
+}
+
 std::string PeriodText(odbc::Engine engine, const std::string& column) {
     switch (engine) {
         case odbc::Engine::MariaDb:

@@ -31,4 +31,10 @@ std::string TimestampText(const std::string& utcStamp);
 std::string PeriodStart(odbc::Engine engine, bool day, const std::string& column);
 std::string PeriodText(odbc::Engine engine, const std::string& column);
 
+// The condition that no record of the sequence (the one parameter) says the serial (a column of
+// the outer query) verified, as each engine answers it fast over a million records: PostgreSQL
+// an anti-join (its NOT IN over a large set rescans it per row), MariaDB a set it builds once
+// (its NOT EXISTS probes once per row).
+std::string NeverVerified(odbc::Engine engine, const std::string& serialColumn);
+
 }  // namespace layout
