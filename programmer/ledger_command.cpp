@@ -216,8 +216,14 @@ int RunSequence(const CommandLine& line) {
 
 int RunReport(const CommandLine& line) {
     LedgerReport report = Checked(Report(line.ledger.connection, line.ledger.sequence));
-    const LineReport periods = Checked(
-        PeriodReport(line.ledger.connection, line.ledger.sequence, PeriodOf(line), RangeOf(line)));
+    // Over the whole record the serials used without a verified outcome are the report's own.
+    const bool whole = RangeOf(line).Open();
+    LineReport periods = Checked(PeriodReport(line.ledger.connection, line.ledger.sequence,
+                                              PeriodOf(line), RangeOf(line), !whole));
+    if (whole) {
+        periods.unverified = report.withoutVerified;
+        SortReport(periods);
+    }
     const ReportScope scope{"sequence " + report.sequence.name};
     if (line.json) {
         nlohmann::ordered_json stations = nlohmann::ordered_json::object();

@@ -120,7 +120,7 @@ Status ReadPeriods(const std::vector<odbc::Row>& rows, LineReport& report) {
 
 Result<LineReport, LedgerError> PeriodReport(const std::string& connection,
                                              const std::string& sequence, ReportPeriod period,
-                                             const ReportRange& range) {
+                                             const ReportRange& range, bool unverified) {
     odbc::Session session;
     if (auto opened = OpenSequence(session, connection, sequence); !opened) {
         return Fail(opened.Err());
@@ -133,9 +133,10 @@ Result<LineReport, LedgerError> PeriodReport(const std::string& connection,
     odbc::Answer reprint = session.Run(queries.reprint, where.parameters);
     std::vector<odbc::Value> unverifiedParameters = whereR.parameters;
     unverifiedParameters.push_back(sequence);
-    odbc::Answer unverified = session.Run(queries.unverified, unverifiedParameters);
+    odbc::Answer never = unverified ? session.Run(queries.unverified, unverifiedParameters)
+                                    : odbc::Answer(odbc::Rows());
     session.Rollback();
-    for (const odbc::Answer* read : {&periods, &failures, &reprint, &unverified}) {
+    for (const odbc::Answer* read : {&periods, &failures, &reprint, &never}) {
         if (!*read) {
             return Failed("could not read the records", read->Err());
         }
@@ -151,7 +152,7 @@ Result<LineReport, LedgerError> PeriodReport(const std::string& connection,
     for (const odbc::Row& row : reprint->rows) {
         report.reprint.push_back(row.at(0).value_or(""));
     }
-    for (const odbc::Row& row : unverified->rows) {
+    for (const odbc::Row& row : never->rows) {
         report.unverified.push_back(row.at(0).value_or(""));
     }
     // Each engine sorts text by its own collation: the report's order is by bytes.
