@@ -10,6 +10,7 @@
 #include "ledger_layout.h"
 #include "ledger_text.h"
 #include "ledger_statements.h"
+#include "record_times.h"
 #include "utc_time.h"
 
 namespace {
@@ -25,12 +26,12 @@ const char* kUsedElsewhere =
     "SELECT sequence_name FROM zq_serials WHERE vid = ? AND pid = ? AND serial = ? "
     "AND sequence_name <> ?";
 const char* kInsertSerial =
-    "INSERT INTO zq_serials (sequence_name, serial, serial_position, vid, pid, station, taken_at) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?)";
+    "INSERT INTO zq_serials (sequence_name, serial, serial_position, vid, pid, station, taken_at, "
+    "taken_ts) VALUES (?, ?, ?, ?, ?, ?, ?, {ts})";
 const char* kInsertRecord =
     "INSERT INTO zq_records (record_key, sequence_name, recorded_at, station, port, serial, vid, "
-    "pid, product, locked, outcome, status_text, job) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    "pid, product, locked, outcome, status_text, job, recorded_ts) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, {ts})";
 const char* kFirstFreeInList =
     "SELECT serial, list_position FROM zq_list_serials WHERE sequence_name = ? AND "
     "list_position <= ? AND state = ? ORDER BY list_position";
@@ -222,19 +223,22 @@ void SqlLedger::Unlock(Lock& lock) {
 }
 
 odbc::Answer SqlLedger::InsertRecord(const std::string& key, const LedgerEntry& entry) {
-    return session_.Run(kInsertRecord,
+    // The timestamp from the same text, so that the two never disagree.
+    return session_.Run(layout::SpellTimestamp(kInsertRecord, session_.DatabaseEngine()),
                         {key, sequence_.name, entry.time, entry.station, entry.port, entry.serial,
                          entry.vid, entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
-                         std::string(OutcomeWord(entry.outcome)), entry.status, entry.job});
+                         std::string(OutcomeWord(entry.outcome)), entry.status, entry.job,
+                         layout::TimestampText(entry.time)});
 }
 
 std::optional<odbc::Failure> SqlLedger::InsertPending(const Pending& pending) {
     if (pending.leasedPosition) {
         const LedgerEntry& started = pending.entry;
         odbc::Answer claimed = session_.Run(
-            kInsertSerial,
+            layout::SpellTimestamp(kInsertSerial, session_.DatabaseEngine()),
             {sequence_.name, started.serial, static_cast<int64_t>(*pending.leasedPosition),
-             sequence_.vid, sequence_.pid, started.station, started.time});
+             sequence_.vid, sequence_.pid, started.station, started.time,
+             layout::TimestampText(started.time)});
         if (!claimed) {
             return claimed.Err();
         }
@@ -562,8 +566,9 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
 
     started.serial = free.serial;
     odbc::Answer claimed = session_.Run(
-        kInsertSerial, {sequence_.name, free.serial, static_cast<int64_t>(free.position),
-                        sequence_.vid, sequence_.pid, started.station, started.time});
+        layout::SpellTimestamp(kInsertSerial, session_.DatabaseEngine()),
+        {sequence_.name, free.serial, static_cast<int64_t>(free.position), sequence_.vid,
+         sequence_.pid, started.station, started.time, layout::TimestampText(started.time)});
     if (!claimed) {
         return TakeFailed(claimed.Err(), take);
     }
