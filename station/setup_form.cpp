@@ -12,7 +12,6 @@
 #include "station_ids.h"
 #include "station_options.h"
 #include "station_text_ids.h"
-#include "ui_fonts.h"
 #include "ui_texts.h"
 #include "window_text.h"
 #include "window_thunk.h"
@@ -22,7 +21,6 @@ namespace {
 struct FormState {
     SetupValues& values;
     BatchStart& start;
-    win32::ScopedFont font;  // the form's face when the language wants another than the shell's
     INT_PTR DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
@@ -48,26 +46,13 @@ constexpr std::pair<int, int> kFormTexts[] = {
     {IDCANCEL, IDS_SETUP_CANCEL},
 };
 
-// The form's words in the operator's language, in the window's face at the template font's
-// size (the template's face is the shell's).
-win32::ScopedFont SayForm(HWND dialog) {
+// The form's words in the operator's language. The form keeps the template's face, the shell's
+// dialog font, whose size its layout is measured in; Windows links it to its Chinese font.
+void SayForm(HWND dialog) {
     SetText(dialog, Say(IDS_SETUP_CAPTION));
     for (auto [control, text] : kFormTexts) {
         SetText(GetDlgItem(dialog, control), Say(text));
     }
-    LOGFONTW shape = {};
-    auto shellFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-    if (shellFont == nullptr || GetObjectW(shellFont, sizeof(shape), &shape) == 0 ||
-        lstrcmpiW(shape.lfFaceName, UiFace()) == 0) {
-        return win32::ScopedFont();
-    }
-    lstrcpynW(shape.lfFaceName, UiFace(), LF_FACESIZE);
-    win32::ScopedFont font(CreateFontIndirectW(&shape));
-    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
-    }
-    return font;
 }
 
 void Fill(HWND dialog, const SetupValues& values) {
@@ -137,7 +122,7 @@ bool TryStart(HWND dialog, FormState& state) {
 INT_PTR FormState::DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
-            font = SayForm(dialog);
+            SayForm(dialog);
             Fill(dialog, values);
             return TRUE;
         case WM_COMMAND:
@@ -199,7 +184,7 @@ std::vector<std::string> SetupArguments(const SetupValues& values) {
 }
 
 bool RunSetupForm(SetupValues& values, BatchStart& start) {
-    FormState state{values, start, {}};
+    FormState state{values, start};
     return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SETUP), nullptr,
                            win32::DialogThunk<FormState>, reinterpret_cast<LPARAM>(&state)) == IDOK;
 }

@@ -15,7 +15,7 @@
 #include "batch_thread.h"
 #include "command_failure.h"
 #include "exit_codes.h"
-#include "identity_description.h"
+#include "core_words.h"
 #include "setup_form.h"
 #include "station_boxes.h"
 #include "station_events.h"
@@ -67,7 +67,7 @@ std::optional<int> RunBatchWindow(const BatchStart& start) {
     // Asked once, before any board: nothing is read or written until the answer is Yes.
     if (start.settings.identity.lock &&
         !AskLockConsent(window.Window(),
-                        DescribeIdentity(start.settings.identity, SerialsFrom(firstSerial)))) {
+                        SayIdentity(Words(), start.settings.identity, firstSerial))) {
         window.Abandon();
         return std::nullopt;
     }

@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "banner.h"
+#include "record_text.h"
+#include "utf_text.h"
 
 namespace {
 
@@ -157,4 +159,13 @@ std::string SayBasis(const Texts& texts, const std::string& against) {
         return texts.Say(IDS_RECORD_LOG, {rest});
     }
     return against;
+}
+
+std::string SayIdentity(const Texts& texts, const ChipIdentity& identity,
+                        const std::string& firstSerial) {
+    std::string vid = HexId(identity.vendorId);
+    std::string pid = HexId(identity.productId);
+    std::string product = identity.product ? Utf16ToUtf8(*identity.product).value_or("?") : "";
+    return firstSerial.empty() ? texts.Say(IDS_LOCK_IDENTITY_NONE_LEFT, {vid, pid, product})
+                               : texts.Say(IDS_LOCK_IDENTITY, {vid, pid, firstSerial, product});
 }

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "chip_identity.h"
 #include "station_texts.h"
 
 // Why a batch stops, or why no board starts until the next period: a whole sentence.
@@ -18,3 +19,7 @@ std::string SayRecordLoss(const Texts& texts, const std::string& summary);
 std::string SayRecordName(const Texts& texts, const std::string& recordName);
 // What an audit compares with ("job 3F09A1C2 (bench) in bench.json", "log a.csv", "sequence s").
 std::string SayBasis(const Texts& texts, const std::string& against);
+// What every board of a batch gets, for the lock's question: its VID, PID, product and the
+// serials from firstSerial ("" when none is left).
+std::string SayIdentity(const Texts& texts, const ChipIdentity& identity,
+                        const std::string& firstSerial);

@@ -34,7 +34,7 @@ TEST_P(AuditStation, AMatchingBoardPassesAndADifferentProductFailsWithOnlyReadFr
     EXPECT_EQ(Utf8(station.TileText(kChipA, IDC_TILE_MAIN)), "A1");
     EXPECT_EQ(station.TileText(kChipB, IDC_TILE_MAIN), Said(lang, L"differs", L"不一致"));
     EXPECT_EQ(station.TileText(kChipB, IDC_TILE_DETAIL),
-              Said(lang, L"product differs: \"Bench Board\" expected, \"Bench Bard\" on the board",
+              Said(lang, L"product differs: \"Bench Board\" expected, \"Bench Bard\" found",
                    L"产品字符串不一致：应为 \"Bench Board\"，板上为 \"Bench Bard\""));
     EXPECT_TRUE(WaitUntil(
         [&] { return station.Text(IDC_STOP) == Said(lang, L"Complete", L"已完成"); }, 5000));

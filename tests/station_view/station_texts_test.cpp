@@ -6,6 +6,7 @@
 #include "banner.h"
 #include "core_words.h"
 #include "format_scheme.h"
+#include "identity_description.h"
 #include "serial_format.h"
 #include "text_format.h"
 #include "text_tables.h"
@@ -105,6 +106,17 @@ TEST(CoreWords, TheCoresSentencesAreSaidWholeInEitherLanguage) {
               "已用但结果未记录：ZQ000002。");
     EXPECT_EQ(SayRecordName(chinese, "sequence s1 in the ledger, station st-a"),
               "账本中的序列 s1，工位 st-a");
+    // The lock's question names the identity as zq61prog's does, in English word for word.
+    ChipIdentity identity;
+    identity.vendorId = 0x2E1B;
+    identity.productId = 0x6C04;
+    identity.product = u"usb2.0 serial";
+    for (const char* first : {"ZQ000001", ""}) {
+        EXPECT_EQ(SayIdentity(english, identity, first),
+                  DescribeIdentity(identity, SerialsFrom(first)));
+    }
+    EXPECT_EQ(SayIdentity(chinese, identity, "ZQ000001"),
+              "VID 2E1B、PID 6C04、序列号从 ZQ000001 起、产品 “usb2.0 serial”");
     EXPECT_EQ(SayBasis(chinese, "job 3F09A1C2 (bench) in C:\\jobs\\bench.json"),
               "作业 3F09A1C2 (bench)（文件 C:\\jobs\\bench.json）");
 }

@@ -116,7 +116,7 @@ TEST(AuditTile, PassSaysWhatItMatchesAndFailNamesTheFields) {
         "product differs: \"Bench Board\" in the job, \"Bench Bard\" on the chip";
     TileContent fail = AuditTile(English(), report, "3F09A1C2");
     EXPECT_EQ(fail.look, TileLook::Fail);
-    EXPECT_EQ(fail.detail, "product differs: x expected, \"Bench Board\" on the board");
+    EXPECT_EQ(fail.detail, "product differs: x expected, \"Bench Board\" found");
     report.fields[3].verdict = FieldVerdict::Unchecked;
     EXPECT_EQ(AuditTile(English(), report, "3F09A1C2").state, "FAIL") << "unchecked is no proof";
 }
