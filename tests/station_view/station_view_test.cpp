@@ -109,6 +109,9 @@ TEST(AuditTile, PassSaysWhatItMatchesAndFailNamesTheFields) {
     EXPECT_EQ(pass.state, "PASS");
     EXPECT_EQ(pass.main, "ZQ000123");
     EXPECT_EQ(pass.detail, "matches ZQ000123, verified at st-a 2026-12-08T09:14Z");
+    Texts chinese = TextsFrom(ProjectTextTables(), Language::Chinese);
+    EXPECT_EQ(AuditTile(chinese, report, "").detail,
+              "与记录一致：ZQ000123，已于 st-a 2026-12-08T09:14Z 校验");
     report.fields[0].found = "ZQ000123";
     EXPECT_EQ(AuditTile(English(), report, "3F09A1C2").detail, "matches job 3F09A1C2");
     report.fields[3].verdict = FieldVerdict::Differs;
@@ -117,7 +120,16 @@ TEST(AuditTile, PassSaysWhatItMatchesAndFailNamesTheFields) {
     TileContent fail = AuditTile(English(), report, "3F09A1C2");
     EXPECT_EQ(fail.look, TileLook::Fail);
     EXPECT_EQ(fail.detail, "product differs: x expected, \"Bench Board\" found");
+    // A note that says more than the values, and the fields left unchecked beside none that
+    // differs, in the operator's words.
+    report.fields[0].verdict = FieldVerdict::Differs;
+    report.fields[0].note = "recorded as failed at st-a 2026-12-08T09:14Z";
+    EXPECT_EQ(AuditTile(chinese, report, "").detail,
+              "序列号：记录为 failed（st-a 2026-12-08T09:14Z）；产品字符串不一致：应为 x，板上为 "
+              "\"Bench Board\"");
+    report.fields[0].verdict = FieldVerdict::Unchecked;
     report.fields[3].verdict = FieldVerdict::Unchecked;
+    EXPECT_EQ(AuditTile(chinese, report, "").detail, "未能核对：序列号、产品字符串");
     EXPECT_EQ(AuditTile(English(), report, "3F09A1C2").state, "FAIL") << "unchecked is no proof";
 }
 
