@@ -2,11 +2,15 @@
 
 #include "utc_time.h"
 
+std::string OfflineClock(std::optional<std::chrono::system_clock::time_point> since) {
+    // The stamp's time of day: "2026-12-07T15:58:02.123Z" -> "15:58:02".
+    const std::string stamp = UtcStamp(since.value_or(std::chrono::system_clock::now()));
+    return stamp.size() >= 19 ? stamp.substr(11, 8) : stamp;
+}
+
 std::string OfflineSentence(size_t serialsLeft,
                             std::optional<std::chrono::system_clock::time_point> since) {
-    // The stamp's time of day, to the second: "2026-12-07T15:58:02.123Z" -> "15:58:02".
-    const std::string stamp = UtcStamp(since.value_or(std::chrono::system_clock::now()));
-    const std::string clock = stamp.size() >= 19 ? stamp.substr(11, 8) : stamp;
+    const std::string clock = OfflineClock(since);
     if (serialsLeft == 0) {
         return "the ledger does not answer since " + clock +
                " UTC and the lease is used up: no board starts until it answers";

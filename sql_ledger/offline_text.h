@@ -7,6 +7,9 @@
 #include <optional>
 #include <string>
 
+// The time of day, UTC, to the second: "15:58:02" (now when empty).
+std::string OfflineClock(std::optional<std::chrono::system_clock::time_point> since);
+
 // "the ledger does not answer: working offline since 15:58:02 UTC, 37 serials of the lease
 // left; the records go to the journal until it answers"
 std::string OfflineSentence(size_t serialsLeft,

@@ -58,7 +58,7 @@ private:
     void ApplyDone(const StationEvent& event);
     void ApplyEnded();
     void AskToStop(bool close);
-    void ShowStopButton(const wchar_t* text);
+    void ShowStopButton(int textId);
     void ShowCounters();
     void ShowBanner();
     // The banner while the ledger does not answer, with a leasing station's serials left.
