@@ -9,6 +9,7 @@
 #include "driver_chip_opener.h"
 #include "exit_codes.h"
 #include "port_discovery.h"
+#include "port_name.h"
 #include "port_watch.h"
 
 namespace {
@@ -70,13 +71,13 @@ void RunChipWorkers(const ChipTurns& turns, HANDLE wake, const std::function<boo
     std::vector<std::string> pending;
     auto busy = [&](const std::string& port) {
         return std::any_of(workers.begin(), workers.end(), [&](const Worker& worker) {
-            return worker.port == port && !worker.done;
+            return SamePort(worker.port, port) && !worker.done;
         });
     };
     while (!turns.stopping()) {
         PortWatch::Changes changes = watch.Look();
         for (const std::string& port : changes.arrivals) {
-            if (std::find(pending.begin(), pending.end(), port) == pending.end()) {
+            if (!HasPort(pending, port)) {
                 pending.push_back(port);
             }
         }
