@@ -21,7 +21,7 @@ struct Table {
 // In the order they are created (each after the tables it refers to); the layout table last,
 // so that its row says every other table is there.
 std::vector<Table> Tables(odbc::Engine engine);
-// The steps that bring a ledger of an older layout (1 or 2) to this program's, in order, every
+// The steps that bring a ledger of an older layout (1 to 3) to this program's, in order, every
 // record kept; the caller writes the new layout's number last.
 std::vector<std::string> Upgrade(int64_t from, odbc::Engine engine);
 // The statement that reads the server's clock as whole seconds since 1970, UTC.
@@ -40,7 +40,7 @@ Result<std::optional<SequenceDefinition>, odbc::Failure> FindSequence(odbc::Sess
 
 inline const char* kSelectLayout = "SELECT version FROM zq_layout";
 inline const char* kSelectSequence =
-    "SELECT first_serial, vid, pid, product, locks, scheme, serial_format, utc_offset, job "
-    "FROM zq_sequences WHERE name = ?";
+    "SELECT first_serial, vid, pid, product, locks, scheme, serial_format, utc_offset, job, "
+    "job_digest FROM zq_sequences WHERE name = ?";
 
 }  // namespace layout
