@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "calendar_date.h"
 #include "command_failure.h"
 #include "exit_codes.h"
 #include "label_template.h"
@@ -56,6 +57,7 @@ void StartFromLog(const BatchOptions& options, const std::string* listText, Batc
         throw CommandFailure{EXIT_BAD_USAGE, opened.Err().message};
     }
     start.resumedAfter = ledger->ResumedAfter();
+    start.utcOffset = options.scheme.utcOffset;
     start.ledger = std::move(ledger);
     start.recordName = "log " + options.log + (start.jobTitle.empty() ? "" : ", " + start.jobTitle);
 }
@@ -79,6 +81,7 @@ void StartFromDatabase(const BatchOptions& options,
     start.nextFollowsFromTake = (*opened)->Sequence().scheme == SequenceScheme::From;
     // A sequence defined from a job carries its id on every record, as a job's batch does.
     start.settings.job = (*opened)->Sequence().job;
+    start.utcOffset = (*opened)->Sequence().utcOffset;
     start.ledger = std::move(*opened);
     start.recordName =
         "sequence " + options.sequence + " in the ledger, station " + options.station;
@@ -129,6 +132,10 @@ BatchStart StartBatch(const BatchOptions& options,
     } else {
         const bool jobList = job && job->serials.scheme == JobScheme::List;
         StartFromLog(chosen, jobList ? &job->listText : nullptr, start);
+    }
+    if (start.labeller) {
+        // A format's dates are taken at its offset: the labels' dates are the same day's.
+        start.labeller->UseUtcOffset(ParseUtcOffset(start.utcOffset).value_or(0));
     }
     return start;
 }
