@@ -162,8 +162,12 @@ TEST_F(Audit, ACapturedJobReadsItsListFromAnotherFolderAndItsIdFollowsTheList) {
     ASSERT_TRUE(
         sim.SetMemory(kChipA, 0, IdentityImage(0x0A5C, 0xBEEF, "SN000001", u"Bench Board")));
     ChipsReady();
-    wchar_t before[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, before);
+    // The test's own folder back on every way out, a failed assertion's too.
+    struct Back {
+        wchar_t folder[MAX_PATH] = {};
+        Back() { GetCurrentDirectoryW(MAX_PATH, folder); }
+        ~Back() { SetCurrentDirectoryW(folder); }
+    } back;
     SetCurrentDirectoryW(root.c_str());
     ProgResult captured = RunProg({L"capture", L"--port", L"COM21", L"--out", L"jobs\\b.json",
                                    L"--serial-list", L"jobs\\b.csv", L"--json"});
@@ -182,7 +186,6 @@ TEST_F(Audit, ACapturedJobReadsItsListFromAnotherFolderAndItsIdFollowsTheList) {
         {L"write", L"--port", L"COM22", L"--job", job, L"--serial", L"ZQ000003", L"--json"});
     EXPECT_EQ(changed.exitCode, 0u) << changed.out << changed.err;
     EXPECT_NE(Json(changed)["job"], id) << "a job whose list changed is another job";
-    SetCurrentDirectoryW(before);
     DeleteFileW((jobs + L"\\b.json").c_str());
     DeleteFileW((jobs + L"\\b.csv").c_str());
     RemoveDirectoryW(jobs.c_str());
