@@ -16,6 +16,7 @@ packages=(
     postgresql mariadb-server                             # the SQL ledger's test servers
     unixodbc unixodbc-dev odbc-postgresql odbc-mariadb    # ODBC and its drivers on the host
     zbar-tools                                            # reads the labels' barcodes back
+    chromium                                              # opens the HTML report headless
 )
 # The label tests' renderer runs on Node: Debian's, unless the machine has a Node already.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then

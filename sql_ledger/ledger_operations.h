@@ -79,8 +79,9 @@ struct SerialPreview {
 
 // The layout of the tables this program reads and writes. Layout 2: a serial is unique per VID
 // and PID across sequences. Layout 3: format and list sequences (a period's counter, a list's
-// serials with their state), and a job's id on sequences and records. Layout 4: a sequence keeps
-// the whole digest of the job it was defined from.
+// serials with their state), and a job's id on sequences and records. Layout 4: the records' and
+// serials' times as timestamps, the views zq_outcomes and zq_hourly, and a sequence keeps the
+// whole digest of the job it was defined from.
 inline constexpr int kLedgerLayout = 4;
 
 // Creates whatever tables are missing, or brings a ledger of an older layout to this one in one
