@@ -2,6 +2,7 @@
 
 #include "column_number.h"
 #include "lease_layout.h"
+#include "job_digest_layout.h"
 #include "record_times.h"
 
 namespace layout {
@@ -90,6 +91,9 @@ std::vector<Table> Tables(odbc::Engine engine) {
         sequences.create.front() += std::string(", ") + column;
     }
     sequences.create.front() += "){options}";
+    for (const std::string& step : JobDigestSteps()) {
+        sequences.create.push_back(step);
+    }
     // One row per serial handed out: the database itself refuses a serial twice, per sequence and
     // per identity (a USB host tells devices apart by VID, PID and serial, whatever sequence
     // gave them).
@@ -171,6 +175,9 @@ std::vector<std::string> Upgrade(int64_t from, odbc::Engine engine) {
     }
     if (from < 4) {
         for (const std::string& step : LeaseUpgrade()) {
+            steps.push_back(step);
+        }
+        for (const std::string& step : JobDigestSteps()) {
             steps.push_back(step);
         }
     }
@@ -257,6 +264,7 @@ Result<std::optional<SequenceDefinition>, odbc::Failure> FindSequence(odbc::Sess
     definition.serialFormat = row.at(6).value_or("");
     definition.utcOffset = row.at(7).value_or("");
     definition.job = row.at(8).value_or("");
+    definition.jobDigest = row.at(9).value_or("");
     return std::optional<SequenceDefinition>(definition);
 }
 

@@ -47,6 +47,7 @@ struct SequenceDefinition {
     std::string serialFormat = "";  // with Format
     std::string utcOffset = "";     // with Format: "+08:00", or "" for UTC
     std::string job = "";           // the id of the job file it was defined from; "" without one
+    std::string jobDigest = "";     // that job's whole digest (job_id.h); "" without one
 
     bool operator==(const SequenceDefinition&) const = default;
 };
@@ -81,8 +82,9 @@ struct SerialPreview {
 // The layout of the tables this program reads and writes. Layout 2: a serial is unique per VID
 // and PID across sequences. Layout 3: format and list sequences (a period's counter, a list's
 // serials with their state), and a job's id on sequences and records. Layout 4: the records' and
-// serials' times as timestamps, and the views zq_outcomes and zq_hourly; serials leased ahead to a
-// station, and their releases.
+// serials' times as timestamps, the views zq_outcomes and zq_hourly, a sequence keeps the
+// whole digest of the job it was defined from, and serials leased ahead to a station with their
+// releases.
 inline constexpr int kLedgerLayout = 4;
 
 // Creates whatever tables are missing, or brings a ledger of an older layout to this one in one
