@@ -37,7 +37,9 @@ AuditBasis AuditBasis::FromLog(const std::string& path) {
 
 AuditBasis AuditBasis::FromSequence(const std::string& connection, const std::string& sequence,
                                     const std::string& station) {
-    auto opened = SqlLedger::Open(connection, sequence, station, SerialSequence::At);
+    SqlLedgerOptions options;
+    options.takes = false;  // an audit reads records and adds its own: a station login will do
+    auto opened = SqlLedger::Open(connection, sequence, station, SerialSequence::At, options);
     if (!opened) {
         throw CommandFailure{EXIT_RECORD_FAILED, opened.Err().message};
     }

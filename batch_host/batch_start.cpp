@@ -75,6 +75,7 @@ void StartFromDatabase(const BatchOptions& options,
     start.nextFollowsFromTake = (*opened)->Sequence().scheme == SequenceScheme::From;
     // A sequence defined from a job carries its id on every record, as a job's batch does.
     start.settings.job = (*opened)->Sequence().job;
+    start.loginWarning = (*opened)->LoginWarning();
     start.ledger = std::move(*opened);
     start.recordName =
         "sequence " + options.sequence + " in the ledger, station " + options.station;

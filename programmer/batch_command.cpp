@@ -26,6 +26,9 @@ int RunBatch(const CommandLine& line) {
     RequireLockConsentPossible(line.batch.identity.lock, line.yes);
     BatchStart start = StartBatch(line.batch, SayConnection);
     RequireLockConsentPossible(start.settings.identity.lock, line.yes);
+    if (!start.loginWarning.empty()) {
+        WriteLine(Stream::Err, "zq61prog: warning: " + start.loginWarning);
+    }
     if (!start.resumedAfter.empty()) {
         WriteLine(Stream::Err, "zq61prog: resuming after " + start.resumedAfter +
                                    ", the last serial the log has used: next is " +

@@ -8,6 +8,7 @@
 #include "job_load.h"
 #include "json_line.h"
 #include "ledger_operations.h"
+#include "ledger_roles.h"
 #include "lock_consent.h"
 #include "log_csv.h"
 #include "sequence_identity.h"
@@ -169,6 +170,29 @@ int RunInit(const CommandLine& line) {
     return EXIT_DONE;
 }
 
+int RunGrant(const CommandLine& line) {
+    const std::optional<LedgerRole> role = RoleNamed(line.ledger.role);
+    if (!role) {
+        throw CommandFailure{EXIT_BAD_USAGE, "role: \"" + line.ledger.role +
+                                                 "\" is not station, engineer or auditor"};
+    }
+    std::vector<std::string> privileges =
+        Checked(GrantRole(line.ledger.connection, *role, line.ledger.user));
+    if (line.json) {
+        WriteJsonLine({{"user", line.ledger.user},
+                       {"role", line.ledger.role},
+                       {"outcome", "granted"},
+                       {"privileges", privileges}});
+        return EXIT_DONE;
+    }
+    WriteLine(Stream::Out, "ledger: " + line.ledger.user + " is now a " + line.ledger.role +
+                               " login; it holds, on the ledger's tables:");
+    for (const std::string& table : privileges) {
+        WriteLine(Stream::Out, "  " + table);
+    }
+    return EXIT_DONE;
+}
+
 int RunSequence(const CommandLine& line) {
     const SequenceAsked asked = line.ledger.job.empty() ? FromOptions(line) : FromJob(line);
     const SequenceDefinition& sequence = asked.sequence;
@@ -282,8 +306,8 @@ int RunExport(const CommandLine& line) {
 }
 
 constexpr Command kLedgerCommands[] = {
-    {"init", RunInit},     {"sequence", RunSequence}, {"import", RunImport},
-    {"report", RunReport}, {"export", RunExport},
+    {"init", RunInit},     {"grant", RunGrant},   {"sequence", RunSequence},
+    {"import", RunImport}, {"report", RunReport}, {"export", RunExport},
 };
 
 }  // namespace

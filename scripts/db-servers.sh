@@ -3,7 +3,12 @@
 #   zq_db_start [pg] [mariadb]   starts them (both by default) and exports, for each one started,
 #                                ZQ_TEST_PG / ZQ_TEST_MARIADB (ODBC connection strings) and
 #                                ZQ_TEST_PG_CONTROL / ZQ_TEST_MARIADB_CONTROL (a command that
-#                                takes `stop` or `start`, to cut and restore a server mid-test)
+#                                takes `stop` or `start`, to cut and restore a server mid-test),
+#                                and ZQ_TEST_PG_STATION / ZQ_TEST_PG_AUDITOR (and _MARIADB_):
+#                                two more logins, `zq_station` and `zq_auditor`, that hold no
+#                                privilege until a test grants them a role with the owner's
+#                                `ledger grant` (the owner `zq` may grant: on MariaDB it holds
+#                                GRANT OPTION)
 #   zq_db_stop                   stops them and removes their folders
 # The caller stops them on every way out: trap 'zq_db_stop' EXIT.
 # Executed instead of sourced, `bash scripts/db-servers.sh SERVER_FOLDER stop|start` stops or
@@ -153,11 +158,15 @@ zq_db_start_pg() {
     done
     if ! psql -h "$dir" -p "$port" -U zq_admin -d postgres -v ON_ERROR_STOP=1 -q \
         -c "CREATE ROLE zq LOGIN PASSWORD '$password'" \
+        -c "CREATE ROLE zq_station LOGIN PASSWORD '$password'" \
+        -c "CREATE ROLE zq_auditor LOGIN PASSWORD '$password'" \
         -c "CREATE DATABASE zq OWNER zq ENCODING 'UTF8'" >"$dir/setup.log" 2>&1 </dev/null; then
         echo "PostgreSQL: could not create the user and database (see $dir/setup.log)" >&2
         return 1
     fi
     export ZQ_TEST_PG="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$port;Database=zq;Uid=zq;Pwd=$password;"
+    export ZQ_TEST_PG_STATION="${ZQ_TEST_PG/Uid=zq;/Uid=zq_station;}"
+    export ZQ_TEST_PG_AUDITOR="${ZQ_TEST_PG/Uid=zq;/Uid=zq_auditor;}"
     export ZQ_TEST_PG_CONTROL="bash '$zq_db_script' '$dir'"
 }
 
@@ -187,11 +196,15 @@ zq_db_start_mariadb() {
     if ! /usr/bin/mariadb --no-defaults --socket="$dir/sock" -uroot -e "
         CREATE DATABASE zq CHARACTER SET utf8mb4 COLLATE utf8mb4_bin;
         CREATE USER 'zq'@'%' IDENTIFIED BY '$password';
-        GRANT ALL ON zq.* TO 'zq'@'%';" >"$dir/setup.log" 2>&1 </dev/null; then
+        GRANT ALL ON zq.* TO 'zq'@'%' WITH GRANT OPTION;
+        CREATE USER 'zq_station'@'%' IDENTIFIED BY '$password';
+        CREATE USER 'zq_auditor'@'%' IDENTIFIED BY '$password';" >"$dir/setup.log" 2>&1 </dev/null; then
         echo "MariaDB: could not create the user and database (see $dir/setup.log)" >&2
         return 1
     fi
     export ZQ_TEST_MARIADB="Driver={MariaDB Unicode};Server=127.0.0.1;Port=$port;Database=zq;Uid=zq;Pwd=$password;"
+    export ZQ_TEST_MARIADB_STATION="${ZQ_TEST_MARIADB/Uid=zq;/Uid=zq_station;}"
+    export ZQ_TEST_MARIADB_AUDITOR="${ZQ_TEST_MARIADB/Uid=zq;/Uid=zq_auditor;}"
     export ZQ_TEST_MARIADB_CONTROL="bash '$zq_db_script' '$dir'"
 }
 
@@ -221,7 +234,8 @@ zq_db_stop() {
         rm -rf "$zq_db_root"
         zq_db_root=""
     fi
-    unset ZQ_TEST_PG ZQ_TEST_PG_CONTROL ZQ_TEST_MARIADB ZQ_TEST_MARIADB_CONTROL
+    unset ZQ_TEST_PG ZQ_TEST_PG_CONTROL ZQ_TEST_MARIADB ZQ_TEST_MARIADB_CONTROL \
+        ZQ_TEST_PG_STATION ZQ_TEST_PG_AUDITOR ZQ_TEST_MARIADB_STATION ZQ_TEST_MARIADB_AUDITOR
 }
 
 zq_db_script="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/$(basename "${BASH_SOURCE[0]}")"

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "column_number.h"
+#include "ledger_guard.h"
 #include "ledger_layout.h"
 #include "ledger_text.h"
 #include "sequence_serials.h"
@@ -182,7 +183,12 @@ Result<bool, LedgerError> UpgradeLedger(odbc::Session& session, int64_t from) {
         }
         return false;
     }
-    for (const std::string& step : layout::Upgrade(from, session.DatabaseEngine())) {
+    // The triggers that keep the history come last: a step that must fill old rows runs first.
+    std::vector<std::string> steps = layout::Upgrade(from, session.DatabaseEngine());
+    for (std::string& step : layout::AppendOnly(session.DatabaseEngine())) {
+        steps.push_back(std::move(step));
+    }
+    for (const std::string& step : steps) {
         if (odbc::Answer done = session.Run(step); !done) {
             session.Rollback();
             return Failed(upgrading, done.Err());
@@ -314,6 +320,13 @@ Result<bool, LedgerError> InitLedger(const std::string& connection) {
             return made;
         }
         created = created || *made;
+    }
+    // Last before the layout's row, which says the ledger is complete.
+    for (const std::string& step : layout::AppendOnly(session.DatabaseEngine())) {
+        if (std::optional<odbc::Failure> failure = RunCommitted(session, step)) {
+            session.Rollback();
+            return Failed("could not create the ledger's triggers", *failure);
+        }
     }
     std::optional<odbc::Failure> failure = RunCommitted(
         session, "INSERT INTO zq_layout (version) VALUES (?)", {int64_t{kLedgerLayout}});

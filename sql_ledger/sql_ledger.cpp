@@ -8,6 +8,7 @@
 #include "column_number.h"
 #include "format_scheme.h"
 #include "ledger_layout.h"
+#include "ledger_roles.h"
 #include "ledger_text.h"
 #include "utc_time.h"
 
@@ -100,6 +101,16 @@ Result<std::unique_ptr<SqlLedger>, LedgerError> SqlLedger::Open(const std::strin
     if (!rules) {
         return LedgerFail(rules.Err().message);
     }
+    const auto rights = ReadLoginRights(session);
+    if (!rights) {
+        return LedgerFail("could not read the login's privileges: " + rights.Err().message);
+    }
+    if (ledger->options_.takes && !rights->canTake) {
+        return LedgerFail(
+            "this login cannot take serials: give it a station login's privileges "
+            "(zq61prog ledger grant station USER)");
+    }
+    ledger->loginWarning_ = RewriteWarning(*rights);
     const auto capacity = PreviewSerials(session, **found, *rules, 0, 0, ledger->options_.clock);
     session.Rollback();
     if (!capacity) {

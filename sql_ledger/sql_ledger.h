@@ -44,6 +44,9 @@ struct SqlLedgerOptions {
     // row another station holds) and when it answers again (true). Called from the worker that
     // noticed, with no lock of the ledger held.
     std::function<void(bool connected)> onConnection;
+    // The batch takes serials: a login the server says cannot is refused at Open. An audit or a
+    // label's reprint only reads and appends records.
+    bool takes = true;
     // Only for tests: failures to inject into the ledger's session.
     odbc::Faults* faults = nullptr;
     // Only for tests: the clock a format sequence's dates are read from instead of the server's.
@@ -69,6 +72,9 @@ public:
     // How many serials the sequence holds, as read at Open: "999999 in all", "9999 per week",
     // "250 in the list".
     const std::string& Capacity() const { return capacity_; }
+    // What the station says when it starts, when its login could change or delete records; ""
+    // when it could not.
+    const std::string& LoginWarning() const { return loginWarning_; }
 
     SerialTake TakeSerial(const LedgerEntry& chip) override;
     Status Record(const LedgerEntry& entry) override;
@@ -143,6 +149,7 @@ private:
     SequenceDefinition sequence_;   // read once, at Open
     SequenceRules rules_;
     std::string capacity_;
+    std::string loginWarning_;
     const std::string station_;
     const SerialAt serialAt_;
     const SqlLedgerOptions options_;

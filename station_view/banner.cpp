@@ -74,6 +74,14 @@ Banner RunningBanner(const BatchState& state) {
         waiting = "Resuming after " + state.resumedAfter + ", the last serial the log has used. " +
                   waiting;
     }
+    if (!state.loginWarning.empty()) {
+        // Said for as long as nothing more pressing is: the station works on, as it may.
+        return {
+            "Warning: this station's login could change or delete the line's records; ask "
+            "for a station login. " +
+                waiting,
+            BannerLook::Warn};
+    }
     return {waiting, BannerLook::Info};
 }
 

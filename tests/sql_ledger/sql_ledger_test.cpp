@@ -1,5 +1,6 @@
 // The SQL ledger against real servers: takes, records, the report and the export, lost
 // connections and rows another station holds.
+#include "ledger_guard.h"
 #include "server_fixture.h"
 
 namespace {
@@ -182,9 +183,22 @@ TEST_P(SqlLedgerTest, TheDatabaseRefusesASerialTwiceAndASequenceRunsOut) {
     EXPECT_EQ(none.result, TakeResult::RunOut);
     EXPECT_EQ(ledger->NextSerial(), "");
 
-    // Whatever moved the sequence back, the serial is not handed out again.
-    Execute("UPDATE zq_sequences SET next_position = ? WHERE name = ?",
-            {int64_t{0}, sequence.name});
+    // The database refuses to move the sequence back, whoever asks.
+    const char* back = "UPDATE zq_sequences SET next_position = ? WHERE name = ?";
+    odbc::Session owner;
+    ASSERT_TRUE(owner.Connect(connection_, 5));
+    EXPECT_FALSE(owner.Run(back, {int64_t{0}, sequence.name}).Ok());
+    owner.Rollback();
+    // Whatever moved it back all the same (its owner dropped the trigger), the serial is not
+    // handed out again.
+    const bool postgreSql = owner.DatabaseEngine() == odbc::Engine::PostgreSql;
+    Execute(
+        std::string("DROP TRIGGER zq_sequences_forward") + (postgreSql ? " ON zq_sequences" : ""),
+        {});
+    Execute(back, {int64_t{0}, sequence.name});
+    for (const std::string& step : layout::AppendOnly(owner.DatabaseEngine())) {
+        Execute(step, {});
+    }
     const SerialTake again = ledger->TakeSerial(Chip("COM21"));
     EXPECT_EQ(again.result, TakeResult::NotRecorded);
     EXPECT_FALSE(again.message.empty());
