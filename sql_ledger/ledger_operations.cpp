@@ -7,9 +7,11 @@
 #include "ledger_guard.h"
 #include "ledger_layout.h"
 #include "ledger_text.h"
+#include "sequence_identity.h"
 #include "sequence_serials.h"
 #include "serial_sequence.h"
 #include "utc_time.h"
+#include "value_checks.h"
 
 namespace {
 
@@ -153,6 +155,54 @@ Status CountRecords(const std::vector<odbc::Row>& rows, LedgerReport& report) {
     // Each engine sorts text by its own collation: the report sorts by bytes.
     std::sort(report.stations.begin(), report.stations.end(),
               [](const StationCounts& a, const StationCounts& b) { return a.station < b.station; });
+    return {};
+}
+
+// A definition checked as the options check each of its values: the ledger stores nothing a
+// batch would refuse, whoever calls it.
+Result<void, LedgerError> CheckDefinition(const SequenceDefinition& sequence) {
+    if (std::string problem = CheckName(sequence.name); !problem.empty()) {
+        return LedgerFail("the sequence's name " + problem, true);
+    }
+    if (sequence.scheme == SequenceScheme::Unknown) {
+        return LedgerFail("the sequence \"" + sequence.name + "\" has no known serial scheme",
+                          true);
+    }
+    if (Result<ChipIdentity> identity = IdentityOfSequence(sequence); !identity) {
+        return LedgerFail(identity.Err().message, true);
+    }
+    const bool format = sequence.scheme == SequenceScheme::Format;
+    const std::pair<const char*, std::string> checks[] = {
+        {"serial format", format ? CheckSerialFormat(sequence.serialFormat) : std::string()},
+        {"UTC offset", format && !sequence.utcOffset.empty() ? CheckUtcOffset(sequence.utcOffset)
+                                                             : std::string()},
+        {"serial format", !format && !sequence.serialFormat.empty()
+                              ? "belongs to a format sequence only"
+                              : std::string()},
+        {"UTC offset", !format && !sequence.utcOffset.empty() ? "belongs to a format sequence only"
+                                                              : std::string()},
+    };
+    for (const auto& [field, problem] : checks) {
+        if (!problem.empty()) {
+            return LedgerFail(
+                "the sequence \"" + sequence.name + "\" is refused: its " + field + " " + problem,
+                true);
+        }
+    }
+    return {};
+}
+
+// A list's serials, each checked as a single write checks it, none twice.
+Result<void, LedgerError> CheckListSerials(const std::vector<std::string>& serials) {
+    std::set<std::string> seen;
+    for (const std::string& serial : serials) {
+        if (std::string problem = CheckSerial(serial); !problem.empty()) {
+            return LedgerFail("the list's serial " + problem, true);
+        }
+        if (!seen.insert(serial).second) {
+            return LedgerFail("the list holds the serial " + serial + " twice", true);
+        }
+    }
     return {};
 }
 
@@ -348,6 +398,15 @@ Result<bool, LedgerError> InitLedger(const std::string& connection) {
 Result<bool, LedgerError> DefineSequence(const std::string& connection,
                                          const SequenceDefinition& sequence,
                                          const std::vector<std::string>& listSerials) {
+    if (auto checked = CheckDefinition(sequence); !checked) {
+        return Fail(checked.Err());
+    }
+    if (auto checked = CheckListSerials(listSerials); !checked) {
+        return Fail(checked.Err());
+    }
+    if (sequence.scheme != SequenceScheme::List && !listSerials.empty()) {
+        return LedgerFail("the sequence \"" + sequence.name + "\" takes no list", true);
+    }
     odbc::Session session;
     if (auto opened = OpenLedger(session, connection); !opened) {
         return Fail(opened.Err());
@@ -411,6 +470,9 @@ Result<bool, LedgerError> DefineSequence(const std::string& connection,
 Result<uint64_t, LedgerError> ImportSerials(const std::string& connection,
                                             const std::string& sequence,
                                             const std::vector<std::string>& serials) {
+    if (auto checked = CheckListSerials(serials); !checked) {
+        return Fail(checked.Err());
+    }
     odbc::Session session;
     auto opened = OpenSequence(connection, sequence, session);
     if (!opened) {

@@ -131,6 +131,10 @@ private:
         bool skippedAny = false;
     };
     std::optional<Step> FreeSerial(const LedgerEntry& started, FreeTake& free, SerialTake& take);
+    // Records the free serial as not used, with why, and marks a list's serial with the state.
+    std::optional<Step> SkipOnRecord(const LedgerEntry& started, const FreeTake& free,
+                                     const std::string& status, const char* state,
+                                     SerialTake& take);
     // The serial at the take's position, by the sequence's scheme; a step when the take ends.
     std::optional<Step> Candidate(FreeTake& free, SerialTake& take);
     // A format's next counter in the period of the take's date, written to the period's row.

@@ -117,6 +117,51 @@ TEST_P(SchemeTest, ImportIsAllOrNothingAndTakesFollowImportOrder) {
     EXPECT_EQ(Report(connection_, sequence.name)->serialsFree, 1u);
 }
 
+// The ledger checks what it stores and what it reads as the options do, whoever calls it or
+// edited its rows.
+TEST_P(SchemeTest, ValuesAndRowsTheOptionsWouldRefuseNeverReachAChip) {
+    SequenceDefinition badId = Scheme(SequenceScheme::From);
+    badId.firstSerial = "ZQ000001";
+    badId.vid = "XYZ1";
+    SequenceDefinition badOffset = Scheme(SequenceScheme::Format, "B{YY}{WW}{N:2}Q");
+    badOffset.utcOffset = "+25:00";
+    const SequenceDefinition list = Scheme(SequenceScheme::List);
+    for (const auto& [sequence, serials] :
+         {std::pair{badId, std::vector<std::string>{}}, {badOffset, {}}, {list, {"BAD 0001"}}}) {
+        const auto refused = DefineSequence(connection_, sequence, serials);
+        EXPECT_TRUE(!refused.Ok() && refused.Err().refused) << sequence.name;
+    }
+    DefineList(list, {"LST00001", "LST00002", "LST00003"});
+    EXPECT_TRUE(ImportSerials(connection_, list.name, {"LST\t0004"}).Err().refused);
+    SequenceDefinition counted = Scheme(SequenceScheme::From);
+    counted.firstSerial = "CNT00001";
+    ASSERT_TRUE(DefineSequence(connection_, counted).Ok());
+    const auto noList = ImportSerials(connection_, counted.name, {"CNT00009"});
+    EXPECT_NE(ErrorOf(noList).find("takes no list"), std::string::npos) << ErrorOf(noList);
+    EXPECT_EQ(PreviewSequence(connection_, counted.name, 1)->serials.front(), "CNT00001");
+
+    // A list's serial edited by hand is refused on record and the next one taken.
+    Execute("UPDATE zq_list_serials SET serial = ? WHERE sequence_name = ? AND list_position = 0",
+            {std::string("LST 0001"), list.name});
+    const SerialTake take = Open(list, "s")->TakeSerial(Chip("COM21"));
+    EXPECT_EQ(take.serial, "LST00002") << take.message;
+    const auto records = Export(connection_, list.name);
+    ASSERT_TRUE(records.Ok()) << ErrorOf(records);
+    ASSERT_FALSE(records->empty());
+    EXPECT_EQ(records->front().serial, "LST 0001");
+    EXPECT_NE(records->front().status.find("not used"), std::string::npos);
+
+    // A row of an unknown scheme, or whose offset is out of range, is never taken as a default.
+    SequenceDefinition format = Scheme(SequenceScheme::Format, "F{YY}{WW}{N:2}Q");
+    ASSERT_TRUE(DefineSequence(connection_, format).Ok());
+    Execute("UPDATE zq_sequences SET utc_offset = '+25:00' WHERE name = ?", {format.name});
+    Execute("UPDATE zq_sequences SET scheme = 'weekly' WHERE name = ?", {counted.name});
+    for (const std::string& name : {format.name, counted.name}) {
+        const auto opened = SqlLedger::Open(connection_, name, "s", TestSerials());
+        EXPECT_NE(ErrorOf(opened).find("is refused"), std::string::npos) << ErrorOf(opened);
+    }
+}
+
 TEST_P(SchemeTest, ThreeStationsOnOneWeeklyFormatRestartInTheNextWeekAndWaitWhenItRunsOut) {
     const SequenceDefinition sequence = Scheme(SequenceScheme::Format, "W{YY}{WW}{N:2}Q");
     ASSERT_TRUE(DefineSequence(connection_, sequence).Ok());
