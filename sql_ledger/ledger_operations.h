@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -113,5 +114,7 @@ Result<SequenceDefinition, LedgerError> ReadSequence(const std::string& connecti
 Result<LedgerReport, LedgerError> Report(const std::string& connection,
                                          const std::string& sequence);
 // Every record of the sequence, in the order they were made: the log's columns and the station.
+// With a serial: only that serial's records (what an audit of one board reads).
 Result<std::vector<LedgerEntry>, LedgerError> Export(const std::string& connection,
-                                                     const std::string& sequence);
+                                                     const std::string& sequence,
+                                                     const std::optional<std::string>& serial = {});
