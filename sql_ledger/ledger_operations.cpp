@@ -254,28 +254,51 @@ Result<bool, LedgerError> UpgradeLedger(odbc::Session& session, int64_t from) {
     return true;
 }
 
-// Adds a list sequence's serials after its others, inside the caller's transaction, under the
-// sequence's row lock that the update of its size takes. A serial already in the sequence is
-// refused, named.
-Result<uint64_t, LedgerError> AppendListSerials(odbc::Session& session, const std::string& name,
-                                                const std::vector<std::string>& serials) {
-    odbc::Answer grown =
-        session.Run("UPDATE zq_sequences SET list_size = list_size + ? WHERE name = ?",
-                    {static_cast<int64_t>(serials.size()), name});
-    if (!grown) {
-        return Failed("could not add the serials", grown.Err());
-    }
-    odbc::Answer size = session.Run("SELECT list_size FROM zq_sequences WHERE name = ?", {name});
-    odbc::Answer held =
-        session.Run("SELECT serial FROM zq_list_serials WHERE sequence_name = ?", {name});
-    for (const odbc::Answer* read : {&size, &held}) {
-        if (!*read) {
-            return Failed("could not read the sequence's serials", read->Err());
+// Many rows a statement: one round trip per serial made a 100,000-serial import take seconds.
+constexpr size_t kRowsPerInsert = 500;
+
+// Writes the serials to the list from a position on, free, in statements of many rows; each
+// statement committed when `commitEach` (an import, whose rows are not takeable until its last
+// step), else all inside the caller's transaction.
+std::optional<odbc::Failure> InsertListRows(odbc::Session& session, const std::string& name,
+                                            const std::vector<std::string>& serials, uint64_t first,
+                                            bool commitEach) {
+    const std::string now = UtcNow();
+    for (size_t start = 0; start < serials.size(); start += kRowsPerInsert) {
+        const size_t rows = std::min(kRowsPerInsert, serials.size() - start);
+        std::string sql =
+            "INSERT INTO zq_list_serials (sequence_name, list_position, serial, "
+            "state, imported_at) VALUES ";
+        std::vector<odbc::Value> values;
+        values.reserve(rows * 5);
+        for (size_t i = start; i < start + rows; i++) {
+            sql += i == start ? "(?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?)";
+            values.push_back(name);
+            values.push_back(static_cast<int64_t>(first + i));
+            values.push_back(serials[i]);
+            values.push_back(std::string("free"));
+            values.push_back(now);
+        }
+        odbc::Answer added = session.Run(sql, values);
+        if (!added) {
+            return added.Err();
+        }
+        if (commitEach) {
+            if (auto committed = session.Commit(); !committed) {
+                return committed.Err();
+            }
         }
     }
-    const std::optional<int64_t> total = NumberAt(size);
-    if (!total || *total < static_cast<int64_t>(serials.size())) {
-        return LedgerFail("the sequence \"" + name + "\" holds a list size that is not a count");
+    return std::nullopt;
+}
+
+// Refuses serials the sequence holds already, naming them.
+Result<void, LedgerError> RefuseHeld(odbc::Session& session, const std::string& name,
+                                     const std::vector<std::string>& serials) {
+    odbc::Answer held =
+        session.Run("SELECT serial FROM zq_list_serials WHERE sequence_name = ?", {name});
+    if (!held) {
+        return Failed("could not read the sequence's serials", held.Err());
     }
     std::set<std::string> there;
     for (const odbc::Row& row : held->rows) {
@@ -294,18 +317,119 @@ Result<uint64_t, LedgerError> AppendListSerials(odbc::Session& session, const st
                               (named > 5 ? ", ..." : "") + "): nothing was added",
                           true);
     }
-    uint64_t position = static_cast<uint64_t>(*total) - serials.size();
-    const std::string now = UtcNow();
-    for (const std::string& serial : serials) {
-        odbc::Answer added = session.Run(
-            "INSERT INTO zq_list_serials (sequence_name, list_position, serial, state, "
-            "imported_at) VALUES (?, ?, ?, ?, ?)",
-            {name, static_cast<int64_t>(position++), serial, std::string("free"), now});
-        if (!added) {
-            return Failed("could not add the serial " + serial, added.Err());
-        }
+    return {};
+}
+
+// Adds a new list sequence's serials, inside the caller's transaction that defines it.
+Result<uint64_t, LedgerError> AppendListSerials(odbc::Session& session, const std::string& name,
+                                                const std::vector<std::string>& serials) {
+    odbc::Answer grown =
+        session.Run("UPDATE zq_sequences SET list_size = list_size + ? WHERE name = ?",
+                    {static_cast<int64_t>(serials.size()), name});
+    if (!grown) {
+        return Failed("could not add the serials", grown.Err());
+    }
+    odbc::Answer size = session.Run("SELECT list_size FROM zq_sequences WHERE name = ?", {name});
+    if (!size) {
+        return Failed("could not read the sequence's serials", size.Err());
+    }
+    const std::optional<int64_t> total = NumberAt(size);
+    if (!total || *total < static_cast<int64_t>(serials.size())) {
+        return LedgerFail("the sequence \"" + name + "\" holds a list size that is not a count");
+    }
+    if (auto refused = RefuseHeld(session, name, serials); !refused) {
+        return Fail(refused.Err());
+    }
+    if (auto failure = InsertListRows(session, name, serials,
+                                      static_cast<uint64_t>(*total) - serials.size(), false)) {
+        return Failed("could not add the serials", *failure);
     }
     return static_cast<uint64_t>(*total);
+}
+
+// One import of a sequence at a time, held for as long as the import's connection lives (a
+// crashed import's is let go with it), without touching the sequence's row that takes lock.
+Result<void, LedgerError> HoldImport(odbc::Session& session, const std::string& name) {
+    const std::string key = ("zq:" + name).substr(0, 64);
+    std::string sql;
+    switch (session.DatabaseEngine()) {
+        case odbc::Engine::PostgreSql:
+            sql = "SELECT CASE WHEN pg_try_advisory_lock(hashtext(?)) THEN 1 ELSE 0 END";
+            break;
+        case odbc::Engine::MariaDb:
+            sql = "SELECT GET_LOCK(?, 0)";
+            break;
+        default:
+            return {};
+    }
+    odbc::Answer held = session.Run(sql, {key});
+    session.Rollback();
+    if (!held) {
+        return Failed("could not start the import", held.Err());
+    }
+    if (NumberAt(held).value_or(0) != 1) {
+        return LedgerFail("another import into the sequence \"" + name +
+                          "\" is running: import again once it has ended");
+    }
+    return {};
+}
+
+// Removes the list's rows from a position on: those of this import when it fails, or of an
+// import that never finished (never takeable: they lie past the list's size).
+std::optional<odbc::Failure> RemoveFrom(odbc::Session& session, const std::string& name,
+                                        uint64_t position) {
+    session.Rollback();
+    return RunCommitted(
+        session, "DELETE FROM zq_list_serials WHERE sequence_name = ? AND list_position >= ?",
+        {name, static_cast<int64_t>(position)});
+}
+
+// The import's rows written past the list's size, then made takeable in one short step: the
+// sequence's row is locked only by that step's update of the size, so that no take waits for
+// the import.
+Result<uint64_t, LedgerError> ImportRows(odbc::Session& session, const std::string& name,
+                                         const std::vector<std::string>& serials) {
+    odbc::Answer size = session.Run("SELECT list_size FROM zq_sequences WHERE name = ?", {name});
+    auto refused = size ? RefuseHeld(session, name, serials) : Result<void, LedgerError>();
+    session.Rollback();
+    if (!size) {
+        return Failed("could not read the sequence", size.Err());
+    }
+    if (!refused) {
+        return Fail(refused.Err());
+    }
+    const std::optional<int64_t> base = NumberAt(size);
+    if (!base || *base < 0) {
+        return LedgerFail("the sequence \"" + name + "\" holds a list size that is not a count");
+    }
+    const uint64_t first = static_cast<uint64_t>(*base);
+    std::optional<odbc::Failure> failure = RemoveFrom(session, name, first);
+    if (!failure) {
+        failure = InsertListRows(session, name, serials, first, true);
+    }
+    if (!failure) {
+        odbc::Answer grown =
+            session.Run("UPDATE zq_sequences SET list_size = ? WHERE name = ? AND list_size = ?",
+                        {static_cast<int64_t>(first + serials.size()), name, *base});
+        if (grown && grown->changed == 1) {
+            if (auto committed = session.Commit(); committed) {
+                return first + serials.size();
+            } else {
+                failure = committed.Err();
+            }
+        } else if (grown) {
+            failure = odbc::Failure{"", "the list's size changed during the import"};
+        } else {
+            failure = grown.Err();
+        }
+    }
+    RemoveFrom(session, name, first);
+    if (odbc::IsDuplicate(*failure)) {
+        return LedgerFail(
+            "a serial of the import is already in the sequence \"" + name + "\": nothing was added",
+            true);
+    }
+    return Failed("could not add the serials", *failure);
 }
 
 // The serials of a list sequence in import order.
@@ -484,16 +608,10 @@ Result<uint64_t, LedgerError> ImportSerials(const std::string& connection,
                               SchemeWord(opened->scheme),
                           true);
     }
-    auto added = AppendListSerials(session, sequence, serials);
-    if (!added) {
-        session.Rollback();
-        return added;
+    if (auto held = HoldImport(session, sequence); !held) {
+        return Fail(held.Err());
     }
-    if (auto committed = session.Commit(); !committed) {
-        session.Rollback();
-        return Failed("could not add the serials", committed.Err());
-    }
-    return added;
+    return ImportRows(session, sequence, serials);
 }
 
 Result<SerialPreview, LedgerError> PreviewSequence(
@@ -572,9 +690,11 @@ Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport&
         "SELECT 1 FROM zq_records r WHERE r.sequence_name = s.sequence_name "
         "AND r.serial = s.serial AND r.outcome = ?)",
         {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
-    odbc::Answer free =
-        session.Run("SELECT COUNT(*) FROM zq_list_serials WHERE sequence_name = ? AND state = ?",
-                    {sequence, std::string("free")});
+    // Below the list's size only: an import's rows past it are not takeable yet.
+    odbc::Answer free = session.Run(
+        "SELECT COUNT(*) FROM zq_list_serials l, zq_sequences q WHERE q.name = ? AND "
+        "l.sequence_name = q.name AND l.state = ? AND l.list_position < q.list_size",
+        {sequence, std::string("free")});
     Result<SerialPreview, odbc::Failure> preview = SerialPreview();
     if (const Result<SequenceRules> rules = RulesOf(report.sequence)) {
         preview = PreviewSerials(session, report.sequence, *rules, 0, 0, {});

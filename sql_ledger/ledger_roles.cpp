@@ -214,7 +214,7 @@ const std::vector<TableGrant>& LedgerGrants() {
         {"zq_list_serials", LedgerRole::Station, "UPDATE (state)"},
         {"zq_periods", LedgerRole::Station, "INSERT, UPDATE (last_counter)"},
         {"zq_sequences", LedgerRole::Engineer, "INSERT, UPDATE (list_size)"},
-        {"zq_list_serials", LedgerRole::Engineer, "INSERT"},
+        {"zq_list_serials", LedgerRole::Engineer, "INSERT, DELETE"},
     };
     return grants;
 }

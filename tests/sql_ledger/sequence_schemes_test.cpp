@@ -218,7 +218,7 @@ TEST_P(SchemeTest, TheServersClockGivesTheDate) {
 
 TEST_P(SchemeTest, EveryRecordWordIsStoredAndExportedWithItsJob) {
     SequenceDefinition sequence = Scheme(SequenceScheme::From);
-    sequence.firstSerial = Unique("J");
+    sequence.firstSerial = UniqueSerial('J');
     sequence.job = "0A1B2C3D";
     ASSERT_TRUE(DefineSequence(connection_, sequence).Ok());
     EXPECT_EQ(ReadSequence(connection_, sequence.name).Value(), sequence);

@@ -140,7 +140,8 @@ TEST_P(SqlLedgerTest, AWrongPasswordIsRefusedWithoutShowingIt) {
 TEST_P(SqlLedgerTest, TextIsStoredAndExportedExactly) {
     // Quotes, a semicolon, a backslash, Chinese and a character outside the BMP; 站 and Ø are
     // what one MariaDB driver garbles when it is sent UTF-16.
-    const std::string product = "Board \"A\"; it's 板卡 \\ Ø 🔌";
+    // Within a product's 18 UTF-16 units, which the ledger checks as the options do.
+    const std::string product = "B\"A\"; it's 板卡\\Ø🔌";
     const SequenceDefinition sequence = Define(product);
     auto ledger = Open(sequence, "站 1");
     EXPECT_EQ(ledger->Sequence().product, product);
@@ -465,7 +466,10 @@ TEST_P(SqlLedgerTest, ARowEditedByHandIsRefusedAtTheStart) {
 // Two sequences of one VID and PID over the same serials: the definition says so, and neither
 // hands out a serial the other has used.
 TEST_P(SqlLedgerTest, OverlappingSequencesOfOneIdentityNeverShareASerial) {
-    const std::string prefix = Unique("OV") + "-";
+    // Two letters of their own for this run: the test's serials are counted up after them.
+    const int run = std::stoi(UniqueSerial('O').substr(3, 3));
+    const std::string prefix = {static_cast<char>('A' + run % 26),
+                                static_cast<char>('A' + run / 26 % 26)};
     SequenceDefinition a{Unique("seq"), prefix + "000001", "2E1B", "6C04", "usb2.0 serial", false};
     SequenceDefinition b = a;
     b.name = Unique("seq");
