@@ -273,11 +273,8 @@ std::optional<odbc::Failure> InsertListRows(odbc::Session& session, const std::s
         values.reserve(rows * 5);
         for (size_t i = start; i < start + rows; i++) {
             sql += i == start ? "(?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?)";
-            values.push_back(name);
-            values.push_back(static_cast<int64_t>(first + i));
-            values.push_back(serials[i]);
-            values.push_back(std::string("free"));
-            values.push_back(now);
+            values.insert(values.end(), {odbc::Value(name), static_cast<int64_t>(first + i),
+                                         serials[i], std::string("free"), now});
         }
         odbc::Answer added = session.Run(sql, values);
         if (!added) {

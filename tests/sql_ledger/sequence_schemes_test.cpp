@@ -162,6 +162,47 @@ TEST_P(SchemeTest, ValuesAndRowsTheOptionsWouldRefuseNeverReachAChip) {
     }
 }
 
+// A long import holds the sequence's row only for its last step: a station takes meanwhile.
+TEST_P(SchemeTest, AStationTakesWhileALongListIsImported) {
+    const SequenceDefinition sequence = Scheme(SequenceScheme::List);
+    DefineList(sequence, {"LNG00001", "LNG00002"});
+    std::vector<std::string> more;
+    for (int i = 0; i < 50000; i++) {
+        char serial[16];
+        std::snprintf(serial, sizeof serial, "M%07d", i);
+        more.push_back(serial);
+    }
+    auto ledger = Open(sequence, "s");
+    std::atomic<bool> importing{true};
+    std::thread import([&] {
+        const auto imported = ImportSerials(connection_, sequence.name, more);
+        EXPECT_TRUE(imported.Ok()) << ErrorOf(imported);
+        importing = false;
+    });
+    // Once the import is writing its rows, a take ends before the import does.
+    odbc::Session reader;
+    ASSERT_TRUE(reader.Connect(connection_, 5));
+    for (int i = 0; i < 400 && importing; i++) {
+        const odbc::Answer rows = reader.Run(
+            "SELECT COUNT(*) FROM zq_list_serials WHERE sequence_name = ?", {sequence.name});
+        reader.Rollback();
+        if (rows && rows->rows.at(0).at(0).value_or("0") != "2") {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const auto started = steady_clock::now();
+    const SerialTake take = ledger->TakeSerial(Chip("COM21"));
+    const bool before = importing;
+    const double waited = duration<double, std::milli>(steady_clock::now() - started).count();
+    import.join();
+    EXPECT_EQ(take.serial, "LNG00001") << take.message;
+    EXPECT_TRUE(before) << "the take waited for the import";
+    std::printf("[   INFO   ] a take during a 50,000-serial import waited %.1f ms\n", waited);
+    EXPECT_EQ(PreviewSequence(connection_, sequence.name, 2)->serials,
+              (std::vector<std::string>{"LNG00002", "M0000000"}));
+}
+
 TEST_P(SchemeTest, ThreeStationsOnOneWeeklyFormatRestartInTheNextWeekAndWaitWhenItRunsOut) {
     const SequenceDefinition sequence = Scheme(SequenceScheme::Format, "W{YY}{WW}{N:2}Q");
     ASSERT_TRUE(DefineSequence(connection_, sequence).Ok());
