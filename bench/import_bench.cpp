@@ -25,7 +25,7 @@ double Millis(Clock::duration d) {
 
 // Eight characters, unique per run and position.
 std::string ListSerial(const std::string& prefix, size_t position) {
-    char text[16];
+    char text[32];
     std::snprintf(text, sizeof text, "%s%06zu", prefix.c_str(), position);
     return text;
 }

@@ -641,6 +641,58 @@ Result<SerialPreview, LedgerError> PreviewSequence(
     return std::move(*preview);
 }
 
+namespace {
+
+// A sequence's serials as far as an overlap needs them: a counted range, a list, or a format.
+struct SerialsOf {
+    SequenceScheme scheme = SequenceScheme::From;
+    std::optional<SerialSequence> counted;
+    std::set<std::string> list;
+    std::string format;
+};
+
+Result<SerialsOf, odbc::Failure> ReadSerialsOf(odbc::Session& session, const std::string& name,
+                                               SequenceScheme scheme, const std::string& first,
+                                               const std::string& format) {
+    SerialsOf serials{scheme, SerialSequence::From(first), {}, format};
+    if (scheme == SequenceScheme::List) {
+        auto list = ListOf(session, name);
+        if (!list) {
+            return Fail(list.Err());
+        }
+        serials.list.insert(list->begin(), list->end());
+    }
+    return serials;
+}
+
+// Whether two sequences can hand out the same serial: two counted ranges that meet, a list's
+// serial in the other's range or list, or one format twice (the same serials in every period).
+bool Meet(const SerialsOf& a, const SerialsOf& b) {
+    auto listMeets = [](const SerialsOf& list, const SerialsOf& other) {
+        for (const std::string& serial : list.list) {
+            if (other.list.count(serial) > 0 ||
+                (other.scheme == SequenceScheme::From && other.counted &&
+                 other.counted->PositionOf(serial))) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (a.scheme == SequenceScheme::List || b.scheme == SequenceScheme::List) {
+        return a.scheme == SequenceScheme::List ? listMeets(a, b) : listMeets(b, a);
+    }
+    if (a.scheme == SequenceScheme::Format || b.scheme == SequenceScheme::Format) {
+        return a.scheme == b.scheme && a.format == b.format;
+    }
+    // Two counted ranges meet when either one's first serial is among the other's: both count
+    // up to the end of the same digits.
+    return a.counted && b.counted &&
+           (a.counted->PositionOf(b.counted->Current()) ||
+            b.counted->PositionOf(a.counted->Current()));
+}
+
+}  // namespace
+
 Result<std::vector<std::string>, LedgerError> OverlappingSequences(
     const std::string& connection, const SequenceDefinition& sequence) {
     odbc::Session session;
@@ -648,23 +700,28 @@ Result<std::vector<std::string>, LedgerError> OverlappingSequences(
         return Fail(opened.Err());
     }
     odbc::Answer others = session.Run(
-        "SELECT name, first_serial FROM zq_sequences WHERE vid = ? AND pid = ? AND name <> ? "
-        "ORDER BY name",
+        "SELECT name, first_serial, scheme, serial_format FROM zq_sequences WHERE vid = ? AND "
+        "pid = ? AND name <> ? ORDER BY name",
         {sequence.vid, sequence.pid, sequence.name});
     session.Rollback();
     if (!others) {
         return Failed("could not read the other sequences", others.Err());
     }
-    // Two sequences meet when either one's first serial is among the other's: both count up to
-    // the end of the same digits.
+    auto mine = ReadSerialsOf(session, sequence.name, sequence.scheme, sequence.firstSerial,
+                              sequence.serialFormat);
+    if (!mine) {
+        return Failed("could not read the sequence's serials", mine.Err());
+    }
     std::vector<std::string> names;
-    const std::optional<SerialSequence> mine = SerialSequence::From(sequence.firstSerial);
     for (const odbc::Row& row : others->rows) {
-        const std::string first = row.at(1).value_or("");
-        const std::optional<SerialSequence> theirs = SerialSequence::From(first);
-        if (mine && theirs &&
-            (mine->PositionOf(first) || theirs->PositionOf(sequence.firstSerial))) {
-            names.push_back(row.at(0).value_or(""));
+        const std::string name = row.at(0).value_or("");
+        auto theirs = ReadSerialsOf(session, name, SchemeNamed(row.at(2).value_or("")),
+                                    row.at(1).value_or(""), row.at(3).value_or(""));
+        if (!theirs) {
+            return Failed("could not read the other sequences", theirs.Err());
+        }
+        if (Meet(*mine, *theirs)) {
+            names.push_back(name);
         }
     }
     return names;

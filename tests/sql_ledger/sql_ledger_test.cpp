@@ -482,6 +482,17 @@ TEST_P(SqlLedgerTest, OverlappingSequencesOfOneIdentityNeverShareASerial) {
     SequenceDefinition apart = a;
     apart.pid = "6C05";
     EXPECT_TRUE(OverlappingSequences(connection_, apart).Value().empty());
+    // Every scheme: a list holding a serial of a counted range, a second list sharing one.
+    SequenceDefinition list = a;
+    list.name = Unique("seq");
+    list.firstSerial = "";
+    list.scheme = SequenceScheme::List;
+    SequenceDefinition list2 = list;
+    list2.name = Unique("seq");
+    ASSERT_TRUE(DefineSequence(connection_, list, {prefix + "000002"}).Ok());
+    ASSERT_TRUE(DefineSequence(connection_, list2, {prefix + "X00001", prefix + "000002"}).Ok());
+    EXPECT_EQ(OverlappingSequences(connection_, list2).Value(),
+              (std::vector<std::string>{a.name, b.name, list.name}));
 
     auto first = Open(a, "s1", SerialSequence::At);
     auto second = Open(b, "s2", SerialSequence::At);
