@@ -206,6 +206,39 @@ Result<void, LedgerError> CheckListSerials(const std::vector<std::string>& seria
     return {};
 }
 
+// Layout 1 let two sequences of one VID and PID hand out the same serial; layout 2 keeps a serial
+// once per identity. Such serials are named, with how to mend the ledger keeping every record,
+// before any step is run.
+Result<void, LedgerError> RefuseClashes(odbc::Session& session, const std::string& upgrading) {
+    odbc::Answer clashes = session.Run(
+        "SELECT s1.serial, s1.sequence_name, s2.sequence_name FROM zq_serials s1, zq_serials s2, "
+        "zq_sequences q1, zq_sequences q2 WHERE s1.serial = s2.serial AND s1.sequence_name < "
+        "s2.sequence_name AND q1.name = s1.sequence_name AND q2.name = s2.sequence_name AND "
+        "q1.vid = q2.vid AND q1.pid = q2.pid ORDER BY s1.serial, s1.sequence_name");
+    if (!clashes) {
+        session.Rollback();
+        return Failed(upgrading, clashes.Err());
+    }
+    if (clashes->rows.empty()) {
+        return {};
+    }
+    session.Rollback();
+    std::string named;
+    for (size_t i = 0; i < clashes->rows.size() && i < 10; i++) {
+        const odbc::Row& row = clashes->rows[i];
+        named += (named.empty() ? "" : ", ") + row.at(0).value_or("") + " (sequences " +
+                 row.at(1).value_or("") + " and " + row.at(2).value_or("") + ")";
+    }
+    return LedgerFail(
+        upgrading + ": under layout 1, sequences of one VID and PID handed out the same serial " +
+        std::to_string(clashes->rows.size()) + " time(s): " + named +
+        (clashes->rows.size() > 10 ? ", ..." : "") +
+        ". Two boards may carry each. Nothing was changed. To mend it keeping every record: give "
+        "one of each pair of sequences a PID of its own (UPDATE zq_sequences SET pid = '...' WHERE "
+        "name = '...'), reprogram its boards that carry those serials with that PID, then run "
+        "ledger init again");
+}
+
 // Brings a ledger of an older layout to this one: every step and the layout's new number in one
 // transaction, so that a failure leaves the ledger as it was (on MariaDB, which commits each
 // change of a table at once, as far as it got: the next init goes on from there).
@@ -232,6 +265,11 @@ Result<bool, LedgerError> UpgradeLedger(odbc::Session& session, int64_t from) {
             return LedgerFail(checked.Err().message);
         }
         return false;
+    }
+    if (from < 2) {
+        if (auto clear = RefuseClashes(session, upgrading); !clear) {
+            return Fail(clear.Err());
+        }
     }
     // The triggers that keep the history come last: a step that must fill old rows runs first.
     std::vector<std::string> steps = layout::Upgrade(from, session.DatabaseEngine());
