@@ -316,6 +316,39 @@ TEST_P(Line, AWrongPasswordExitsSixNamingNoPasswordAndOpensNothing) {
     EXPECT_EQ(Opens(), 0u);
 }
 
+// A station PC holds only a station's login: the owner grants it, and its batch and audit run
+// as the owner's would, without the warning the owner's login gets. An auditor's login takes no
+// serial: its batch stops before any port is opened.
+TEST_P(Line, AStationLoginRunsABatchAndAnAuditAndAnAuditorsBatchOpensNothing) {
+    std::map<std::string, std::wstring> logins;
+    for (const char* role : {"station", "auditor"}) {
+        const char* login = std::getenv(
+            (std::string(GetParam()) + "_" + (role[0] == 's' ? "STATION" : "AUDITOR")).c_str());
+        if (login == nullptr) {
+            GTEST_SKIP() << "no " << role << " login: start the servers with db-servers.sh";
+        }
+        logins[role] = Wide(login);
+        ProgResult granted = Run({L"ledger", L"grant", Wide(role), L"zq_" + Wide(role)});
+        ASSERT_EQ(granted.exitCode, 0u) << granted.err;
+    }
+    ChipsReady();
+    ProgResult auditor = RunProg({L"batch", L"--ledger", logins["auditor"], L"--sequence", sequence,
+                                  L"--ports", Wide(kChipA)});
+    EXPECT_EQ(auditor.exitCode, 6u) << auditor.err;
+    EXPECT_NE(auditor.err.find("cannot take serials"), std::string::npos) << auditor.err;
+    EXPECT_EQ(Opens(), 0u);
+
+    std::vector<std::wstring> batch = Station(L"st-a", kChipA, L"1");
+    batch[2] = logins["station"];
+    ProgResult station = RunProg(batch);
+    ASSERT_EQ(station.exitCode, 0u) << station.err;
+    EXPECT_EQ(station.err.find("warning"), std::string::npos) << station.err;
+    ProgResult audit = RunProg({L"audit", L"--port", Wide(kChipA), L"--ledger", logins["station"],
+                                L"--sequence", sequence, L"--station", L"st-q"});
+    EXPECT_EQ(audit.exitCode, 0u) << audit.out << audit.err;
+    EXPECT_NE(audit.out.find("matches " + SerialOn(kChipA)), std::string::npos) << audit.out;
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, Line, testing::Values("ZQ_TEST_PG", "ZQ_TEST_MARIADB"),
                          [](const testing::TestParamInfo<const char*>& info) {
                              return std::string(info.param) == "ZQ_TEST_PG" ? "PostgreSQL"
