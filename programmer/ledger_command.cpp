@@ -185,8 +185,8 @@ int RunGrant(const CommandLine& line) {
                        {"privileges", privileges}});
         return EXIT_DONE;
     }
-    WriteLine(Stream::Out, "ledger: " + line.ledger.user + " is now a " + line.ledger.role +
-                               " login; it holds, on the ledger's tables:");
+    WriteLine(Stream::Out, "ledger: " + line.ledger.user + " has the role " + line.ledger.role +
+                               " now; on the ledger's tables it holds:");
     for (const std::string& table : privileges) {
         WriteLine(Stream::Out, "  " + table);
     }
