@@ -14,6 +14,7 @@ packages=(
     zip unzip                                             # the package
     fonts-arphic-uming locales                            # the dialog font and the 936 code page
     postgresql mariadb-server                             # the SQL ledger's test servers
+    faketime                                              # a test server on a clock of its own
     unixodbc unixodbc-dev odbc-postgresql odbc-mariadb    # ODBC and its drivers on the host
     zbar-tools                                            # reads the labels' barcodes back
 )

@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "odbc_session.h"
 #include "prog_harness.h"
 
 namespace {
@@ -347,6 +348,21 @@ TEST_P(Line, AStationLoginRunsABatchAndAnAuditAndAnAuditorsBatchOpensNothing) {
                                 L"--sequence", sequence, L"--station", L"st-q"});
     EXPECT_EQ(audit.exitCode, 0u) << audit.out << audit.err;
     EXPECT_NE(audit.out.find("matches " + SerialOn(kChipA)), std::string::npos) << audit.out;
+}
+
+// A sequence's row is checked as the options are when a batch starts on it: one edited by hand
+// stops the batch with exit 6 before any port is opened.
+TEST_P(Line, ARowEditedByHandStopsTheBatchBeforeAnyPort) {
+    odbc::Session owner;
+    ASSERT_TRUE(owner.Connect(std::getenv(GetParam()), 5));
+    ASSERT_TRUE(owner.Run("UPDATE zq_sequences SET vid = 'FFFF' WHERE name = ?",
+                          {std::string(sequence.begin(), sequence.end())}));
+    ASSERT_TRUE(owner.Commit());
+    ChipsReady();
+    ProgResult batch = RunProg(Station(L"st-a", kChipA, L"1"));
+    EXPECT_EQ(batch.exitCode, 6u) << batch.err;
+    EXPECT_NE(batch.err.find("VID"), std::string::npos) << batch.err;
+    EXPECT_EQ(Opens(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, Line, testing::Values("ZQ_TEST_PG", "ZQ_TEST_MARIADB"),

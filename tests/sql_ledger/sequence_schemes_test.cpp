@@ -257,6 +257,35 @@ TEST_P(SchemeTest, TheServersClockGivesTheDate) {
     EXPECT_EQ(take.serial, expected);
 }
 
+// A server whose clock runs 400 days ahead of the station's (scripts/db-servers.sh starts one
+// under libfaketime): a format's date is the server's, whatever the station's clock says.
+TEST(SkewedServer, AFormatsDateIsTheServersNotTheStations) {
+    const char* connection = std::getenv("ZQ_TEST_SKEWED");
+    if (connection == nullptr || *connection == '\0') {
+        GTEST_SKIP() << "ZQ_TEST_SKEWED is not set: no server on a clock of its own";
+    }
+    ASSERT_TRUE(InitLedger(connection).Ok());
+    SequenceDefinition sequence{Unique("seq"), "", "2E1B", "6C04", "usb2.0 serial", false};
+    sequence.scheme = SequenceScheme::Format;
+    sequence.serialFormat = "K{YY}{MM}{DD}{N:1}";
+    ASSERT_TRUE(DefineSequence(connection, sequence).Ok());
+    odbc::Session session;
+    ASSERT_TRUE(session.Connect(connection, 5));
+    const odbc::Answer clock = session.Run("SELECT UNIX_TIMESTAMP()");
+    ASSERT_TRUE(clock.Ok());
+    const sys_seconds serverNow{seconds(std::stoll(clock->rows.at(0).at(0).value_or("0")))};
+    ASSERT_GT(serverNow - system_clock::now(), hours(24 * 300))
+        << "the server's clock is not ahead";
+    auto ledger = SqlLedger::Open(connection, sequence.name, "s", TestSerials());
+    ASSERT_TRUE(ledger.Ok()) << ErrorOf(ledger);
+    const SerialTake take = (*ledger)->TakeSerial(Chip("COM21"));
+    const year_month_day day{floor<days>(serverNow)};
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "K%02d%02u%02u1", static_cast<int>(day.year()) % 100,
+                  static_cast<unsigned>(day.month()), static_cast<unsigned>(day.day()));
+    EXPECT_EQ(take.serial, expected) << take.message;
+}
+
 TEST_P(SchemeTest, EveryRecordWordIsStoredAndExportedWithItsJob) {
     SequenceDefinition sequence = Scheme(SequenceScheme::From);
     sequence.firstSerial = UniqueSerial('J');

@@ -368,6 +368,16 @@ TEST_P(SqlLedgerTest, TransientFailuresAreRetriedAndTheBoundRunsFromTheFirst) {
     faults.queryFailState = "40P01";
     EXPECT_TRUE(ledger->Record(Outcome("COM21", take.serial, BatchOutcome::Verified)));
     EXPECT_TRUE(ledger->UnrecordedSerials().empty());
+    // A statement cut at its time limit (PostgreSQL's state, MariaDB's number): the take is
+    // tried again.
+    for (const auto& [state, native] : {std::pair{"57014", int64_t{0}}, {"HY000", int64_t{1969}}}) {
+        faults.queryFails = faults.queries + 1;
+        faults.queryFailState = state;
+        faults.queryFailNative = native;
+        const SerialTake again = ledger->TakeSerial(Chip("COM21"));
+        EXPECT_EQ(again.result, TakeResult::Taken) << state << ": " << again.message;
+    }
+    faults.queryFailNative = 0;
 
     // A link that connects again and again but answers no statement: the bound runs from the
     // first failure, not from each reconnect.
