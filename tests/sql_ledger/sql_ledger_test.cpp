@@ -460,6 +460,26 @@ TEST_P(SqlLedgerTest, AStationFrozenInsideItsTakeIsCutByTheServer) {
                 std::chrono::duration<double>(waited).count());
 }
 
+// Written again after a lost answer, a record met as a duplicate has landed only when its own
+// key is there: a duplicate of anything else (here the id a row made by hand took) is a refusal.
+TEST_P(SqlLedgerTest, ADuplicateOfAnotherKeyIsNeverTakenAsLanded) {
+    if (std::string(GetParam().name) != "PostgreSql") {
+        GTEST_SKIP() << "MariaDB's counter moves past an id given by hand: no such duplicate";
+    }
+    const SequenceDefinition sequence = Define();
+    auto ledger = Open(sequence, "s");
+    const SerialTake take = ledger->TakeSerial(Chip("COM21"));
+    ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
+    Execute(
+        "INSERT INTO zq_records (id, record_key, sequence_name, recorded_at, station, port, "
+        "serial, vid, pid, product, locked, outcome, status_text) SELECT last_value + 1, "
+        "'by-hand-' || last_value, ?, 't', 'x', 'x', 'x', '2E1B', '6C04', 'x', 0, 'failed', '' "
+        "FROM zq_records_id_seq",
+        {sequence.name});
+    EXPECT_FALSE(ledger->Record(Outcome("COM21", take.serial, BatchOutcome::Verified)));
+    EXPECT_EQ(ledger->UnrecordedSerials(), std::vector<std::string>{take.serial});
+}
+
 TEST_P(SqlLedgerTest, ARowEditedByHandIsRefusedAtTheStart) {
     const SequenceDefinition sequence = Define();
     Execute("UPDATE zq_sequences SET first_serial = ? WHERE name = ?",
