@@ -122,6 +122,15 @@ TEST_P(RolesTest, AnAuditorReadsTheReportAndCanTakeNothing) {
     other.name = Unique("seq");
     EXPECT_FALSE(DefineSequence(auditor_, other).Ok());
     EXPECT_FALSE(DefineSequence(station_, other).Ok()) << "a station defines no sequence";
+    // An engineer defines and imports lists, an import's short steps included.
+    ASSERT_TRUE(GrantRole(connection_, LedgerRole::Engineer, "zq_station").Ok());
+    SequenceDefinition list = other;
+    list.firstSerial = "";
+    list.scheme = SequenceScheme::List;
+    const auto listed = DefineSequence(station_, list, {"ENG00001"});
+    EXPECT_TRUE(listed.Ok()) << ErrorOf(listed);
+    const auto imported = ImportSerials(station_, list.name, {"ENG00002", "ENG00003"});
+    EXPECT_EQ(imported.Ok() ? *imported : 0u, 3u) << ErrorOf(imported);
     // A role given again replaces the one before.
     ASSERT_TRUE(GrantRole(connection_, LedgerRole::Auditor, "zq_station").Ok());
     EXPECT_NE(ErrorOf(SqlLedger::Open(station_, sequence.name, "st", TestSerials()))
