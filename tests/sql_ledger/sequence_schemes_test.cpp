@@ -281,9 +281,10 @@ TEST(SkewedServer, AFormatsDateIsTheServersNotTheStations) {
     const SerialTake take = (*ledger)->TakeSerial(Chip("COM21"));
     const year_month_day day{floor<days>(serverNow)};
     char expected[16];
-    std::snprintf(expected, sizeof expected, "K%02d%02u%02u1", static_cast<int>(day.year()) % 100,
+    std::snprintf(expected, sizeof expected, "K%02d%02u%02u", static_cast<int>(day.year()) % 100,
                   static_cast<unsigned>(day.month()), static_cast<unsigned>(day.day()));
-    EXPECT_EQ(take.serial, expected) << take.message;
+    // The date only: a server kept between runs has used the day's first counters.
+    EXPECT_EQ(take.serial.substr(0, 7), expected) << take.serial << " " << take.message;
 }
 
 TEST_P(SchemeTest, EveryRecordWordIsStoredAndExportedWithItsJob) {
