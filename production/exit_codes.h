@@ -10,7 +10,8 @@ inline constexpr int EXIT_UNVERIFIED = 4;     // written, but the read-back fail
 inline constexpr int EXIT_WRITE_PROTECT = 5;  // the chip is write-protected
 // A batch's record could not be written (it stopped), or the ledger cannot be reached.
 inline constexpr int EXIT_RECORD_FAILED = 6;
-// An audit read the chip and it is not what its job or its record says it should be.
+// An audit read the chip and it is not what its job or its record says it should be; a trace's
+// serial is not on record.
 inline constexpr int EXIT_DIFFERS = 7;
 // A batch's boards are all as their record says, but a label was not printed: reprint it.
 inline constexpr int EXIT_LABEL_MISSING = 8;
@@ -28,7 +29,7 @@ inline constexpr const char* EXIT_CODE_TABLE =
     "  6  the batch's record could not be written: it stopped; chips in progress finished\n"
     "     (or the ledger cannot be reached: nothing was opened)\n"
     "  7  the chip differs from its job or record (a reprint: the record says it is not\n"
-    "     verified)\n"
+    "     verified; a trace: the serial is not on record)\n"
     "  8  every board is fine on record, but a label was not printed: reprint it\n"
     "  130  a batch stopped by Ctrl+C or Ctrl+Break (after the chips in progress)\n"
     "A batch exits 0 when every chip it programmed verified; 3 when one did not, or the\n"

@@ -13,6 +13,7 @@
 #include "whole_file.h"
 #include "json_line.h"
 #include "label_command.h"
+#include "report_command.h"
 #include "serials_command.h"
 #include "value_checks.h"
 #include "zq_version.h"
@@ -121,7 +122,9 @@ CLI::App* AddLedgerCommands(CLI::App& app, CommandLine& line) {
     CLI::App* import =
         ledger->add_subcommand("import", "add serials to a list sequence, all or nothing");
     CLI::App* report = ledger->add_subcommand(
-        "report", "counts per outcome and station, the highest serial, serials not verified");
+        "report",
+        "counts per outcome and station, the highest serial, serials not verified; per hour or "
+        "day: yield, failures, labels to reprint");
     CLI::App* exported =
         ledger->add_subcommand("export", "every record of a sequence as CSV, with its station");
     for (CLI::App* command : {init, grant, sequence, import, report, exported}) {
@@ -153,6 +156,7 @@ CLI::App* AddLedgerCommands(CLI::App& app, CommandLine& line) {
     for (CLI::App* command : {init, grant, sequence, import, report}) {
         AddJson(*command, line);
     }
+    AddPeriodOptions(*report, line);
     return ledger;
 }
 
@@ -163,6 +167,7 @@ CommandApps AddCommands(CLI::App& app, CommandLine& line) {
     CommandApps apps = AddChipCommands(app, line);
     apps.ledger = AddLedgerCommands(app, line);
     apps.label = AddLabelCommand(app, line);
+    AddReportCommands(app, line);
     std::vector<CLI::App*> levels = {&app};
     while (!levels.empty()) {
         CLI::App* level = levels.back();
@@ -283,8 +288,14 @@ void CheckTogether(const CommandApps& apps, CommandLine& line) {
     if (line.command == "capture") {
         CheckCaptureOptions(*apps.capture, line);
     }
+    if (line.command == "report" || line.command == "trace") {
+        CheckReportOptions(*apps.ledger->get_parent(), line);
+    }
     if (line.command == "ledger") {
         line.ledger.command = apps.ledger->get_subcommands().front()->get_name();
+        if (line.ledger.command == "report") {
+            CheckReportOptions(*apps.ledger->get_parent(), line);
+        }
         if (line.ledger.command == "sequence") {
             CheckSequenceOptions(*apps.ledger->get_subcommands().front(), line);
         }

@@ -38,6 +38,16 @@ struct CommandLine {
         std::string printer;
         std::string preview;
     } label;  // label's
+    struct {
+        std::string log;
+        std::string by = "hour";  // "hour" or "day"
+        std::string from;         // ISO 8601 UTC; "" when open
+        std::string to;
+        std::string html;  // a file for the HTML page; "" without one
+        std::string serial;
+        std::string sequence;
+        std::string connection;  // holds a password: never shown
+    } report;                    // report's, trace's, and ledger report's periods
     // The help or the version asked for, to print instead of running a command.
     std::string output;
 };

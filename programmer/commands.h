@@ -16,6 +16,8 @@ int RunSerials(const CommandLine& line);
 int RunCapture(const CommandLine& line);
 int RunAudit(const CommandLine& line);
 int RunLabel(const CommandLine& line);
+int RunLogReport(const CommandLine& line);
+int RunTrace(const CommandLine& line);
 
 struct Command {
     const char* name;
@@ -23,9 +25,9 @@ struct Command {
 };
 
 inline constexpr Command kCommands[] = {
-    {"list", RunList},   {"read", RunRead},       {"write", RunWrite},
-    {"batch", RunBatch}, {"ledger", RunLedger},   {"serials", RunSerials},
-    {"label", RunLabel}, {"capture", RunCapture}, {"audit", RunAudit},
+    {"list", RunList},     {"read", RunRead},        {"write", RunWrite}, {"batch", RunBatch},
+    {"ledger", RunLedger}, {"serials", RunSerials},  {"label", RunLabel}, {"capture", RunCapture},
+    {"audit", RunAudit},   {"report", RunLogReport}, {"trace", RunTrace},
 };
 
 // Runs the table's command of that name. The parser refuses a name it does not know, so a name

@@ -9,7 +9,9 @@
 #include "json_line.h"
 #include "ledger_operations.h"
 #include "ledger_roles.h"
+#include "ledger_questions.h"
 #include "lock_consent.h"
+#include "report_command.h"
 #include "log_csv.h"
 #include "sequence_identity.h"
 #include "serial_list.h"
@@ -238,22 +240,34 @@ int RunSequence(const CommandLine& line) {
 
 int RunReport(const CommandLine& line) {
     LedgerReport report = Checked(Report(line.ledger.connection, line.ledger.sequence));
+    // Over the whole record the serials used without a verified outcome are the report's own.
+    const bool whole = RangeOf(line).Open();
+    LineReport periods = Checked(PeriodReport(line.ledger.connection, line.ledger.sequence,
+                                              PeriodOf(line), RangeOf(line), !whole));
+    if (whole) {
+        periods.unverified = report.withoutVerified;
+        SortReport(periods);
+    }
+    const ReportScope scope{"sequence " + report.sequence.name};
     if (line.json) {
         nlohmann::ordered_json stations = nlohmann::ordered_json::object();
         for (const StationCounts& station : report.stations) {
             stations[station.station] = Counts(station.records);
         }
-        WriteJsonLine({{"sequence", report.sequence.name},
-                       {"capacity", report.capacity},
-                       {"serialsUsed", report.serialsUsed},
-                       {"serialsVerified", report.serialsVerified},
-                       {"serialsFree", report.serialsFree},
-                       {"highest", report.highestSerial.empty()
-                                       ? nlohmann::ordered_json(nullptr)
-                                       : nlohmann::ordered_json(report.highestSerial)},
-                       {"records", Counts(report.records)},
-                       {"stations", stations},
-                       {"withoutVerified", report.withoutVerified}});
+        nlohmann::ordered_json json = {
+            {"sequence", report.sequence.name},
+            {"capacity", report.capacity},
+            {"serialsUsed", report.serialsUsed},
+            {"serialsVerified", report.serialsVerified},
+            {"serialsFree", report.serialsFree},
+            {"highest", report.highestSerial.empty()
+                            ? nlohmann::ordered_json(nullptr)
+                            : nlohmann::ordered_json(report.highestSerial)},
+            {"records", Counts(report.records)},
+            {"stations", stations},
+            {"withoutVerified", report.withoutVerified}};
+        WritePeriodReport(line, periods, scope, &json);
+        WriteJsonLine(json);
         return EXIT_DONE;
     }
     WriteLine(Stream::Out, "sequence " + report.sequence.name + ": " + Describe(report.sequence));
@@ -275,6 +289,7 @@ int RunReport(const CommandLine& line) {
     }
     WriteLine(Stream::Out, "used without a verified outcome: " +
                                (missing.empty() ? std::string("none") : missing));
+    WritePeriodReport(line, periods, scope, nullptr);
     return EXIT_DONE;
 }
 

@@ -1,5 +1,5 @@
 #!/bin/bash
-# The benchmark: prints ten groups of figures, each with its target:
+# The benchmark: prints eleven groups of figures, each with its target:
 #   1. frames per action, from the stand-in driver's log and counters;
 #   2. the tool's overhead: ZQ61CFG.exe's time per action over the driver's time serving the
 #      frames at 1 ms per frame, and where the rest of the time goes;
@@ -10,7 +10,8 @@
 #   7. the exe's size and the DLLs it imports;
 #   8. the SQL ledger's time per chip on throw-away PostgreSQL and MariaDB servers;
 #   9. zq61station: a board's arrival to its PASS tile against zq61prog batch's logged outcome;
-#  10. labels: boards per minute with a label for each (to a loopback printer) over without.
+#  10. labels: boards per minute with a label for each (to a loopback printer) over without;
+#  11. ledger report --by hour over a sequence of a million records made by SQL, on both servers.
 # Every timing is the median of several runs. A missed target is reported, not an error: the
 # script fails only when something cannot be measured.
 #   scripts/benchmark.sh [runs] [groups]
@@ -25,7 +26,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 # The groups there are: the default and the check of the argument both come from this one list.
-all_groups=1,2,3,4,5,6,7,8,9,10
+all_groups=1,2,3,4,5,6,7,8,9,10,11
 runs="${1:-7}"
 groups="${2:-$all_groups}"
 case "$runs" in
@@ -69,6 +70,10 @@ fi
 if wanted 8; then
     echo "== build: native (ledger_bench)"
     build_targets native ledger_bench import_bench
+fi
+if wanted 11; then
+    echo "== build: native (report_bench)"
+    build_targets native report_bench
 fi
 if wanted 1 2 3 4 5 7 9 10; then
     echo "== build: windows (ZQ61CFG, zq61prog, zq61station, the stand-in driver, the benchmarks)"
@@ -248,6 +253,23 @@ if wanted 8; then
     else
         echo "8. The SQL ledger: FAILED: the database servers did not start" \
             "($ZQ_WINE_LOGS/db-servers.out)"
+        status=1
+    fi
+    zq_db_stop
+fi
+
+# Group 11: the line's report over a million records, on servers of its own, started last.
+if wanted 11; then
+    echo
+    if zq_db_start >"$ZQ_WINE_LOGS/db-servers-report.out" 2>&1; then
+        code=0
+        build/native/bench/report_bench 500000 "$runs" >"$ZQ_WINE_LOGS/report_bench.out" 2>&1 \
+            </dev/null || code=$?
+        cat "$ZQ_WINE_LOGS/report_bench.out"
+        [ "$code" -eq 0 ] || status=$code
+    else
+        echo "11. ledger report: FAILED: the database servers did not start" \
+            "($ZQ_WINE_LOGS/db-servers-report.out)"
         status=1
     fi
     zq_db_stop

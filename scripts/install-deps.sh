@@ -17,6 +17,7 @@ packages=(
     faketime                                              # a test server on a clock of its own
     unixodbc unixodbc-dev odbc-postgresql odbc-mariadb    # ODBC and its drivers on the host
     zbar-tools                                            # reads the labels' barcodes back
+    chromium                                              # opens the HTML report headless
 )
 # The label tests' renderer runs on Node: Debian's, unless the machine has a Node already.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then

@@ -1,6 +1,7 @@
 #include "ledger_layout.h"
 
 #include "column_number.h"
+#include "record_times.h"
 
 namespace layout {
 
@@ -129,6 +130,7 @@ std::vector<Table> Tables(odbc::Engine engine) {
     for (const Table& added : AddedTables()) {
         tables.push_back(added);
     }
+    tables.push_back({kRecordTimesLast, RecordTimeSteps(engine)});
     tables.push_back(
         {"zq_layout", {"CREATE TABLE zq_layout (version INTEGER NOT NULL PRIMARY KEY){options}"}});
     for (Table& table : tables) {
@@ -168,6 +170,11 @@ std::vector<std::string> Upgrade(int64_t from, odbc::Engine engine) {
     }
     for (std::string& step : steps) {
         step = Spell(step, engine);
+    }
+    if (from < 4) {
+        for (std::string& step : RecordTimeUpgrade(engine)) {
+            steps.push_back(std::move(step));
+        }
     }
     return steps;
 }

@@ -21,7 +21,7 @@ struct Table {
 // In the order they are created (each after the tables it refers to); the layout table last,
 // so that its row says every other table is there.
 std::vector<Table> Tables(odbc::Engine engine);
-// The steps that bring a ledger of an older layout (1 or 2) to this program's, in order, every
+// The steps that bring a ledger of an older layout (1 to 3) to this program's, in order, every
 // record kept; the caller writes the new layout's number last.
 std::vector<std::string> Upgrade(int64_t from, odbc::Engine engine);
 // The statement that reads the server's clock as whole seconds since 1970, UTC.

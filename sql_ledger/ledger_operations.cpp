@@ -8,6 +8,7 @@
 #include "ledger_layout.h"
 #include "ledger_text.h"
 #include "sequence_identity.h"
+#include "record_times.h"
 #include "sequence_serials.h"
 #include "serial_sequence.h"
 #include "utc_time.h"
@@ -777,10 +778,10 @@ namespace {
 // no batch takes from has none), the serials verified, and a list's serials still free.
 Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport& report) {
     const std::string& sequence = report.sequence.name;
+    // A sequence's verified records are of serials it handed out: counted from the outcome
+    // index alone, where a probe per serial costs a million records seconds.
     odbc::Answer verified = session.Run(
-        "SELECT COUNT(DISTINCT s.serial) FROM zq_serials s WHERE s.sequence_name = ? AND EXISTS ("
-        "SELECT 1 FROM zq_records r WHERE r.sequence_name = s.sequence_name "
-        "AND r.serial = s.serial AND r.outcome = ?)",
+        "SELECT COUNT(DISTINCT serial) FROM zq_records WHERE sequence_name = ? AND outcome = ?",
         {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
     // Below the list's size only: an import's rows past it are not takeable yet.
     odbc::Answer free = session.Run(
@@ -832,11 +833,11 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
         "GROUP BY station, outcome",
         {sequence});
     Result<void, LedgerError> scheme = ReadSchemeCounts(session, report);
-    odbc::Answer unverified = session.Run(
-        "SELECT s.serial FROM zq_serials s WHERE s.sequence_name = ? AND NOT EXISTS ("
-        "SELECT 1 FROM zq_records r WHERE r.sequence_name = s.sequence_name "
-        "AND r.serial = s.serial AND r.outcome = ?) ORDER BY s.serial_position",
-        {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
+    odbc::Answer unverified =
+        session.Run("SELECT s.serial FROM zq_serials s WHERE s.sequence_name = ? AND " +
+                        layout::NeverVerified(session.DatabaseEngine(), "s.serial") +
+                        " ORDER BY s.serial_position",
+                    {sequence, sequence});
     session.Rollback();
     for (const odbc::Answer* read : {&used, &highest, &counts, &unverified}) {
         if (!*read) {

@@ -79,8 +79,9 @@ struct SerialPreview {
 
 // The layout of the tables this program reads and writes. Layout 2: a serial is unique per VID
 // and PID across sequences. Layout 3: format and list sequences (a period's counter, a list's
-// serials with their state), and a job's id on sequences and records. Layout 4: the database
-// refuses to change or delete a record or a handed-out serial, or to move a position back.
+// serials with their state), and a job's id on sequences and records. Layout 4: the records' and
+// serials' times as timestamps, and the views zq_outcomes and zq_hourly; the database refuses to
+// change or delete a record or a handed-out serial, or to move a position back.
 inline constexpr int kLedgerLayout = 4;
 
 // Creates whatever tables are missing, or brings a ledger of an older layout to this one in one

@@ -208,6 +208,8 @@ const std::vector<TableGrant>& LedgerGrants() {
         {"zq_records", LedgerRole::Auditor, "SELECT"},
         {"zq_list_serials", LedgerRole::Auditor, "SELECT"},
         {"zq_periods", LedgerRole::Auditor, "SELECT"},
+        {"zq_outcomes", LedgerRole::Auditor, "SELECT"},
+        {"zq_hourly", LedgerRole::Auditor, "SELECT"},
         {"zq_sequences", LedgerRole::Station, "UPDATE (next_position)"},
         {"zq_serials", LedgerRole::Station, "INSERT"},
         {"zq_records", LedgerRole::Station, "INSERT"},

@@ -10,6 +10,7 @@
 #include "ledger_layout.h"
 #include "ledger_roles.h"
 #include "ledger_text.h"
+#include "record_times.h"
 #include "utc_time.h"
 #include "value_checks.h"
 
@@ -26,12 +27,12 @@ const char* kUsedElsewhere =
     "SELECT sequence_name FROM zq_serials WHERE vid = ? AND pid = ? AND serial = ? "
     "AND sequence_name <> ?";
 const char* kInsertSerial =
-    "INSERT INTO zq_serials (sequence_name, serial, serial_position, vid, pid, station, taken_at) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?)";
+    "INSERT INTO zq_serials (sequence_name, serial, serial_position, vid, pid, station, taken_at, "
+    "taken_ts) VALUES (?, ?, ?, ?, ?, ?, ?, {ts})";
 const char* kInsertRecord =
     "INSERT INTO zq_records (record_key, sequence_name, recorded_at, station, port, serial, vid, "
-    "pid, product, locked, outcome, status_text, job) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    "pid, product, locked, outcome, status_text, job, recorded_ts) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, {ts})";
 const char* kMarkListSerial =
     "UPDATE zq_list_serials SET state = ? WHERE sequence_name = ? AND list_position = ?";
 const char* kInsertPeriod =
@@ -215,11 +216,12 @@ void SqlLedger::Unlock(Lock& lock) {
 }
 
 odbc::Answer SqlLedger::InsertRecord(uint64_t ticket, const LedgerEntry& entry) {
-    return session_.Run(
-        kInsertRecord,
-        {RecordKey(ticket), sequence_.name, entry.time, entry.station, entry.port, entry.serial,
-         entry.vid, entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
-         std::string(OutcomeWord(entry.outcome)), entry.status, entry.job});
+    // The timestamp from the same text, so that the two never disagree.
+    return session_.Run(layout::SpellTimestamp(kInsertRecord, session_.DatabaseEngine()),
+                        {RecordKey(ticket), sequence_.name, entry.time, entry.station, entry.port,
+                         entry.serial, entry.vid, entry.pid, entry.product,
+                         int64_t{entry.lock ? 1 : 0}, std::string(OutcomeWord(entry.outcome)),
+                         entry.status, entry.job, layout::TimestampText(entry.time)});
 }
 
 std::optional<bool> SqlLedger::RecordLanded(uint64_t ticket, odbc::Failure& failure) {
@@ -539,8 +541,9 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
 
     started.serial = free.serial;
     odbc::Answer claimed = session_.Run(
-        kInsertSerial, {sequence_.name, free.serial, static_cast<int64_t>(free.position),
-                        sequence_.vid, sequence_.pid, started.station, started.time});
+        layout::SpellTimestamp(kInsertSerial, session_.DatabaseEngine()),
+        {sequence_.name, free.serial, static_cast<int64_t>(free.position), sequence_.vid,
+         sequence_.pid, started.station, started.time, layout::TimestampText(started.time)});
     if (!claimed) {
         return TakeFailed(claimed.Err(), take);
     }

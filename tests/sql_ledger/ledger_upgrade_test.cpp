@@ -4,6 +4,9 @@
 // initialises the ledger again first.
 #include "server_fixture.h"
 
+#include "column_number.h"
+#include "record_times.h"
+
 namespace {
 
 using namespace sql_test;
@@ -36,8 +39,47 @@ const char* kRecordsAndLayout[] = {
     "CREATE TABLE zq_layout (version INTEGER NOT NULL PRIMARY KEY){options}",
 };
 
+const char* kOldTime = "2026-01-05T08:15:30.250Z";
+
 class UpgradeTest : public SqlLedgerTest {
 protected:
+    bool MariaDb() const { return std::string(GetParam().name) == "MariaDb"; }
+    std::string On(const std::string& table) const { return MariaDb() ? " ON " + table : ""; }
+
+    int64_t Count(const std::string& sql, const std::vector<odbc::Value>& parameters = {}) {
+        odbc::Session session;
+        EXPECT_TRUE(session.Connect(connection_, 5));
+        const odbc::Answer answer =
+            session.Run(layout::SpellTimestamp(sql, session.DatabaseEngine()), parameters);
+        EXPECT_TRUE(answer.Ok()) << sql << ": " << answer.Err().message;
+        return answer ? NumberAt(answer).value_or(-1) : -1;
+    }
+
+    void DropLedger() {
+        for (const char* view : {"zq_hourly", "zq_outcomes"}) {
+            Execute(std::string("DROP VIEW IF EXISTS ") + view, {});
+        }
+        for (const char* table : {"zq_records", "zq_serials", "zq_list_serials", "zq_periods",
+                                  "zq_sequences", "zq_layout"}) {
+            Execute(std::string("DROP TABLE IF EXISTS ") + table, {});
+        }
+    }
+
+    // The old rows' times, filled from their text; a text that is no time left without one.
+    void ExpectTimesFilled() {
+        const std::string stamp = layout::TimestampText(kOldTime);
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_outcomes WHERE serial = 'OL000001' AND "
+                        "recorded_ts = {ts}",
+                        {stamp}),
+                  1);
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_outcomes WHERE serial = 'OL000002' AND "
+                        "recorded_ts IS NULL"),
+                  1);
+        EXPECT_EQ(Count("SELECT SUM(verified) FROM zq_hourly WHERE sequence_name = 'old' AND "
+                        "hour_start = {ts}",
+                        {std::string("2026-01-05 08:00:00.000")}),
+                  1);
+    }
     std::string Spelled(std::string sql) const {
         const bool mariaDb = std::string(GetParam().name) == "MariaDb";
         const std::pair<std::string, std::string> words[] = {
@@ -57,10 +99,21 @@ protected:
     // verified. Sequence "twin", of the same identity, has used the same first serial when
     // `clash` (which layout 1 allowed).
     void MakeLedger(int layout, bool clash = false) {
-        for (const char* table : {"zq_records", "zq_serials", "zq_list_serials", "zq_periods",
-                                  "zq_sequences", "zq_layout"}) {
-            Execute(std::string("DROP TABLE IF EXISTS ") + table, {});
+        if (layout == 3) {
+            // Layout 3's tables are this program's without the times and the views.
+            MakeLedger(2, clash);
+            ASSERT_TRUE(InitLedger(connection_).Ok());
+            Execute("DROP VIEW zq_hourly", {});
+            Execute("DROP VIEW zq_outcomes", {});
+            Execute("DROP INDEX zq_records_time" + On("zq_records"), {});
+            Execute("DROP INDEX zq_records_outcome" + On("zq_records"), {});
+            Execute("DROP INDEX zq_serials_time" + On("zq_serials"), {});
+            Execute("ALTER TABLE zq_records DROP COLUMN recorded_ts", {});
+            Execute("ALTER TABLE zq_serials DROP COLUMN taken_ts", {});
+            Execute("UPDATE zq_layout SET version = 3", {});
+            return;
         }
+        DropLedger();
         Execute(Spelled(kLayout1[0]), {});
         Execute(Spelled(layout == 1 ? kLayout1[1] : kLayout2Serials), {});
         for (const char* statement : kRecordsAndLayout) {
@@ -81,11 +134,13 @@ protected:
                 Execute("INSERT INTO zq_serials VALUES ('old', ?, ?, '2E1B', '6C04', 'st', 't')",
                         {serial, int64_t{i}});
             }
+            // The first record's time as the program wrote it; the second's a text no time.
             Execute(
                 "INSERT INTO zq_records (record_key, sequence_name, recorded_at, station, port, "
                 "serial, vid, pid, product, locked, outcome, status_text) VALUES (?, 'old', "
-                "'t', 'st', 'COM21', ?, '2E1B', '6C04', 'usb2.0 serial', 0, ?, '')",
-                {"k" + std::to_string(i), serial, std::string(i == 0 ? "verified" : "started")});
+                "?, 'st', 'COM21', ?, '2E1B', '6C04', 'usb2.0 serial', 0, ?, '')",
+                {"k" + std::to_string(i), std::string(i == 0 ? kOldTime : "t"), serial,
+                 std::string(i == 0 ? "verified" : "started")});
         }
         if (clash) {
             Execute("INSERT INTO zq_serials VALUES ('twin', 'OL000001', 0, 'st', 't')", {});
@@ -112,23 +167,21 @@ protected:
     void TearDown() override {
         // The ledger as every other test expects it.
         if (!connection_.empty()) {
-            for (const char* table : {"zq_records", "zq_serials", "zq_list_serials", "zq_periods",
-                                      "zq_sequences", "zq_layout"}) {
-                Execute(std::string("DROP TABLE IF EXISTS ") + table, {});
-            }
+            DropLedger();
             ASSERT_TRUE(InitLedger(connection_).Ok());
         }
     }
 };
 
-TEST_P(UpgradeTest, LayoutOneAndTwoAreUpgradedInPlaceKeepingEveryRecord) {
-    for (int layout : {1, 2}) {
+TEST_P(UpgradeTest, OlderLayoutsAreUpgradedInPlaceKeepingEveryRecordAndFillingItsTimes) {
+    for (int layout : {1, 2, 3}) {
         SCOPED_TRACE("layout " + std::to_string(layout));
         MakeLedger(layout);
         const auto upgraded = InitLedger(connection_);
         ASSERT_TRUE(upgraded.Ok()) << ErrorOf(upgraded);
         EXPECT_TRUE(upgraded.Value());
         EXPECT_FALSE(InitLedger(connection_).Value()) << "a second init changed something";
+        ExpectTimesFilled();
         ExpectKept();
     }
 }
