@@ -110,6 +110,18 @@ protected:
             Execute("DROP INDEX zq_serials_time" + On("zq_serials"), {});
             Execute("ALTER TABLE zq_records DROP COLUMN recorded_ts", {});
             Execute("ALTER TABLE zq_serials DROP COLUMN taken_ts", {});
+            // Nor the triggers that keep the history, last of layout 4.
+            const std::pair<const char*, const char*> triggers[] = {
+                {"zq_records", "kept"},      {"zq_records", "not_truncated"},
+                {"zq_records", "no_update"}, {"zq_records", "no_delete"},
+                {"zq_serials", "kept"},      {"zq_serials", "not_truncated"},
+                {"zq_serials", "no_update"}, {"zq_serials", "no_delete"},
+                {"zq_sequences", "forward"}, {"zq_periods", "forward"}};
+            for (const auto& [table, name] : triggers) {
+                Execute(std::string("DROP TRIGGER IF EXISTS ") + table + "_" + name +
+                            (MariaDb() ? "" : std::string(" ON ") + table),
+                        {});
+            }
             Execute("UPDATE zq_layout SET version = 3", {});
             return;
         }
