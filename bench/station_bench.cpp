@@ -121,7 +121,8 @@ bool ProgBoards(SimControl& sim, const std::string& exe, Timings& timings) {
 bool StationBoards(SimControl& sim, const std::string& exe, Timings& timings) {
     std::string log = TempPath("zq61station-bench.csv");
     Unplug(sim);
-    BenchProcess window(exe, NewLogBatch(log, kBoardsPerRound + 2));
+    // In English, whatever the machine's language: the tiles are read for their English words.
+    BenchProcess window(exe, NewLogBatch(log, kBoardsPerRound + 2) + " --lang en");
     HWND station = nullptr;
     PollUntil(
         [&] {

@@ -13,6 +13,7 @@ packages=(
     xvfb imagemagick xdotool x11-utils                    # a display, screenshots, key presses
     zip unzip                                             # the package
     fonts-arphic-uming locales                            # the dialog font and the 936 code page
+    fonts-wqy-zenhei                                      # the station's Chinese UI font (a sans)
     postgresql mariadb-server                             # the SQL ledger's test servers
     faketime                                              # a test server on a clock of its own
     unixodbc unixodbc-dev odbc-postgresql odbc-mariadb    # ODBC and its drivers on the host

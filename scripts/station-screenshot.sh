@@ -2,7 +2,8 @@
 # A screenshot of zq61station against the simulated chips, for the README: four chip ports, one
 # board verified (PASS), one going mute mid-write (FAIL), one locked (SKIPPED) and one port whose
 # board was programmed and unplugged again (waiting).
-#   scripts/station-screenshot.sh [dpi] [png]    default 96 and docs/zq61station.png
+#   scripts/station-screenshot.sh [dpi] [png] [lang]
+# default 96, docs/zq61station.png and en; lang zh-CN for the Chinese window.
 # Uses a Wine prefix of its own (build/shot-prefix) with a 1024x768 desktop at the given pixels
 # per inch, so the test prefix keeps its own; stops what it starts on every way out.
 set -euo pipefail
@@ -10,6 +11,7 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 dpi="${1:-96}"
 shot="${2:-$repo/docs/zq61station.png}"
+lang="${3:-en}"
 
 bash scripts/build-windows.sh
 
@@ -31,7 +33,7 @@ simctl set COM25 03 57        # ... and locked
 csv="$ZQ_WINE_LOGS/shift.csv"
 rm -f "$csv"
 (cd "$ZQ_WINE_LOGS" && exec wine "$repo/build/windows/station/zq61station.exe" \
-    --serial-from ZQ000101 --log shift.csv >>"$log" 2>&1 </dev/null) &
+    --serial-from ZQ000101 --log shift.csv --lang "$lang" >>"$log" 2>&1 </dev/null) &
 station=$!
 # The log's outcome lines: every line but the header and the `started` ones.
 outcomes() {
@@ -51,4 +53,4 @@ sleep 1
 import -window root -crop 1024x768+0+0 +repage "$shot"
 wine taskkill /im zq61station.exe >>"$log" 2>&1 </dev/null || true
 wait "$station" || true
-echo "screenshot at $dpi dpi: $shot"
+echo "screenshot at $dpi dpi ($lang): $shot"

@@ -32,6 +32,11 @@ reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 800x600 /
 subst='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
 reg add "$subst" /v SimSun /t REG_SZ /d "$cjk_family" /f
 reg add "$subst" /v '宋体' /t REG_SZ /d "$cjk_family" /f
+# The station's Chinese face, Windows' Chinese interface font, is a sans: a sans stands in.
+ui_family="${ZQ_CJK_UI_FONT:-WenQuanYi Zen Hei}"
+fc-list : family | grep -F "$ui_family" >/dev/null || ui_family="$cjk_family"
+reg add "$subst" /v 'Microsoft YaHei UI' /t REG_SZ /d "$ui_family" /f
+reg add "$subst" /v 'Microsoft YaHei' /t REG_SZ /d "$ui_family" /f
 
 # The driver service must be registered in a later wineserver session than wineboot's.
 zq_wineserver_stop

@@ -3,11 +3,16 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "command_failure.h"
 #include "station_boxes.h"
 #include "station_events.h"
 #include "station_ids.h"
 #include "station_options.h"
+#include "station_text_ids.h"
+#include "ui_texts.h"
 #include "window_text.h"
 #include "window_thunk.h"
 
@@ -21,6 +26,33 @@ struct FormState {
 
 std::wstring FieldText(HWND dialog, int id) {
     return WindowText(GetDlgItem(dialog, id));
+}
+
+// Each control's text from the string table.
+constexpr std::pair<int, int> kFormTexts[] = {
+    {IDC_SETUP_LABEL_SERIALS, IDS_SETUP_SERIALS},
+    {IDC_SETUP_LABEL_SERIAL_FROM, IDS_SETUP_SERIAL_FROM},
+    {IDC_SETUP_LABEL_SERIAL_FORMAT, IDS_SETUP_SERIAL_FORMAT},
+    {IDC_SETUP_LABEL_UTC_OFFSET, IDS_SETUP_UTC_OFFSET},
+    {IDC_SETUP_LABEL_SERIAL_LIST, IDS_SETUP_SERIAL_LIST},
+    {IDC_SETUP_LABEL_LOG, IDS_SETUP_LOG},
+    {IDC_SETUP_BROWSE, IDS_SETUP_BROWSE},
+    {IDC_SETUP_LABEL_COUNT, IDS_SETUP_COUNT},
+    {IDC_SETUP_LABEL_VID, IDS_SETUP_VID},
+    {IDC_SETUP_LABEL_PID, IDS_SETUP_PID},
+    {IDC_SETUP_LABEL_PRODUCT, IDS_SETUP_PRODUCT},
+    {IDC_SETUP_LOCK, IDS_SETUP_LOCK},
+    {IDOK, IDS_SETUP_START},
+    {IDCANCEL, IDS_SETUP_CANCEL},
+};
+
+// The form's words in the operator's language. The form keeps the template's face, the shell's
+// dialog font, whose size its layout is measured in; Windows links it to its Chinese font.
+void SayForm(HWND dialog) {
+    SetText(dialog, Say(IDS_SETUP_CAPTION));
+    for (auto [control, text] : kFormTexts) {
+        SetText(GetDlgItem(dialog, control), Say(text));
+    }
 }
 
 void Fill(HWND dialog, const SetupValues& values) {
@@ -58,11 +90,15 @@ void Browse(HWND dialog) {
     OPENFILENAMEW choice = {};
     choice.lStructSize = sizeof(choice);
     choice.hwndOwner = dialog;
-    choice.lpstrFilter = L"Batch logs (*.csv)\0*.csv\0All files\0*.*\0";
+    // The table's filter separates its parts with |, which no file pattern holds.
+    std::wstring filter = WideFromUtf8(Say(IDS_SETUP_LOG_FILTER));
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    std::wstring title = WideFromUtf8(Say(IDS_SETUP_LOG_TITLE));
+    choice.lpstrFilter = filter.c_str();
     choice.lpstrFile = path;
     choice.nMaxFile = MAX_PATH;
     choice.lpstrDefExt = L"csv";
-    choice.lpstrTitle = L"The batch's log: a new file, or the log to resume";
+    choice.lpstrTitle = title.c_str();
     // A log is appended to, never replaced: no overwrite question.
     choice.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (GetSaveFileNameW(&choice)) {
@@ -86,6 +122,7 @@ bool TryStart(HWND dialog, FormState& state) {
 INT_PTR FormState::DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
+            SayForm(dialog);
             Fill(dialog, values);
             return TRUE;
         case WM_COMMAND:

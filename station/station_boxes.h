@@ -1,4 +1,5 @@
-// The station's two boxes: a refusal, in the words zq61prog prints for the same refusal, and
+// The station's boxes, captioned in the operator's language: a refusal, in the words zq61prog
+// prints for the same refusal (an option's check, the same on both), and
 // the lock's question, asked once before the first board.
 #pragma once
 

@@ -15,13 +15,14 @@
 #include "batch_thread.h"
 #include "command_failure.h"
 #include "exit_codes.h"
-#include "identity_description.h"
+#include "core_words.h"
 #include "setup_form.h"
 #include "station_boxes.h"
 #include "station_events.h"
 #include "station_options.h"
 #include "scoped_win.h"
 #include "station_window.h"
+#include "ui_texts.h"
 #include "window_text.h"
 
 namespace {
@@ -35,8 +36,7 @@ std::vector<std::string> Arguments() {
         std::wstring arg = wide.Get()[i];
         std::string text = Utf8FromWide(arg);
         if (text.empty() && !arg.empty()) {
-            throw CommandFailure{EXIT_BAD_USAGE,
-                                 "argument " + std::to_string(i) + " is not valid Unicode text"};
+            throw CommandFailure{EXIT_BAD_USAGE, Say(IDS_BAD_ARGUMENT, {std::to_string(i)})};
         }
         args.push_back(text);
     }
@@ -62,12 +62,12 @@ std::optional<int> RunBatchWindow(const BatchStart& start) {
     std::string firstSerial = start.ledger->NextSerial();
     StationWindow window(start, firstSerial);
     if (window.Window() == nullptr) {
-        throw CommandFailure{EXIT_FAILED, "cannot create the station's window"};
+        throw CommandFailure{EXIT_FAILED, Say(IDS_NO_WINDOW)};
     }
     // Asked once, before any board: nothing is read or written until the answer is Yes.
     if (start.settings.identity.lock &&
         !AskLockConsent(window.Window(),
-                        DescribeIdentity(start.settings.identity, SerialsFrom(firstSerial)))) {
+                        SayIdentity(Words(), start.settings.identity, firstSerial))) {
         window.Abandon();
         return std::nullopt;
     }
@@ -97,7 +97,7 @@ int RunAuditWindow(const BatchOptions& options) {
     start.settings.count = options.count;
     StationWindow window(start, "", basis.Against());
     if (window.Window() == nullptr) {
-        throw CommandFailure{EXIT_FAILED, "cannot create the station's window"};
+        throw CommandFailure{EXIT_FAILED, Say(IDS_NO_WINDOW)};
     }
     StationEvents events(window.Window(), WM_STATION_EVENTS, false);
     AuditTurns::News news;
@@ -109,8 +109,8 @@ int RunAuditWindow(const BatchOptions& options) {
         StationEvent event;
         event.kind = StationEventKind::Audited;
         event.port = port;
-        event.tile =
-            report != nullptr ? AuditTile(*report, basis.JobId()) : AuditUnreadTile(problem);
+        event.tile = report != nullptr ? AuditTile(Words(), *report, basis.JobId())
+                                       : AuditUnreadTile(Words(), problem);
         events.Push(std::move(event));
     };
     news.stopping = [&events](const std::string& reason) { events.Stopping(reason); };
@@ -124,8 +124,26 @@ int RunAuditWindow(const BatchOptions& options) {
     return audit.ExitCode();
 }
 
+// The language every text is said in: --lang, else ZQ61_LANG, else the user's Windows language
+// (already in use, so that a refusal of either is said in it).
+void ChooseLanguage(std::vector<std::string>& args) {
+    if (std::optional<Language> option = TakeLanguageOption(args)) {
+        UseLanguage(*option);
+        return;
+    }
+    wchar_t value[64] = {};
+    DWORD length = GetEnvironmentVariableW(L"ZQ61_LANG", value, std::size(value));
+    // A value too long for the buffer names no language either.
+    std::string environment = length < std::size(value) ? Utf8FromWide(value) : "(too long)";
+    if (std::optional<Language> named = LanguageOfEnvironment(environment)) {
+        UseLanguage(*named);
+    }
+}
+
 int Run() {
+    UseLanguage(LanguageOfUi(GetUserDefaultUILanguage()));
     std::vector<std::string> args = Arguments();
+    ChooseLanguage(args);
     if (args.size() > 1) {
         StationCommand command = ParseStationCommand(args);
         if (!command.output.empty()) {
@@ -139,7 +157,7 @@ int Run() {
         BatchStart start = StartBatch(command.options, TellLedgerConnection);
         std::optional<int> exitCode = RunBatchWindow(start);
         if (!exitCode) {
-            throw CommandFailure{EXIT_BAD_USAGE, "--lock: not confirmed; nothing written"};
+            throw CommandFailure{EXIT_BAD_USAGE, Say(IDS_LOCK_NOT_CONFIRMED)};
         }
         return *exitCode;
     }
@@ -166,7 +184,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         ShowRefusal(nullptr, failure.message);
         return failure.exitCode;
     } catch (const std::exception& error) {
-        ShowRefusal(nullptr, std::string("internal error: ") + error.what());
+        ShowRefusal(nullptr, Say(IDS_INTERNAL_ERROR, {error.what()}));
         return EXIT_FAILED;
     }
 }

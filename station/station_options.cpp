@@ -15,6 +15,20 @@
 
 namespace {
 
+constexpr const char* kLanguageHelp =
+    "the window's language: zh-CN or en (default: ZQ61_LANG, else Chinese for a Chinese Windows "
+    "user interface, English otherwise)";
+
+// The language's value checked: the text that refuses it, or nothing.
+Language CheckedLanguage(const std::string& name, const std::string& what) {
+    std::optional<Language> language = LanguageNamed(name);
+    if (!language) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             what + ": \"" + name + "\" is no language here: zh-CN or en"};
+    }
+    return *language;
+}
+
 // An audit station reads every board and writes none: none of a batch's identity, serial or
 // label options has a meaning here, so only what says what it audits against is taken.
 StationCommand ParseAuditCommand(const std::vector<std::string>& args) {
@@ -27,6 +41,9 @@ StationCommand ParseAuditCommand(const std::vector<std::string>& args) {
         "zq61station --audit");
     app.set_version_flag("--version", ZQ_VERSION_TEXT);
     app.add_flag("--audit", command.audit, "audit the boards, never write them");
+    // Taken out before the parse (TakeLanguageOption); named here for the help.
+    std::string language;
+    app.add_option("--lang", language, kLanguageHelp);
     AddAuditBasisOptions(app, options.job, options);
     AddWatchOptions(app, options);
     try {
@@ -65,6 +82,8 @@ StationCommand ParseStationCommand(const std::vector<std::string>& args) {
         "zq61station");
     app.set_version_flag("--version", ZQ_VERSION_TEXT);
     AddBatchOptions(app, command.options);
+    std::string language;
+    app.add_option("--lang", language, kLanguageHelp);
     try {
         ParseArguments(args, app);
     } catch (const CLI::CallForHelp&) {
@@ -78,4 +97,36 @@ StationCommand ParseStationCommand(const std::vector<std::string>& args) {
         CheckBatchOptions(app, command.options, ThisMachine());
     }
     return command;
+}
+
+std::optional<Language> TakeLanguageOption(std::vector<std::string>& args) {
+    std::optional<Language> language;
+    for (size_t i = 1; i < args.size();) {
+        std::string value;
+        if (args[i] == "--lang") {
+            if (i + 1 >= args.size()) {
+                throw CommandFailure{EXIT_BAD_USAGE, "--lang: a language is needed: zh-CN or en"};
+            }
+            value = args[i + 1];
+            args.erase(args.begin() + i, args.begin() + i + 2);
+        } else if (args[i].rfind("--lang=", 0) == 0) {
+            value = args[i].substr(7);
+            args.erase(args.begin() + i);
+        } else {
+            i++;
+            continue;
+        }
+        if (language) {
+            throw CommandFailure{EXIT_BAD_USAGE, "--lang: given more than once"};
+        }
+        language = CheckedLanguage(value, "--lang");
+    }
+    return language;
+}
+
+std::optional<Language> LanguageOfEnvironment(const std::string& value) {
+    if (value.empty()) {
+        return std::nullopt;
+    }
+    return CheckedLanguage(value, "ZQ61_LANG");
 }

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <chrono>
 
+#include "core_words.h"
 #include "exit_codes.h"
 #include "record_text.h"
 #include "station_ids.h"
 #include "ui_fonts.h"
+#include "ui_texts.h"
 #include "utf_text.h"
 #include "window_text.h"
 
@@ -25,10 +27,10 @@ constexpr int kMinClientHeight = 440;
 constexpr int kBannerPadding = 6;
 constexpr int kJobPixels = 20;
 
-constexpr const char* kCounterLabels[] = {"verified", "failed", "skipped", "serials used",
-                                          "boards per hour"};
-constexpr const char* kAuditCounterLabels[] = {"audited", "differing", "read failed", "boards",
-                                               "boards per hour"};
+constexpr int kCounterLabels[] = {IDS_COUNT_VERIFIED, IDS_COUNT_FAILED, IDS_COUNT_SKIPPED,
+                                  IDS_COUNT_USED, IDS_COUNT_RATE};
+constexpr int kAuditCounterLabels[] = {IDS_COUNT_AUDITED, IDS_COUNT_DIFFERING,
+                                       IDS_COUNT_READ_FAILED, IDS_COUNT_BOARDS, IDS_COUNT_RATE};
 constexpr int kCounterIds[] = {IDC_VERIFIED, IDC_FAILED, IDC_SKIPPED, IDC_USED, IDC_RATE};
 
 double Now() {
@@ -39,9 +41,8 @@ double Now() {
 // What every board gets, read at a glance: the fields apart, the lock spelt out.
 std::string JobText(const ChipIdentity& identity) {
     std::string product = identity.product ? Utf16ToUtf8(*identity.product).value_or("?") : "";
-    return "VID " + HexId(identity.vendorId) + "    PID " + HexId(identity.productId) +
-           "    product \"" + product + "\"    " +
-           (identity.lock ? "LOCKED for ever" : "not locked");
+    return Say(IDS_JOB_LINE, {HexId(identity.vendorId), HexId(identity.productId), product,
+                              Say(identity.lock ? IDS_JOB_LOCKED : IDS_JOB_NOT_LOCKED)});
 }
 
 // As large as asked for, but never larger than the screen's work area, in its middle.
@@ -79,8 +80,8 @@ StationWindow::StationWindow(const BatchStart& start, const std::string& firstSe
     DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT place = WindowPlace(static_cast<int>(kClientWidth * scale_),
                              static_cast<int>(kClientHeight * scale_), style);
-    std::string title =
-        "ZQ61 station - " + (state_.audit ? "audit against " + auditAgainst : start.recordName);
+    std::string title = state_.audit ? Say(IDS_TITLE_AUDIT, {SayBasis(Words(), auditAgainst)})
+                                     : Say(IDS_TITLE, {SayRecordName(Words(), start.recordName)});
     CreateWindowExW(0, STATION_WINDOW_CLASS, WideFromUtf8(title).c_str(), style, place.left,
                     place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
                     GetModuleHandleW(nullptr), this);
@@ -119,30 +120,31 @@ void StationWindow::MakeControls() {
     };
     bool audit = !auditAgainst_.empty();
     SetText(make(L"STATIC", IDC_JOB, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, jobFont_.Get()),
-            audit ? "AUDIT against " + auditAgainst_ : JobText(start_.settings.identity));
+            audit ? Say(IDS_AUDIT_HEADER, {SayBasis(Words(), auditAgainst_)})
+                  : JobText(start_.settings.identity));
     SetText(make(L"STATIC", IDC_RECORD, SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, headerFont_.Get()),
-            start_.recordName);
+            SayRecordName(Words(), start_.recordName));
     HWND station =
         make(L"STATIC", IDC_STATION, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, headerFont_.Get());
     if (start_.settings.station.empty()) {
         ShowWindow(station, SW_HIDE);
     } else {
-        SetText(station, "station " + start_.settings.station);
+        SetText(station, Say(IDS_STATION_NAME, {start_.settings.station}));
     }
     SetText(make(L"STATIC", IDC_NEXT, SS_LEFT | SS_NOPREFIX, headerFont_.Get()),
-            audit ? "boards are read, never written; no serial is taken" : NextSerialText(next_));
+            audit ? Say(IDS_AUDIT_NO_SERIAL) : NextSerialText(Words(), next_));
     for (size_t i = 0; i < std::size(kCounterIds); i++) {
         // Nothing counted yet; boards per hour has no figure until a board has ended.
         SetText(make(L"STATIC", kCounterIds[i], SS_CENTER | SS_NOPREFIX, figureFont_.Get()),
                 kCounterIds[i] == IDC_RATE ? "-" : "0");
         SetText(make(L"STATIC", IDC_COUNTER_LABEL + static_cast<int>(i), SS_CENTER | SS_NOPREFIX,
                      labelFont_.Get()),
-                (audit ? kAuditCounterLabels : kCounterLabels)[i]);
+                Say((audit ? kAuditCounterLabels : kCounterLabels)[i]));
     }
     // Drawn by the window: its colour says how the batch stands, with padding around the words.
     make(L"STATIC", IDC_BANNER, SS_OWNERDRAW, bannerFont_.Get());
     HWND stop = make(L"BUTTON", IDC_STOP, BS_PUSHBUTTON | WS_TABSTOP, buttonFont_.Get());
-    SetWindowTextW(stop, L"Stop");
+    SetText(stop, Say(IDS_BUTTON_STOP));
     EnableWindow(stop, FALSE);
     tiles_.Create(window_, scale_);
 }
@@ -260,7 +262,7 @@ void StationWindow::Apply(const StationEvent& event) {
             // tile working until the turn's outcome is known.
             TileView* tile = tiles_.Find(event.port);
             if (tile != nullptr && tile->Content().look != TileLook::Working) {
-                tile->Show(WaitingTile());
+                tile->Show(WaitingTile(Words()));
             }
             break;
         }
@@ -273,20 +275,20 @@ void StationWindow::Apply(const StationEvent& event) {
                 ShowBanner();
             }
             next_ = LaterOf(next_, event.next);
-            SetText(Control(IDC_NEXT), NextSerialText(next_));
+            SetText(Control(IDC_NEXT), NextSerialText(Words(), next_));
             break;
         case StationEventKind::Done:
             ApplyDone(event);
             break;
         case StationEventKind::LeftAlone:
-            tiles_.TileFor(event.port, {}).Show(LeftAloneTile());
+            tiles_.TileFor(event.port, {}).Show(LeftAloneTile(Words()));
             turns_.erase(event.port);
             HoldSessionEnd();
             break;
         case StationEventKind::Stopping:
             state_.stopReason = event.text;
             state_.interrupted = ExitCode() == EXIT_INTERRUPTED;
-            ShowStopButton(L"Stopping");
+            ShowStopButton(IDS_BUTTON_STOPPING);
             ShowBanner();
             break;
         case StationEventKind::Ledger:
@@ -308,7 +310,7 @@ void StationWindow::Apply(const StationEvent& event) {
 }
 
 void StationWindow::ApplyPhase(const StationEvent& event) {
-    tiles_.TileFor(event.port, {}).Show(WorkingTile(event.phase));
+    tiles_.TileFor(event.port, {}).Show(WorkingTile(Words(), event.phase));
     if (event.phase == ChipPhase::Reading) {
         rate_.BoardStarted(Now());
         turns_.insert(event.port);
@@ -320,7 +322,7 @@ void StationWindow::ApplyPhase(const StationEvent& event) {
 }
 
 void StationWindow::ApplyDone(const StationEvent& event) {
-    TileContent content = ResultTile(event.report);
+    TileContent content = ResultTile(Words(), event.report);
     tiles_.TileFor(event.port, {}).Show(content);
     rate_.BoardEnded(Now());
     turns_.erase(event.port);
@@ -353,7 +355,7 @@ void StationWindow::ApplyEnded() {
     }
     ShowCounters();
     bool complete = state_.stopReason && state_.stopReason->empty();
-    ShowStopButton(complete ? L"Complete" : L"Stopped");
+    ShowStopButton(complete ? IDS_BUTTON_COMPLETE : IDS_BUTTON_STOPPED);
     ShowBanner();
     turns_.clear();
     HoldSessionEnd();
@@ -369,13 +371,13 @@ void StationWindow::AskToStop(bool close) {
     }
     state_.stopAsked = true;
     thread_->AskToStop();
-    ShowStopButton(L"Stopping");
+    ShowStopButton(IDS_BUTTON_STOPPING);
     ShowBanner();
 }
 
-void StationWindow::ShowStopButton(const wchar_t* text) {
+void StationWindow::ShowStopButton(int textId) {
     EnableWindow(Control(IDC_STOP), FALSE);
-    SetWindowTextW(Control(IDC_STOP), text);
+    SetText(Control(IDC_STOP), Say(textId));
 }
 
 void StationWindow::ShowCounters() {
@@ -403,7 +405,7 @@ void StationWindow::ShowCounters() {
 }
 
 void StationWindow::ShowBanner() {
-    Banner banner = BannerFor(state_);
+    Banner banner = BannerFor(Words(), state_);
     bannerLook_ = banner.look;
     SetText(Control(IDC_BANNER), banner.text);
     InvalidateRect(Control(IDC_BANNER), nullptr, TRUE);
@@ -421,10 +423,8 @@ void StationWindow::ShowBanner() {
 void StationWindow::HoldSessionEnd() {
     bool hold = !turns_.empty();
     if (hold && !sessionHeld_) {
-        sessionHeld_ =
-            ShutdownBlockReasonCreate(window_,
-                                      L"A board is being written: wait until its tile shows "
-                                      L"its result.") != FALSE;
+        sessionHeld_ = ShutdownBlockReasonCreate(
+                           window_, WideFromUtf8(Say(IDS_SESSION_HELD)).c_str()) != FALSE;
     } else if (!hold && sessionHeld_) {
         ShutdownBlockReasonDestroy(window_);
         sessionHeld_ = false;

@@ -58,7 +58,7 @@ private:
     void ApplyDone(const StationEvent& event);
     void ApplyEnded();
     void AskToStop(bool close);
-    void ShowStopButton(const wchar_t* text);
+    void ShowStopButton(int textId);
     void ShowCounters();
     void ShowBanner();
     void HoldSessionEnd();

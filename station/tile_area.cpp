@@ -6,6 +6,7 @@
 #include "port_order.h"
 #include "station_ids.h"
 #include "ui_fonts.h"
+#include "ui_texts.h"
 #include "window_text.h"
 
 namespace {
@@ -174,18 +175,29 @@ int TileArea::LayoutFor(int width, int height) {
     return gap + rows * (tileHeight + gap);
 }
 
+namespace {
+
+// The largest height up to maxHeight at which every one of texts fits width.
+int FittingAll(const std::vector<std::string>& texts, int width, int maxHeight) {
+    int height = maxHeight;
+    for (const std::string& text : texts) {
+        height = std::min(height, FittingHeight(WideFromUtf8(text).c_str(), width, maxHeight));
+    }
+    return height;
+}
+
+}  // namespace
+
 TileArea::Fonts TileArea::MakeFonts(int tileWidth, int tileHeight) const {
     int inner = tileWidth - 2 * (tileWidth / 24);
     int small = std::max(std::min(tileHeight / 14, tileWidth / 16), static_cast<int>(12 * scale_));
     Fonts fonts;
     fonts.port = ShellFont(std::max(tileHeight / 13, small), true);
-    fonts.state = ShellFont(FittingHeight(L"SKIPPED", inner, tileHeight / 8), true);
+    fonts.state = ShellFont(FittingAll(StateWords(Words()), inner, tileHeight / 8), true);
     // The serial, the word that matters most, as large as the widest main text lets it be.
-    fonts.main = ShellFont(
-        FittingHeight(WideFromUtf8(kWidestMainText).c_str(), inner * 9 / 10, tileHeight / 6), true);
+    fonts.main = ShellFont(FittingAll(MainTexts(Words()), inner * 9 / 10, tileHeight / 6), true);
     fonts.detail = ShellFont(small, false);
-    fonts.advice =
-        ShellFont(FittingHeight(WideFromUtf8(kWidestAdvice).c_str(), inner, small), true);
+    fonts.advice = ShellFont(FittingAll(AdviceTexts(Words()), inner, small), true);
     return fonts;
 }
 

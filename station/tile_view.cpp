@@ -1,6 +1,7 @@
 #include "tile_view.h"
 
 #include "station_ids.h"
+#include "ui_texts.h"
 #include "window_text.h"
 
 namespace {
@@ -27,7 +28,7 @@ TileView::TileView(HWND parent, const std::string& port, LookBrushes& brushes)
     detail_ = Text(window_, IDC_TILE_DETAIL, SS_CENTER);
     advice_ = Text(window_, IDC_TILE_ADVICE, SS_CENTER);
     SetText(portText_, port);
-    Show(WaitingTile());
+    Show(WaitingTile(Words()));
 }
 
 void TileView::Show(const TileContent& content) {

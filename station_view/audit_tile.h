@@ -5,10 +5,11 @@
 #include <string>
 
 #include "audit_report.h"
+#include "station_texts.h"
 #include "tile_content.h"
 
 // jobId: the job audited against ("" against a sequence, whose serial field already says where
 // the board was verified).
-TileContent AuditTile(const AuditReport& report, const std::string& jobId);
+TileContent AuditTile(const Texts& texts, const AuditReport& report, const std::string& jobId);
 // The board could not be read (or its records could not be): problem says why.
-TileContent AuditUnreadTile(const std::string& problem);
+TileContent AuditUnreadTile(const Texts& texts, const std::string& problem);

@@ -1,88 +1,72 @@
 #include "banner.h"
 
+#include "core_words.h"
+
 namespace {
 
-// What a batch's counted boards are; an audit station's are audited, whatever they showed.
-const char* Counted(const BatchState& state) {
-    return state.audit ? " boards audited" : " boards verified";
+Banner StoppingBanner(const Texts& texts, const BatchState& state) {
+    return {texts.Say(state.closing ? IDS_BANNER_CLOSING : IDS_BANNER_STOPPING), BannerLook::Warn};
 }
 
-Banner StoppingBanner(const BatchState& state) {
-    return {std::string(state.closing ? "Closing" : "Stopping") +
-                ": no new board starts; the boards in progress finish and are recorded first.",
-            BannerLook::Warn};
-}
-
-Banner EndedBanner(const BatchState& state) {
+Banner EndedBanner(const Texts& texts, const BatchState& state) {
     if (state.recordLost) {
-        return {Sentence(state.recordSummary), BannerLook::Fault};
+        return {SayRecordLoss(texts, state.recordSummary), BannerLook::Fault};
     }
     if (state.stopReason && state.stopReason->empty()) {
-        return {std::string(state.audit ? "The audit" : "The batch") +
-                    " is complete: " + std::to_string(state.count) + Counted(state) +
-                    ". No more boards start; close the window to end.",
+        // A batch's counted boards are verified; an audit station's audited, whatever they showed.
+        return {texts.Say(state.audit ? IDS_BANNER_AUDIT_COMPLETE : IDS_BANNER_COMPLETE,
+                          {std::to_string(state.count)}),
                 BannerLook::Good};
     }
     if (state.interrupted) {
-        return {
-            "Stopped: the boards in progress finished and are recorded. Close the window to "
-            "end.",
-            BannerLook::Warn};
+        return {texts.Say(IDS_BANNER_STOPPED), BannerLook::Warn};
     }
-    return {Sentence(state.stopReason.value_or("")) +
-                " The batch has stopped; the boards in progress finished.",
+    return {texts.Say(IDS_BANNER_STOPPED_FAULT, {SayReason(texts, state.stopReason.value_or(""))}),
             BannerLook::Fault};
 }
 
 // While the batch stops: a fault says why; a lost ledger outranks a stop asked for or a count
 // reached, for the boards in progress wait on it.
-std::optional<Banner> StopBanner(const BatchState& state) {
+std::optional<Banner> StopBanner(const Texts& texts, const BatchState& state) {
     if (state.stopReason && !state.stopReason->empty() && !state.interrupted) {
-        return Banner{Sentence(*state.stopReason) + " No new board starts.", BannerLook::Fault};
+        return Banner{texts.Say(IDS_BANNER_STOPPING_FAULT, {SayReason(texts, *state.stopReason)}),
+                      BannerLook::Fault};
     }
     if (state.ledgerLost) {
         return std::nullopt;
     }
     if (state.stopReason && state.stopReason->empty()) {
-        return Banner{"Complete: " + std::to_string(state.count) + Counted(state) +
-                          ", as many as asked for. No more boards start.",
-                      BannerLook::Good};
+        return Banner{
+            texts.Say(state.audit ? IDS_BANNER_AUDIT_COUNT_REACHED : IDS_BANNER_COUNT_REACHED,
+                      {std::to_string(state.count)}),
+            BannerLook::Good};
     }
     if (state.stopReason || state.stopAsked) {
-        return StoppingBanner(state);
+        return StoppingBanner(texts, state);
     }
     return std::nullopt;
 }
 
-Banner RunningBanner(const BatchState& state) {
+Banner RunningBanner(const Texts& texts, const BatchState& state) {
     if (state.ledgerLost) {
         // A held sequence row and a lost connection look the same from here: both are waited
         // for within the same bound, so the operator is told both.
-        return {
-            "The ledger does not answer (its connection is lost, or another station holds the "
-            "sequence): no board starts until it does.",
-            BannerLook::Fault};
+        return {texts.Say(IDS_BANNER_LEDGER_LOST), BannerLook::Fault};
     }
     if (!state.serialsWaiting.empty()) {
-        return {Sentence(state.serialsWaiting), BannerLook::Warn};
+        return {SayReason(texts, state.serialsWaiting), BannerLook::Warn};
     }
     if (state.ledgerCameBack) {
-        return {"The ledger answers again: boards start again.", BannerLook::Info};
+        return {texts.Say(IDS_BANNER_LEDGER_BACK), BannerLook::Info};
     }
-    std::string waiting = "Waiting for boards: plug a board into any port.";
     if (!state.resumedAfter.empty()) {
-        waiting = "Resuming after " + state.resumedAfter + ", the last serial the log has used. " +
-                  waiting;
+        return {texts.Say(IDS_BANNER_RESUMING, {state.resumedAfter}), BannerLook::Info};
     }
     if (!state.loginWarning.empty()) {
         // Said for as long as nothing more pressing is: the station works on, as it may.
-        return {
-            "Warning: this station's login could change or delete the line's records; ask "
-            "for a station login. " +
-                waiting,
-            BannerLook::Warn};
+        return {texts.Say(IDS_BANNER_LOGIN_WARNING), BannerLook::Warn};
     }
-    return {waiting, BannerLook::Info};
+    return {texts.Say(IDS_BANNER_WAITING), BannerLook::Info};
 }
 
 }  // namespace
@@ -97,19 +81,16 @@ std::string Sentence(std::string text) {
     return text;
 }
 
-Banner BannerFor(const BatchState& state) {
+Banner BannerFor(const Texts& texts, const BatchState& state) {
     if (!state.begun) {
-        if (state.lockToConfirm) {
-            return {"Confirm the lock to start: every board of this batch is locked for ever.",
-                    BannerLook::Warn};
-        }
-        return {"Starting.", BannerLook::Info};
+        return {texts.Say(state.lockToConfirm ? IDS_BANNER_CONFIRM_LOCK : IDS_BANNER_STARTING),
+                state.lockToConfirm ? BannerLook::Warn : BannerLook::Info};
     }
     if (state.ended) {
-        return EndedBanner(state);
+        return EndedBanner(texts, state);
     }
-    if (std::optional<Banner> stopping = StopBanner(state)) {
+    if (std::optional<Banner> stopping = StopBanner(texts, state)) {
         return *stopping;
     }
-    return RunningBanner(state);
+    return RunningBanner(texts, state);
 }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "station_texts.h"
+
 // The banner's colour, by meaning; a tile of the same meaning has the same colour.
 enum class BannerLook { Info, Good, Warn, Fault };
 
@@ -23,8 +25,8 @@ struct BatchState {
     int count = 0;             // --count
     bool ledgerLost = false;
     bool ledgerCameBack = false;  // lost once, back since
-    // Why no board starts until the next period (a period's counter used up); "" once a board
-    // has taken a serial again.
+    // Why no board starts until the next period (a period's counter used up), as the core says
+    // it; "" once a board has taken a serial again.
     std::string serialsWaiting;
     bool stopAsked = false;  // Stop or closing the window
     bool closing = false;
@@ -36,7 +38,7 @@ struct BatchState {
     std::string recordSummary;  // then: how far the record reaches
 };
 
-Banner BannerFor(const BatchState& state);
+Banner BannerFor(const Texts& texts, const BatchState& state);
 
 // The core's messages are written for a console line; the banner shows them as sentences.
 std::string Sentence(std::string text);

@@ -37,14 +37,14 @@ NextSerial LaterOf(const NextSerial& shown, const NextSerial& taken) {
     return taken;
 }
 
-std::string NextSerialText(const NextSerial& next) {
+std::string NextSerialText(const Texts& texts, const NextSerial& next) {
     switch (next.state) {
         case NextSerial::State::Known:
-            return "next serial " + next.serial;
+            return texts.Say(IDS_NEXT_SERIAL, {next.serial});
         case NextSerial::State::NoneLeft:
-            return "no serial left";
+            return texts.Say(IDS_NO_SERIAL_LEFT);
         case NextSerial::State::Unknown:
             break;
     }
-    return "next serial unknown";
+    return texts.Say(IDS_NEXT_UNKNOWN);
 }

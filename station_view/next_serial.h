@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "station_texts.h"
+
 struct NextSerial {
     enum class State { Unknown, Known, NoneLeft };
     State state = State::Unknown;
@@ -25,4 +27,4 @@ NextSerial NextAfterTake(const std::string& taken);
 NextSerial LaterOf(const NextSerial& shown, const NextSerial& taken);
 
 // "next serial ZQ000004", "no serial left" or "next serial unknown".
-std::string NextSerialText(const NextSerial& next);
+std::string NextSerialText(const Texts& texts, const NextSerial& next);

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "batch_observer.h"
+#include "station_texts.h"
 
 enum class TileLook { Waiting, Working, Pass, Fail, Skipped };
 
@@ -16,13 +18,14 @@ struct TileContent {
     std::string advice;  // what to do with the board
 };
 
-TileContent WaitingTile();
-TileContent WorkingTile(ChipPhase phase);
-TileContent ResultTile(const ChipReport& report);
+TileContent WaitingTile(const Texts& texts);
+TileContent WorkingTile(const Texts& texts, ChipPhase phase);
+TileContent ResultTile(const Texts& texts, const ChipReport& report);
 // The batch stopped before the board got a serial: it was not touched.
-TileContent LeftAloneTile();
+TileContent LeftAloneTile(const Texts& texts);
 
-// The widest texts the main line (other than a serial) and the advice show, to size their type
-// by, so that neither is ever cut or wrapped.
-inline constexpr const char* kWidestMainText = "read-failed";
-inline constexpr const char* kWidestAdvice = "Unplug it: not programmed";
+// Every text the state word, the main line (other than a serial) and the advice may show, to
+// size their type by the widest, so that none is ever cut or wrapped in either language.
+std::vector<std::string> StateWords(const Texts& texts);
+std::vector<std::string> MainTexts(const Texts& texts);
+std::vector<std::string> AdviceTexts(const Texts& texts);

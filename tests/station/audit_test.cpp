@@ -6,9 +6,11 @@
 
 namespace {
 
-using AuditStation = StationTest;
+// In the language the user's Windows speaks (Chinese here) and in English by --lang.
+class AuditStation : public StationTest, public testing::WithParamInterface<Lang> {};
 
-TEST_F(AuditStation, AMatchingBoardPassesAndADifferentProductFailsWithOnlyReadFrames) {
+TEST_P(AuditStation, AMatchingBoardPassesAndADifferentProductFailsWithOnlyReadFrames) {
+    Lang lang = GetParam();
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     std::string jobPath = std::string(folder) + "zq61station-audit-job.json";
@@ -19,19 +21,23 @@ TEST_F(AuditStation, AMatchingBoardPassesAndADifferentProductFailsWithOnlyReadFr
     ASSERT_TRUE(sim.SetMemory(kChipB, 0,
                               ChipImage{0x0A5C, 0xBEEF, "B2", u"Bench Bard", true, false}.Bytes()));
     ChipsReady();
-    StationRun station("--audit --job \"" + jobPath + "\" --count 2");
+    StationRun station("--audit --job \"" + jobPath + "\" --count 2" + LangArgs(lang), true);
     ASSERT_NE(station.WaitForWindow(), nullptr);
-    ASSERT_TRUE(station.WaitForTile(kChipA, L"PASS"));
-    ASSERT_TRUE(station.WaitForTile(kChipB, L"FAIL"));
-    std::string header = Utf8(station.Text(IDC_JOB));
-    size_t job = header.find("job ");
-    ASSERT_EQ(header.rfind("AUDIT against job ", 0), 0u) << header;
-    EXPECT_EQ(Utf8(station.TileText(kChipA, IDC_TILE_DETAIL)),
-              "matches job " + header.substr(job + 4, 8));
+    ASSERT_TRUE(station.WaitForTile(kChipA, Said(lang, L"PASS", L"通过")));
+    ASSERT_TRUE(station.WaitForTile(kChipB, Said(lang, L"FAIL", L"失败")));
+    std::wstring header = station.Text(IDC_JOB);
+    std::wstring lead = Said(lang, L"AUDIT against job ", L"审核：对照 作业 ");
+    ASSERT_EQ(header.rfind(lead, 0), 0u) << Utf8(header);
+    std::wstring id = header.substr(lead.size(), 8);
+    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_DETAIL),
+              Said(lang, L"matches job " + id, L"与作业 " + id + L" 一致"));
     EXPECT_EQ(Utf8(station.TileText(kChipA, IDC_TILE_MAIN)), "A1");
-    std::string differs = Utf8(station.TileText(kChipB, IDC_TILE_DETAIL));
-    EXPECT_NE(differs.find("product differs"), std::string::npos) << differs;
-    EXPECT_TRUE(WaitUntil([&] { return station.Text(IDC_STOP) == L"Complete"; }, 5000));
+    EXPECT_EQ(station.TileText(kChipB, IDC_TILE_MAIN), Said(lang, L"differs", L"不一致"));
+    EXPECT_EQ(station.TileText(kChipB, IDC_TILE_DETAIL),
+              Said(lang, L"product differs: \"Bench Board\" expected, \"Bench Bard\" found",
+                   L"产品字符串不一致：应为 \"Bench Board\"，板上为 \"Bench Bard\""));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return station.Text(IDC_STOP) == Said(lang, L"Complete", L"已完成"); }, 5000));
     EXPECT_EQ(station.Text(IDC_VERIFIED), L"1");
     EXPECT_EQ(station.Text(IDC_FAILED), L"1");
     for (const char* port : {kChipA, kChipB}) {
@@ -41,5 +47,11 @@ TEST_F(AuditStation, AMatchingBoardPassesAndADifferentProductFailsWithOnlyReadFr
     EXPECT_EQ(station.Close(), 7u) << "a board that differs: as audit --watch gives it";
     DeleteFileA(jobPath.c_str());
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, AuditStation,
+                         testing::Values(Lang::ChineseUi, Lang::EnglishByOption),
+                         [](const testing::TestParamInfo<Lang>& info) {
+                             return LangName(info.param);
+                         });
 
 }  // namespace

@@ -71,28 +71,35 @@ protected:
     std::string control_;
 };
 
+// The window speaks the user's Chinese on one server's line and English by --lang on the other's.
 TEST_P(LineOutage, AServerStoppedAndStartedMidBatchLosesNoBoardAndNoSerial) {
+    Lang lang = std::string(GetParam()) == "ZQ_TEST_PG" ? Lang::ChineseUi : Lang::EnglishByOption;
     ASSERT_TRUE(sim.Remove(kChipB));
     ChipsReady();
     StationRun station("--ledger \"" + ledger + "\" --sequence " + sequence +
-                       " --station st-outage --count 2 --reconnect-within 60");
+                           " --station st-outage --count 2 --reconnect-within 60" + LangArgs(lang),
+                       true);
     ASSERT_NE(station.WaitForWindow(), nullptr);
-    ASSERT_TRUE(station.WaitForTile(kChipA, L"PASS"));
+    ASSERT_TRUE(station.WaitForTile(kChipA, Said(lang, L"PASS", L"通过")));
 
     ASSERT_TRUE(Control("stop", false));
     ASSERT_TRUE(sim.Restore(kChipB));
-    EXPECT_TRUE(WaitUntil(
-        [&] { return station.Text(IDC_BANNER).find(L"connection is lost") != std::wstring::npos; },
-        15000))
-        << "the station says the ledger does not answer";
+    std::wstring lost = Said(lang,
+                             L"The ledger does not answer (its connection is lost, or another "
+                             L"station holds the sequence): no board starts until it does.",
+                             L"账本没有响应（连接已断开，或另一工位占着序列）：在它响应之前不开始"
+                             L"任何板子。");
+    EXPECT_TRUE(WaitUntil([&] { return station.Text(IDC_BANNER) == lost; }, 15000))
+        << "the station says the ledger does not answer: " << Utf8(station.Text(IDC_BANNER));
     EXPECT_EQ(Frames(kChipB, ZQSIM_LOG_WRITE), 0u) << "no board starts without its record";
     ASSERT_TRUE(Control("start", true));
 
-    ASSERT_TRUE(station.WaitForTile(kChipB, L"PASS", 60000));
+    ASSERT_TRUE(station.WaitForTile(kChipB, Said(lang, L"PASS", L"通过"), 60000));
     std::set<std::wstring> serials = {station.TileText(kChipA, IDC_TILE_MAIN),
                                       station.TileText(kChipB, IDC_TILE_MAIN)};
     EXPECT_EQ(serials, (std::set<std::wstring>{L"OU000001", L"OU000002"}));
-    EXPECT_TRUE(WaitUntil([&] { return station.Text(IDC_STOP) == L"Complete"; }, 5000));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return station.Text(IDC_STOP) == Said(lang, L"Complete", L"已完成"); }, 5000));
     EXPECT_EQ(station.Close(), 0u);
 
     ProgResult exported = Prog({L"ledger", L"export", L"--sequence", Wide(sequence)});

@@ -48,6 +48,23 @@ TEST_F(Start, ABadOptionShowsTheRefusalZq61progGives) {
     }
 }
 
+// The language is an option like any other: a value it does not know is refused before
+// anything is opened, and the form's start (no other option) checks it too.
+TEST_F(Start, ALanguageNamedNeitherWayIsRefused) {
+    ChipsReady();
+    for (const char* args : {"--lang fr", "--serial-from ZQ000001 --lang=zh"}) {
+        SCOPED_TRACE(args);
+        StationRun station(args, true);
+        HWND box = station.WaitForDialog(nullptr);
+        ASSERT_NE(box, nullptr) << "no refusal";
+        std::string text = Utf8(MessageBoxText(box));
+        EXPECT_EQ(text.rfind("--lang: \"", 0), 0u) << text;
+        EXPECT_NE(text.find("zh-CN or en"), std::string::npos) << text;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(station.WaitForExit(), 1u);
+    }
+}
+
 TEST_F(Start, TheLockIsAskedOnceBeforeAnyFrame) {
     ASSERT_TRUE(sim.Remove(kChipB));
     ChipsReady();

@@ -23,7 +23,21 @@ SimControl& Sim() {
     return control;
 }
 
-StationRun::StationRun(const std::string& arguments) {
+std::string LangArgs(Lang lang) {
+    return lang == Lang::EnglishByOption ? " --lang en" : "";
+}
+
+std::wstring Said(Lang lang, const std::wstring& english, const std::wstring& chinese) {
+    return lang == Lang::EnglishByOption ? english : chinese;
+}
+
+std::string LangName(Lang lang) {
+    return lang == Lang::EnglishByOption ? "EnglishByOption" : "ChineseUi";
+}
+
+StationRun::StationRun(const std::string& arguments, bool userLanguage) {
+    // The station inherits this process's environment.
+    SetEnvironmentVariableW(L"ZQ61_LANG", userLanguage ? nullptr : L"en");
     session_.Launch(stationPath, arguments);
 }
 

@@ -21,10 +21,21 @@
 void SetStationPath(const std::string& path);
 SimControl& Sim();
 
+// The language of a run whose words a test reads in both: the user's interface language,
+// Chinese under the test scripts' locale, or English by --lang.
+enum class Lang { ChineseUi, EnglishByOption };
+// The run's arguments for the language (" --lang en" or nothing).
+std::string LangArgs(Lang lang);
+// The text the test expects in the run's language.
+std::wstring Said(Lang lang, const std::wstring& english, const std::wstring& chinese);
+std::string LangName(Lang lang);
+
 // One run of the station, started at construction; a run still going at the end is killed.
 class StationRun {
 public:
-    explicit StationRun(const std::string& arguments);
+    // userLanguage: the station picks its language itself (--lang, else the user's); otherwise
+    // ZQ61_LANG says English, which the tests that read English words rely on.
+    explicit StationRun(const std::string& arguments, bool userLanguage = false);
 
     // The station's window once it is visible; null when it does not come up.
     HWND WaitForWindow();

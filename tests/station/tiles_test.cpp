@@ -15,49 +15,72 @@ RECT Where(HWND window) {
     return rect;
 }
 
-TEST_F(Tiles, TwoBoardsAtOnceEndAsTwoPassTilesWithTheSerialsTheLogRecords) {
-    StationRun station(Args("ZQ000001", 2));
+// A PASS and a FAIL in the language the user's Windows speaks (Chinese here) and in English by
+// --lang: the words are the language's, the serials and the counts the same.
+class TilesSaid : public StationTest, public testing::WithParamInterface<Lang> {};
+
+TEST_P(TilesSaid, TwoBoardsAtOnceEndAsTwoPassTilesWithTheSerialsTheLogRecords) {
+    Lang lang = GetParam();
+    StationRun station(Args("ZQ000001", 2) + LangArgs(lang), true);
     ASSERT_NE(station.WaitForWindow(), nullptr);
-    ASSERT_TRUE(station.WaitForTile(kChipA, L"PASS"));
-    ASSERT_TRUE(station.WaitForTile(kChipB, L"PASS"));
+    ASSERT_TRUE(station.WaitForTile(kChipA, Said(lang, L"PASS", L"通过")));
+    ASSERT_TRUE(station.WaitForTile(kChipB, Said(lang, L"PASS", L"通过")));
     std::string serialA = Utf8(station.TileText(kChipA, IDC_TILE_MAIN));
     std::string serialB = Utf8(station.TileText(kChipB, IDC_TILE_MAIN));
     EXPECT_EQ(serialA, VerifiedOn(kChipA));
     EXPECT_EQ(serialB, VerifiedOn(kChipB));
     EXPECT_EQ((std::set<std::string>{serialA, serialB}),
               (std::set<std::string>{"ZQ000001", "ZQ000002"}));
+    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_ADVICE),
+              Said(lang, L"Unplug it, plug the next", L"拔出，插下一块"));
     EXPECT_EQ(station.Tile(kForeign), nullptr) << "another driver's port gets no tile";
     EXPECT_LT(Where(station.Tile(kChipA)).left, Where(station.Tile(kChipB)).left)
         << "the tiles follow the port map's order";
     EXPECT_EQ(station.Text(IDC_VERIFIED), L"2");
     EXPECT_EQ(station.Text(IDC_FAILED), L"0");
     EXPECT_EQ(station.Text(IDC_USED), L"2");
-    EXPECT_EQ(station.Text(IDC_NEXT), L"next serial ZQ000003");
+    EXPECT_EQ(station.Text(IDC_COUNTER_LABEL), Said(lang, L"verified", L"已校验"));
+    EXPECT_EQ(station.Text(IDC_NEXT),
+              Said(lang, L"next serial ZQ000003", L"下一个序列号 ZQ000003"));
     // --count 2 is reached: the window says so and starts no more boards.
-    EXPECT_TRUE(WaitUntil([&] { return station.Text(IDC_STOP) == L"Complete"; }, 5000));
-    EXPECT_NE(station.Text(IDC_BANNER).find(L"complete"), std::wstring::npos)
-        << Utf8(station.Text(IDC_BANNER));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return station.Text(IDC_STOP) == Said(lang, L"Complete", L"已完成"); }, 5000));
+    EXPECT_EQ(station.Text(IDC_BANNER),
+              Said(lang,
+                   L"The batch is complete: 2 boards verified. No more boards start; close the "
+                   L"window to end.",
+                   L"批次已完成：已校验 2 块板。不再开始新的板子；关闭窗口即可结束。"));
     EXPECT_EQ(station.Close(), 0u);
 }
 
-TEST_F(Tiles, AMuteChipEndsAsAFailTileAndAFailedRecord) {
+TEST_P(TilesSaid, AMuteChipEndsAsAFailTileAndAFailedRecord) {
+    Lang lang = GetParam();
     ASSERT_TRUE(sim.Remove(kChipB));
     ASSERT_TRUE(sim.MuteAfter(kChipA, 52 + 20));  // the first read, then 20 write frames
-    StationRun station(Args("ZQ000001", 1));
+    StationRun station(Args("ZQ000001", 1) + LangArgs(lang), true);
     ASSERT_NE(station.WaitForWindow(), nullptr);
-    ASSERT_TRUE(station.WaitForTile(kChipA, L"FAIL"));
-    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_MAIN), L"failed");
+    ASSERT_TRUE(station.WaitForTile(kChipA, Said(lang, L"FAIL", L"失败")));
+    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_MAIN), Said(lang, L"failed", L"写入失败"));
     std::wstring detail = station.TileText(kChipA, IDC_TILE_DETAIL);
-    EXPECT_NE(detail.find(L"ZQ000001"), std::wstring::npos) << Utf8(detail);
-    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_ADVICE), L"Set the board aside");
+    EXPECT_NE(detail.find(Said(lang, L" (serial ZQ000001 used)", L"（已用序列号 ZQ000001）")),
+              std::wstring::npos)
+        << Utf8(detail);
+    EXPECT_EQ(station.TileText(kChipA, IDC_TILE_ADVICE),
+              Said(lang, L"Set the board aside", L"把此板放到一边"));
     EXPECT_EQ(station.Text(IDC_FAILED), L"1");
     EXPECT_EQ(station.Text(IDC_VERIFIED), L"0");
     std::vector<LogRow> log = Log();
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[1].serial, "ZQ000001");
-    EXPECT_EQ(log[1].outcome, "failed");
+    EXPECT_EQ(log[1].outcome, "failed") << "the log's words are data, in every language";
     EXPECT_EQ(station.Close(), 130u) << "closed before its count: as Ctrl+C";
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, TilesSaid,
+                         testing::Values(Lang::ChineseUi, Lang::EnglishByOption),
+                         [](const testing::TestParamInfo<Lang>& info) {
+                             return LangName(info.param);
+                         });
 
 TEST_F(Tiles, ALockedBoardIsSkippedWithoutASerial) {
     ASSERT_TRUE(sim.Remove(kChipA));

@@ -3,18 +3,25 @@
 // hour.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 
 #include "audit_tile.h"
 #include "banner.h"
 #include "board_rate.h"
 #include "next_serial.h"
 #include "port_order.h"
+#include "text_tables.h"
 #include "tile_content.h"
 
 namespace {
 
 using Ports = std::vector<std::string>;
+
+// The station's English texts, from its string table.
+const Texts& English() {
+    static const Texts texts = TextsFrom(ProjectTextTables(), Language::English);
+    return texts;
+}
 
 TEST(PortOrder, NewPortsFollowTheMapAndUnpluggedOnesKeepTheirPlace) {
     EXPECT_EQ(MergePortOrder({}, {"COM3", "COM21"}), (Ports{"COM3", "COM21"}));
@@ -42,38 +49,50 @@ TEST(BoardRate, NoFigureBeforeABoardEndsThenBoardsOfTheLastHour) {
 
 TEST(TileContent, EachOutcomeSaysWhatToDoWithTheBoard) {
     ChipReport report{"COM21", "ZQ000007", BatchOutcome::Verified, "ok", 0.1, {}};
-    TileContent pass = ResultTile(report);
+    TileContent pass = ResultTile(English(), report);
     EXPECT_EQ(pass.look, TileLook::Pass);
     EXPECT_EQ(pass.main, "ZQ000007");
     report.label = {LabelState::NotPrinted, "the printer refused the connection"};
-    TileContent unlabelled = ResultTile(report);
+    TileContent unlabelled = ResultTile(English(), report);
     EXPECT_EQ(unlabelled.state, "PASS");
     EXPECT_EQ(unlabelled.detail, "label not printed: reprint (the printer refused the connection)");
     report.label = {};
     report.outcome = BatchOutcome::Unverified;
-    TileContent fail = ResultTile(report);
+    TileContent fail = ResultTile(English(), report);
     EXPECT_EQ(fail.state, "FAIL");
     EXPECT_EQ(fail.main, "unverified");
     EXPECT_EQ(fail.detail, "ok (serial ZQ000007 used)");
     report.outcome = BatchOutcome::ReadFailed;
     report.serial.clear();
-    EXPECT_EQ(ResultTile(report).detail, "ok") << "no serial used, none named";
+    EXPECT_EQ(ResultTile(English(), report).detail, "ok") << "no serial used, none named";
     report.outcome = BatchOutcome::SkippedLocked;
-    EXPECT_EQ(ResultTile(report).look, TileLook::Skipped);
+    EXPECT_EQ(ResultTile(English(), report).look, TileLook::Skipped);
 }
 
-// The type of the main line and the advice is sized by the widest text each shows.
-TEST(TileContent, TheWidestTextsAreTheWidest) {
-    std::vector<TileContent> shown = {WaitingTile(), WorkingTile(ChipPhase::Reading),
-                                      WorkingTile(ChipPhase::Writing), LeftAloneTile()};
-    for (BatchOutcome outcome : kFinalOutcomes) {
-        shown.push_back(ResultTile({"COM21", "", outcome, "", 0, {}}));
-    }
-    shown.push_back(
-        ResultTile({"COM21", "", BatchOutcome::Verified, "", 0, {LabelState::NotPrinted, ""}}));
-    for (const TileContent& tile : shown) {
-        EXPECT_LE(tile.main.size(), std::strlen(kWidestMainText)) << tile.main;
-        EXPECT_LE(tile.advice.size(), std::strlen(kWidestAdvice)) << tile.advice;
+// The type of the state word, the main line and the advice is sized by every text each may
+// show: a text a tile shows that is not among them could be cut, in either language.
+TEST(TileContent, EveryTextATileShowsIsAmongThoseItsTypeIsSizedBy) {
+    for (Language language : {Language::English, Language::Chinese}) {
+        Texts texts = TextsFrom(ProjectTextTables(), language);
+        std::vector<TileContent> shown = {WaitingTile(texts),
+                                          WorkingTile(texts, ChipPhase::Reading),
+                                          WorkingTile(texts, ChipPhase::Writing),
+                                          LeftAloneTile(texts),
+                                          AuditUnreadTile(texts, "x"),
+                                          AuditTile(texts, AuditReport{}, "")};
+        for (BatchOutcome outcome : kFinalOutcomes) {
+            shown.push_back(ResultTile(texts, {"COM21", "", outcome, "", 0, {}}));
+        }
+        shown.push_back(ResultTile(
+            texts, {"COM21", "", BatchOutcome::Verified, "", 0, {LabelState::NotPrinted, ""}}));
+        auto among = [](const std::vector<std::string>& texts, const std::string& text) {
+            return std::find(texts.begin(), texts.end(), text) != texts.end();
+        };
+        for (const TileContent& tile : shown) {
+            EXPECT_TRUE(among(StateWords(texts), tile.state)) << tile.state;
+            EXPECT_TRUE(tile.main.empty() || among(MainTexts(texts), tile.main)) << tile.main;
+            EXPECT_TRUE(among(AdviceTexts(texts), tile.advice)) << tile.advice;
+        }
     }
 }
 
@@ -86,24 +105,32 @@ TEST(AuditTile, PassSaysWhatItMatchesAndFailNamesTheFields) {
     AuditReport report{{field("serial", "ZQ000123, verified at st-a 2026-12-08T09:14Z"),
                         field("vid", "0A5C"), field("pid", "6001"),
                         field("product", "\"Bench Board\""), field("lock", "no")}};
-    TileContent pass = AuditTile(report, "");
+    TileContent pass = AuditTile(English(), report, "");
     EXPECT_EQ(pass.state, "PASS");
     EXPECT_EQ(pass.main, "ZQ000123");
     EXPECT_EQ(pass.detail, "matches ZQ000123, verified at st-a 2026-12-08T09:14Z");
+    Texts chinese = TextsFrom(ProjectTextTables(), Language::Chinese);
+    EXPECT_EQ(AuditTile(chinese, report, "").detail,
+              "与记录一致：ZQ000123，已于 st-a 2026-12-08T09:14Z 校验");
     report.fields[0].found = "ZQ000123";
-    EXPECT_EQ(AuditTile(report, "3F09A1C2").detail, "matches job 3F09A1C2");
+    EXPECT_EQ(AuditTile(English(), report, "3F09A1C2").detail, "matches job 3F09A1C2");
     report.fields[3].verdict = FieldVerdict::Differs;
     report.fields[3].note =
         "product differs: \"Bench Board\" in the job, \"Bench Bard\" on the chip";
-    TileContent fail = AuditTile(report, "3F09A1C2");
+    TileContent fail = AuditTile(English(), report, "3F09A1C2");
     EXPECT_EQ(fail.look, TileLook::Fail);
-    EXPECT_EQ(fail.detail, report.fields[3].note);
+    EXPECT_EQ(fail.detail, "product differs: x expected, \"Bench Board\" found");
+    // A note that says more than the values, and the fields left unchecked beside none that
+    // differs, in the operator's words.
+    report.fields[0].verdict = FieldVerdict::Differs;
+    report.fields[0].note = "recorded as failed at st-a 2026-12-08T09:14Z";
+    EXPECT_EQ(AuditTile(chinese, report, "").detail,
+              "序列号：记录为 failed（st-a 2026-12-08T09:14Z）；产品字符串不一致：应为 x，板上为 "
+              "\"Bench Board\"");
+    report.fields[0].verdict = FieldVerdict::Unchecked;
     report.fields[3].verdict = FieldVerdict::Unchecked;
-    EXPECT_EQ(AuditTile(report, "3F09A1C2").state, "FAIL") << "unchecked is no proof";
-    for (const TileContent& tile : {pass, fail, AuditUnreadTile("no reply")}) {
-        EXPECT_LE(tile.main.size(), std::strlen(kWidestMainText)) << tile.main;
-        EXPECT_LE(tile.advice.size(), std::strlen(kWidestAdvice)) << tile.advice;
-    }
+    EXPECT_EQ(AuditTile(chinese, report, "").detail, "未能核对：序列号、产品字符串");
+    EXPECT_EQ(AuditTile(English(), report, "3F09A1C2").state, "FAIL") << "unchecked is no proof";
 }
 
 BatchState Running() {
@@ -116,61 +143,67 @@ BatchState Running() {
 TEST(Banner, ALedgerBackNeverOverwritesAStopOrTheEnd) {
     BatchState state = Running();
     state.ledgerLost = true;
-    EXPECT_EQ(BannerFor(state).look, BannerLook::Fault);
+    EXPECT_EQ(BannerFor(English(), state).look, BannerLook::Fault);
     state.stopAsked = true;
-    EXPECT_EQ(BannerFor(state).look, BannerLook::Fault) << "the boards in progress wait on it";
+    EXPECT_EQ(BannerFor(English(), state).look, BannerLook::Fault)
+        << "the boards in progress wait on it";
     state.ledgerLost = false;
     state.ledgerCameBack = true;
-    EXPECT_EQ(BannerFor(state).text.rfind("Stopping:", 0), 0u) << BannerFor(state).text;
+    EXPECT_EQ(BannerFor(English(), state).text.rfind("Stopping:", 0), 0u)
+        << BannerFor(English(), state).text;
     state.stopAsked = false;
     state.stopReason = "";  // the count was reached
-    EXPECT_EQ(BannerFor(state).text.rfind("Complete: 5 boards", 0), 0u) << BannerFor(state).text;
+    EXPECT_EQ(BannerFor(English(), state).text.rfind("Complete: 5 boards", 0), 0u)
+        << BannerFor(English(), state).text;
     state.ended = true;
     state.ledgerLost = true;
-    EXPECT_EQ(BannerFor(state).look, BannerLook::Good) << BannerFor(state).text;
+    EXPECT_EQ(BannerFor(English(), state).look, BannerLook::Good)
+        << BannerFor(English(), state).text;
 }
 
 TEST(Banner, FaultsAndTheEndSayWhy) {
     BatchState state = Running();
     state.resumedAfter = "ZQ000009";
-    EXPECT_EQ(BannerFor(state).text.rfind("Resuming after ZQ000009,", 0), 0u);
+    EXPECT_EQ(BannerFor(English(), state).text.rfind("Resuming after ZQ000009,", 0), 0u);
     // A period's serials used up: said until a board takes one again; a lost ledger outranks it.
     state.serialsWaiting =
         "the serials of week 2026-W50 have run out: no board starts until the next week";
-    EXPECT_EQ(BannerFor(state).text,
+    EXPECT_EQ(BannerFor(English(), state).text,
               "The serials of week 2026-W50 have run out: no board starts until the next week.");
-    EXPECT_EQ(BannerFor(state).look, BannerLook::Warn);
+    EXPECT_EQ(BannerFor(English(), state).look, BannerLook::Warn);
     state.ledgerLost = true;
-    EXPECT_EQ(BannerFor(state).text.rfind("The ledger does not answer", 0), 0u);
+    EXPECT_EQ(BannerFor(English(), state).text.rfind("The ledger does not answer", 0), 0u);
     state.ledgerLost = false;
     state.serialsWaiting.clear();
     state.stopReason = "no serial of the sequence is left";
-    EXPECT_EQ(BannerFor(state).text, "No serial of the sequence is left. No new board starts.");
+    EXPECT_EQ(BannerFor(English(), state).text,
+              "No serial of the sequence is left. No new board starts.");
     state.ledgerLost = true;
-    EXPECT_EQ(BannerFor(state).text.rfind("No serial", 0), 0u) << "the stop's fault says more";
+    EXPECT_EQ(BannerFor(English(), state).text.rfind("No serial", 0), 0u)
+        << "the stop's fault says more";
     state.ended = true;
     state.recordLost = true;
     state.recordSummary = "the last serial on record: ZQ000010";
-    EXPECT_EQ(BannerFor(state).text, "The last serial on record: ZQ000010.");
+    EXPECT_EQ(BannerFor(English(), state).text, "The last serial on record: ZQ000010.");
     state.recordLost = false;
     state.stopReason = "stopping: the chips in progress finish first";
     state.interrupted = true;
-    EXPECT_EQ(BannerFor(state).look, BannerLook::Warn);
-    EXPECT_EQ(BannerFor(state).text.rfind("Stopped:", 0), 0u);
+    EXPECT_EQ(BannerFor(English(), state).look, BannerLook::Warn);
+    EXPECT_EQ(BannerFor(English(), state).text.rfind("Stopped:", 0), 0u);
 }
 
 TEST(NextSerial, FollowsTheTakesInWhateverOrderTheyAreTold) {
-    EXPECT_EQ(NextSerialText(NextAtStart("")), "next serial unknown");
+    EXPECT_EQ(NextSerialText(English(), NextAtStart("")), "next serial unknown");
     NextSerial shown = NextAtStart("ZQ000001");
     shown = LaterOf(shown, NextAfterTake("ZQ000002"));
     shown = LaterOf(shown, NextAfterTake("ZQ000001"));  // an earlier take told later
-    EXPECT_EQ(NextSerialText(shown), "next serial ZQ000003");
-    EXPECT_EQ(NextSerialText(NextAfterTake("ZQ000009")), "next serial ZQ000010");
+    EXPECT_EQ(NextSerialText(English(), shown), "next serial ZQ000003");
+    EXPECT_EQ(NextSerialText(English(), NextAfterTake("ZQ000009")), "next serial ZQ000010");
     shown = LaterOf(shown, NextAfterTake("ZQ999999"));
-    EXPECT_EQ(NextSerialText(shown), "no serial left");
+    EXPECT_EQ(NextSerialText(English(), shown), "no serial left");
     EXPECT_EQ(LaterOf(shown, NextAfterTake("ZQ000004")).state, NextSerial::State::NoneLeft);
     // A take that does not tell the next serial (a list's) leaves no stale serial in the header.
-    EXPECT_EQ(NextSerialText(LaterOf(NextAtStart("ZQ000001"), NextSerial{})),
+    EXPECT_EQ(NextSerialText(English(), LaterOf(NextAtStart("ZQ000001"), NextSerial{})),
               "next serial unknown");
 }
 
