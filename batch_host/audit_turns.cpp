@@ -6,6 +6,7 @@
 #include "audit_text.h"
 #include "config_jobs.h"
 #include "exit_codes.h"
+#include "port_name.h"
 #include "status_text.h"
 
 AuditTurns::AuditTurns(AuditBasis& basis, std::vector<std::string> ports, int count, News news)
@@ -38,7 +39,7 @@ bool AuditTurns::Stopping() {
 
 // Only the ports it is told to watch. Called for every port that appears, chip port or not.
 bool AuditTurns::Takes(const std::string& port) const {
-    return ports_.empty() || std::find(ports_.begin(), ports_.end(), port) != ports_.end();
+    return ports_.empty() || HasPort(ports_, port);
 }
 
 // A board's turn once --count boards have had theirs: left as it is, unread.

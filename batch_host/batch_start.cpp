@@ -1,5 +1,8 @@
 #include "batch_start.h"
 
+#include <optional>
+
+#include "calendar_date.h"
 #include "command_failure.h"
 #include "exit_codes.h"
 #include "label_template.h"
@@ -13,8 +16,9 @@
 
 namespace {
 
-// The job's identity, serials and label in the options' place, and its id on every record.
-void ApplyJobFile(BatchOptions& options, BatchStart& start) {
+// The job's identity, serials and label in the options' place, and its id on every record. The
+// job keeps its list's and its template's bytes: the batch uses those, never a second read.
+Job ApplyJobFile(BatchOptions& options, BatchStart& start) {
     Job job = LoadJob(options.job);
     if (job.serials.scheme == JobScheme::None) {
         throw CommandFailure{EXIT_BAD_USAGE,
@@ -31,12 +35,13 @@ void ApplyJobFile(BatchOptions& options, BatchStart& start) {
     }
     start.settings.job = job.id;
     start.jobTitle = JobTitle(job);
+    return job;
 }
 
-void StartFromLog(const BatchOptions& options, BatchStart& start) {
+void StartFromLog(const BatchOptions& options, const std::string* listText, BatchStart& start) {
     start.settings.identity = IdentityOf(options.identity);
     // The list is read and checked before the log is opened: a list refused creates no log.
-    std::unique_ptr<SerialScheme> serials = StartScheme(options.scheme);
+    std::unique_ptr<SerialScheme> serials = StartScheme(options.scheme, listText);
     start.capacity = serials->Capacity();
     start.nextFollowsFromTake =
         options.scheme.serialFormat.empty() && options.scheme.serialList.empty();
@@ -52,6 +57,7 @@ void StartFromLog(const BatchOptions& options, BatchStart& start) {
         throw CommandFailure{EXIT_BAD_USAGE, opened.Err().message};
     }
     start.resumedAfter = ledger->ResumedAfter();
+    start.utcOffset = options.scheme.utcOffset;
     start.ledger = std::move(ledger);
     start.recordName = "log " + options.log + (start.jobTitle.empty() ? "" : ", " + start.jobTitle);
 }
@@ -76,6 +82,7 @@ void StartFromDatabase(const BatchOptions& options,
     // A sequence defined from a job carries its id on every record, as a job's batch does.
     start.settings.job = (*opened)->Sequence().job;
     start.loginWarning = (*opened)->LoginWarning();
+    start.utcOffset = (*opened)->Sequence().utcOffset;
     start.ledger = std::move(*opened);
     start.recordName =
         "sequence " + options.sequence + " in the ledger, station " + options.station;
@@ -83,11 +90,13 @@ void StartFromDatabase(const BatchOptions& options,
 
 // The template is read and checked, and the printer made, before the ledger is opened: a
 // template refused creates no log. The printer is not reached until the first label.
-void StartLabels(const BatchOptions& options, BatchStart& start) {
+void StartLabels(const BatchOptions& options, const std::string* labelText, BatchStart& start) {
     if (options.label.empty()) {
         return;
     }
-    Result<LabelTemplate> label = LoadLabelTemplate(options.label);
+    Result<LabelTemplate> label = labelText != nullptr
+                                      ? ReadLabelTemplate(options.label, *labelText)
+                                      : LoadLabelTemplate(options.label);
     if (!label) {
         throw CommandFailure{EXIT_BAD_USAGE, "--label: " + label.Err().message};
     }
@@ -113,14 +122,21 @@ BatchStart StartBatch(const BatchOptions& options,
     start.settings.ports = options.ports;
     start.settings.station = options.station;
     BatchOptions chosen = options;
+    std::optional<Job> job;
     if (!chosen.job.empty()) {
-        ApplyJobFile(chosen, start);
+        job = ApplyJobFile(chosen, start);
     }
-    StartLabels(chosen, start);
+    const bool jobLabel = job && !job->label.empty() && chosen.label == job->label;
+    StartLabels(chosen, jobLabel ? &job->labelText : nullptr, start);
     if (chosen.UsesLedger()) {
         StartFromDatabase(chosen, onConnection, start);
     } else {
-        StartFromLog(chosen, start);
+        const bool jobList = job && job->serials.scheme == JobScheme::List;
+        StartFromLog(chosen, jobList ? &job->listText : nullptr, start);
+    }
+    if (start.labeller) {
+        // A format's dates are taken at its offset: the labels' dates are the same day's.
+        start.labeller->UseUtcOffset(ParseUtcOffset(start.utcOffset).value_or(0));
     }
     return start;
 }

@@ -24,6 +24,7 @@ struct BatchStart {
     std::string jobTitle;      // "job 3F09A1C2 (Bench board)" with --job, else ""
     std::string resumedAfter;  // the log's last used serial, when the batch resumes after it
     std::string capacity;      // the scheme's or the sequence's: "999999 in all", "9999 per week"
+    std::string utcOffset;     // a format's "+08:00", "" for UTC: the labels' dates are taken at it
     // The serials are one counter after a prefix, so the one after a taken serial follows from
     // it; a format's period or a list's order is the ledger's to know.
     bool nextFollowsFromTake = true;

@@ -9,6 +9,7 @@
 #include "driver_chip_opener.h"
 #include "exit_codes.h"
 #include "port_discovery.h"
+#include "port_name.h"
 #include "port_watch.h"
 
 namespace {
@@ -60,23 +61,25 @@ void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& sto
     RunChipWorkers(turns, wake, stopAsked, events);
 }
 
-void RunChipWorkers(const ChipTurns& turns, HANDLE wake, const std::function<bool()>& stopAsked,
-                    const PortEvents& events) {
-    DriverChipOpener opener;
+namespace {
+
+// Watches the ports and starts a worker for each chip port that appears, until the batch stops.
+// The workers stay in the caller's list, so that they are joined whatever ends the watch.
+void WatchAndStart(const ChipTurns& turns, HANDLE wake, const std::function<bool()>& stopAsked,
+                   const PortEvents& events, ChipOpener& opener, std::list<Worker>& workers) {
     PortWatch watch;
-    std::list<Worker> workers;
     // Ports that appeared and wait for their turn: at once, or once their last turn has ended
     // when a board came back that quickly.
     std::vector<std::string> pending;
     auto busy = [&](const std::string& port) {
         return std::any_of(workers.begin(), workers.end(), [&](const Worker& worker) {
-            return worker.port == port && !worker.done;
+            return SamePort(worker.port, port) && !worker.done;
         });
     };
     while (!turns.stopping()) {
         PortWatch::Changes changes = watch.Look();
         for (const std::string& port : changes.arrivals) {
-            if (std::find(pending.begin(), pending.end(), port) == pending.end()) {
+            if (!HasPort(pending, port)) {
                 pending.push_back(port);
             }
         }
@@ -122,7 +125,38 @@ void RunChipWorkers(const ChipTurns& turns, HANDLE wake, const std::function<boo
         }
         watch.Wait(wake, kPollMs);
     }
+}
+
+// What a fault outside any chip's turn (a worker's thread that cannot start, memory running out)
+// says when it stops the batch: the turns in progress still finish, then the workers return.
+void StopForFault(const ChipTurns& turns, const std::string& what) {
+    try {
+        turns.stop("internal error outside a chip's turn (" + what +
+                       "): the batch stops; chips in progress finish first",
+                   EXIT_FAILED);
+    } catch (...) {
+        // The batch is stopping already: it is marked so before its news is told.
+    }
+}
+
+}  // namespace
+
+void RunChipWorkers(const ChipTurns& turns, HANDLE wake, const std::function<bool()>& stopAsked,
+                    const PortEvents& events) {
+    // The opener before the workers: every worker uses it until it is joined.
+    DriverChipOpener opener;
+    std::list<Worker> workers;
+    try {
+        WatchAndStart(turns, wake, stopAsked, events, opener, workers);
+    } catch (const std::exception& error) {
+        StopForFault(turns, error.what());
+    } catch (...) {
+        StopForFault(turns, "an unknown exception");
+    }
     for (Worker& worker : workers) {
-        worker.thread.join();
+        // A worker whose thread never started has nothing to join.
+        if (worker.thread.joinable()) {
+            worker.thread.join();
+        }
     }
 }

@@ -1,6 +1,7 @@
 #include "port_watch.h"
 
 #include "port_discovery.h"
+#include "port_name.h"
 
 PortWatch::PortWatch() : changed_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
     HKEY key = nullptr;
@@ -25,19 +26,17 @@ std::vector<std::string> PortWatch::Arrivals() {
 
 PortWatch::Changes PortWatch::Look() {
     std::vector<std::string> now = ListSerialPorts();
-    std::set<std::string> nowSet(now.begin(), now.end());
     Changes changes;
     for (const std::string& name : now) {
-        if (present_.count(name) == 0) {
+        if (!HasPort(map_, name)) {
             changes.arrivals.push_back(name);
         }
     }
-    for (const std::string& name : present_) {
-        if (nowSet.count(name) == 0) {
+    for (const std::string& name : map_) {
+        if (!HasPort(now, name)) {
             changes.removals.push_back(name);
         }
     }
-    present_ = std::move(nowSet);
     map_ = std::move(now);
     return changes;
 }

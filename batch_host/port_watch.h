@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -34,6 +33,5 @@ private:
     void Arm();
     win32::ScopedRegKey key_;
     win32::AutoCloseHandle changed_;
-    std::set<std::string> present_;
-    std::vector<std::string> map_;
+    std::vector<std::string> map_;  // the ports present at the last look
 };

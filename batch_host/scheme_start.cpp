@@ -5,8 +5,12 @@
 #include "scheme_choice.h"
 #include "whole_file.h"
 
-std::unique_ptr<SerialScheme> StartScheme(const SchemeOptions& options) {
-    std::string listText;
+std::unique_ptr<SerialScheme> StartScheme(const SchemeOptions& options,
+                                          const std::string* listText) {
+    if (listText != nullptr) {
+        return SchemeOf(options, *listText, [] { return std::chrono::system_clock::now(); });
+    }
+    std::string read;
     if (!options.serialList.empty()) {
         DWORD error = 0;
         std::optional<std::string> text = ReadWholeFile(options.serialList, error);
@@ -15,7 +19,7 @@ std::unique_ptr<SerialScheme> StartScheme(const SchemeOptions& options) {
                                                      options.serialList + " (error " +
                                                      std::to_string(error) + ")"};
         }
-        listText = std::move(*text);
+        read = std::move(*text);
     }
-    return SchemeOf(options, listText, [] { return std::chrono::system_clock::now(); });
+    return SchemeOf(options, read, [] { return std::chrono::system_clock::now(); });
 }

@@ -7,5 +7,7 @@
 #include "batch_options.h"
 #include "serial_scheme.h"
 
-// Throws a CommandFailure (EXIT_BAD_USAGE) when the list cannot be read or used.
-std::unique_ptr<SerialScheme> StartScheme(const SchemeOptions& options);
+// Throws a CommandFailure (EXIT_BAD_USAGE) when the list cannot be read or used. listText: the
+// list's bytes when they were read already (a job's list, read once with its job).
+std::unique_ptr<SerialScheme> StartScheme(const SchemeOptions& options,
+                                          const std::string* listText = nullptr);

@@ -23,7 +23,10 @@ struct JobSerials {
 };
 
 struct Job {
-    // The first 8 hexadecimal digits (upper case) of the SHA-256 of the job file's bytes.
+    // The job's digest (job_id.h: over the job file's bytes and those of the files it names) and
+    // its first 8 hexadecimal digits, the id every record carries. Read from a job file's bytes
+    // alone they are the file's; PinJobFiles makes them the whole job's.
+    std::string digest;
     std::string id;
     // VID, PID, product and lock as the file gives them; never a serial (the scheme has them).
     ChipIdentity identity;
@@ -33,4 +36,8 @@ struct Job {
     // The label's template (a path resolved like the list's) and its printer; "" when not given.
     std::string label;
     std::string printer;
+    // The bytes of the list and the template, as read once when the job was pinned: what a batch,
+    // an audit and a sequence use, so that what they use is what the id says.
+    std::string listText;
+    std::string labelText;
 };

@@ -168,12 +168,13 @@ Result<Job> ParseJobFile(std::string_view bytes, const std::string& jobFile) {
     if (!serials) {
         return Fail(serials.Err());
     }
-    Result<std::string> id = JobId(bytes);
-    if (!id) {
-        return Fail(id.Err());
+    Result<std::string> digest = JobDigest(bytes);
+    if (!digest) {
+        return Fail(digest.Err());
     }
     Job job;
-    job.id = *id;
+    job.digest = *digest;
+    job.id = JobIdOf(*digest);
     job.identity.vendorId = ParseId(TextOf(members, "vid"));
     job.identity.productId = ParseId(TextOf(members, "pid"));
     job.identity.product = Utf8ToUtf16(TextOf(members, "product"));
@@ -186,4 +187,21 @@ Result<Job> ParseJobFile(std::string_view bytes, const std::string& jobFile) {
     }
     job.printer = TextOf(members, "printer");
     return job;
+}
+
+Status PinJobFiles(Job& job, std::string_view bytes) {
+    std::vector<std::string_view> named;
+    if (job.serials.scheme == JobScheme::List) {
+        named.push_back(job.listText);
+    }
+    if (!job.label.empty()) {
+        named.push_back(job.labelText);
+    }
+    Result<std::string> digest = JobDigest(bytes, named);
+    if (!digest) {
+        return Fail(digest.Err());
+    }
+    job.digest = *digest;
+    job.id = JobIdOf(*digest);
+    return {};
 }

@@ -20,3 +20,8 @@
 // (UTF-8), which relative paths in it are resolved against. The error is one line without the
 // file's name ("vid: \"12G4\" is not 1 to 4 hexadecimal digits"); the caller names the file.
 Result<Job> ParseJobFile(std::string_view bytes, const std::string& jobFile);
+
+// The job's digest and id over bytes (its file's, as ParseJobFile was given them) and the files
+// it names: job.listText for a list job, job.labelText when it names a label, read once by the
+// caller. A job that names no file keeps the id of its file's bytes alone.
+Status PinJobFiles(Job& job, std::string_view bytes);

@@ -16,7 +16,27 @@ bool IsAbsolute(const std::string& path) {
            ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
 }
 
+char Folded(char c) {
+    if (c == '/') {
+        return '\\';
+    }
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 }  // namespace
+
+std::string PathFromJob(const std::string& jobFile, const std::string& target) {
+    size_t end = jobFile.find_last_of("/\\");
+    if (end == std::string::npos || target.size() <= end + 1) {
+        return target;
+    }
+    for (size_t i = 0; i <= end; i++) {
+        if (Folded(jobFile[i]) != Folded(target[i])) {
+            return target;
+        }
+    }
+    return target.substr(end + 1);
+}
 
 std::string ResolveBesideJob(const std::string& jobFile, const std::string& path) {
     if (IsAbsolute(path)) {

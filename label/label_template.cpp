@@ -308,6 +308,22 @@ Result<LabelTemplate> ParseLabelTemplate(const std::string& name, std::string_vi
     return TemplateReader(name, text).Read();
 }
 
+namespace {
+
+Unexpected<Error> TooLarge(const std::string& path, std::uintmax_t size) {
+    return Fail("label template " + path + ": is " + std::to_string(size) +
+                " bytes, more than a label template's " + std::to_string(kMaxTemplateBytes));
+}
+
+}  // namespace
+
+Result<LabelTemplate> ReadLabelTemplate(const std::string& path, std::string_view bytes) {
+    if (bytes.size() > kMaxTemplateBytes) {
+        return TooLarge(path, bytes.size());
+    }
+    return ParseLabelTemplate(path, bytes);
+}
+
 Result<LabelTemplate> LoadLabelTemplate(const std::string& path) {
     std::filesystem::path file(std::u8string(path.begin(), path.end()));
     std::error_code error;
@@ -316,8 +332,7 @@ Result<LabelTemplate> LoadLabelTemplate(const std::string& path) {
         return Fail("label template " + path + ": cannot be read: " + error.message());
     }
     if (size > kMaxTemplateBytes) {
-        return Fail("label template " + path + ": is " + std::to_string(size) +
-                    " bytes, more than a label template's " + std::to_string(kMaxTemplateBytes));
+        return TooLarge(path, size);
     }
     std::ifstream in(file, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -49,3 +49,5 @@ private:
 Result<LabelTemplate> ParseLabelTemplate(const std::string& name, std::string_view text);
 // The same from a file (a UTF-8 path).
 Result<LabelTemplate> LoadLabelTemplate(const std::string& path);
+// The same from a file's bytes read already (a job's template, read once with its job).
+Result<LabelTemplate> ReadLabelTemplate(const std::string& path, std::string_view bytes);

@@ -16,7 +16,7 @@ BoardLabel TemplateLabeller::AfterRecord(const LedgerEntry& record, bool onRecor
         return {};
     }
     try {
-        Result<std::string> label = template_.Fill(LabelValuesOf(record));
+        Result<std::string> label = template_.Fill(LabelValuesOf(record, offsetMinutes_));
         if (!label) {
             return {LabelState::NotPrinted, label.Err().message};
         }

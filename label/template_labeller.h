@@ -17,8 +17,12 @@ public:
                      std::string printerText);
 
     BoardLabel AfterRecord(const LedgerEntry& record, bool onRecord) override;
+    // The labels' date and time at minutes east of UTC (the sequence's offset); UTC until told.
+    // Told once, before the batch's first board.
+    void UseUtcOffset(int minutes) { offsetMinutes_ = minutes; }
 
 private:
+    int offsetMinutes_ = 0;
     const LabelTemplate template_;
     const std::unique_ptr<LabelPrinter> printer_;
     const std::string printerText_;

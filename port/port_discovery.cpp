@@ -7,6 +7,7 @@
 
 #include "driver_ident.h"
 #include "port_entry.h"
+#include "port_name.h"
 #include "port_path.h"
 #include "scoped_win.h"
 
@@ -43,7 +44,7 @@ int FindExactName(PortList& list, const char* name) {
     int count = list.Count();
     for (int i = 0; i < count; i++) {
         char entry[PORT_NAME_MAX + 1];
-        if (GetEntryName(list, i, entry) && lstrcmpiA(entry, name) == 0) {
+        if (GetEntryName(list, i, entry) && SamePort(entry, name)) {
             return i;
         }
     }

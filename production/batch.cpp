@@ -1,13 +1,13 @@
 #include "batch.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <exception>
 
 #include "chip_decision.h"
 #include "config_jobs.h"
 #include "exit_codes.h"
+#include "port_name.h"
 #include "record_text.h"
 #include "status_text.h"
 #include "utc_time.h"
@@ -44,17 +44,7 @@ bool Batch::Takes(const std::string& port) const {
     if (settings_.ports.empty()) {
         return true;
     }
-    for (const std::string& taken : settings_.ports) {
-        // Windows port names are not case-sensitive: COM3 and com3 are one port.
-        if (taken.size() == port.size() &&
-            std::equal(taken.begin(), taken.end(), port.begin(), [](char a, char b) {
-                return std::toupper(static_cast<unsigned char>(a)) ==
-                       std::toupper(static_cast<unsigned char>(b));
-            })) {
-            return true;
-        }
-    }
-    return false;
+    return HasPort(settings_.ports, port);
 }
 
 void Batch::ProgramChip(const std::string& port, ChipOpener& opener) {

@@ -2,6 +2,8 @@
 
 #include "check_character.h"
 
+#include <chrono>
+
 namespace {
 
 constexpr size_t kSerialChars = 8;
@@ -149,6 +151,59 @@ std::string FindProblem(const std::string& text, SerialFormat& format) {
     return "";
 }
 
+// The date fields a serial holds, as numbers; 0 for a field the format lacks.
+struct DateFields {
+    int year = -1;  // 0-99, the years 2000 to 2099
+    unsigned week = 0;
+    unsigned month = 0;
+    unsigned day = 0;
+};
+
+void Note(DateFields& fields, FormatField field, const std::string& part) {
+    const int value = (part[0] - '0') * 10 + (part[1] - '0');
+    switch (field) {
+        case FormatField::Year:
+            fields.year = value;
+            break;
+        case FormatField::Week:
+            fields.week = static_cast<unsigned>(value);
+            break;
+        case FormatField::Month:
+            fields.month = static_cast<unsigned>(value);
+            break;
+        case FormatField::Day:
+            fields.day = static_cast<unsigned>(value);
+            break;
+        default:
+            break;
+    }
+}
+
+// Whether some date gives these fields: a week 01-53 (53 only in a year that has it, when the
+// year is there), a month 01-12, a day 01-31 and no later than its month's last (29 February
+// only in a leap year, when the year is there).
+bool DatePossible(const SerialFormat& format, const DateFields& fields) {
+    using namespace std::chrono;
+    const bool hasWeek = format.Has(FormatField::Week);
+    const bool hasMonth = format.Has(FormatField::Month);
+    const bool hasDay = format.Has(FormatField::Day);
+    if ((hasWeek && (fields.week < 1 || fields.week > 53)) ||
+        (hasMonth && (fields.month < 1 || fields.month > 12)) ||
+        (hasDay && (fields.day < 1 || fields.day > 31))) {
+        return false;
+    }
+    const bool known = fields.year >= 0;
+    const year in{2000 + (known ? fields.year : 0)};  // 2000 is a leap year: any 29 February
+    if (hasWeek && known && fields.week == 53) {
+        // The ISO year has a week 53 when its 28 December is in it.
+        return DateAt(sys_days{in / December / 28}, 0).isoWeek == 53;
+    }
+    if (hasMonth && hasDay) {
+        return year_month_day{in / month(fields.month) / day(fields.day)}.ok();
+    }
+    return true;
+}
+
 }  // namespace
 
 bool SerialFormat::Has(FormatField field) const {
@@ -230,6 +285,7 @@ std::optional<FormatReading> ReadSerial(const SerialFormat& format, const std::s
         return std::nullopt;
     }
     FormatReading reading;
+    DateFields date;
     std::string checked;  // the serial without its check character
     size_t checkAt = std::string::npos;
     size_t at = 0;
@@ -258,12 +314,16 @@ std::optional<FormatReading> ReadSerial(const SerialFormat& format, const std::s
                     return std::nullopt;
                 }
                 reading.period += part;
+                Note(date, piece.field, part);
                 break;
         }
         checked += part;
     }
     if (checkAt != std::string::npos &&
         LuhnCheckCharacter(*format.counter, checked) != serial[checkAt]) {
+        return std::nullopt;
+    }
+    if (!DatePossible(format, date)) {
         return std::nullopt;
     }
     return reading;

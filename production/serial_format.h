@@ -50,5 +50,6 @@ struct FormatReading {
     uint64_t counter = 0;
 };
 // What a serial of this format holds; empty for any text the format cannot have expanded to
-// (another literal, a counter of 0, a wrong check character).
+// (another literal, a counter of 0, a wrong check character, date fields no date gives: week 00
+// or 54, month 13, 31 April; a two-digit year is taken as 20YY).
 std::optional<FormatReading> ReadSerial(const SerialFormat& format, const std::string& serial);

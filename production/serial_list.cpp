@@ -5,33 +5,103 @@
 
 namespace {
 
-// A CSV line's first field: unquoted up to the first comma, or quoted with "" for a quote.
-// Spaces around it are dropped: a serial never holds one.
-std::string FirstField(std::string_view line) {
-    size_t start = line.find_first_not_of(" \t");
-    if (start == std::string_view::npos) {
-        return "";
-    }
-    line.remove_prefix(start);
-    std::string field;
-    if (line[0] == '"') {
-        for (size_t i = 1; i < line.size(); i++) {
-            if (line[i] == '"') {
-                if (i + 1 < line.size() && line[i + 1] == '"') {
-                    field += '"';
-                    i++;
-                    continue;
-                }
-                break;
-            }
-            field += line[i];
-        }
-        return field;
-    }
-    field = std::string(line.substr(0, line.find(',')));
-    size_t end = field.find_last_not_of(" \t");
-    return field.substr(0, end + 1);
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
 }
+
+// One CSV record (RFC 4180): fields split at commas, a quoted field's "" a quote, its commas and
+// line breaks its own. Read whole before its first field is looked at, so a line break inside a
+// quote in a later column never splits a record in two.
+struct Record {
+    std::string first;  // its first field; spaces around an unquoted one dropped
+    size_t line = 0;    // the line it starts on, from 1
+};
+
+class CsvReader {
+public:
+    explicit CsvReader(std::string_view text) : text_(text) {}
+
+    bool AtEnd() const { return at_ >= text_.size(); }
+
+    // The next record; false, with problem set, for a quote that is never closed or text after
+    // a closing quote.
+    bool Next(Record& record, std::string& problem) {
+        record.first.clear();
+        record.line = line_;
+        for (size_t field = 0;; field++) {
+            std::string* keep = field == 0 ? &record.first : nullptr;
+            if (!Field(keep, problem)) {
+                return false;
+            }
+            if (AtEnd()) {
+                return true;
+            }
+            char end = text_[at_++];
+            if (end == '\n') {
+                line_++;
+                return true;
+            }
+            // Only a comma is left: a field stops at a comma or a line's end.
+        }
+    }
+
+private:
+    bool Field(std::string* keep, std::string& problem) {
+        while (!AtEnd() && IsBlank(text_[at_])) {
+            at_++;
+        }
+        if (AtEnd() || text_[at_] != '"') {
+            size_t start = at_;
+            while (!AtEnd() && text_[at_] != ',' && text_[at_] != '\n') {
+                at_++;
+            }
+            if (keep != nullptr) {
+                std::string_view field = text_.substr(start, at_ - start);
+                size_t last = field.find_last_not_of(" \t\r");
+                *keep = std::string(field.substr(0, last == std::string_view::npos ? 0 : last + 1));
+            }
+            return true;
+        }
+        return Quoted(keep, problem);
+    }
+
+    bool Quoted(std::string* keep, std::string& problem) {
+        size_t opened = line_;
+        for (at_++;; at_++) {
+            if (AtEnd()) {
+                problem = "line " + std::to_string(opened) + ": a quoted field is never closed";
+                return false;
+            }
+            char c = text_[at_];
+            if (c == '"') {
+                if (at_ + 1 < text_.size() && text_[at_ + 1] == '"') {
+                    at_++;
+                } else {
+                    at_++;
+                    break;
+                }
+            } else if (c == '\n') {
+                line_++;
+            }
+            if (keep != nullptr) {
+                *keep += c;
+            }
+        }
+        while (!AtEnd() && (IsBlank(text_[at_]) || text_[at_] == '\r')) {
+            at_++;
+        }
+        if (!AtEnd() && text_[at_] != ',' && text_[at_] != '\n') {
+            problem = "line " + std::to_string(line_) +
+                      ": text follows a quoted field's closing quotation mark";
+            return false;
+        }
+        return true;
+    }
+
+    std::string_view text_;
+    size_t at_ = 0;
+    size_t line_ = 1;
+};
 
 // A first line that names its column: "serial", "Serial Number", "SN", "s/n" and the like.
 // Only whole words count, so a serial such as SERIAL01 is never taken for a header.
@@ -66,28 +136,32 @@ SerialList ReadSerialList(std::string_view text,
         text.remove_prefix(3);
     }
     std::map<std::string, size_t> lineOf;
-    size_t number = 0;
-    while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        number++;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
+    CsvReader reader(text);
+    Record record;
+    while (!reader.AtEnd()) {
+        if (!reader.Next(record, list.problem)) {
+            return list;
         }
-        std::string serial = FirstField(line);
-        if (serial.empty() || (number == 1 && IsHeader(serial))) {
+        const std::string& serial = record.first;
+        if (serial.empty() || (record.line == 1 && IsHeader(serial))) {
             continue;
+        }
+        // Refused by the list itself, whatever the serial rule: a stray quote is a CSV the
+        // reader and its writer disagree on, and its serial would be another than meant.
+        if (serial.find('"') != std::string::npos) {
+            list.problem = "line " + std::to_string(record.line) + ": the serial " + serial +
+                           " holds a quotation mark (\"); no serial does";
+            return list;
         }
         std::string problem = check(serial);
         if (!problem.empty()) {
-            list.problem = "line " + std::to_string(number) + ": " + problem;
+            list.problem = "line " + std::to_string(record.line) + ": " + problem;
             return list;
         }
-        auto [first, added] = lineOf.emplace(serial, number);
+        auto [first, added] = lineOf.emplace(serial, record.line);
         if (!added) {
             list.problem = "\"" + serial + "\" is on line " + std::to_string(first->second) +
-                           " and again on line " + std::to_string(number);
+                           " and again on line " + std::to_string(record.line);
             return list;
         }
         list.serials.push_back(serial);

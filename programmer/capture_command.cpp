@@ -4,7 +4,8 @@
 #include "commands.h"
 #include "console_output.h"
 #include "exit_codes.h"
-#include "job_id.h"
+#include "job_file.h"
+#include "job_path.h"
 #include "job_result.h"
 #include "json_line.h"
 #include "record_text.h"
@@ -34,28 +35,74 @@ void ReportCapture(const CommandLine& line, const ChipRead& read, const std::str
                                ", product \"" + product + "\", lock " + (lock ? "yes" : "no"));
 }
 
+// A path made full against the current folder, as Windows resolves it.
+std::string FullPath(const std::string& path) {
+    std::u16string wide = Utf8ToUtf16(path).value_or(u"");
+    const wchar_t* name = reinterpret_cast<const wchar_t*>(wide.c_str());
+    DWORD size = GetFullPathNameW(name, 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    DWORD length = size == 0 ? 0 : GetFullPathNameW(name, size, full.data(), nullptr);
+    if (length == 0 || length >= size) {
+        throw CommandFailure{EXIT_BAD_USAGE, "cannot make a full path of " + path};
+    }
+    full.resize(length);
+    return Utf16ToUtf8(std::u16string(full.begin(), full.end())).value_or(path);
+}
+
+// The list as the job will name it: the path --job resolves to the same file, whatever folder
+// it is run from (job_path.h: relative when the list is in the job's folder, otherwise full).
+// Its bytes, read now, go into the job's id.
+SchemeOptions SchemeForJob(const CommandLine& line, std::string& listText) {
+    SchemeOptions scheme = line.batch.scheme;
+    if (scheme.serialList.empty()) {
+        return scheme;
+    }
+    DWORD error = 0;
+    std::optional<std::string> bytes = ReadWholeFile(scheme.serialList, error);
+    if (!bytes) {
+        throw CommandFailure{EXIT_BAD_USAGE, "--serial-list: cannot read " + scheme.serialList +
+                                                 " (error " + std::to_string(error) + ")"};
+    }
+    listText = std::move(*bytes);
+    scheme.serialList = PathFromJob(FullPath(line.out), FullPath(scheme.serialList));
+    return scheme;
+}
+
+// The captured job's id, over its text and its list's bytes, as --job computes it.
+std::string CapturedId(const std::string& text, const std::string& out, std::string listText) {
+    Result<Job> job = ParseJobFile(text, out);
+    if (!job) {
+        throw CommandFailure{EXIT_FAILED, job.Err().message};
+    }
+    job->listText = std::move(listText);
+    if (Status pinned = PinJobFiles(*job, text); !pinned) {
+        throw CommandFailure{EXIT_FAILED, pinned.Err().message};
+    }
+    return job->id;
+}
+
 }  // namespace
 
 int RunCapture(const CommandLine& line) {
+    // The list is read before the port is opened: a list that cannot be read opens nothing.
+    std::string listText;
+    SchemeOptions scheme = SchemeForJob(line, listText);
     ChipRead read = ReadChosenChip(line.port);
     if (read.outcome != JobOutcome::ReadOk) {
         throw CommandFailure{EXIT_FAILED,
                              read.port + ": " + StatusText(read.outcome) + ": nothing captured"};
     }
-    Result<std::string> text = CapturedJobText(*read.record, line.batch.scheme);
+    Result<std::string> text = CapturedJobText(*read.record, scheme);
     if (!text) {
         throw CommandFailure{EXIT_FAILED, read.port + ": " + text.Err().message};
     }
-    Result<std::string> id = JobId(*text);
-    if (!id) {
-        throw CommandFailure{EXIT_FAILED, id.Err().message};
-    }
+    const std::string id = CapturedId(*text, line.out, std::move(listText));
     DWORD error = 0;
     if (!WriteWholeFile(line.out, *text, line.force, error)) {
         throw CommandFailure{
             error == ERROR_FILE_EXISTS ? EXIT_BAD_USAGE : EXIT_FAILED,
             "--out: cannot write " + line.out + " (error " + std::to_string(error) + ")"};
     }
-    ReportCapture(line, read, *id);
+    ReportCapture(line, read, id);
     return EXIT_DONE;
 }

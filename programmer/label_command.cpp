@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "calendar_date.h"
 #include "command_failure.h"
 #include "commands.h"
 #include "console_output.h"
@@ -52,6 +53,9 @@ public:
     virtual ~History() = default;
     virtual std::vector<LedgerEntry> Records() = 0;
     virtual Status Record(const LedgerEntry& entry) = 0;
+    // Minutes east of UTC the labels' dates are taken at: a format sequence's offset; a log's
+    // records are UTC.
+    virtual int OffsetMinutes() { return 0; }
 };
 
 class LogHistory : public History {
@@ -110,6 +114,14 @@ public:
         }
         return (*ledger)->Record(entry);
     }
+    int OffsetMinutes() override {
+        Result<SequenceDefinition, LedgerError> sequence =
+            ReadSequence(line_.label.connection, line_.label.sequence);
+        if (!sequence) {
+            throw CommandFailure{EXIT_RECORD_FAILED, sequence.Err().message};
+        }
+        return ParseUtcOffset(sequence->utcOffset).value_or(0);
+    }
 
 private:
     const CommandLine& line_;
@@ -155,13 +167,15 @@ int Preview(const CommandLine& line) {
     values.product = DEFAULT_PRODUCT;
     values.station = line.label.station;
     values.time = UtcNow();
-    if (std::unique_ptr<History> history = HistoryOf(line)) {
+    std::unique_ptr<History> history = HistoryOf(line);
+    if (history) {
         std::optional<LedgerEntry> last = LastProgramming(history->Records(), line.label.serial);
         if (last) {
             values = *last;
         }
     }
-    Result<std::string> label = LoadTemplate(line).Fill(LabelValuesOf(values));
+    const int offset = history ? history->OffsetMinutes() : 0;
+    Result<std::string> label = LoadTemplate(line).Fill(LabelValuesOf(values, offset));
     if (!label) {
         Refuse(label.Err().message);
     }
@@ -268,7 +282,7 @@ int RunLabel(const CommandLine& line) {
     if (!decision.print) {
         throw CommandFailure{EXIT_DIFFERS, "label: refused: " + decision.why};
     }
-    Result<std::string> text = label.Fill(LabelValuesOf(*last));
+    Result<std::string> text = label.Fill(LabelValuesOf(*last, history->OffsetMinutes()));
     Status sent = text ? (*printer)->Print(*text, serial) : Status(Fail(text.Err()));
 
     // The reprint is on record whether or not the printer took it.

@@ -111,6 +111,7 @@ SequenceAsked FromJob(const CommandLine& line) {
     const JobSerials& serials = job.serials;
     asked.sequence = SequenceFor(line.ledger.sequence, serials.from, asked.identity);
     asked.sequence.job = job.id;
+    asked.sequence.jobDigest = job.digest;
     switch (serials.scheme) {
         case JobScheme::None:
             throw CommandFailure{EXIT_BAD_USAGE, "--job: " + line.ledger.job +

@@ -9,11 +9,11 @@ seconds="${ZQ_FUZZ_SECONDS:-30}"
 mkdir -p build
 cmake --preset fuzz >build/fuzz-build.log 2>&1 &&
     cmake --build --preset fuzz --target gather_form_fuzz show_record_fuzz log_csv_fuzz \
-        job_file_fuzz serial_format_fuzz -j"$(nproc)" \
+        job_file_fuzz serial_format_fuzz serial_list_fuzz -j"$(nproc)" \
         >>build/fuzz-build.log 2>&1 || { tail -n 60 build/fuzz-build.log; exit 1; }
 
 failed=0
-for target in gather_form show_record log_csv job_file serial_format; do
+for target in gather_form show_record log_csv job_file serial_format serial_list; do
     # The seeds stay as committed; what the run finds goes to a scratch copy.
     work=$(mktemp -d)
     cp -r "tests/fuzz/corpus/$target/." "$work/"

@@ -1,6 +1,7 @@
 #include "ledger_layout.h"
 
 #include "column_number.h"
+#include "job_digest_layout.h"
 #include "record_times.h"
 
 namespace layout {
@@ -89,6 +90,9 @@ std::vector<Table> Tables(odbc::Engine engine) {
         sequences.create.front() += std::string(", ") + column;
     }
     sequences.create.front() += "){options}";
+    for (const std::string& step : JobDigestSteps()) {
+        sequences.create.push_back(step);
+    }
     // One row per serial handed out: the database itself refuses a serial twice, per sequence and
     // per identity (a USB host tells devices apart by VID, PID and serial, whatever sequence
     // gave them).
@@ -166,6 +170,11 @@ std::vector<std::string> Upgrade(int64_t from, odbc::Engine engine) {
             std::string create = added.create.front();
             create.replace(0, std::string("CREATE TABLE").size(), "CREATE TABLE{if-not}");
             steps.push_back(create);
+        }
+    }
+    if (from < 4) {
+        for (const std::string& step : JobDigestSteps()) {
+            steps.push_back(step);
         }
     }
     for (std::string& step : steps) {
@@ -251,6 +260,7 @@ Result<std::optional<SequenceDefinition>, odbc::Failure> FindSequence(odbc::Sess
     definition.serialFormat = row.at(6).value_or("");
     definition.utcOffset = row.at(7).value_or("");
     definition.job = row.at(8).value_or("");
+    definition.jobDigest = row.at(9).value_or("");
     return std::optional<SequenceDefinition>(definition);
 }
 

@@ -40,7 +40,7 @@ Result<std::optional<SequenceDefinition>, odbc::Failure> FindSequence(odbc::Sess
 
 inline const char* kSelectLayout = "SELECT version FROM zq_layout";
 inline const char* kSelectSequence =
-    "SELECT first_serial, vid, pid, product, locks, scheme, serial_format, utc_offset, job "
-    "FROM zq_sequences WHERE name = ?";
+    "SELECT first_serial, vid, pid, product, locks, scheme, serial_format, utc_offset, job, "
+    "job_digest FROM zq_sequences WHERE name = ?";
 
 }  // namespace layout

@@ -108,7 +108,17 @@ std::string DifferencesOf(const SequenceDefinition& stored, const SequenceDefini
     compare("serial scheme", SchemeWord(stored.scheme), SchemeWord(asked.scheme));
     compare("serial format", stored.serialFormat, asked.serialFormat);
     compare("UTC offset", stored.utcOffset, asked.utcOffset);
-    compare("job", stored.job, asked.job);
+    // A job whose id changed under the same name is the same job file with other bytes, or a list
+    // or a template of it changed since: the records made meanwhile name the old id.
+    if (stored.job != asked.job || (!stored.jobDigest.empty() && !asked.jobDigest.empty() &&
+                                    stored.jobDigest != asked.jobDigest)) {
+        differences += std::string(differences.empty() ? "" : ", ") + "job \"" + stored.job +
+                       "\" (not \"" + asked.job + "\"" +
+                       (!stored.job.empty() && !asked.job.empty()
+                            ? ": the job file, its list or its template has changed since"
+                            : "") +
+                       ")";
+    }
     return differences;
 }
 
@@ -597,12 +607,12 @@ Result<bool, LedgerError> DefineSequence(const std::string& connection,
         std::optional<odbc::Failure> failure;
         odbc::Answer inserted = session.Run(
             "INSERT INTO zq_sequences (name, first_serial, vid, pid, product, locks, "
-            "next_position, defined_at, scheme, serial_format, utc_offset, list_size, job) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+            "next_position, defined_at, scheme, serial_format, utc_offset, list_size, job, "
+            "job_digest) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
             {sequence.name, sequence.firstSerial, sequence.vid, sequence.pid, sequence.product,
              int64_t{sequence.lock ? 1 : 0}, int64_t{0}, UtcNow(),
              std::string(SchemeWord(sequence.scheme)), sequence.serialFormat, sequence.utcOffset,
-             int64_t{0}, sequence.job});
+             int64_t{0}, sequence.job, sequence.jobDigest});
         if (!inserted) {
             failure = inserted.Err();
         } else if (!listSerials.empty()) {

@@ -48,6 +48,7 @@ struct SequenceDefinition {
     std::string serialFormat = "";  // with Format
     std::string utcOffset = "";     // with Format: "+08:00", or "" for UTC
     std::string job = "";           // the id of the job file it was defined from; "" without one
+    std::string jobDigest = "";     // that job's whole digest (job_id.h); "" without one
 
     bool operator==(const SequenceDefinition&) const = default;
 };
@@ -80,8 +81,9 @@ struct SerialPreview {
 // The layout of the tables this program reads and writes. Layout 2: a serial is unique per VID
 // and PID across sequences. Layout 3: format and list sequences (a period's counter, a list's
 // serials with their state), and a job's id on sequences and records. Layout 4: the records' and
-// serials' times as timestamps, and the views zq_outcomes and zq_hourly; the database refuses to
-// change or delete a record or a handed-out serial, or to move a position back.
+// serials' times as timestamps, the views zq_outcomes and zq_hourly, a sequence keeps the whole
+// digest of the job it was defined from; the database refuses to change or delete a record or a
+// handed-out serial, or to move a position back.
 inline constexpr int kLedgerLayout = 4;
 
 // Creates whatever tables are missing, or brings a ledger of an older layout to this one in one

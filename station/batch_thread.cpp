@@ -1,15 +1,22 @@
 #include "batch_thread.h"
 
-#include "batch_workers.h"
+#include <exception>
 
-BatchThread::BatchThread(Batch& batch, StationEvents& events) : events_(events) {
+#include "batch_workers.h"
+#include "exit_codes.h"
+
+BatchThread::BatchThread(Batch& batch, StationEvents& events)
+    : events_(events),
+      stop_([&batch](const std::string& reason) { batch.Stop(reason, EXIT_FAILED); }) {
     Start([this, &batch, &events](const PortEvents& ports) {
         RunBatchWorkers(
             batch, events.Wake(), [this] { return stopAsked_.load(); }, ports);
     });
 }
 
-BatchThread::BatchThread(AuditTurns& audit, StationEvents& events) : events_(events) {
+BatchThread::BatchThread(AuditTurns& audit, StationEvents& events)
+    : events_(events),
+      stop_([&audit](const std::string& reason) { audit.Turns().stop(reason, EXIT_FAILED); }) {
     Start([this, &audit, &events](const PortEvents& ports) {
         // Either wakes the port watch: the audit's own stop, or the window's (events.Wake()).
         RunChipWorkers(
@@ -33,15 +40,48 @@ void BatchThread::Start(std::function<void(const PortEvents& ports)> run) {
         event.port = port;
         events.Push(std::move(event));
     };
-    thread_ = std::thread([&events, run, ports] {
+    try {
+        thread_ = std::thread([this, run, ports] { Run(run, ports); });
+    } catch (const std::exception& error) {
+        // No board has started: the window is told the batch stopped and ended, on its own
+        // thread, as the batch's thread would have told it.
+        Fault(std::string("the station's batch could not start: ") + error.what());
+        events_.Push(StationEvent{});  // Ended
+    }
+}
+
+void BatchThread::Run(const std::function<void(const PortEvents& ports)>& run,
+                      const PortEvents& ports) {
+    // The workers catch what escapes a board's turn or their own watch, and join the turns in
+    // progress; whatever escapes them still stops the batch here rather than ending the program
+    // in the middle of a write.
+    try {
         run(ports);
-        events.Push(StationEvent{});  // Ended
-    });
+    } catch (const std::exception& error) {
+        Fault(std::string("internal error in the station's batch: ") + error.what());
+    } catch (...) {
+        Fault("internal error in the station's batch: an unknown exception");
+    }
+    try {
+        events_.Push(StationEvent{});  // Ended
+    } catch (...) {
+        // Out of memory even for the news: the window's Stop and close still end the thread.
+    }
+}
+
+void BatchThread::Fault(const std::string& what) noexcept {
+    try {
+        stop_(what + "; the batch stops, and boards in progress finish first");
+    } catch (...) {
+        // The batch is stopping already: it is marked so before its news is told.
+    }
 }
 
 BatchThread::~BatchThread() {
     AskToStop();
-    thread_.join();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
 }
 
 void BatchThread::AskToStop() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "port_name.h"
 #include "port_order.h"
 #include "station_ids.h"
 #include "ui_fonts.h"
@@ -39,7 +40,7 @@ void TileArea::Create(HWND parent, double scale) {
 
 TileView* TileArea::Find(const std::string& port) {
     for (const auto& tile : tiles_) {
-        if (tile->Port() == port) {
+        if (SamePort(tile->Port(), port)) {
             return tile.get();
         }
     }
@@ -55,7 +56,7 @@ TileView& TileArea::TileFor(const std::string& port, const std::vector<std::stri
         known.push_back(tile->Port());
     }
     std::vector<std::string> order = MergePortOrder(known, map);
-    if (std::find(order.begin(), order.end(), port) == order.end()) {
+    if (!HasPort(order, port)) {
         order.push_back(port);
     }
     auto made = std::make_unique<TileView>(window_, port, brushes_);
@@ -63,12 +64,12 @@ TileView& TileArea::TileFor(const std::string& port, const std::vector<std::stri
     // The tiles in the merged order; ports of the map with no chip get no tile.
     std::vector<std::unique_ptr<TileView>> ordered;
     for (const std::string& name : order) {
-        if (name == port) {
+        if (SamePort(name, port)) {
             ordered.push_back(std::move(made));
             continue;
         }
         for (auto& existing : tiles_) {
-            if (existing && existing->Port() == name) {
+            if (existing && SamePort(existing->Port(), name)) {
                 ordered.push_back(std::move(existing));
             }
         }

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
+#include <new>
 #include <stdexcept>
+#include <thread>
 
 #include "batch.h"
 #include "batch_workers.h"
@@ -63,6 +66,46 @@ TEST(BatchWorkers, ATurnThatThrowsEndsItsChipAsFailedOnRecordAndStopsTheBatch) {
     EXPECT_EQ(records[0].outcome, BatchOutcome::Failed);
     EXPECT_EQ(records[0].serial, "") << "no serial was taken, none is used";
     sim.ResetDefaultPorts();
+}
+
+// A fault outside any chip's turn (here the news of the second chip port, as memory running out
+// would throw it) stops the batch as failed; the turn already under way finishes and is joined,
+// and the workers return instead of ending the program.
+TEST(BatchWorkers, AFaultOutsideATurnStopsTheBatchAndLetsTheTurnInProgressFinish) {
+    SimControl sim;
+    ASSERT_TRUE(sim.IsOpen()) << "no control device: scripts/sim-driver.sh start";
+    ASSERT_TRUE(sim.ResetDefaultPorts());
+    std::atomic<bool> stopping{false};
+    std::atomic<int> turnsEnded{0};
+    std::vector<std::pair<std::string, int>> stops;
+    ChipTurns turns;
+    turns.stopping = [&] { return stopping.load(); };
+    turns.takes = [](const std::string&) { return true; };
+    turns.turn = [&](const std::string&, ChipOpener&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        turnsEnded++;
+    };
+    turns.stop = [&](const std::string& reason, int exitCode) {
+        stops.emplace_back(reason, exitCode);
+        stopping = true;
+    };
+    PortEvents events;
+    int chipPorts = 0;
+    events.chipPort = [&](const std::string&, const std::vector<std::string>&) {
+        if (++chipPorts == 2) {
+            throw std::bad_alloc();
+        }
+    };
+    win32::AutoCloseHandle wake(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ULONGLONG deadline = GetTickCount64() + 15000;
+    RunChipWorkers(
+        turns, wake.Get(), [&] { return GetTickCount64() > deadline; }, events);
+
+    ASSERT_EQ(stops.size(), 1u);
+    EXPECT_EQ(stops[0].second, EXIT_FAILED);
+    EXPECT_EQ(stops[0].first.rfind("internal error outside a chip's turn (", 0), 0u)
+        << stops[0].first;
+    EXPECT_EQ(turnsEnded, 1) << "the first chip's turn finished before the workers returned";
 }
 
 }  // namespace

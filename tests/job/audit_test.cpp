@@ -9,6 +9,7 @@
 #include "chip_identity.h"
 #include "job_audit.h"
 #include "record_audit.h"
+#include "serial_fit.h"
 
 namespace {
 
@@ -116,6 +117,27 @@ TEST(JobAudit, TheSerialMustFitTheJobsScheme) {
         EXPECT_EQ(field.verdict, FieldVerdict::Differs) << serial;
         EXPECT_EQ(field.note,
                   std::string("serial differs: ") + serial + " does not fit ZQ{YY}{N:4}");
+    }
+}
+
+// A serial fits a format's date fields only with a date some day gives them.
+TEST(JobAudit, ASerialFitsAFormatsDateFieldsOnlyWithADateThatExists) {
+    struct Case {
+        const char* format;
+        const char* serial;
+        bool fits;
+    } cases[] = {
+        {"Z{YY}{WW}{N:3}", "Z2601001", true},     {"Z{YY}{WW}{N:3}", "Z2653001", true},
+        {"Z{YY}{WW}{N:3}", "Z2600001", false},    {"Z{YY}{WW}{N:3}", "Z2699001", false},
+        {"Z{YY}{WW}{N:3}", "Z2753001", false},  // 2027 has 52 weeks, 2026 has 53
+        {"{YY}{MM}{DD}{N:2}", "26123101", true},  {"{YY}{MM}{DD}{N:2}", "26003101", false},
+        {"{YY}{MM}{DD}{N:2}", "26130101", false}, {"{YY}{MM}{DD}{N:2}", "26043101", false},
+        {"{YY}{MM}{DD}{N:2}", "28022901", true},  {"{YY}{MM}{DD}{N:2}", "26022901", false},
+        {"{YY}{MM}{DD}{N:2}", "26123201", false}, {"{YY}{MM}{DD}{N:2}", "26120001", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FitsSerialFormat(c.format, c.serial) == SerialFit::Fits, c.fits)
+            << c.format << " " << c.serial;
     }
 }
 

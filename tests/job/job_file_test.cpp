@@ -153,6 +153,17 @@ TEST(JobPath, RelativePathsAreTheJobFoldersAbsoluteOnesStay) {
          {"D:\\lists\\s.csv", "d:/s.csv", "\\\\server\\share\\s.csv", "\\s.csv", "/s.csv"}) {
         EXPECT_EQ(ResolveBesideJob("C:\\jobs\\a.json", absolute), absolute);
     }
+    // A captured job names a file in its folder (or below) relatively, any other by its full path,
+    // and resolving the name gives the file back.
+    EXPECT_EQ(PathFromJob("C:\\work\\jobs\\b.json", "c:\\Work\\Jobs\\lists\\b.csv"),
+              "lists\\b.csv");
+    EXPECT_EQ(PathFromJob("C:\\work\\jobs\\b.json", "C:\\work\\lists\\b.csv"),
+              "C:\\work\\lists\\b.csv");
+    EXPECT_EQ(PathFromJob("C:\\work\\jobs\\b.json", "C:\\work\\jobs2\\b.csv"),
+              "C:\\work\\jobs2\\b.csv");
+    EXPECT_EQ(ResolveBesideJob("C:\\work\\jobs\\b.json",
+                               PathFromJob("C:\\work\\jobs\\b.json", "C:\\work\\jobs\\b.csv")),
+              "C:\\work\\jobs\\b.csv");
 }
 
 }  // namespace

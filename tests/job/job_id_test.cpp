@@ -2,6 +2,9 @@
 // (CNG), so a job's id is the same wherever it is computed.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
+#include "job_file.h"
 #include "job_id.h"
 #include "sha256.h"
 
@@ -34,6 +37,48 @@ TEST(JobId, KnownSha256Vectors) {
 
     EXPECT_EQ(JobId("abc").Value(), "BA7816BF");
     EXPECT_EQ(JobId("").Value(), "E3B0C442");
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+std::string Raw(std::string_view bytes) {
+    Sha256Digest digest = Sha256(bytes).Value();
+    return std::string(digest.begin(), digest.end());
+}
+
+// The id pins the files a job names: a list or a template changed under the same job file gives
+// another id; the digest is the documented framing; a job naming no file keeps its old id.
+TEST(JobId, AJobsIdPinsItsListAndTemplateAndAJobWithoutFilesKeepsItsOwn) {
+    const std::string bytes =
+        R"({"vid":"1","pid":"2","product":"p","lock":false,"serial-list":"b.csv",)"
+        R"("label":"b.zpl"})";
+    Job job = ParseJobFile(bytes, "jobs/b.json").Value();
+    job.listText = "ZQ000001\nZQ000002\n";
+    job.labelText = "^XA^FD{serial}^FS^XZ";
+    ASSERT_TRUE(PinJobFiles(job, bytes));
+    EXPECT_EQ(job.digest, Upper(Hex(Raw(bytes) + Raw(job.listText) + Raw(job.labelText))));
+    EXPECT_EQ(job.id, job.digest.substr(0, 8));
+    const std::string first = job.id;
+    EXPECT_NE(first, JobId(bytes).Value()) << "the job file's bytes alone";
+    job.listText = "ZQ000001\nZQ000003\n";
+    ASSERT_TRUE(PinJobFiles(job, bytes));
+    EXPECT_NE(job.id, first) << "a list changed under the same job file";
+    const std::string second = job.id;
+    job.labelText = "^XA^FD{serial} {date}^FS^XZ";
+    ASSERT_TRUE(PinJobFiles(job, bytes));
+    EXPECT_NE(job.id, second) << "a template changed under the same job file";
+
+    const std::string plain = R"({"vid":"1","pid":"2","product":"p","lock":false,)"
+                              R"("serial-from":"ZQ000001"})";
+    Job none = ParseJobFile(plain, "jobs/a.json").Value();
+    ASSERT_TRUE(PinJobFiles(none, plain));
+    EXPECT_EQ(none.digest, Upper(Hex(plain)));
+    EXPECT_EQ(none.id, Upper(Hex(plain)).substr(0, 8));
 }
 
 }  // namespace

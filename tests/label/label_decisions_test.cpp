@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "label_order.h"
+#include "label_values.h"
 #include "printer_target.h"
 
 namespace {
@@ -28,6 +29,20 @@ TEST(LabelOrder, AReprintIsOnlyForASerialWhoseLastOutcomeOnRecordIsVerified) {
               "the record's last outcome for ZQ000002 is failed, not verified");
     EXPECT_FALSE(LabelForReprint("ZQ000003", BatchOutcome::Started).print);
     EXPECT_FALSE(LabelForReprint("ZQ000004", BatchOutcome::SkippedProgrammed).print);
+}
+
+// A label's date and time are the record's, at the sequence's offset when it has one: a board
+// made at 07:00 on 1 January at +08:00 is labelled 1 January, as its week-1 serial says.
+TEST(LabelValues, TheRecordsDateAndTimeAtTheSequencesOffset) {
+    LedgerEntry record;
+    record.time = "2026-12-31T23:00:05.123Z";
+    LabelValues utc = LabelValuesOf(record);
+    EXPECT_EQ(utc.date + " " + utc.time, "2026-12-31 23:00:05");
+    LabelValues east = LabelValuesOf(record, 8 * 60);
+    EXPECT_EQ(east.date + " " + east.time, "2027-01-01 07:00:05");
+    record.time = "2027-03-01T02:30:00.000Z";
+    LabelValues west = LabelValuesOf(record, -(3 * 60 + 30));
+    EXPECT_EQ(west.date + " " + west.time, "2027-02-28 23:00:00");
 }
 
 TEST(PrinterTarget, EachFormIsReadAndEachMalformedOneSaysWhy) {

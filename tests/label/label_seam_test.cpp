@@ -159,4 +159,20 @@ TEST_F(LabelSeam, AVerifiedBoardWhoseRecordFailedGetsNoLabel) {
     EXPECT_EQ(batch.ExitCode(), EXIT_RECORD_FAILED);
 }
 
+// A label's own record (labelled) that cannot be written is a record lost like any other: the
+// batch stops with exit 6, and no board starts after it.
+TEST_F(LabelSeam, ALabelWhoseRecordFailsStopsTheBatch) {
+    // Appends: started and verified, then the label's record fails.
+    MemoryRecordStore failing({}, 2);
+    LogLedger ledger(failing, *SerialSequence::From("ZQ000001"));
+    ASSERT_TRUE(ledger.Open());
+    Batch batch(settings, ledger, reports);
+    ProgramAll(batch, {"COM1"});
+    EXPECT_EQ(printer->printed.size(), 1u);
+    EXPECT_EQ(batch.ExitCode(), EXIT_RECORD_FAILED);
+    EXPECT_TRUE(batch.Stopping());
+    ProgramAll(batch, {"COM2"});
+    EXPECT_TRUE(chips.Chip("COM2").Writes().empty()) << "no board starts after the stop";
+}
+
 }  // namespace

@@ -27,6 +27,10 @@ TEST(SerialList, ReadsLinesAndCsvWithOrWithoutBomHeaderAndCrlf) {
               three);
     EXPECT_EQ(Serials("serial\nZQ000001\nZQ000002\nA,B"),
               (std::vector<std::string>{"ZQ000001", "ZQ000002", "A"}));
+    // A quoted line break or comma in another column belongs to its record, not to a new one.
+    EXPECT_EQ(Serials("Serial,Note\r\nZQ000001,\"rev\r\nB\"\r\nZQ000002,\"a, \"\"b\"\"\n\nc\"\n"
+                      "\"ZQ000003\" ,x"),
+              (std::vector<std::string>{"ZQ000001", "ZQ000002", "ZQ000003"}));
     // Only the first line can be a header, and only a word naming the column.
     EXPECT_EQ(Serials("SERIAL01\nSN\n"), (std::vector<std::string>{"SERIAL01", "SN"}));
 }
@@ -41,6 +45,14 @@ TEST(SerialList, RefusesTheWholeListNamingTheLine) {
         {"sn,x\nZQ1,a\n\"ZQ1\",b\n", "\"ZQ1\" is on line 2 and again on line 3"},
         {"ZQ000001\nZQ0000002\n", "line 2: bad ZQ0000002"},
         {"serial\r\n\r\n", "holds no serial"},
+        // Counted in lines, not records: the duplicate's record starts on line 4.
+        {"ZQ1,\"x\ny\"\nZQ2\nZQ1\n", "\"ZQ1\" is on line 1 and again on line 4"},
+        {"ZQ1\nZQ2,\"rev\nB", "line 2: a quoted field is never closed"},
+        {"ZQ1\n\"ZQ2\"x,y\n", "line 2: text follows a quoted field's closing quotation mark"},
+        {"ZQ1\nZQ0\"01,a\n",
+         "line 2: the serial ZQ0\"01 holds a quotation mark (\"); no serial does"},
+        {"ZQ1\n\n\"ZQ\"\"2\"\n",
+         "line 3: the serial ZQ\"2 holds a quotation mark (\"); no serial does"},
         {"", "holds no serial"},
         {"\xFF\xFEZ\0Q\0", "is UTF-16 text: save it as UTF-8"},
     };

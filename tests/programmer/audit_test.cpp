@@ -141,8 +141,60 @@ TEST_F(Audit, ABatchFromAJobCarriesItsIdAndItsBoardAuditsAgainstTheLog) {
     EXPECT_EQ(audit.exitCode, 0u) << audit.out << audit.err;
 }
 
+void WriteWhole(const std::wstring& path, const std::string& bytes) {
+    win32::AutoCloseHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(
+        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
+
+// A list captured into a job in the same folder: the job names it so that --job run from another
+// folder reads that very file, and the job's id changes with the list's bytes.
+TEST_F(Audit, ACapturedJobReadsItsListFromAnotherFolderAndItsIdFollowsTheList) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring root = std::wstring(temp) + L"zq61prog-capture";
+    const std::wstring jobs = root + L"\\jobs";
+    CreateDirectoryW(root.c_str(), nullptr);
+    CreateDirectoryW(jobs.c_str(), nullptr);
+    WriteWhole(jobs + L"\\b.csv", "Serial,Note\r\nZQ000001,\"rev\r\nB\"\r\nZQ000002,x\r\n");
+    ASSERT_TRUE(
+        sim.SetMemory(kChipA, 0, IdentityImage(0x0A5C, 0xBEEF, "SN000001", u"Bench Board")));
+    ChipsReady();
+    // The test's own folder back on every way out, a failed assertion's too.
+    struct Back {
+        wchar_t folder[MAX_PATH] = {};
+        Back() { GetCurrentDirectoryW(MAX_PATH, folder); }
+        ~Back() { SetCurrentDirectoryW(folder); }
+    } back;
+    SetCurrentDirectoryW(root.c_str());
+    ProgResult captured = RunProg({L"capture", L"--port", L"COM21", L"--out", L"jobs\\b.json",
+                                   L"--serial-list", L"jobs\\b.csv", L"--json"});
+    SetCurrentDirectoryW(temp);  // another folder from here on
+    ASSERT_EQ(captured.exitCode, 0u) << captured.out << captured.err;
+    EXPECT_NE(ReadWhole(jobs + L"\\b.json").find(R"("serial-list": "b.csv")"), std::string::npos);
+    const std::string id = Json(captured)["job"];
+    const std::wstring job = jobs + L"\\b.json";
+    ProgResult written = RunProg(
+        {L"write", L"--port", L"COM22", L"--job", job, L"--serial", L"ZQ000002", L"--json"});
+    EXPECT_EQ(written.exitCode, 0u) << written.out << written.err;
+    EXPECT_EQ(Json(written)["job"], id) << written.out;
+
+    WriteWhole(jobs + L"\\b.csv", "ZQ000001\r\nZQ000002\r\nZQ000003\r\n");
+    ProgResult changed = RunProg(
+        {L"write", L"--port", L"COM22", L"--job", job, L"--serial", L"ZQ000003", L"--json"});
+    EXPECT_EQ(changed.exitCode, 0u) << changed.out << changed.err;
+    EXPECT_NE(Json(changed)["job"], id) << "a job whose list changed is another job";
+    DeleteFileW((jobs + L"\\b.json").c_str());
+    DeleteFileW((jobs + L"\\b.csv").c_str());
+    RemoveDirectoryW(jobs.c_str());
+    RemoveDirectoryW(root.c_str());
+}
+
 // An audit station: every board present is audited on a worker of its own, none written; the
-// summary counts both verdicts and the exit code is the mismatch's.
+// summary counts both verdicts and the exit code is the mismatch's. Its ports are named in
+// another case than the port map's, as Windows lets an operator type them.
 TEST_F(Audit, TheWatchAuditsEveryBoardThatAppearsUntilItsCount) {
     const std::string job =
         R"({"vid": "0A5C", "pid": "BEEF", "product": "Bench Board", "lock": false})";
@@ -156,7 +208,8 @@ TEST_F(Audit, TheWatchAuditsEveryBoardThatAppearsUntilItsCount) {
     ASSERT_TRUE(sim.SetMemory(kChipA, 0, IdentityImage(0x0A5C, 0xBEEF, "A1", u"Bench Board")));
     ASSERT_TRUE(sim.SetMemory(kChipB, 0, IdentityImage(0x0A5C, 0xBEEF, "B2", u"Bench Bard")));
     ChipsReady();
-    ProgResult watch = RunProg({L"audit", L"--watch", L"--job", jobPath, L"--count", L"2"});
+    ProgResult watch = RunProg(
+        {L"audit", L"--watch", L"--job", jobPath, L"--ports", L"com21,Com22", L"--count", L"2"});
     EXPECT_EQ(watch.exitCode, 7u) << watch.out << watch.err;
     EXPECT_NE(watch.out.find("COM21: audited against job"), std::string::npos) << watch.out;
     EXPECT_NE(watch.out.find("COM22: audit-mismatch against job"), std::string::npos) << watch.out;

@@ -291,8 +291,17 @@ TEST_P(SchemeTest, EveryRecordWordIsStoredAndExportedWithItsJob) {
     SequenceDefinition sequence = Scheme(SequenceScheme::From);
     sequence.firstSerial = UniqueSerial('J');
     sequence.job = "0A1B2C3D";
+    sequence.jobDigest = "0A1B2C3D" + std::string(56, 'E');
     ASSERT_TRUE(DefineSequence(connection_, sequence).Ok());
-    EXPECT_EQ(ReadSequence(connection_, sequence.name).Value(), sequence);
+    EXPECT_EQ(ReadSequence(connection_, sequence.name).Value(), sequence) << "the whole digest";
+    // The same job file whose list or template changed since is another job.
+    SequenceDefinition changed = sequence;
+    changed.job = "5E6F7A8B";
+    changed.jobDigest = "5E6F7A8B" + std::string(56, 'E');
+    EXPECT_NE(ErrorOf(DefineSequence(connection_, changed))
+                  .find("job \"0A1B2C3D\" (not \"5E6F7A8B\": the job file, its list or its "
+                        "template has changed since)"),
+              std::string::npos);
     auto ledger = Open(sequence, "s");
     const BatchOutcome words[] = {BatchOutcome::Verified,      BatchOutcome::Audited,
                                   BatchOutcome::AuditMismatch, BatchOutcome::Labelled,

@@ -9,6 +9,7 @@
 #include "banner.h"
 #include "board_rate.h"
 #include "next_serial.h"
+#include "port_name.h"
 #include "port_order.h"
 #include "text_tables.h"
 #include "tile_content.h"
@@ -32,6 +33,16 @@ TEST(PortOrder, NewPortsFollowTheMapAndUnpluggedOnesKeepTheirPlace) {
     EXPECT_EQ(MergePortOrder({"COM21"}, {"COM5", "COM21"}), (Ports{"COM5", "COM21"}));
     // COM21 unplugged (not in the map) stays where it was.
     EXPECT_EQ(MergePortOrder({"COM21", "COM22"}, {"COM22"}), (Ports{"COM21", "COM22"}));
+    // A port's name in another case is the same port, as on Windows: no second tile.
+    EXPECT_EQ(MergePortOrder({"com21"}, {"COM21", "COM22"}), (Ports{"com21", "COM22"}));
+}
+
+TEST(PortName, PortsAreTheSameWhateverTheCaseOfTheirLetters) {
+    EXPECT_TRUE(SamePort("com3", "COM3"));
+    EXPECT_TRUE(SamePort(R"(\\.\Com10)", R"(\\.\cOM10)"));
+    EXPECT_FALSE(SamePort("COM1", "COM10"));
+    EXPECT_FALSE(SamePort("COM3", "CON3"));
+    EXPECT_TRUE(HasPort(Ports{"COM1", "com3"}, "COM3"));
 }
 
 TEST(BoardRate, NoFigureBeforeABoardEndsThenBoardsOfTheLastHour) {
