@@ -1,5 +1,6 @@
 #include "audit_basis.h"
 
+#include "chip_fields.h"
 #include "command_failure.h"
 #include "exit_codes.h"
 #include "job_audit.h"
@@ -37,7 +38,9 @@ AuditBasis AuditBasis::FromLog(const std::string& path) {
 
 AuditBasis AuditBasis::FromSequence(const std::string& connection, const std::string& sequence,
                                     const std::string& station) {
-    auto opened = SqlLedger::Open(connection, sequence, station, SerialSequence::At);
+    SqlLedgerOptions options;
+    options.takes = false;  // an audit reads records and adds its own: a station login will do
+    auto opened = SqlLedger::Open(connection, sequence, station, SerialSequence::At, options);
     if (!opened) {
         throw CommandFailure{EXIT_RECORD_FAILED, opened.Err().message};
     }
@@ -58,7 +61,13 @@ Result<AuditReport> AuditBasis::Audit(const ConfigRecord& chip) {
         return AuditAgainstRecord(chip, log_);
     }
     // Read afresh: another station may have programmed the board a moment ago.
-    Result<std::vector<LedgerEntry>, LedgerError> records = Export(connection_, sequence_);
+    // Only the records of the serial the chip holds: the whole export would grow with the line.
+    // A chip with no serial has none to look up.
+    const std::optional<std::string> serial = FieldsOf(chip).serial;
+    if (!serial) {
+        return AuditAgainstRecord(chip, {});
+    }
+    Result<std::vector<LedgerEntry>, LedgerError> records = Export(connection_, sequence_, serial);
     if (!records) {
         return Fail(Error{records.Err().message});
     }

@@ -104,6 +104,7 @@ void StartFromDatabase(const BatchOptions& options,
     start.nextFollowsFromTake = (*opened)->Sequence().scheme == SequenceScheme::From;
     // A sequence defined from a job carries its id on every record, as a job's batch does.
     start.settings.job = (*opened)->Sequence().job;
+    start.loginWarning = (*opened)->LoginWarning();
     start.utcOffset = (*opened)->Sequence().utcOffset;
     start.ledger = std::move(*opened);
     start.recordName =

@@ -33,6 +33,9 @@ struct BatchStart {
     // The serials are one counter after a prefix, so the one after a taken serial follows from
     // it; a format's period or a list's order is the ledger's to know.
     bool nextFollowsFromTake = true;
+    // A shared ledger's login that could change or delete records: what the station says of it
+    // when it starts (a warning, not a refusal); "" otherwise.
+    std::string loginWarning;
 };
 
 // Throws a CommandFailure: EXIT_BAD_USAGE when the label's template is refused, the log cannot be

@@ -48,6 +48,9 @@ int RunBatch(const CommandLine& line) {
         leasing.ledger = dynamic_cast<SqlLedger*>(start.ledger.get());
     }
     RequireLockConsentPossible(start.settings.identity.lock, line.yes);
+    if (!start.loginWarning.empty()) {
+        WriteLine(Stream::Err, "zq61prog: warning: " + start.loginWarning);
+    }
     if (!start.resumedAfter.empty()) {
         WriteLine(Stream::Err, "zq61prog: resuming after " + start.resumedAfter +
                                    ", the last serial the log has used: next is " +

@@ -138,6 +138,8 @@ CLI::App* AddLedgerCommands(CLI::App& app, CommandLine& line) {
         "ledger", "a line's shared database: its tables, a sequence, the report, the export");
     ledger->require_subcommand(1);
     CLI::App* init = ledger->add_subcommand("init", "create the ledger's tables when missing");
+    CLI::App* grant = ledger->add_subcommand(
+        "grant", "give a login a role's privileges on the ledger (with the owner's connection)");
     CLI::App* sequence = ledger->add_subcommand(
         "sequence", "define a line's job: the serials and the identity every station writes");
     CLI::App* import =
@@ -148,9 +150,16 @@ CLI::App* AddLedgerCommands(CLI::App& app, CommandLine& line) {
         "day: yield, failures, labels to reprint");
     CLI::App* exported =
         ledger->add_subcommand("export", "every record of a sequence as CSV, with its station");
-    for (CLI::App* command : {init, sequence, import, report, exported}) {
+    for (CLI::App* command : {init, grant, sequence, import, report, exported}) {
         AddLedgerConnection(*command, line);
     }
+    grant->add_option("role", line.ledger.role, "station, engineer or auditor")
+        ->required()
+        ->check(CLI::IsMember({"station", "engineer", "auditor"}));
+    grant
+        ->add_option("user", line.ledger.user,
+                     "the login, as the server names it (MariaDB: name or name@host)")
+        ->required();
     AddSequenceName(*sequence, line.ledger.sequence, "--name");
     AddSchemeOptions(*sequence, line.ledger.scheme);
     sequence
@@ -167,7 +176,7 @@ CLI::App* AddLedgerCommands(CLI::App& app, CommandLine& line) {
                      "the serials: one a line, or a CSV's first column (UTF-8)")
         ->type_name("FILE")
         ->required();
-    for (CLI::App* command : {init, sequence, import, report}) {
+    for (CLI::App* command : {init, grant, sequence, import, report}) {
         AddJson(*command, line);
     }
     AddLeaseCommands(*ledger, line);

@@ -18,7 +18,8 @@ struct CommandLine {
     bool watch = false;        // audit every board that appears
     BatchOptions batch;        // a batch's; capture's serial scheme too
     struct {
-        std::string command;     // "init", "sequence", "import", "report", "export" or "lease"
+        std::string command;     // "init", "grant", "sequence", "import", "report", "export" or
+                                 // "lease"
         std::string lease;       // lease's own command: "list" or "release"
         std::string station;     // the station whose leases are released
         std::string connection;  // holds a password: never shown
@@ -26,6 +27,8 @@ struct CommandLine {
         SchemeOptions scheme;  // a sequence's serials
         std::string job;       // a job file that defines the sequence instead
         std::string file;      // import's list of serials
+        std::string role;      // grant's: "station", "engineer" or "auditor"
+        std::string user;      // grant's login, as the server names it
     } ledger;
     struct {
         std::string serial;

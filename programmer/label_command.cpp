@@ -105,8 +105,10 @@ public:
         return std::move(*records);
     }
     Status Record(const LedgerEntry& entry) override {
+        SqlLedgerOptions options;
+        options.takes = false;  // a reprint only adds its record
         auto ledger = SqlLedger::Open(line_.label.connection, line_.label.sequence,
-                                      line_.label.station, SerialSequence::At);
+                                      line_.label.station, SerialSequence::At, options);
         if (!ledger) {
             throw CommandFailure{EXIT_RECORD_FAILED, ledger.Err().message};
         }

@@ -9,6 +9,7 @@
 #include "lease_operations.h"
 #include "json_line.h"
 #include "ledger_operations.h"
+#include "ledger_roles.h"
 #include "ledger_questions.h"
 #include "lock_consent.h"
 #include "report_command.h"
@@ -169,6 +170,29 @@ int RunInit(const CommandLine& line) {
     } else {
         WriteLine(Stream::Out, created ? "ledger: tables created"
                                        : "ledger: the tables are there: nothing changed");
+    }
+    return EXIT_DONE;
+}
+
+int RunGrant(const CommandLine& line) {
+    const std::optional<LedgerRole> role = RoleNamed(line.ledger.role);
+    if (!role) {
+        throw CommandFailure{EXIT_BAD_USAGE, "role: \"" + line.ledger.role +
+                                                 "\" is not station, engineer or auditor"};
+    }
+    std::vector<std::string> privileges =
+        Checked(GrantRole(line.ledger.connection, *role, line.ledger.user));
+    if (line.json) {
+        WriteJsonLine({{"user", line.ledger.user},
+                       {"role", line.ledger.role},
+                       {"outcome", "granted"},
+                       {"privileges", privileges}});
+        return EXIT_DONE;
+    }
+    WriteLine(Stream::Out, "ledger: " + line.ledger.user + " has the role " + line.ledger.role +
+                               " now; on the ledger's tables it holds:");
+    for (const std::string& table : privileges) {
+        WriteLine(Stream::Out, "  " + table);
     }
     return EXIT_DONE;
 }
@@ -338,8 +362,9 @@ int RunLease(const CommandLine& line) {
 }
 
 constexpr Command kLedgerCommands[] = {
-    {"init", RunInit},     {"sequence", RunSequence}, {"import", RunImport},
-    {"report", RunReport}, {"export", RunExport},     {"lease", RunLease},
+    {"init", RunInit},     {"grant", RunGrant},   {"sequence", RunSequence},
+    {"import", RunImport}, {"report", RunReport}, {"export", RunExport},
+    {"lease", RunLease},
 };
 
 }  // namespace

@@ -69,7 +69,7 @@ if wanted 6; then
 fi
 if wanted 8; then
     echo "== build: native (ledger_bench)"
-    build_targets native ledger_bench
+    build_targets native ledger_bench import_bench
 fi
 if wanted 11; then
     echo "== build: native (report_bench)"
@@ -244,6 +244,11 @@ if wanted 8; then
         build/native/bench/ledger_bench 300 >"$ZQ_WINE_LOGS/ledger_bench.out" 2>&1 </dev/null ||
             code=$?
         cat "$ZQ_WINE_LOGS/ledger_bench.out"
+        [ "$code" -eq 0 ] || status=$code
+        code=0
+        build/native/bench/import_bench 300000 >"$ZQ_WINE_LOGS/import_bench.out" 2>&1 \
+            </dev/null || code=$?
+        cat "$ZQ_WINE_LOGS/import_bench.out"
         [ "$code" -eq 0 ] || status=$code
     else
         echo "8. The SQL ledger: FAILED: the database servers did not start" \

@@ -3,7 +3,16 @@
 #   zq_db_start [pg] [mariadb]   starts them (both by default) and exports, for each one started,
 #                                ZQ_TEST_PG / ZQ_TEST_MARIADB (ODBC connection strings) and
 #                                ZQ_TEST_PG_CONTROL / ZQ_TEST_MARIADB_CONTROL (a command that
-#                                takes `stop` or `start`, to cut and restore a server mid-test)
+#                                takes `stop` or `start`, to cut and restore a server mid-test),
+#                                and ZQ_TEST_PG_STATION / ZQ_TEST_PG_AUDITOR (and _MARIADB_):
+#                                two more logins, `zq_station` and `zq_auditor`, that hold no
+#                                privilege until a test grants them a role with the owner's
+#                                `ledger grant` (the owner `zq` may grant: on MariaDB it holds
+#                                GRANT OPTION)
+#   zq_db_start skewed           a MariaDB server whose clock runs 400 days ahead of this machine's
+#                                (libfaketime), named in ZQ_TEST_SKEWED: a format's date is the
+#                                server's, never the station's (started by default when
+#                                libfaketime is installed)
 #   zq_db_stop                   stops them and removes their folders
 # The caller stops them on every way out: trap 'zq_db_stop' EXIT.
 # Executed instead of sourced, `bash scripts/db-servers.sh SERVER_FOLDER stop|start` stops or
@@ -59,9 +68,11 @@ zq_db_password() {
 
 # One server's settings, kept in its folder so that the control command can restart it.
 zq_db_write_settings() {
-    local dir=$1 kind=$2 port=$3
-    printf 'kind=%s\nport=%s\n' "$kind" "$port" >"$dir/settings"
+    local dir=$1 kind=$2 port=$3 clock=${4:-}
+    printf 'kind=%s\nport=%s\nclock=%s\n' "$kind" "$port" "$clock" >"$dir/settings"
 }
+
+zq_db_faketime=/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1
 
 zq_db_server_running() {
     local dir=$1 pid
@@ -72,10 +83,16 @@ zq_db_server_running() {
 
 # Starts a server (again) on its port; one already running is left as it is.
 zq_db_server_up() {
-    local dir=$1 kind port
+    local dir=$1 kind port clock
     kind=$(sed -n 's/^kind=//p' "$dir/settings")
     port=$(sed -n 's/^port=//p' "$dir/settings")
+    clock=$(sed -n 's/^clock=//p' "$dir/settings")
     zq_db_server_running "$dir" && return 0
+    # A server on a clock of its own: the wall clock moved, its timers left alone.
+    local skew=()
+    if [ -n "$clock" ]; then
+        skew=(env "LD_PRELOAD=$zq_db_faketime" "FAKETIME=$clock" FAKETIME_DONT_FAKE_MONOTONIC=1)
+    fi
     case "$kind" in
     pg)
         LC_ALL=C.UTF-8 runuser -u postgres -- /usr/lib/postgresql/15/bin/pg_ctl -D "$dir/data" \
@@ -83,7 +100,7 @@ zq_db_server_up() {
             start >>"$dir/control.log" 2>&1 </dev/null
         ;;
     mariadb)
-        setsid /usr/sbin/mariadbd --no-defaults --user=mysql --datadir="$dir/data" \
+        "${skew[@]}" setsid /usr/sbin/mariadbd --no-defaults --user=mysql --datadir="$dir/data" \
             --port="$port" --bind-address=127.0.0.1 --socket="$dir/sock" \
             --pid-file="$dir/server.pid" --log-error="$dir/server.log" --skip-name-resolve \
             --character-set-server=utf8mb4 --collation-server=utf8mb4_bin \
@@ -153,16 +170,21 @@ zq_db_start_pg() {
     done
     if ! psql -h "$dir" -p "$port" -U zq_admin -d postgres -v ON_ERROR_STOP=1 -q \
         -c "CREATE ROLE zq LOGIN PASSWORD '$password'" \
+        -c "CREATE ROLE zq_station LOGIN PASSWORD '$password'" \
+        -c "CREATE ROLE zq_auditor LOGIN PASSWORD '$password'" \
         -c "CREATE DATABASE zq OWNER zq ENCODING 'UTF8'" >"$dir/setup.log" 2>&1 </dev/null; then
         echo "PostgreSQL: could not create the user and database (see $dir/setup.log)" >&2
         return 1
     fi
     export ZQ_TEST_PG="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$port;Database=zq;Uid=zq;Pwd=$password;"
+    export ZQ_TEST_PG_STATION="${ZQ_TEST_PG/Uid=zq;/Uid=zq_station;}"
+    export ZQ_TEST_PG_AUDITOR="${ZQ_TEST_PG/Uid=zq;/Uid=zq_auditor;}"
     export ZQ_TEST_PG_CONTROL="bash '$zq_db_script' '$dir'"
 }
 
 zq_db_start_mariadb() {
-    local dir="$zq_db_root/mariadb" password port attempt
+    local name=${1:-mariadb} clock=${2:-} password port attempt
+    local dir="$zq_db_root/$name"
     mkdir -p "$dir"
     chown mysql:mysql "$dir"
     zq_db_servers+=("$dir")
@@ -175,7 +197,7 @@ zq_db_start_mariadb() {
     fi
     for attempt in 1 2 3 4 5; do
         port=$(zq_db_free_port)
-        zq_db_write_settings "$dir" mariadb "$port"
+        zq_db_write_settings "$dir" mariadb "$port" "$clock"
         zq_db_server_up "$dir" && break
         zq_db_server_down "$dir"
         [ "$attempt" -lt 5 ] || {
@@ -187,22 +209,35 @@ zq_db_start_mariadb() {
     if ! /usr/bin/mariadb --no-defaults --socket="$dir/sock" -uroot -e "
         CREATE DATABASE zq CHARACTER SET utf8mb4 COLLATE utf8mb4_bin;
         CREATE USER 'zq'@'%' IDENTIFIED BY '$password';
-        GRANT ALL ON zq.* TO 'zq'@'%';" >"$dir/setup.log" 2>&1 </dev/null; then
+        GRANT ALL ON zq.* TO 'zq'@'%' WITH GRANT OPTION;
+        CREATE USER 'zq_station'@'%' IDENTIFIED BY '$password';
+        CREATE USER 'zq_auditor'@'%' IDENTIFIED BY '$password';" >"$dir/setup.log" 2>&1 </dev/null; then
         echo "MariaDB: could not create the user and database (see $dir/setup.log)" >&2
         return 1
     fi
-    export ZQ_TEST_MARIADB="Driver={MariaDB Unicode};Server=127.0.0.1;Port=$port;Database=zq;Uid=zq;Pwd=$password;"
+    local connection="Driver={MariaDB Unicode};Server=127.0.0.1;Port=$port;Database=zq;Uid=zq;Pwd=$password;"
+    if [ "$name" != mariadb ]; then
+        export ZQ_TEST_SKEWED="$connection"
+        return 0
+    fi
+    export ZQ_TEST_MARIADB="$connection"
+    export ZQ_TEST_MARIADB_STATION="${ZQ_TEST_MARIADB/Uid=zq;/Uid=zq_station;}"
+    export ZQ_TEST_MARIADB_AUDITOR="${ZQ_TEST_MARIADB/Uid=zq;/Uid=zq_auditor;}"
     export ZQ_TEST_MARIADB_CONTROL="bash '$zq_db_script' '$dir'"
 }
 
 zq_db_start() {
     local servers=("$@") server
-    [ ${#servers[@]} -gt 0 ] || servers=(pg mariadb)
+    if [ ${#servers[@]} -eq 0 ]; then
+        servers=(pg mariadb)
+        [ ! -f "$zq_db_faketime" ] || servers+=(skewed)
+    fi
     [ -n "$zq_db_root" ] || zq_db_make_root
     for server in "${servers[@]}"; do
         case "$server" in
         pg) zq_db_start_pg || return 1 ;;
         mariadb) zq_db_start_mariadb || return 1 ;;
+        skewed) zq_db_start_mariadb skewed +400d || return 1 ;;
         *)
             echo "zq_db_start: unknown server $server" >&2
             return 1
@@ -221,7 +256,9 @@ zq_db_stop() {
         rm -rf "$zq_db_root"
         zq_db_root=""
     fi
-    unset ZQ_TEST_PG ZQ_TEST_PG_CONTROL ZQ_TEST_MARIADB ZQ_TEST_MARIADB_CONTROL
+    unset ZQ_TEST_PG ZQ_TEST_PG_CONTROL ZQ_TEST_MARIADB ZQ_TEST_MARIADB_CONTROL \
+        ZQ_TEST_PG_STATION ZQ_TEST_PG_AUDITOR ZQ_TEST_MARIADB_STATION ZQ_TEST_MARIADB_AUDITOR \
+        ZQ_TEST_SKEWED
 }
 
 zq_db_script="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/$(basename "${BASH_SOURCE[0]}")"

@@ -15,6 +15,7 @@ packages=(
     fonts-arphic-uming locales                            # the dialog font and the 936 code page
     fonts-wqy-zenhei                                      # the station's Chinese UI font (a sans)
     postgresql mariadb-server                             # the SQL ledger's test servers
+    faketime                                              # a test server on a clock of its own
     unixodbc unixodbc-dev odbc-postgresql odbc-mariadb    # ODBC and its drivers on the host
     zbar-tools                                            # reads the labels' barcodes back
     chromium                                              # opens the HTML report headless

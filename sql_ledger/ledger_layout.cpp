@@ -158,7 +158,10 @@ std::vector<std::string> Upgrade(int64_t from, odbc::Engine engine) {
         steps.push_back(
             "UPDATE zq_serials SET "
             "vid = (SELECT q.vid FROM zq_sequences q WHERE q.name = zq_serials.sequence_name), "
-            "pid = (SELECT q.pid FROM zq_sequences q WHERE q.name = zq_serials.sequence_name)");
+            "pid = (SELECT q.pid FROM zq_sequences q WHERE q.name = zq_serials.sequence_name) "
+            // Only rows not yet filled: on MariaDB a half-done upgrade may meet the triggers
+            // that refuse any change of a serial's row.
+            "WHERE vid = ''");
         steps.push_back(
             "CREATE UNIQUE INDEX{if-not} zq_serials_identity ON zq_serials (vid, pid, serial)");
     }

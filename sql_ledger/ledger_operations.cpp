@@ -5,12 +5,15 @@
 
 #include "column_number.h"
 #include "lease_operations.h"
+#include "ledger_guard.h"
 #include "ledger_layout.h"
 #include "ledger_text.h"
+#include "sequence_identity.h"
 #include "record_times.h"
 #include "sequence_serials.h"
 #include "serial_sequence.h"
 #include "utc_time.h"
+#include "value_checks.h"
 
 namespace {
 
@@ -167,6 +170,87 @@ Status CountRecords(const std::vector<odbc::Row>& rows, LedgerReport& report) {
     return {};
 }
 
+// A definition checked as the options check each of its values: the ledger stores nothing a
+// batch would refuse, whoever calls it.
+Result<void, LedgerError> CheckDefinition(const SequenceDefinition& sequence) {
+    if (std::string problem = CheckName(sequence.name); !problem.empty()) {
+        return LedgerFail("the sequence's name " + problem, true);
+    }
+    if (sequence.scheme == SequenceScheme::Unknown) {
+        return LedgerFail("the sequence \"" + sequence.name + "\" has no known serial scheme",
+                          true);
+    }
+    if (Result<ChipIdentity> identity = IdentityOfSequence(sequence); !identity) {
+        return LedgerFail(identity.Err().message, true);
+    }
+    const bool format = sequence.scheme == SequenceScheme::Format;
+    const std::pair<const char*, std::string> checks[] = {
+        {"serial format", format ? CheckSerialFormat(sequence.serialFormat) : std::string()},
+        {"UTC offset", format && !sequence.utcOffset.empty() ? CheckUtcOffset(sequence.utcOffset)
+                                                             : std::string()},
+        {"serial format", !format && !sequence.serialFormat.empty()
+                              ? "belongs to a format sequence only"
+                              : std::string()},
+        {"UTC offset", !format && !sequence.utcOffset.empty() ? "belongs to a format sequence only"
+                                                              : std::string()},
+    };
+    for (const auto& [field, problem] : checks) {
+        if (!problem.empty()) {
+            return LedgerFail(
+                "the sequence \"" + sequence.name + "\" is refused: its " + field + " " + problem,
+                true);
+        }
+    }
+    return {};
+}
+
+// A list's serials, each checked as a single write checks it, none twice.
+Result<void, LedgerError> CheckListSerials(const std::vector<std::string>& serials) {
+    std::set<std::string> seen;
+    for (const std::string& serial : serials) {
+        if (std::string problem = CheckSerial(serial); !problem.empty()) {
+            return LedgerFail("the list's serial " + problem, true);
+        }
+        if (!seen.insert(serial).second) {
+            return LedgerFail("the list holds the serial " + serial + " twice", true);
+        }
+    }
+    return {};
+}
+
+// Layout 1 let two sequences of one VID and PID hand out the same serial; layout 2 keeps a serial
+// once per identity. Such serials are named, with how to mend the ledger keeping every record,
+// before any step is run.
+Result<void, LedgerError> RefuseClashes(odbc::Session& session, const std::string& upgrading) {
+    odbc::Answer clashes = session.Run(
+        "SELECT s1.serial, s1.sequence_name, s2.sequence_name FROM zq_serials s1, zq_serials s2, "
+        "zq_sequences q1, zq_sequences q2 WHERE s1.serial = s2.serial AND s1.sequence_name < "
+        "s2.sequence_name AND q1.name = s1.sequence_name AND q2.name = s2.sequence_name AND "
+        "q1.vid = q2.vid AND q1.pid = q2.pid ORDER BY s1.serial, s1.sequence_name");
+    if (!clashes) {
+        session.Rollback();
+        return Failed(upgrading, clashes.Err());
+    }
+    if (clashes->rows.empty()) {
+        return {};
+    }
+    session.Rollback();
+    std::string named;
+    for (size_t i = 0; i < clashes->rows.size() && i < 10; i++) {
+        const odbc::Row& row = clashes->rows[i];
+        named += (named.empty() ? "" : ", ") + row.at(0).value_or("") + " (sequences " +
+                 row.at(1).value_or("") + " and " + row.at(2).value_or("") + ")";
+    }
+    return LedgerFail(
+        upgrading + ": under layout 1, sequences of one VID and PID handed out the same serial " +
+        std::to_string(clashes->rows.size()) + " time(s): " + named +
+        (clashes->rows.size() > 10 ? ", ..." : "") +
+        ". Two boards may carry each. Nothing was changed. To mend it keeping every record: give "
+        "one of each pair of sequences a PID of its own (UPDATE zq_sequences SET pid = '...' WHERE "
+        "name = '...'), reprogram its boards that carry those serials with that PID, then run "
+        "ledger init again");
+}
+
 // Brings a ledger of an older layout to this one: every step and the layout's new number in one
 // transaction, so that a failure leaves the ledger as it was (on MariaDB, which commits each
 // change of a table at once, as far as it got: the next init goes on from there).
@@ -194,7 +278,17 @@ Result<bool, LedgerError> UpgradeLedger(odbc::Session& session, int64_t from) {
         }
         return false;
     }
-    for (const std::string& step : layout::Upgrade(from, session.DatabaseEngine())) {
+    if (from < 2) {
+        if (auto clear = RefuseClashes(session, upgrading); !clear) {
+            return Fail(clear.Err());
+        }
+    }
+    // The triggers that keep the history come last: a step that must fill old rows runs first.
+    std::vector<std::string> steps = layout::Upgrade(from, session.DatabaseEngine());
+    for (std::string& step : layout::AppendOnly(session.DatabaseEngine())) {
+        steps.push_back(std::move(step));
+    }
+    for (const std::string& step : steps) {
         if (odbc::Answer done = session.Run(step); !done) {
             session.Rollback();
             return Failed(upgrading, done.Err());
@@ -210,28 +304,48 @@ Result<bool, LedgerError> UpgradeLedger(odbc::Session& session, int64_t from) {
     return true;
 }
 
-// Adds a list sequence's serials after its others, inside the caller's transaction, under the
-// sequence's row lock that the update of its size takes. A serial already in the sequence is
-// refused, named.
-Result<uint64_t, LedgerError> AppendListSerials(odbc::Session& session, const std::string& name,
-                                                const std::vector<std::string>& serials) {
-    odbc::Answer grown =
-        session.Run("UPDATE zq_sequences SET list_size = list_size + ? WHERE name = ?",
-                    {static_cast<int64_t>(serials.size()), name});
-    if (!grown) {
-        return Failed("could not add the serials", grown.Err());
-    }
-    odbc::Answer size = session.Run("SELECT list_size FROM zq_sequences WHERE name = ?", {name});
-    odbc::Answer held =
-        session.Run("SELECT serial FROM zq_list_serials WHERE sequence_name = ?", {name});
-    for (const odbc::Answer* read : {&size, &held}) {
-        if (!*read) {
-            return Failed("could not read the sequence's serials", read->Err());
+// Many rows a statement: one round trip per serial made a 100,000-serial import take seconds.
+constexpr size_t kRowsPerInsert = 500;
+
+// Writes the serials to the list from a position on, free, in statements of many rows; each
+// statement committed when `commitEach` (an import, whose rows are not takeable until its last
+// step), else all inside the caller's transaction.
+std::optional<odbc::Failure> InsertListRows(odbc::Session& session, const std::string& name,
+                                            const std::vector<std::string>& serials, uint64_t first,
+                                            bool commitEach) {
+    const std::string now = UtcNow();
+    for (size_t start = 0; start < serials.size(); start += kRowsPerInsert) {
+        const size_t rows = std::min(kRowsPerInsert, serials.size() - start);
+        std::string sql =
+            "INSERT INTO zq_list_serials (sequence_name, list_position, serial, "
+            "state, imported_at) VALUES ";
+        std::vector<odbc::Value> values;
+        values.reserve(rows * 5);
+        for (size_t i = start; i < start + rows; i++) {
+            sql += i == start ? "(?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?)";
+            values.insert(values.end(), {odbc::Value(name), static_cast<int64_t>(first + i),
+                                         serials[i], std::string("free"), now});
+        }
+        odbc::Answer added = session.Run(sql, values);
+        if (!added) {
+            return added.Err();
+        }
+        if (commitEach) {
+            if (auto committed = session.Commit(); !committed) {
+                return committed.Err();
+            }
         }
     }
-    const std::optional<int64_t> total = NumberAt(size);
-    if (!total || *total < static_cast<int64_t>(serials.size())) {
-        return LedgerFail("the sequence \"" + name + "\" holds a list size that is not a count");
+    return std::nullopt;
+}
+
+// Refuses serials the sequence holds already, naming them.
+Result<void, LedgerError> RefuseHeld(odbc::Session& session, const std::string& name,
+                                     const std::vector<std::string>& serials) {
+    odbc::Answer held =
+        session.Run("SELECT serial FROM zq_list_serials WHERE sequence_name = ?", {name});
+    if (!held) {
+        return Failed("could not read the sequence's serials", held.Err());
     }
     std::set<std::string> there;
     for (const odbc::Row& row : held->rows) {
@@ -250,18 +364,119 @@ Result<uint64_t, LedgerError> AppendListSerials(odbc::Session& session, const st
                               (named > 5 ? ", ..." : "") + "): nothing was added",
                           true);
     }
-    uint64_t position = static_cast<uint64_t>(*total) - serials.size();
-    const std::string now = UtcNow();
-    for (const std::string& serial : serials) {
-        odbc::Answer added = session.Run(
-            "INSERT INTO zq_list_serials (sequence_name, list_position, serial, state, "
-            "imported_at) VALUES (?, ?, ?, ?, ?)",
-            {name, static_cast<int64_t>(position++), serial, std::string("free"), now});
-        if (!added) {
-            return Failed("could not add the serial " + serial, added.Err());
-        }
+    return {};
+}
+
+// Adds a new list sequence's serials, inside the caller's transaction that defines it.
+Result<uint64_t, LedgerError> AppendListSerials(odbc::Session& session, const std::string& name,
+                                                const std::vector<std::string>& serials) {
+    odbc::Answer grown =
+        session.Run("UPDATE zq_sequences SET list_size = list_size + ? WHERE name = ?",
+                    {static_cast<int64_t>(serials.size()), name});
+    if (!grown) {
+        return Failed("could not add the serials", grown.Err());
+    }
+    odbc::Answer size = session.Run("SELECT list_size FROM zq_sequences WHERE name = ?", {name});
+    if (!size) {
+        return Failed("could not read the sequence's serials", size.Err());
+    }
+    const std::optional<int64_t> total = NumberAt(size);
+    if (!total || *total < static_cast<int64_t>(serials.size())) {
+        return LedgerFail("the sequence \"" + name + "\" holds a list size that is not a count");
+    }
+    if (auto refused = RefuseHeld(session, name, serials); !refused) {
+        return Fail(refused.Err());
+    }
+    if (auto failure = InsertListRows(session, name, serials,
+                                      static_cast<uint64_t>(*total) - serials.size(), false)) {
+        return Failed("could not add the serials", *failure);
     }
     return static_cast<uint64_t>(*total);
+}
+
+// One import of a sequence at a time, held for as long as the import's connection lives (a
+// crashed import's is let go with it), without touching the sequence's row that takes lock.
+Result<void, LedgerError> HoldImport(odbc::Session& session, const std::string& name) {
+    const std::string key = ("zq:" + name).substr(0, 64);
+    std::string sql;
+    switch (session.DatabaseEngine()) {
+        case odbc::Engine::PostgreSql:
+            sql = "SELECT CASE WHEN pg_try_advisory_lock(hashtext(?)) THEN 1 ELSE 0 END";
+            break;
+        case odbc::Engine::MariaDb:
+            sql = "SELECT GET_LOCK(?, 0)";
+            break;
+        default:
+            return {};
+    }
+    odbc::Answer held = session.Run(sql, {key});
+    session.Rollback();
+    if (!held) {
+        return Failed("could not start the import", held.Err());
+    }
+    if (NumberAt(held).value_or(0) != 1) {
+        return LedgerFail("another import into the sequence \"" + name +
+                          "\" is running: import again once it has ended");
+    }
+    return {};
+}
+
+// Removes the list's rows from a position on: those of this import when it fails, or of an
+// import that never finished (never takeable: they lie past the list's size).
+std::optional<odbc::Failure> RemoveFrom(odbc::Session& session, const std::string& name,
+                                        uint64_t position) {
+    session.Rollback();
+    return RunCommitted(
+        session, "DELETE FROM zq_list_serials WHERE sequence_name = ? AND list_position >= ?",
+        {name, static_cast<int64_t>(position)});
+}
+
+// The import's rows written past the list's size, then made takeable in one short step: the
+// sequence's row is locked only by that step's update of the size, so that no take waits for
+// the import.
+Result<uint64_t, LedgerError> ImportRows(odbc::Session& session, const std::string& name,
+                                         const std::vector<std::string>& serials) {
+    odbc::Answer size = session.Run("SELECT list_size FROM zq_sequences WHERE name = ?", {name});
+    auto refused = size ? RefuseHeld(session, name, serials) : Result<void, LedgerError>();
+    session.Rollback();
+    if (!size) {
+        return Failed("could not read the sequence", size.Err());
+    }
+    if (!refused) {
+        return Fail(refused.Err());
+    }
+    const std::optional<int64_t> base = NumberAt(size);
+    if (!base || *base < 0) {
+        return LedgerFail("the sequence \"" + name + "\" holds a list size that is not a count");
+    }
+    const uint64_t first = static_cast<uint64_t>(*base);
+    std::optional<odbc::Failure> failure = RemoveFrom(session, name, first);
+    if (!failure) {
+        failure = InsertListRows(session, name, serials, first, true);
+    }
+    if (!failure) {
+        odbc::Answer grown =
+            session.Run("UPDATE zq_sequences SET list_size = ? WHERE name = ? AND list_size = ?",
+                        {static_cast<int64_t>(first + serials.size()), name, *base});
+        if (grown && grown->changed == 1) {
+            if (auto committed = session.Commit(); committed) {
+                return first + serials.size();
+            } else {
+                failure = committed.Err();
+            }
+        } else if (grown) {
+            failure = odbc::Failure{"", "the list's size changed during the import"};
+        } else {
+            failure = grown.Err();
+        }
+    }
+    RemoveFrom(session, name, first);
+    if (odbc::IsDuplicate(*failure)) {
+        return LedgerFail(
+            "a serial of the import is already in the sequence \"" + name + "\": nothing was added",
+            true);
+    }
+    return Failed("could not add the serials", *failure);
 }
 
 // The serials of a list sequence in import order.
@@ -327,6 +542,13 @@ Result<bool, LedgerError> InitLedger(const std::string& connection) {
         }
         created = created || *made;
     }
+    // Last before the layout's row, which says the ledger is complete.
+    for (const std::string& step : layout::AppendOnly(session.DatabaseEngine())) {
+        if (std::optional<odbc::Failure> failure = RunCommitted(session, step)) {
+            session.Rollback();
+            return Failed("could not create the ledger's triggers", *failure);
+        }
+    }
     std::optional<odbc::Failure> failure = RunCommitted(
         session, "INSERT INTO zq_layout (version) VALUES (?)", {int64_t{kLedgerLayout}});
     if (failure) {
@@ -347,6 +569,15 @@ Result<bool, LedgerError> InitLedger(const std::string& connection) {
 Result<bool, LedgerError> DefineSequence(const std::string& connection,
                                          const SequenceDefinition& sequence,
                                          const std::vector<std::string>& listSerials) {
+    if (auto checked = CheckDefinition(sequence); !checked) {
+        return Fail(checked.Err());
+    }
+    if (auto checked = CheckListSerials(listSerials); !checked) {
+        return Fail(checked.Err());
+    }
+    if (sequence.scheme != SequenceScheme::List && !listSerials.empty()) {
+        return LedgerFail("the sequence \"" + sequence.name + "\" takes no list", true);
+    }
     odbc::Session session;
     if (auto opened = OpenLedger(session, connection); !opened) {
         return Fail(opened.Err());
@@ -410,6 +641,9 @@ Result<bool, LedgerError> DefineSequence(const std::string& connection,
 Result<uint64_t, LedgerError> ImportSerials(const std::string& connection,
                                             const std::string& sequence,
                                             const std::vector<std::string>& serials) {
+    if (auto checked = CheckListSerials(serials); !checked) {
+        return Fail(checked.Err());
+    }
     odbc::Session session;
     auto opened = OpenSequence(connection, sequence, session);
     if (!opened) {
@@ -421,16 +655,10 @@ Result<uint64_t, LedgerError> ImportSerials(const std::string& connection,
                               SchemeWord(opened->scheme),
                           true);
     }
-    auto added = AppendListSerials(session, sequence, serials);
-    if (!added) {
-        session.Rollback();
-        return added;
+    if (auto held = HoldImport(session, sequence); !held) {
+        return Fail(held.Err());
     }
-    if (auto committed = session.Commit(); !committed) {
-        session.Rollback();
-        return Failed("could not add the serials", committed.Err());
-    }
-    return added;
+    return ImportRows(session, sequence, serials);
 }
 
 Result<SerialPreview, LedgerError> PreviewSequence(
@@ -463,6 +691,58 @@ Result<SerialPreview, LedgerError> PreviewSequence(
     return std::move(*preview);
 }
 
+namespace {
+
+// A sequence's serials as far as an overlap needs them: a counted range, a list, or a format.
+struct SerialsOf {
+    SequenceScheme scheme = SequenceScheme::From;
+    std::optional<SerialSequence> counted;
+    std::set<std::string> list;
+    std::string format;
+};
+
+Result<SerialsOf, odbc::Failure> ReadSerialsOf(odbc::Session& session, const std::string& name,
+                                               SequenceScheme scheme, const std::string& first,
+                                               const std::string& format) {
+    SerialsOf serials{scheme, SerialSequence::From(first), {}, format};
+    if (scheme == SequenceScheme::List) {
+        auto list = ListOf(session, name);
+        if (!list) {
+            return Fail(list.Err());
+        }
+        serials.list.insert(list->begin(), list->end());
+    }
+    return serials;
+}
+
+// Whether two sequences can hand out the same serial: two counted ranges that meet, a list's
+// serial in the other's range or list, or one format twice (the same serials in every period).
+bool Meet(const SerialsOf& a, const SerialsOf& b) {
+    auto listMeets = [](const SerialsOf& list, const SerialsOf& other) {
+        for (const std::string& serial : list.list) {
+            if (other.list.count(serial) > 0 ||
+                (other.scheme == SequenceScheme::From && other.counted &&
+                 other.counted->PositionOf(serial))) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (a.scheme == SequenceScheme::List || b.scheme == SequenceScheme::List) {
+        return a.scheme == SequenceScheme::List ? listMeets(a, b) : listMeets(b, a);
+    }
+    if (a.scheme == SequenceScheme::Format || b.scheme == SequenceScheme::Format) {
+        return a.scheme == b.scheme && a.format == b.format;
+    }
+    // Two counted ranges meet when either one's first serial is among the other's: both count
+    // up to the end of the same digits.
+    return a.counted && b.counted &&
+           (a.counted->PositionOf(b.counted->Current()) ||
+            b.counted->PositionOf(a.counted->Current()));
+}
+
+}  // namespace
+
 Result<std::vector<std::string>, LedgerError> OverlappingSequences(
     const std::string& connection, const SequenceDefinition& sequence) {
     odbc::Session session;
@@ -470,23 +750,28 @@ Result<std::vector<std::string>, LedgerError> OverlappingSequences(
         return Fail(opened.Err());
     }
     odbc::Answer others = session.Run(
-        "SELECT name, first_serial FROM zq_sequences WHERE vid = ? AND pid = ? AND name <> ? "
-        "ORDER BY name",
+        "SELECT name, first_serial, scheme, serial_format FROM zq_sequences WHERE vid = ? AND "
+        "pid = ? AND name <> ? ORDER BY name",
         {sequence.vid, sequence.pid, sequence.name});
     session.Rollback();
     if (!others) {
         return Failed("could not read the other sequences", others.Err());
     }
-    // Two sequences meet when either one's first serial is among the other's: both count up to
-    // the end of the same digits.
+    auto mine = ReadSerialsOf(session, sequence.name, sequence.scheme, sequence.firstSerial,
+                              sequence.serialFormat);
+    if (!mine) {
+        return Failed("could not read the sequence's serials", mine.Err());
+    }
     std::vector<std::string> names;
-    const std::optional<SerialSequence> mine = SerialSequence::From(sequence.firstSerial);
     for (const odbc::Row& row : others->rows) {
-        const std::string first = row.at(1).value_or("");
-        const std::optional<SerialSequence> theirs = SerialSequence::From(first);
-        if (mine && theirs &&
-            (mine->PositionOf(first) || theirs->PositionOf(sequence.firstSerial))) {
-            names.push_back(row.at(0).value_or(""));
+        const std::string name = row.at(0).value_or("");
+        auto theirs = ReadSerialsOf(session, name, SchemeNamed(row.at(2).value_or("")),
+                                    row.at(1).value_or(""), row.at(3).value_or(""));
+        if (!theirs) {
+            return Failed("could not read the other sequences", theirs.Err());
+        }
+        if (Meet(*mine, *theirs)) {
+            names.push_back(name);
         }
     }
     return names;
@@ -509,9 +794,11 @@ Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport&
     odbc::Answer verified = session.Run(
         "SELECT COUNT(DISTINCT serial) FROM zq_records WHERE sequence_name = ? AND outcome = ?",
         {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
-    odbc::Answer free =
-        session.Run("SELECT COUNT(*) FROM zq_list_serials WHERE sequence_name = ? AND state = ?",
-                    {sequence, std::string("free")});
+    // Below the list's size only: an import's rows past it are not takeable yet.
+    odbc::Answer free = session.Run(
+        "SELECT COUNT(*) FROM zq_list_serials l, zq_sequences q WHERE q.name = ? AND "
+        "l.sequence_name = q.name AND l.state = ? AND l.list_position < q.list_size",
+        {sequence, std::string("free")});
     Result<SerialPreview, odbc::Failure> preview = SerialPreview();
     if (const Result<SequenceRules> rules = RulesOf(report.sequence)) {
         preview = PreviewSerials(session, report.sequence, *rules, 0, 0, {});
@@ -596,15 +883,23 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
 }
 
 Result<std::vector<LedgerEntry>, LedgerError> Export(const std::string& connection,
-                                                     const std::string& sequence) {
+                                                     const std::string& sequence,
+                                                     const std::optional<std::string>& serial) {
     odbc::Session session;
     if (auto opened = OpenSequence(connection, sequence, session); !opened) {
         return LedgerFail(opened.Err().message);
     }
+    // One serial's records through the index on (sequence_name, serial): an audit station's reads
+    // stay as quick as the line's record grows.
+    std::vector<odbc::Value> parameters = {sequence};
+    if (serial) {
+        parameters.push_back(*serial);
+    }
     odbc::Answer records = session.Run(
-        "SELECT recorded_at, port, serial, vid, pid, product, locked, outcome, status_text, "
-        "station, job FROM zq_records WHERE sequence_name = ? ORDER BY id",
-        {sequence});
+        std::string("SELECT recorded_at, port, serial, vid, pid, product, locked, outcome, "
+                    "status_text, station, job FROM zq_records WHERE sequence_name = ?") +
+            (serial ? " AND serial = ?" : "") + " ORDER BY id",
+        parameters);
     session.Rollback();
     if (!records) {
         return Failed("could not read the records", records.Err());

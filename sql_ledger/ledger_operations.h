@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,9 +83,10 @@ struct SerialPreview {
 // The layout of the tables this program reads and writes. Layout 2: a serial is unique per VID
 // and PID across sequences. Layout 3: format and list sequences (a period's counter, a list's
 // serials with their state), and a job's id on sequences and records. Layout 4: the records' and
-// serials' times as timestamps, the views zq_outcomes and zq_hourly, a sequence keeps the
-// whole digest of the job it was defined from, and serials leased ahead to a station with their
-// releases.
+// serials' times as timestamps, the views zq_outcomes and zq_hourly, a sequence keeps the whole
+// digest of the job it was defined from, serials leased ahead to a station with their releases;
+// the database refuses to change or delete a record or a handed-out serial, or to move a
+// position back.
 inline constexpr int kLedgerLayout = 4;
 
 // Creates whatever tables are missing, or brings a ledger of an older layout to this one in one
@@ -118,5 +120,7 @@ Result<SequenceDefinition, LedgerError> ReadSequence(const std::string& connecti
 Result<LedgerReport, LedgerError> Report(const std::string& connection,
                                          const std::string& sequence);
 // Every record of the sequence, in the order they were made: the log's columns and the station.
+// With a serial: only that serial's records (what an audit of one board reads).
 Result<std::vector<LedgerEntry>, LedgerError> Export(const std::string& connection,
-                                                     const std::string& sequence);
+                                                     const std::string& sequence,
+                                                     const std::optional<std::string>& serial = {});

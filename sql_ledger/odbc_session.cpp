@@ -272,7 +272,8 @@ struct BoundParameters {
     }
     const int query = ++faults_->queries;
     if (query == faults_->queryFails) {
-        return Fail(Failure{faults_->queryFailState, "a failure injected by a test", false});
+        return Fail(Failure{faults_->queryFailState, "a failure injected by a test", false,
+                            faults_->queryFailNative});
     }
     if (faults_->lostFrom != 0 && query >= faults_->lostFrom) {
         return Fail(Failure{"08S01", "a lost connection injected by a test", true});

@@ -45,6 +45,7 @@ struct Faults {
     int commitLostAfter = 0;   // this commit lands, then the connection is lost with its answer
     int queryFails = 0;        // this statement fails; the connection stays
     std::string queryFailState = "HY000";  // with this SQLSTATE: "40P01" is a deadlock
+    int64_t queryFailNative = 0;           // and this engine's number (MariaDB's 1969: time-out)
     int lostFrom = 0;  // from this statement on, every one fails as a lost connection
     int commits = 0;
     int queries = 0;

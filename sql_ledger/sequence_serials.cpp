@@ -187,8 +187,11 @@ Result<std::optional<uint64_t>, odbc::Failure> NextPosition(odbc::Session& sessi
 Result<std::optional<std::string>, odbc::Failure> ListSerialAt(odbc::Session& session,
                                                                const std::string& sequence,
                                                                uint64_t position) {
+    // Only below the list's size: an import writes its serials past it first, and makes them
+    // takeable by moving the size on in one short step.
     odbc::Answer read = session.Run(
-        "SELECT serial FROM zq_list_serials WHERE sequence_name = ? AND list_position = ?",
+        "SELECT l.serial FROM zq_list_serials l, zq_sequences q WHERE q.name = ? AND "
+        "l.sequence_name = q.name AND l.list_position = ? AND l.list_position < q.list_size",
         {sequence, static_cast<int64_t>(position)});
     if (!read) {
         return Fail(read.Err());

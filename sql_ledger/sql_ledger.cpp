@@ -8,10 +8,12 @@
 #include "column_number.h"
 #include "format_scheme.h"
 #include "ledger_layout.h"
+#include "ledger_roles.h"
 #include "ledger_text.h"
 #include "ledger_statements.h"
 #include "record_times.h"
 #include "utc_time.h"
+#include "value_checks.h"
 
 namespace {
 
@@ -110,6 +112,16 @@ Result<std::unique_ptr<SqlLedger>, LedgerError> SqlLedger::Open(const std::strin
     if (!rules) {
         return LedgerFail(rules.Err().message);
     }
+    const auto rights = ReadLoginRights(session);
+    if (!rights) {
+        return LedgerFail("could not read the login's privileges: " + rights.Err().message);
+    }
+    if (ledger->options_.takes && !rights->canTake) {
+        return LedgerFail(
+            "this login cannot take serials: give it a station login's privileges "
+            "(zq61prog ledger grant station USER)");
+    }
+    ledger->loginWarning_ = RewriteWarning(*rights);
     const auto capacity = PreviewSerials(session, **found, *rules, 0, 0, ledger->options_.clock);
     session.Rollback();
     if (!capacity) {
@@ -515,6 +527,17 @@ std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started,
             return stop;
         }
         const std::string& serial = free.serial;
+        // A list's serial is checked whole, as a single write checks it: a row inserted by hand
+        // with a space or a control character is refused on record and never reaches a chip.
+        if (rules_.scheme == SequenceScheme::List) {
+            if (const std::string problem = CheckSerial(serial); !problem.empty()) {
+                if (std::optional<Step> failed = SkipOnRecord(
+                        started, free, "not used: the list's serial " + problem, "refused", take)) {
+                    return failed;
+                }
+                continue;
+            }
+        }
         // Asked only once the database has refused a serial as used: the common take keeps its
         // row lock for no more statements than it needs.
         if (!checkUsed_) {
@@ -528,21 +551,31 @@ std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started,
         if (used->rows.empty()) {
             return std::nullopt;
         }
-        // Skipped, on record, and the next one tried, all in this one transaction.
-        LedgerEntry skipped = started;
-        skipped.serial = serial;
-        skipped.outcome = BatchOutcome::Failed;
-        skipped.status = "not used: sequence \"" + used->rows.front().at(0).value_or("") +
-                         "\" of the same VID and PID has used it";
         free.skippedAny = true;
-        odbc::Answer noted = InsertRecord(RecordKey(nextTicket_++), skipped);
-        if (!noted) {
-            return TakeFailed(noted.Err(), take);
-        }
-        if (std::optional<Step> failed = MarkListSerial("skipped", free.position, take)) {
+        if (std::optional<Step> failed =
+                SkipOnRecord(started, free,
+                             "not used: sequence \"" + used->rows.front().at(0).value_or("") +
+                                 "\" of the same VID and PID has used it",
+                             "skipped", take)) {
             return failed;
         }
     }
+}
+
+// Skipped, on record, and the next one tried, all in the take's one transaction.
+std::optional<SqlLedger::Step> SqlLedger::SkipOnRecord(const LedgerEntry& started,
+                                                       const FreeTake& free,
+                                                       const std::string& status, const char* state,
+                                                       SerialTake& take) {
+    LedgerEntry skipped = started;
+    skipped.serial = free.serial;
+    skipped.outcome = BatchOutcome::Failed;
+    skipped.status = status;
+    odbc::Answer noted = InsertRecord(RecordKey(nextTicket_++), skipped);
+    if (!noted) {
+        return TakeFailed(noted.Err(), take);
+    }
+    return MarkListSerial(state, free.position, take);
 }
 
 SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {

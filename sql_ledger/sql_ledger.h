@@ -56,6 +56,9 @@ struct SqlLedgerOptions {
     // so that boards go on from the lease while the database does not answer, and a restart goes
     // on with it. A journal that holds records the database lacks is replayed, lease or not.
     LeaseJournal* journal = nullptr;
+    // The batch takes serials: a login the server says cannot is refused at Open. An audit or a
+    // label's reprint only reads and appends records.
+    bool takes = true;
     // Only for tests: failures to inject into the ledger's session.
     odbc::Faults* faults = nullptr;
     // Only for tests: the clock a format sequence's dates are read from instead of the server's.
@@ -81,6 +84,9 @@ public:
     // How many serials the sequence holds, as read at Open: "999999 in all", "9999 per week",
     // "250 in the list".
     const std::string& Capacity() const { return capacity_; }
+    // What the station says when it starts, when its login could change or delete records; ""
+    // when it could not.
+    const std::string& LoginWarning() const { return loginWarning_; }
 
     SerialTake TakeSerial(const LedgerEntry& chip) override;
     Status Record(const LedgerEntry& entry) override;
@@ -173,6 +179,10 @@ private:
         bool skippedAny = false;
     };
     std::optional<Step> FreeSerial(const LedgerEntry& started, FreeTake& free, SerialTake& take);
+    // Records the free serial as not used, with why, and marks a list's serial with the state.
+    std::optional<Step> SkipOnRecord(const LedgerEntry& started, const FreeTake& free,
+                                     const std::string& status, const char* state,
+                                     SerialTake& take);
     // The serial at the take's position, by the sequence's scheme; a step when the take ends.
     std::optional<Step> Candidate(FreeTake& free, SerialTake& take);
     // A format's next counter in the period of the take's date, written to the period's row.
@@ -193,6 +203,7 @@ private:
     SequenceDefinition sequence_;   // read once, at Open
     SequenceRules rules_;
     std::string capacity_;
+    std::string loginWarning_;
     const std::string station_;
     const SerialAt serialAt_;
     const SqlLedgerOptions options_;

@@ -75,6 +75,7 @@ StationWindow::StationWindow(const BatchStart& start, const std::string& firstSe
     scale_ = DisplayScale();
     state_.lockToConfirm = start.settings.identity.lock;
     state_.resumedAfter = start.resumedAfter;
+    state_.loginWarning = start.loginWarning;
     state_.count = start.settings.count;
     state_.audit = !auditAgainst.empty();
     MakeFonts();

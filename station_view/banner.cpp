@@ -71,6 +71,10 @@ Banner RunningBanner(const Texts& texts, const BatchState& state) {
     if (!state.resumedAfter.empty()) {
         return {texts.Say(IDS_BANNER_RESUMING, {state.resumedAfter}), BannerLook::Info};
     }
+    if (!state.loginWarning.empty()) {
+        // Said for as long as nothing more pressing is: the station works on, as it may.
+        return {texts.Say(IDS_BANNER_LOGIN_WARNING), BannerLook::Warn};
+    }
     return {texts.Say(IDS_BANNER_WAITING), BannerLook::Info};
 }
 

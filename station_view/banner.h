@@ -21,6 +21,7 @@ struct BatchState {
     bool begun = false;
     bool audit = false;        // an audit station: its boards are read and compared, never written
     std::string resumedAfter;  // the log's last used serial, when resumed after it
+    std::string loginWarning;  // the shared ledger's login could change or delete records
     int count = 0;             // --count
     bool ledgerLost = false;
     bool ledgerCameBack = false;  // lost once, back since

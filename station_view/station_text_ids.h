@@ -111,6 +111,7 @@
 #define IDS_BANNER_RESUMING 1124
 #define IDS_BANNER_OFFLINE 1125
 #define IDS_BANNER_OFFLINE_USED_UP 1126
+#define IDS_BANNER_LOGIN_WARNING 1127
 
 // Why a batch stops or waits, as the production core says it.
 #define IDS_REASON_RUN_OUT_COUNT 1130

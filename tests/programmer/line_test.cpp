@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "odbc_session.h"
 #include "prog_harness.h"
 
 namespace {
@@ -313,6 +314,54 @@ TEST_P(Line, AWrongPasswordExitsSixNamingNoPasswordAndOpensNothing) {
     ProgResult result = RunProg({L"batch", L"--ledger", wrong, L"--sequence", sequence});
     EXPECT_EQ(result.exitCode, 6u) << result.err;
     EXPECT_EQ((result.out + result.err).find("Wr0ngSecret"), std::string::npos) << result.err;
+    EXPECT_EQ(Opens(), 0u);
+}
+
+// A station PC holds only a station's login: the owner grants it, and its batch and audit run
+// as the owner's would, without the warning the owner's login gets. An auditor's login takes no
+// serial: its batch stops before any port is opened.
+TEST_P(Line, AStationLoginRunsABatchAndAnAuditAndAnAuditorsBatchOpensNothing) {
+    std::map<std::string, std::wstring> logins;
+    for (const char* role : {"station", "auditor"}) {
+        const char* login = std::getenv(
+            (std::string(GetParam()) + "_" + (role[0] == 's' ? "STATION" : "AUDITOR")).c_str());
+        if (login == nullptr) {
+            GTEST_SKIP() << "no " << role << " login: start the servers with db-servers.sh";
+        }
+        logins[role] = Wide(login);
+        ProgResult granted = Run({L"ledger", L"grant", Wide(role), L"zq_" + Wide(role)});
+        ASSERT_EQ(granted.exitCode, 0u) << granted.err;
+    }
+    ChipsReady();
+    ProgResult auditor = RunProg({L"batch", L"--ledger", logins["auditor"], L"--sequence", sequence,
+                                  L"--ports", Wide(kChipA)});
+    EXPECT_EQ(auditor.exitCode, 6u) << auditor.err;
+    EXPECT_NE(auditor.err.find("cannot take serials"), std::string::npos) << auditor.err;
+    EXPECT_EQ(Opens(), 0u);
+
+    std::vector<std::wstring> batch = Station(L"st-a", kChipA, L"1");
+    batch[2] = logins["station"];
+    ProgResult station = RunProg(batch);
+    ASSERT_EQ(station.exitCode, 0u) << station.err;
+    EXPECT_EQ(station.err.find("warning"), std::string::npos) << station.err;
+    ProgResult audit = RunProg({L"audit", L"--port", Wide(kChipA), L"--ledger", logins["station"],
+                                L"--sequence", sequence, L"--station", L"st-q"});
+    EXPECT_EQ(audit.exitCode, 0u) << audit.out << audit.err;
+    EXPECT_NE(audit.out.find("matches " + SerialOn(kChipA)), std::string::npos) << audit.out;
+}
+
+// A sequence's row is checked as the options are when a batch starts on it: one edited by hand
+// stops the batch with exit 6 before any port is opened.
+TEST_P(Line, ARowEditedByHandStopsTheBatchBeforeAnyPort) {
+    odbc::Session owner;
+    ASSERT_TRUE(owner.Connect(std::getenv(GetParam()), 5));
+    ASSERT_TRUE(owner.Run("UPDATE zq_sequences SET vid = 'FFFF' WHERE name = ?",
+                          {std::string(sequence.begin(), sequence.end())}));
+    ASSERT_TRUE(owner.Commit());
+    ChipsReady();
+    ProgResult batch = RunProg(Station(L"st-a", kChipA, L"1"));
+    EXPECT_EQ(batch.exitCode, 6u) << batch.err;
+    EXPECT_NE(batch.err.find("VID"), std::string::npos) << batch.err;
     EXPECT_EQ(Opens(), 0u);
 }
 

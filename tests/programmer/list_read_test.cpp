@@ -35,7 +35,7 @@ TEST_F(ListAndRead, AnUnknownCommandIsNamedWithTheCommandsThereAre) {
         << top.err;
     ProgResult ledger = RunProg({L"ledger", L"summary", L"--sequence", L"line1"});
     EXPECT_EQ(ledger.exitCode, 1u);
-    EXPECT_NE(ledger.err.find("ledger: unknown command \"summary\"; the commands are init, "
+    EXPECT_NE(ledger.err.find("ledger: unknown command \"summary\"; the commands are init, grant, "
                               "sequence, import, report, export"),
               std::string::npos)
         << ledger.err;

@@ -53,6 +53,19 @@ inline std::string Unique(const std::string& what) {
            "-" + std::to_string(counter++);
 }
 
+// A first serial the options accept (a letter and seven digits), new at every call of a run: the
+// ledger checks a sequence's values as the options do.
+inline std::string UniqueSerial(char letter) {
+    static std::atomic<int64_t> counter{0};
+    const int64_t millis = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::system_clock::now().time_since_epoch())
+                               .count();
+    char text[16];
+    std::snprintf(text, sizeof text, "%c%07lld", letter,
+                  static_cast<long long>((millis + counter++) % 10000000));
+    return text;
+}
+
 inline LedgerEntry Chip(const std::string& port) {
     LedgerEntry chip;
     chip.port = port;
@@ -87,7 +100,8 @@ protected:
 
     // A new sequence of its own for the test.
     SequenceDefinition Define(const std::string& product = "usb2.0 serial") {
-        SequenceDefinition sequence{Unique("seq"), Unique("ZQ"), "2E1B", "6C04", product, false};
+        SequenceDefinition sequence{Unique("seq"), UniqueSerial('Z'), "2E1B",
+                                    "6C04",        product,           false};
         const Result<bool, LedgerError> defined = DefineSequence(connection_, sequence);
         EXPECT_TRUE(defined.Ok()) << ErrorOf(defined);
         EXPECT_TRUE(defined.Value());
