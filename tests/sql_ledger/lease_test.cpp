@@ -76,7 +76,7 @@ TEST_P(LeaseTest, AListsLeasesRunTheListOutWithoutAGap) {
     sequence.scheme = SequenceScheme::List;
     std::vector<std::string> list;
     for (int i = 0; i < 8; i++) {
-        list.push_back(Unique("L").substr(0, 2) + std::to_string(i) + Unique("").substr(1));
+        list.push_back(UniqueSerial('L'));
     }
     ASSERT_TRUE(DefineSequence(connection_, sequence, list).Ok());
     auto a = Open(sequence, "st-a", TestSerials(), Leasing(3, 0));
@@ -142,7 +142,7 @@ TEST_P(LeaseTest, ALeaseListedAndReleasedCountsEverySerialOnce) {
     listed.scheme = SequenceScheme::List;
     std::vector<std::string> list;
     for (int i = 0; i < 6; i++) {
-        list.push_back("R" + std::to_string(i) + Unique("").substr(1));
+        list.push_back(UniqueSerial('R'));
     }
     ASSERT_TRUE(DefineSequence(connection_, listed, list).Ok());
     // A station's name of its own: a release without --sequence reaches every sequence's leases.
