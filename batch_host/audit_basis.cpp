@@ -5,10 +5,9 @@
 #include "exit_codes.h"
 #include "job_audit.h"
 #include "job_load.h"
-#include "log_csv.h"
+#include "log_read.h"
 #include "record_audit.h"
 #include "serial_sequence.h"
-#include "whole_file.h"
 
 AuditBasis AuditBasis::FromJob(const std::string& path) {
     AuditBasis basis;
@@ -20,18 +19,8 @@ AuditBasis AuditBasis::FromJob(const std::string& path) {
 }
 
 AuditBasis AuditBasis::FromLog(const std::string& path) {
-    DWORD error = 0;
-    std::optional<std::string> text = ReadWholeFile(path, error);
-    if (!text) {
-        throw CommandFailure{EXIT_BAD_USAGE, "--log: cannot read " + path + " (error " +
-                                                 std::to_string(error) + ")"};
-    }
-    Result<LogContents> contents = DecodeLog(*text);
-    if (!contents) {
-        throw CommandFailure{EXIT_BAD_USAGE, "--log: " + path + ": " + contents.Err().message};
-    }
     AuditBasis basis;
-    basis.log_ = std::move(contents->entries);
+    basis.log_ = ReadLogRecords(path);
     basis.against_ = "log " + path;
     return basis;
 }

@@ -8,7 +8,7 @@
 #include "identity_options.h"
 #include "json_line.h"
 #include "ledger_questions.h"
-#include "log_csv.h"
+#include "log_read.h"
 #include "machine_defaults.h"
 #include "report_html.h"
 #include "report_outcomes.h"
@@ -25,21 +25,6 @@ std::string CheckReportTime(const std::string& text) {
     return "\"" + text +
            "\" is not a UTC time to the minute or second, such as 2026-12-07T11:00Z or "
            "2026-12-07T11:00:30Z";
-}
-
-// The log's records, or a bad value naming it.
-std::vector<LedgerEntry> ReadLog(const std::string& path) {
-    DWORD error = 0;
-    std::optional<std::string> text = ReadWholeFile(path, error);
-    if (!text) {
-        throw CommandFailure{EXIT_BAD_USAGE, "--log: cannot read " + path + " (error " +
-                                                 std::to_string(error) + ")"};
-    }
-    Result<LogContents> contents = DecodeLog(*text);
-    if (!contents) {
-        throw CommandFailure{EXIT_BAD_USAGE, "--log: " + path + ": " + contents.Err().message};
-    }
-    return std::move(contents->entries);
 }
 
 // A log's records have no station: the log's file name stands for its one station.
@@ -208,7 +193,7 @@ void WritePeriodReport(const CommandLine& line, const LineReport& report, Report
 }
 
 int RunLogReport(const CommandLine& line) {
-    const std::vector<LedgerEntry> records = ReadLog(line.report.log);
+    const std::vector<LedgerEntry> records = ReadLogRecords(line.report.log);
     const LineReport report =
         ReportOfRecords(records, PeriodOf(line), RangeOf(line), StationOfLog(line.report.log));
     ReportScope scope{"the log " + line.report.log};
@@ -228,7 +213,7 @@ int RunTrace(const CommandLine& line) {
     std::vector<LedgerEntry> records;
     std::string where;
     if (!line.report.log.empty()) {
-        for (LedgerEntry& record : ReadLog(line.report.log)) {
+        for (LedgerEntry& record : ReadLogRecords(line.report.log)) {
             if (record.serial == line.report.serial) {
                 record.station = StationOfLog(line.report.log);
                 records.push_back(std::move(record));

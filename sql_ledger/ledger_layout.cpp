@@ -271,4 +271,29 @@ Result<std::optional<SequenceDefinition>, odbc::Failure> FindSequence(odbc::Sess
     return std::optional<SequenceDefinition>(definition);
 }
 
+Result<std::vector<LedgerEntry>, LedgerError> EntriesFrom(const odbc::Rows& records) {
+    std::vector<LedgerEntry> entries;
+    entries.reserve(records.rows.size());
+    for (const odbc::Row& row : records.rows) {
+        const std::optional<BatchOutcome> outcome = OutcomeFromWord(row.at(7).value_or(""));
+        if (!outcome) {
+            return LedgerFail("the records hold an unknown outcome \"" + row.at(7).value_or("") +
+                              "\"");
+        }
+        LedgerEntry& entry = entries.emplace_back();
+        entry.time = row.at(0).value_or("");
+        entry.port = row.at(1).value_or("");
+        entry.serial = row.at(2).value_or("");
+        entry.vid = row.at(3).value_or("");
+        entry.pid = row.at(4).value_or("");
+        entry.product = row.at(5).value_or("");
+        entry.lock = row.at(6).value_or("0") != "0";
+        entry.outcome = *outcome;
+        entry.status = row.at(8).value_or("");
+        entry.station = row.at(9).value_or("");
+        entry.job = row.at(10).value_or("");
+    }
+    return entries;
+}
+
 }  // namespace layout

@@ -38,6 +38,13 @@ Status CheckLayout(odbc::Session& session);
 Result<std::optional<SequenceDefinition>, odbc::Failure> FindSequence(odbc::Session& session,
                                                                       const std::string& name);
 
+// The records' columns as an export reads them, and their rows as entries (a row whose outcome
+// is not a word of the record refused, naming it).
+inline const char* kSelectRecords =
+    "SELECT recorded_at, port, serial, vid, pid, product, locked, outcome, status_text, station, "
+    "job FROM zq_records ";
+Result<std::vector<LedgerEntry>, LedgerError> EntriesFrom(const odbc::Rows& records);
+
 inline const char* kSelectLayout = "SELECT version FROM zq_layout";
 inline const char* kSelectSequence =
     "SELECT first_serial, vid, pid, product, locks, scheme, serial_format, utc_offset, job, "

@@ -167,34 +167,13 @@ Result<std::vector<LedgerEntry>, LedgerError> TraceSerial(const std::string& con
     if (auto opened = OpenSequence(session, connection, sequence); !opened) {
         return Fail(opened.Err());
     }
-    odbc::Answer records = session.Run(
-        "SELECT recorded_at, port, serial, vid, pid, product, locked, outcome, status_text, "
-        "station, job FROM zq_records WHERE sequence_name = ? AND serial = ? "
-        "ORDER BY recorded_ts, id",
-        {sequence, serial});
+    odbc::Answer records =
+        session.Run(std::string(layout::kSelectRecords) +
+                        "WHERE sequence_name = ? AND serial = ? ORDER BY recorded_ts, id",
+                    {sequence, serial});
     session.Rollback();
     if (!records) {
         return Failed("could not read the records", records.Err());
     }
-    std::vector<LedgerEntry> entries;
-    for (const odbc::Row& row : records->rows) {
-        const std::optional<BatchOutcome> outcome = OutcomeFromWord(row.at(7).value_or(""));
-        if (!outcome) {
-            return LedgerFail("the records hold an unknown outcome \"" + row.at(7).value_or("") +
-                              "\"");
-        }
-        LedgerEntry& entry = entries.emplace_back();
-        entry.time = row.at(0).value_or("");
-        entry.port = row.at(1).value_or("");
-        entry.serial = row.at(2).value_or("");
-        entry.vid = row.at(3).value_or("");
-        entry.pid = row.at(4).value_or("");
-        entry.product = row.at(5).value_or("");
-        entry.lock = row.at(6).value_or("0") != "0";
-        entry.outcome = *outcome;
-        entry.status = row.at(8).value_or("");
-        entry.station = row.at(9).value_or("");
-        entry.job = row.at(10).value_or("");
-    }
-    return entries;
+    return layout::EntriesFrom(*records);
 }
