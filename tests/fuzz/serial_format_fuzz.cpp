@@ -23,8 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const SerialFormat& format = *parse.format;
     counter = 1 + counter % Capacity(format);
-    // Any hour from 1970 to about 2198, within what the clock's nanoseconds hold.
-    auto when = std::chrono::system_clock::time_point(std::chrono::hours(hours % 2'000'000));
+    // Any hour of the years 2000 to 2099, a day clear of each end for the UTC offset: a two-digit
+    // year reads back as 20YY, and whether it has a week 53 is that year's.
+    constexpr int64_t kFirstHour = 10'958 * 24, kHours = 36'522 * 24 - 48;
+    auto when =
+        std::chrono::system_clock::time_point(std::chrono::hours(kFirstHour + hours % kHours));
     CalendarDate date = DateAt(when, static_cast<int>(hours % 1501) - 720);
     std::string serial = Expand(format, date, counter);
     Check(serial.size() == 8);
