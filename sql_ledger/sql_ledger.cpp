@@ -470,36 +470,55 @@ std::optional<SqlLedger::Step> SqlLedger::Candidate(FreeTake& free, SerialTake& 
     return std::nullopt;
 }
 
-std::optional<SqlLedger::Step> SqlLedger::NextInPeriod(FreeTake& free, SerialTake& take) {
-    // Read under the sequence's row lock: the takes see the periods in the order they take.
+std::optional<SqlLedger::Step> SqlLedger::FromPeriod(int count, std::vector<std::string>& serials,
+                                                     std::string& period, SerialTake& take) {
+    // Read under the sequence's row lock: the takes and leases see the periods in the order they
+    // take.
     const auto now = LedgerNow(session_, options_.clock);
     if (!now) {
         return TakeFailed(now.Err(), take);
     }
-    const auto period =
+    const auto counted =
         ReadPeriod(session_, sequence_.name, *rules_.format, rules_.offsetMinutes, *now);
-    if (!period) {
-        return TakeFailed(period.Err(), take);
+    if (!counted) {
+        return TakeFailed(counted.Err(), take);
     }
     // The production core's rules, told the period's last serial: the same serials, and the same
     // words when the period has run out, as a single station's batch.
     FormatScheme scheme(*rules_.format, rules_.offsetMinutes, [at = *now] { return at; });
-    if (period->last > 0) {
-        scheme.MarkUsed(Expand(*rules_.format, period->date, period->last));
+    if (counted->last > 0) {
+        scheme.MarkUsed(Expand(*rules_.format, counted->date, counted->last));
     }
-    const SchemeNext next = scheme.Next();
-    if (next.kind != SchemeNext::Kind::Serial) {
-        return RanOut(
-            next.kind == SchemeNext::Kind::PeriodFull ? TakeResult::NotYet : TakeResult::RunOut,
-            next.message, take);
+    period = counted->period;
+    for (int i = 0; i < count; i++) {
+        const SchemeNext next = scheme.Next();
+        if (next.kind != SchemeNext::Kind::Serial) {
+            if (!serials.empty()) {
+                break;
+            }
+            return RanOut(
+                next.kind == SchemeNext::Kind::PeriodFull ? TakeResult::NotYet : TakeResult::RunOut,
+                next.message, take);
+        }
+        serials.push_back(next.serial);
+        scheme.MarkUsed(next.serial);
     }
-    odbc::Answer counted =
-        session_.Run(period->stored ? statements::kUpdatePeriod : statements::kInsertPeriod,
-                     {static_cast<int64_t>(period->last + 1), sequence_.name, period->period});
-    if (!counted) {
-        return TakeFailed(counted.Err(), take);
+    odbc::Answer written = session_.Run(
+        counted->stored ? statements::kUpdatePeriod : statements::kInsertPeriod,
+        {static_cast<int64_t>(counted->last + serials.size()), sequence_.name, counted->period});
+    if (!written) {
+        return TakeFailed(written.Err(), take);
     }
-    free.serial = next.serial;
+    return std::nullopt;
+}
+
+std::optional<SqlLedger::Step> SqlLedger::NextInPeriod(FreeTake& free, SerialTake& take) {
+    std::vector<std::string> serials;
+    std::string period;
+    if (std::optional<Step> ended = FromPeriod(1, serials, period, take)) {
+        return ended;
+    }
+    free.serial = serials.front();
     return std::nullopt;
 }
 

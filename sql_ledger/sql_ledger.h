@@ -185,7 +185,11 @@ private:
                                      SerialTake& take);
     // The serial at the take's position, by the sequence's scheme; a step when the take ends.
     std::optional<Step> Candidate(FreeTake& free, SerialTake& take);
-    // A format's next counter in the period of the take's date, written to the period's row.
+    // A format's next counters, up to count of them, in the period of the server's date, the
+    // last written to the period's row; none left in the period ends the take.
+    std::optional<Step> FromPeriod(int count, std::vector<std::string>& serials,
+                                   std::string& period, SerialTake& take);
+    // A format's next counter in the period of the take's date.
     std::optional<Step> NextInPeriod(FreeTake& free, SerialTake& take);
     // A list's serial at a position marked "used" or "skipped"; nothing for other schemes.
     std::optional<Step> MarkListSerial(const char* state, uint64_t position, SerialTake& take);

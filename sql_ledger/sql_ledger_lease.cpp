@@ -73,40 +73,12 @@ std::optional<SqlLedger::Step> SqlLedger::LeaseFromList(uint64_t first, LeaseBlo
 
 std::optional<SqlLedger::Step> SqlLedger::LeaseFromPeriod(uint64_t first, LeaseBlock& block,
                                                           SerialTake& take) {
-    // Read under the sequence's row lock, as a take does: the leases see the periods in order.
-    const auto now = LedgerNow(session_, options_.clock);
-    if (!now) {
-        return TakeFailed(now.Err(), take);
+    std::vector<std::string> serials;
+    if (std::optional<Step> ended = FromPeriod(options_.lease, serials, block.period, take)) {
+        return ended;
     }
-    const auto period =
-        ReadPeriod(session_, sequence_.name, *rules_.format, rules_.offsetMinutes, *now);
-    if (!period) {
-        return TakeFailed(period.Err(), take);
-    }
-    FormatScheme scheme(*rules_.format, rules_.offsetMinutes, [at = *now] { return at; });
-    if (period->last > 0) {
-        scheme.MarkUsed(Expand(*rules_.format, period->date, period->last));
-    }
-    block.period = period->period;
-    for (int i = 0; i < options_.lease; i++) {
-        const SchemeNext next = scheme.Next();
-        if (next.kind != SchemeNext::Kind::Serial) {
-            if (i == 0) {
-                return RanOut(next.kind == SchemeNext::Kind::PeriodFull ? TakeResult::NotYet
-                                                                        : TakeResult::RunOut,
-                              next.message, take);
-            }
-            break;
-        }
-        block.serials.push_back({first + static_cast<uint64_t>(i), next.serial, "", ""});
-        scheme.MarkUsed(next.serial);
-    }
-    odbc::Answer counted =
-        session_.Run(period->stored ? statements::kUpdatePeriod : statements::kInsertPeriod,
-                     {static_cast<int64_t>(period->last + block.serials.size()), sequence_.name,
-                      period->period});
-    if (!counted) {
-        return TakeFailed(counted.Err(), take);
+    for (size_t i = 0; i < serials.size(); i++) {
+        block.serials.push_back({first + i, serials[i], "", ""});
     }
     return std::nullopt;
 }
