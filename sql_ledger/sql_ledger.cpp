@@ -21,7 +21,7 @@ namespace {
 // the same moment) tries again a few times; more means the sequence itself was moved back.
 constexpr int kTakeAttempts = 5;
 
-const char* kAdvance = "UPDATE zq_sequences SET next_position = next_position + 1 WHERE name = ?";
+const char* kAdvance = "UPDATE zq_sequences SET next_position = next_position + ? WHERE name = ?";
 // A USB host tells devices apart by VID, PID and serial: a serial of this identity another
 // sequence has used is not handed out again.
 const char* kUsedElsewhere =
@@ -406,10 +406,12 @@ Result<std::string, odbc::Failure> SqlLedger::ReadNextSerial() {
     return preview->serials.empty() ? std::string() : preview->serials.front();
 }
 
-// Moves the sequence on by one, under the row lock that holds every other station's take until
-// this one commits.
-std::optional<SqlLedger::Step> SqlLedger::Advance(uint64_t& position, SerialTake& take) {
-    odbc::Answer advanced = session_.Run(kAdvance, {sequence_.name});
+// Moves the sequence on by count (one for a board, a lease's size for a lease), under the row lock
+// that holds every other station's take until this one commits; first is the first position
+// moved past.
+std::optional<SqlLedger::Step> SqlLedger::Advance(int64_t count, uint64_t& first,
+                                                  SerialTake& take) {
+    odbc::Answer advanced = session_.Run(kAdvance, {count, sequence_.name});
     if (!advanced) {
         return TakeFailed(advanced.Err(), take);
     }
@@ -421,12 +423,12 @@ std::optional<SqlLedger::Step> SqlLedger::Advance(uint64_t& position, SerialTake
     if (!next) {
         return TakeFailed(next.Err(), take);
     }
-    if (!*next || **next < 1) {
+    if (!*next || **next < static_cast<uint64_t>(count)) {
         return TakeRefused(
             "the sequence \"" + sequence_.name + "\" holds a next position that is not a count",
             take);
     }
-    position = **next - 1;
+    first = **next - static_cast<uint64_t>(count);
     return std::nullopt;
 }
 
@@ -539,7 +541,7 @@ std::optional<SqlLedger::Step> SqlLedger::MarkListSerial(const char* state, uint
 std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started, FreeTake& free,
                                                      SerialTake& take) {
     for (;;) {
-        if (const std::optional<Step> stop = Advance(free.position, take)) {
+        if (const std::optional<Step> stop = Advance(1, free.position, take)) {
             return stop;
         }
         if (const std::optional<Step> stop = Candidate(free, take)) {

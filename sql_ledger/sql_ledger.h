@@ -167,7 +167,7 @@ private:
     // calls for; a refused one ends it as failed with the message.
     Step TakeFailed(const odbc::Failure& failure, SerialTake& take);
     Step TakeRefused(const std::string& message, SerialTake& take);
-    std::optional<Step> Advance(uint64_t& position, SerialTake& take);
+    std::optional<Step> Advance(int64_t count, uint64_t& first, SerialTake& take);
     // The serial the next take would hand out; "" when none is left now.
     Result<std::string, odbc::Failure> ReadNextSerial();
     // The serial the take goes on with: the sequence moved on past every serial another

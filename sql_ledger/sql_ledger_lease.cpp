@@ -12,8 +12,6 @@
 
 namespace {
 
-const char* kLeaseAdvance =
-    "UPDATE zq_sequences SET next_position = next_position + ? WHERE name = ?";
 const char* kInsertLease =
     "INSERT INTO zq_leases (lease_key, sequence_name, station, first_position, lease_size, "
     "end_position, period, leased_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
@@ -108,25 +106,12 @@ std::optional<SqlLedger::Step> SqlLedger::LeaseSerials(uint64_t first, LeaseBloc
 }
 
 SqlLedger::Step SqlLedger::TakeLease(SerialTake& take) {
-    odbc::Answer advanced = session_.Run(kLeaseAdvance, {int64_t{options_.lease}, sequence_.name});
-    if (!advanced) {
-        return TakeFailed(advanced.Err(), take);
-    }
-    if (advanced->changed != 1) {
-        return TakeRefused("the ledger holds no sequence \"" + sequence_.name + "\" any more",
-                           take);
-    }
-    const auto next = NextPosition(session_, sequence_.name);
-    if (!next) {
-        return TakeFailed(next.Err(), take);
-    }
-    if (!*next || **next < static_cast<uint64_t>(options_.lease)) {
-        return TakeRefused(
-            "the sequence \"" + sequence_.name + "\" holds a next position that is not a count",
-            take);
+    uint64_t first = 0;
+    if (std::optional<Step> stop = Advance(options_.lease, first, take)) {
+        return *stop;
     }
     LeaseBlock block{recordKeyPrefix_ + "L" + std::to_string(nextLease_++), "", {}};
-    if (std::optional<Step> stop = LeaseSerials(**next - options_.lease, block, take)) {
+    if (std::optional<Step> stop = LeaseSerials(first, block, take)) {
         return *stop;
     }
     for (LeasedSerial& serial : block.serials) {
