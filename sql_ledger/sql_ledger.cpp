@@ -599,6 +599,23 @@ std::optional<SqlLedger::Step> SqlLedger::SkipOnRecord(const LedgerEntry& starte
     return MarkListSerial(state, free.position, take);
 }
 
+std::optional<SqlLedger::Step> SqlLedger::CommitTake(SerialTake& take,
+                                                     const std::function<void()>& keepUnsettled) {
+    const auto committed = session_.Commit();
+    if (committed) {
+        MarkAnswered();
+        return std::nullopt;
+    }
+    session_.Rollback();
+    if (committed.Err().connectionLost) {
+        MarkLost(committed.Err());
+        keepUnsettled();
+        return Step::Lost;
+    }
+    // The server answered: nothing of it landed.
+    return TakeFailed(committed.Err(), take);
+}
+
 SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
     if (unsettled_) {
         if (const Step settled = Settle(); settled != Step::Done) {
@@ -634,19 +651,13 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
     if (!recorded) {
         return TakeFailed(recorded.Err(), take);
     }
-    if (const auto committed = session_.Commit(); !committed) {
-        session_.Rollback();
-        if (committed.Err().connectionLost) {
-            // It may or may not have landed: settled by its key once the connection is back,
-            // and never written to a chip either way.
-            MarkLost(committed.Err());
+    // It may or may not land when the answer is lost: settled by its key once the connection is
+    // back, and never written to a chip either way.
+    if (std::optional<Step> ended = CommitTake(take, [&] {
             unsettled_ = Unsettled{ticket, started};
-            return Step::Lost;
-        }
-        // The server answered: nothing of it landed.
-        return TakeFailed(committed.Err(), take);
+        })) {
+        return *ended;
     }
-    MarkAnswered();
     // Kept on while takes still meet used serials (two sequences running over one range).
     checkUsed_ = free.skippedAny;
     take.result = TakeResult::Taken;

@@ -163,6 +163,10 @@ private:
     std::optional<Step> LeaseFromList(uint64_t first, LeaseBlock& block, SerialTake& take);
     Step Settle();
     Step TryTake(const LedgerEntry& chip, SerialTake& take);
+    // Commits a take's (or a lease's) transaction: nothing when it landed; Lost, with keepUnsettled
+    // called to keep what settles it by its key, when the answer was lost; failed, nothing landed,
+    // when the server refused it.
+    std::optional<Step> CommitTake(SerialTake& take, const std::function<void()>& keepUnsettled);
     // A take's steps. A failed statement ends the take rolled back, with the step the failure
     // calls for; a refused one ends it as failed with the message.
     Step TakeFailed(const odbc::Failure& failure, SerialTake& take);

@@ -126,18 +126,11 @@ SqlLedger::Step SqlLedger::TakeLease(SerialTake& take) {
     if (!leased) {
         return TakeFailed(leased.Err(), take);
     }
-    if (const auto committed = session_.Commit(); !committed) {
-        session_.Rollback();
-        if (committed.Err().connectionLost) {
-            // Landed or not, the lease's key says so once the connection is back: its serials
-            // are the station's then, and only then.
-            MarkLost(committed.Err());
-            unsettledLease_ = std::move(block);
-            return Step::Lost;
-        }
-        return TakeFailed(committed.Err(), take);
+    // Landed or not when the answer is lost, the lease's key says so once the connection is back:
+    // its serials are the station's then, and only then.
+    if (std::optional<Step> ended = CommitTake(take, [&] { unsettledLease_ = std::move(block); })) {
+        return *ended;
     }
-    MarkAnswered();
     // On disk before any of its serials is used; a lease the journal lost stays leased, unused.
     if (options_.journal != nullptr && !options_.journal->Lease(block)) {
         return TakeRefused("could not write the lease to " + options_.journal->Name(), take);
