@@ -2,12 +2,14 @@
 #include "batch_console.h"
 #include "batch_start.h"
 #include "batch_workers.h"
+#include "command_options.h"
 #include "commands.h"
 #include "console_break.h"
 #include "console_output.h"
 #include "exit_codes.h"
 #include "identity_description.h"
 #include "lock_consent.h"
+#include "machine_defaults.h"
 #include "offline_text.h"
 #include "sql_ledger.h"
 
@@ -36,6 +38,16 @@ void SayConnection(bool connected, const Leasing& leasing) {
 }
 
 }  // namespace
+
+void AddBatchCommandOptions(CLI::App& command, CommandLine& line) {
+    AddBatchOptions(command, line.batch);
+    AddYesFlag(command, line);
+    AddJsonFlag(command, line);
+}
+
+void CheckBatchCommand(const CLI::App& command, CommandLine& line) {
+    CheckBatchOptions(command, line.batch, ThisMachine());
+}
 
 int RunBatch(const CommandLine& line) {
     // A log's lock is known from the options: refused before anything is opened. A sequence's
