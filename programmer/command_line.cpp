@@ -18,16 +18,11 @@ std::vector<CLI::App*> CommandsAt(CLI::App& level) {
     return level.get_subcommands(std::function<bool(CLI::App*)>());
 }
 
-// Every command's options, each command's help ending with the exit codes; the commands in the
-// table's order, each beside its row.
-std::vector<CLI::App*> AddCommands(CLI::App& app, CommandLine& line) {
+// Every command's options, each command's help ending with the exit codes.
+void AddCommands(CLI::App& app, CommandLine& line) {
     app.set_version_flag("--version", ZQ_VERSION_TEXT);
     app.require_subcommand(1);
-    std::vector<CLI::App*> commands;
-    for (const Command& row : kCommands) {
-        commands.push_back(app.add_subcommand(row.name, row.help));
-        row.addOptions(*commands.back(), line);
-    }
+    AddCommandRows(kCommands, app, line);
     std::vector<CLI::App*> levels = {&app};
     while (!levels.empty()) {
         CLI::App* level = levels.back();
@@ -37,7 +32,6 @@ std::vector<CLI::App*> AddCommands(CLI::App& app, CommandLine& line) {
             levels.push_back(command);
         }
     }
-    return commands;
 }
 
 // The first argument that is not an option names the command, at each level that has commands.
@@ -75,15 +69,6 @@ CommandFailure UsageFailure(const CLI::App& app, const CLI::ParseError& error,
     return CommandFailure{EXIT_BAD_USAGE, where + ScrubbedParseError(error.what(), args)};
 }
 
-// The values of the command named that only make sense together, and what the computer supplies.
-void CheckTogether(const std::vector<CLI::App*>& commands, CommandLine& line) {
-    for (size_t i = 0; i < commands.size(); i++) {
-        if (kCommands[i].name == line.command && kCommands[i].checkTogether != nullptr) {
-            kCommands[i].checkTogether(*commands[i], line);
-        }
-    }
-}
-
 }  // namespace
 
 bool WantsJson(const std::vector<std::string>& args) {
@@ -107,7 +92,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
     CLI::App app("Programs the USB identity of ZQ61 chips: for scripts and production lines.",
                  "zq61prog");
-    std::vector<CLI::App*> commands = AddCommands(app, line);
+    AddCommands(app, line);
     try {
         RefuseUnknownCommand(app, args);
         ParseArguments(args, app);
@@ -121,7 +106,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     } catch (const CLI::ParseError& error) {
         throw UsageFailure(app, error, args);
     }
-    line.command = app.get_subcommands().front()->get_name();
-    CheckTogether(commands, line);
+    const CLI::App& command = *app.get_subcommands().front();
+    line.command = command.get_name();
+    CheckTogether(kCommands, command, line);
     return line;
 }

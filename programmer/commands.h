@@ -87,6 +87,10 @@ inline constexpr Command kCommands[] = {
      CheckReportOptions, RunTrace},
 };
 
+// Adds each row's command, with its options, under parent, in the table's order.
+void AddCommandRows(std::span<const Command> table, CLI::App& parent, CommandLine& line);
+// The checks together of the row the parsed command is, when it has any.
+void CheckTogether(std::span<const Command> table, const CLI::App& parsed, CommandLine& line);
 // Runs the table's command of that name. The parser refuses a name it does not know, so a name
 // missing here is refused all the same.
 int RunCommand(std::span<const Command> table, const std::string& name, const CommandLine& line);

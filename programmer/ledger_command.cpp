@@ -482,9 +482,7 @@ constexpr Command kLedgerCommands[] = {
 
 void AddLedgerCommands(CLI::App& ledger, CommandLine& line) {
     ledger.require_subcommand(1);
-    for (const Command& row : kLedgerCommands) {
-        row.addOptions(*ledger.add_subcommand(row.name, row.help), line);
-    }
+    AddCommandRows(kLedgerCommands, ledger, line);
 }
 
 // The command named under ledger, its options that go together, and the ledger's connection
@@ -492,11 +490,7 @@ void AddLedgerCommands(CLI::App& ledger, CommandLine& line) {
 void CheckLedgerCommand(const CLI::App& ledger, CommandLine& line) {
     const CLI::App& command = *ledger.get_subcommands().front();
     line.ledger.command = command.get_name();
-    for (const Command& row : kLedgerCommands) {
-        if (row.name == line.ledger.command && row.checkTogether != nullptr) {
-            row.checkTogether(command, line);
-        }
-    }
+    CheckTogether(kLedgerCommands, command, line);
     if (line.ledger.connection.empty()) {
         line.ledger.connection = ThisMachine().ledger;
     }
