@@ -115,6 +115,33 @@ std::string CheckName(const std::string& text) {
     return "";
 }
 
+namespace {
+
+// Digits alone, and at most kLeaseMost: what a lease's count is written as.
+std::string CheckCount(const std::string& text, int least) {
+    const bool digits = !text.empty() && text.size() <= 6 &&
+                        text.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || ParseLease(text) < least || ParseLease(text) > kLeaseMost) {
+        return text + " is not a whole number from " + std::to_string(least) + " to " +
+               std::to_string(kLeaseMost);
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string CheckLease(const std::string& text) {
+    return CheckCount(text, 1);
+}
+
+std::string CheckLeaseLow(const std::string& text) {
+    return CheckCount(text, 0);
+}
+
+int ParseLease(const std::string& text) {
+    return std::stoi(text);
+}
+
 std::string CheckPortName(const std::string& text) {
     if (text.empty() || text.size() > PORT_NAME_MAX) {
         return Quoted(text) + " is not a port name";
