@@ -1,7 +1,9 @@
-// What the SQL ledger does to text on its own: passwords kept out of messages.
+// What the SQL ledger does to text on its own: passwords kept out of messages, and what a leasing
+// station says as an outage goes on.
 #include <gtest/gtest.h>
 
 #include "ledger_text.h"
+#include "offline_text.h"
 
 namespace {
 
@@ -26,6 +28,22 @@ TEST(ScrubPasswords, HidesEveryPasswordAMessageCouldHold) {
     for (const auto& c : cases) {
         EXPECT_EQ(ScrubPasswords(c.message, connection), c.scrubbed) << c.message;
     }
+}
+
+// The lease used up offline is said once an outage, after the board that used it, whatever the
+// ports that wait meanwhile; a new outage says it again.
+TEST(LeaseRunOutNotice, SaysTheLeaseIsUsedUpOnceAnOutage) {
+    const auto since = std::chrono::system_clock::time_point{} + std::chrono::hours(24 * 20000) +
+                       std::chrono::seconds(58682);  // 16:18:02 UTC
+    LeaseRunOutNotice notice;
+    EXPECT_EQ(notice.After(0, std::nullopt), "");  // the ledger answers
+    EXPECT_EQ(notice.After(2, since), "");
+    EXPECT_EQ(notice.After(0, since),
+              "the ledger does not answer since 16:18:02 UTC and the lease is used up: no board "
+              "starts until it answers");
+    EXPECT_EQ(notice.After(0, since), "");
+    EXPECT_EQ(notice.After(3, std::nullopt), "");
+    EXPECT_NE(notice.After(0, since), "");
 }
 
 }  // namespace
