@@ -63,7 +63,7 @@ protected:
         if (process.hThread != nullptr) {
             CloseHandle(process.hThread);
         }
-        return WaitUntil([&] { return Answers() == up; }, 30000);
+        return WaitUntil([&] { return Answers() == up; }, 60000);
     }
 
     std::string ledger;
@@ -148,7 +148,8 @@ TEST_P(LeasingStationOutage, BoardsGoOnFromTheLeaseOfflineAndTheRecordsLandOnce)
     ProgResult exported = Prog({L"ledger", L"export", L"--sequence", Wide(sequence)});
     ASSERT_EQ(exported.exitCode, 0u) << exported.err;
     EXPECT_EQ(Lines(exported.out).size(), 5u) << exported.out << "started, verified, each once";
-    ProgResult leases = Prog({L"ledger", L"lease", L"list", L"--sequence", Wide(sequence)});
+    ProgResult leases = RunProg(
+        {L"ledger", L"lease", L"list", L"--ledger", Wide(ledger), L"--sequence", Wide(sequence)});
     EXPECT_NE(leases.out.find("station st-lease: leased 4, used 2, unused 2"), std::string::npos)
         << leases.out << leases.err;
     DeleteFileA(journal.c_str());
