@@ -1,5 +1,7 @@
 #include "value_checks.h"
 
+#include <charconv>
+
 #include "config_record.h"
 #include "port_path.h"
 #include "calendar_date.h"
@@ -139,7 +141,10 @@ std::string CheckLeaseLow(const std::string& text) {
 }
 
 int ParseLease(const std::string& text) {
-    return std::stoi(text);
+    int value = 0;
+    // A text the checks refused reads as 0, never as an exception.
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
 std::string CheckPortName(const std::string& text) {
