@@ -3,7 +3,7 @@
 #include <charconv>
 
 #include "config_record.h"
-#include "port_path.h"
+#include "port_name.h"
 #include "calendar_date.h"
 #include "serial_format.h"
 #include "serial_sequence.h"
