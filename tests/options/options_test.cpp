@@ -60,7 +60,8 @@ TEST(LabelOptions, ALabelNeedsItsPrinterAndAPrinterOfAKnownForm) {
 }
 
 // A job fixes the identity and the serials: any of their options beside --job is refused, naming
-// the option and what the job names in its place; a job and a shared sequence never go together.
+// the option and what the job names in its place. With a sequence the job is the sequence's, and
+// its lease the line's.
 TEST(BesideJob, AnIdentityOrSerialOptionIsRefusedNamingIt) {
     struct Case {
         std::vector<std::string> options;
@@ -73,18 +74,25 @@ TEST(BesideJob, AnIdentityOrSerialOptionIsRefusedNamingIt) {
         {{"--lock"}, "--lock: the job file names the lock"},
         {{"--serial-from", "ZQ000001"}, "--serial-from: the job file names the serials"},
         {{"--serial-format", "ZQ{YY}{N:4}"}, "--serial-format: the job file names the serials"},
-        {{"--sequence", "line1", "--ledger", "DSN=x"}, "--job does not go with --sequence"},
+        {{"--sequence", "line1", "--ledger", "DSN=x"}, ""},
+        {{"--sequence", "line1", "--journal", "j"}, ""},  // the station's own
+        {{"--sequence", "line1", "--lease", "40"}, "--lease: the job file names the lease"},
+        {{"--sequence", "line1", "--lease-low", "4"}, "--lease-low: the job file names the lease"},
+        {{"--sequence", "line1", "--product", "X"}, "--product does not go with --sequence"},
     };
     for (const Case& test : cases) {
         CLI::App app;
         BatchOptions options;
         AddBatchOptions(app, options);
-        std::vector<std::string> args = {"zq61prog", "--job", "bench.json", "--log", "s.csv"};
+        std::vector<std::string> args = {"zq61prog", "--job", "bench.json"};
         args.insert(args.end(), test.options.begin(), test.options.end());
+        if (test.options.empty() || test.options[0] != "--sequence") {
+            args.insert(args.end(), {"--log", "s.csv"});
+        }
         ParseArguments(args, app);
         std::string error;
         try {
-            CheckBatchOptions(app, options, MachineDefaults{"", "st-a"});
+            CheckBatchOptions(app, options, MachineDefaults{"DSN=line", "st-a"});
         } catch (const CommandFailure& failure) {
             error = failure.message;
         }

@@ -1,7 +1,8 @@
-// What the SQL ledger decides without a server: passwords kept out of messages, and a sequence's
-// row checked as the options that define one.
+// What the SQL ledger decides without a server: passwords kept out of messages, a sequence's row
+// checked as the options that define one, and what a leasing station says as an outage goes on.
 #include <gtest/gtest.h>
 
+#include "offline_text.h"
 #include "password_scrub.h"
 #include "sequence_identity.h"
 
@@ -53,6 +54,22 @@ TEST(SequenceRow, ARowEditedByHandIsRefusedNeverCut) {
         EXPECT_NE(identity.Err().message.find(edit.said), std::string::npos)
             << identity.Err().message;
     }
+}
+
+// The lease used up offline is said once an outage, after the board that used it, whatever the
+// ports that wait meanwhile; a new outage says it again.
+TEST(LeaseRunOutNotice, SaysTheLeaseIsUsedUpOnceAnOutage) {
+    const auto since = std::chrono::system_clock::time_point{} + std::chrono::hours(24 * 20000) +
+                       std::chrono::seconds(58682);  // 16:18:02 UTC
+    LeaseRunOutNotice notice;
+    EXPECT_EQ(notice.After(0, std::nullopt), "");  // the ledger answers
+    EXPECT_EQ(notice.After(2, since), "");
+    EXPECT_EQ(notice.After(0, since),
+              "the ledger does not answer since 16:18:02 UTC and the lease is used up: no board "
+              "starts until it answers");
+    EXPECT_EQ(notice.After(0, since), "");
+    EXPECT_EQ(notice.After(3, std::nullopt), "");
+    EXPECT_NE(notice.After(0, since), "");
 }
 
 }  // namespace
