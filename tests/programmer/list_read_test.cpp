@@ -101,4 +101,27 @@ TEST_F(ListAndRead, AFailedReadGivesOnlyPortOutcomeAndStatus) {
                   {"port", "COM21"}, {"outcome", "read-failed"}, {"status", "读取失败请重试"}}));
 }
 
+// The spooler and ODBC are loaded by the commands that use them, not at the program's start:
+// with both unavailable (Wine's own switch for a DLL) a read runs, and a queue printer or a
+// ledger is refused naming the library it could not load, before any port is opened.
+TEST_F(ListAndRead, AReadNeedsNeitherTheSpoolerNorOdbcWhichOnlyAQueueOrALedgerLoads) {
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", L"odbc32=d;winspool.drv=d");
+    ChipsReady();
+    ProgResult read = RunProg({L"read", L"--port", L"COM21"});
+    ProgResult queue = RunProg({L"label", L"--serial", L"ZQ000003", L"--log", L"NUL", L"--reason",
+                                L"torn", L"--printer", L"queue:Labels"});
+    ProgResult ledger = RunProg({L"ledger", L"report", L"--sequence", L"line1", L"--ledger",
+                                 L"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1"});
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", nullptr);
+
+    EXPECT_EQ(read.exitCode, 0u) << read.err;
+    EXPECT_EQ(queue.exitCode, 1u) << queue.err;
+    EXPECT_NE(queue.err.find("--printer: \"queue:Labels\": could not load winspool.drv: "),
+              std::string::npos)
+        << queue.err;
+    EXPECT_EQ(ledger.exitCode, 6u) << ledger.err;
+    EXPECT_NE(ledger.err.find("could not load odbc32.dll: "), std::string::npos) << ledger.err;
+    EXPECT_EQ(Opens(), 1u) << "the read's port alone";
+}
+
 }  // namespace
