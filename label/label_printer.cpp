@@ -17,7 +17,15 @@ Result<std::unique_ptr<LabelPrinter>> MakeLabelPrinter(const PrinterTarget& targ
         case PrinterKind::Queue:
 #ifdef _WIN32
             // Wine's spooler hands a queue's jobs to CUPS: a queue is tried on real Windows.
-            return std::unique_ptr<LabelPrinter>(std::make_unique<QueuePrinter>(target.name));
+            // The spooler is loaded now: a queue's printer that cannot be is refused before the
+            // first board.
+            {
+                Result<std::unique_ptr<LabelPrinter>> queue = QueuePrinter::Open(target.name);
+                if (!queue) {
+                    return Fail("--printer: \"" + target.text + "\": " + queue.Err().message);
+                }
+                return queue;
+            }
 #else
             break;
 #endif

@@ -9,7 +9,8 @@
 #   6. the configuration core's cost per call (host Google Benchmark);
 #   7. the exe's size and the DLLs it imports;
 #   8. the SQL ledger's time per chip on throw-away PostgreSQL and MariaDB servers;
-#   9. zq61station: a board's arrival to its PASS tile against zq61prog batch's logged outcome;
+#   9. zq61station: a board's arrival to its PASS tile against zq61prog batch's logged outcome, and
+#      its start to its window;
 #  10. labels: boards per minute with a label for each (to a loopback printer) over without;
 #  11. ledger report --by hour over a sequence of a million records made by SQL, on both servers.
 # Every timing is the median of several runs. A missed target is reported, not an error: the

@@ -1,16 +1,10 @@
 #include "odbc_session.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-#include <sql.h>
-#include <sqlext.h>
-#include <sqlucode.h>
-
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
+#include "odbc_api.h"
 #include "password_scrub.h"
 #include "utf_text.h"
 
@@ -73,8 +67,8 @@ Failure Session::Diagnose(short handleType, void* handle) {
         SQLWCHAR message[1024] = {};
         SQLSMALLINT length = 0;
         const SQLRETURN code =
-            SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message,
-                           static_cast<SQLSMALLINT>(std::size(message)), &length);
+            api_->SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message,
+                                 static_cast<SQLSMALLINT>(std::size(message)), &length);
         if (!Succeeded(code)) {
             break;
         }
@@ -108,10 +102,10 @@ Failure Session::Diagnose(short handleType, void* handle) {
         failure.message = "the ODBC driver gave no reason";
     }
     // Some drivers report a dropped session under a general state: ask the connection itself.
-    if (!failure.connectionLost && connection_ != nullptr && handleType != SQL_HANDLE_ENV) {
+    if (!failure.connectionLost && connection_ && handleType != SQL_HANDLE_ENV) {
         SQLUINTEGER dead = SQL_CD_FALSE;
-        if (Succeeded(
-                SQLGetConnectAttr(connection_, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+        if (Succeeded(api_->SQLGetConnectAttr(connection_.Get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0,
+                                              nullptr)) &&
             dead == SQL_CD_TRUE) {
             failure.connectionLost = true;
         }
@@ -158,7 +152,7 @@ Failure Session::Diagnose(short handleType, void* handle) {
 ::Result<void, Failure> Session::Connect(const std::string& connection, int loginTimeoutSeconds,
                                          const Limits& limits) {
     // A test's faults count the caller's statements and commits, not the session's own set-up.
-    Faults* const faults = std::exchange(faults_, nullptr);
+    FaultInjector* const faults = std::exchange(faults_, nullptr);
     ::Result<void, Failure> opened = Open(connection, loginTimeoutSeconds, limits);
     faults_ = faults;
     return opened;
@@ -168,33 +162,28 @@ Failure Session::Diagnose(short handleType, void* handle) {
                                       const Limits& limits) {
     Disconnect();
     connectionText_ = connection;
-    if (environment_ == nullptr) {
-        SQLHENV environment = SQL_NULL_HENV;
-        if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment))) {
-            return Fail(Failure{"", "ODBC is not available (no environment handle)", false});
-        }
-        environment_ = environment;
-        SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION,
-                      reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(SQL_OV_ODBC3)), 0);
+    if (::Result<void, Failure> environment = OpenEnvironment(); !environment) {
+        return environment;
     }
     SQLHDBC handle = SQL_NULL_HDBC;
-    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, environment_, &handle))) {
-        return Fail(Diagnose(SQL_HANDLE_ENV, environment_));
+    if (!Succeeded(api_->SQLAllocHandle(SQL_HANDLE_DBC, environment_.Get(), &handle))) {
+        return Fail(Diagnose(SQL_HANDLE_ENV, environment_.Get()));
     }
-    SQLSetConnectAttr(handle, SQL_ATTR_LOGIN_TIMEOUT,
-                      reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(loginTimeoutSeconds)), 0);
+    // Freed on every way out until the session holds it as its connection.
+    ConnectionHandle owned(*api_, handle);
+    api_->SQLSetConnectAttr(
+        handle, SQL_ATTR_LOGIN_TIMEOUT,
+        reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(loginTimeoutSeconds)), 0);
     std::u16string text = Utf8ToUtf16Replacing(connection);
-    const SQLRETURN code = SQLDriverConnectW(handle, nullptr, SqlText(text), SQL_NTS, nullptr, 0,
-                                             nullptr, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN code = api_->SQLDriverConnectW(handle, nullptr, SqlText(text), SQL_NTS, nullptr,
+                                                   0, nullptr, SQL_DRIVER_NOPROMPT);
     // The wide copy of the connection string holds the password: it goes now.
     std::fill(text.begin(), text.end(), u'\0');
     if (!Succeeded(code)) {
-        Failure failure = Diagnose(SQL_HANDLE_DBC, handle);
-        SQLFreeHandle(SQL_HANDLE_DBC, handle);
-        return Fail(std::move(failure));
+        return Fail(Diagnose(SQL_HANDLE_DBC, handle));
     }
-    connection_ = handle;
-    if (!Succeeded(SQLSetConnectAttr(
+    connection_ = std::move(owned);
+    if (!Succeeded(api_->SQLSetConnectAttr(
             handle, SQL_ATTR_AUTOCOMMIT,
             reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(SQL_AUTOCOMMIT_OFF)), 0))) {
         Failure failure = Diagnose(SQL_HANDLE_DBC, handle);
@@ -203,7 +192,7 @@ Failure Session::Diagnose(short handleType, void* handle) {
     }
     SQLWCHAR name[128] = {};
     SQLSMALLINT length = 0;
-    if (Succeeded(SQLGetInfoW(handle, SQL_DBMS_NAME, name, sizeof name, &length))) {
+    if (Succeeded(api_->SQLGetInfoW(handle, SQL_DBMS_NAME, name, sizeof name, &length))) {
         const size_t units = std::min<size_t>(length / sizeof(SQLWCHAR), std::size(name) - 1);
         engine_ = EngineNamed(
             Utf16ToUtf8Replacing(std::u16string(reinterpret_cast<char16_t*>(name), units)));
@@ -240,23 +229,29 @@ Failure Session::Diagnose(short handleType, void* handle) {
     return {};
 }
 
+::Result<void, Failure> Session::OpenEnvironment() {
+    if (!api_) {
+        Result<std::shared_ptr<const Api>> loaded = LoadApi();
+        if (!loaded) {
+            return Fail(Failure{"", loaded.Err().message, false});
+        }
+        api_ = std::move(*loaded);
+    }
+    SQLHENV environment = SQL_NULL_HENV;
+    if (!Succeeded(api_->SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment))) {
+        return Fail(Failure{"", "ODBC is not available (no environment handle)", false});
+    }
+    environment_ = EnvironmentHandle(*api_, environment);
+    api_->SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION,
+                        reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(SQL_OV_ODBC3)), 0);
+    return {};
+}
+
 void Session::Disconnect() {
-    for (auto& [sql, statement] : prepared_) {
-        SQLFreeHandle(SQL_HANDLE_STMT, statement);
-    }
+    // The statements before their connection, the connection before its environment.
     prepared_.clear();
-    if (connection_ != nullptr) {
-        // A transaction still open would make the disconnect fail; a dead link fails both,
-        // and the handle goes all the same.
-        SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_ROLLBACK);
-        SQLDisconnect(connection_);
-        SQLFreeHandle(SQL_HANDLE_DBC, connection_);
-        connection_ = nullptr;
-    }
-    if (environment_ != nullptr) {
-        SQLFreeHandle(SQL_HANDLE_ENV, environment_);
-        environment_ = nullptr;
-    }
+    connection_.Reset();
+    environment_.Reset();
 }
 
 // The bound buffers: they live until the statement has run. Moving this keeps their addresses.
@@ -266,37 +261,22 @@ struct BoundParameters {
     std::vector<SQLLEN> lengths;
 };
 
-::Result<void, Failure> Session::InjectedFault() {
-    if (faults_ == nullptr) {
-        return {};
-    }
-    const int query = ++faults_->queries;
-    if (query == faults_->queryFails) {
-        return Fail(Failure{faults_->queryFailState, "a failure injected by a test", false,
-                            faults_->queryFailNative});
-    }
-    if (faults_->lostFrom != 0 && query >= faults_->lostFrom) {
-        return Fail(Failure{"08S01", "a lost connection injected by a test", true});
-    }
-    return {};
-}
-
 ::Result<void*, Failure> Session::Prepared(const std::string& sql) {
     if (auto found = prepared_.find(sql); found != prepared_.end()) {
-        return found->second;
+        return found->second.Get();
     }
-    SQLHSTMT statement = SQL_NULL_HSTMT;
-    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, connection_, &statement))) {
-        return Fail(Diagnose(SQL_HANDLE_DBC, connection_));
+    SQLHSTMT allocated = SQL_NULL_HSTMT;
+    if (!Succeeded(api_->SQLAllocHandle(SQL_HANDLE_STMT, connection_.Get(), &allocated))) {
+        return Fail(Diagnose(SQL_HANDLE_DBC, connection_.Get()));
     }
+    StatementHandle statement(*api_, allocated);
     std::u16string text = Utf8ToUtf16Replacing(sql);
-    if (!Succeeded(SQLPrepareW(statement, SqlText(text), static_cast<SQLINTEGER>(text.size())))) {
-        Failure failure = Diagnose(SQL_HANDLE_STMT, statement);
-        SQLFreeHandle(SQL_HANDLE_STMT, statement);
-        return Fail(std::move(failure));
+    if (!Succeeded(
+            api_->SQLPrepareW(allocated, SqlText(text), static_cast<SQLINTEGER>(text.size())))) {
+        return Fail(Diagnose(SQL_HANDLE_STMT, allocated));
     }
-    prepared_.emplace(sql, statement);
-    return statement;
+    prepared_.emplace(sql, std::move(statement));
+    return allocated;
 }
 
 ::Result<void, Failure> Session::Bind(void* statement, const std::vector<Value>& parameters,
@@ -310,20 +290,20 @@ struct BoundParameters {
         SQLRETURN code;
         if (const auto* text = std::get_if<std::string>(&parameters[i]); text && !wideText_) {
             lengths[i] = static_cast<SQLLEN>(text->size());
-            code = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
-                                    std::max<SQLULEN>(text->size(), 1), 0,
-                                    const_cast<char*>(text->data()), lengths[i], &lengths[i]);
+            code = api_->SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_CHAR,
+                                          SQL_VARCHAR, std::max<SQLULEN>(text->size(), 1), 0,
+                                          const_cast<char*>(text->data()), lengths[i], &lengths[i]);
         } else if (text) {
             std::u16string& wide = bound.texts.emplace_back(Utf8ToUtf16Replacing(*text));
             lengths[i] = static_cast<SQLLEN>(wide.size() * sizeof(SQLWCHAR));
-            code = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
-                                    std::max<SQLULEN>(wide.size(), 1), 0, SqlText(wide), lengths[i],
-                                    &lengths[i]);
+            code = api_->SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_WCHAR,
+                                          SQL_WVARCHAR, std::max<SQLULEN>(wide.size(), 1), 0,
+                                          SqlText(wide), lengths[i], &lengths[i]);
         } else {
             bound.numbers[i] = std::get<int64_t>(parameters[i]);
             lengths[i] = 0;
-            code = SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT,
-                                    0, 0, &bound.numbers[i], 0, &lengths[i]);
+            code = api_->SQLBindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_SBIGINT,
+                                          SQL_BIGINT, 0, 0, &bound.numbers[i], 0, &lengths[i]);
         }
         if (!Succeeded(code)) {
             return Fail(Diagnose(SQL_HANDLE_STMT, statement));
@@ -341,8 +321,9 @@ struct BoundParameters {
     for (;;) {
         SQLWCHAR buffer[256];
         SQLLEN length = 0;
-        const SQLRETURN code = SQLGetData(statement, column, wideText_ ? SQL_C_WCHAR : SQL_C_CHAR,
-                                          buffer, sizeof buffer, &length);
+        const SQLRETURN code =
+            api_->SQLGetData(statement, column, wideText_ ? SQL_C_WCHAR : SQL_C_CHAR, buffer,
+                             sizeof buffer, &length);
         if (code == SQL_NO_DATA) {
             break;
         }
@@ -371,7 +352,7 @@ struct BoundParameters {
 
 ::Result<void, Failure> Session::Fetch(void* statement, short columns, std::vector<Row>& rows) {
     while (columns > 0) {
-        const SQLRETURN fetched = SQLFetch(statement);
+        const SQLRETURN fetched = api_->SQLFetch(statement);
         if (fetched == SQL_NO_DATA) {
             return {};
         }
@@ -391,11 +372,13 @@ struct BoundParameters {
 }
 
 Answer Session::Run(const std::string& sql, const std::vector<Value>& parameters) {
-    if (connection_ == nullptr) {
+    if (!connection_) {
         return Fail(Failure{"08003", "not connected to the database", true});
     }
-    if (::Result<void, Failure> fault = InjectedFault(); !fault) {
-        return Fail(fault.Err());
+    if (faults_ != nullptr) {
+        if (std::optional<Failure> fault = faults_->BeforeStatement()) {
+            return Fail(std::move(*fault));
+        }
     }
     ::Result<void*, Failure> prepared = Prepared(sql);
     if (!prepared) {
@@ -404,30 +387,30 @@ Answer Session::Run(const std::string& sql, const std::vector<Value>& parameters
     SQLHSTMT statement = *prepared;
     BoundParameters bound;
     if (::Result<void, Failure> bind = Bind(statement, parameters, bound); !bind) {
-        SQLFreeStmt(statement, SQL_RESET_PARAMS);
+        api_->SQLFreeStmt(statement, SQL_RESET_PARAMS);
         return Fail(bind.Err());
     }
 
-    const SQLRETURN executed = SQLExecute(statement);
+    const SQLRETURN executed = api_->SQLExecute(statement);
     // SQL_NO_DATA: an UPDATE or DELETE that matched no row.
     if (!Succeeded(executed) && executed != SQL_NO_DATA) {
         Failure failure = Diagnose(SQL_HANDLE_STMT, statement);
-        SQLFreeStmt(statement, SQL_CLOSE);
-        SQLFreeStmt(statement, SQL_RESET_PARAMS);
+        api_->SQLFreeStmt(statement, SQL_CLOSE);
+        api_->SQLFreeStmt(statement, SQL_RESET_PARAMS);
         return Fail(std::move(failure));
     }
     Rows result;
     SQLLEN changed = 0;
-    if (executed != SQL_NO_DATA && Succeeded(SQLRowCount(statement, &changed))) {
+    if (executed != SQL_NO_DATA && Succeeded(api_->SQLRowCount(statement, &changed))) {
         result.changed = changed;
     }
     SQLSMALLINT columns = 0;
     if (executed != SQL_NO_DATA) {
-        SQLNumResultCols(statement, &columns);
+        api_->SQLNumResultCols(statement, &columns);
     }
     ::Result<void, Failure> fetched = Fetch(statement, columns, result.rows);
-    SQLFreeStmt(statement, SQL_CLOSE);
-    SQLFreeStmt(statement, SQL_RESET_PARAMS);
+    api_->SQLFreeStmt(statement, SQL_CLOSE);
+    api_->SQLFreeStmt(statement, SQL_RESET_PARAMS);
     if (!fetched) {
         return Fail(fetched.Err());
     }
@@ -435,28 +418,30 @@ Answer Session::Run(const std::string& sql, const std::vector<Value>& parameters
 }
 
 ::Result<void, Failure> Session::Commit() {
-    if (connection_ == nullptr) {
+    if (!connection_) {
         return Fail(Failure{"08003", "not connected to the database", true});
     }
-    const int commit = faults_ != nullptr ? ++faults_->commits : 0;
-    const Failure lost{"08S01", "the connection was lost (a failure injected by a test)", true};
-    if (commit != 0 && commit == faults_->commitLostBefore) {
-        Disconnect();
-        return Fail(lost);
+    if (faults_ != nullptr) {
+        if (std::optional<Failure> lost = faults_->LoseBeforeCommit()) {
+            Disconnect();
+            return Fail(std::move(*lost));
+        }
     }
-    if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_COMMIT))) {
-        return Fail(Diagnose(SQL_HANDLE_DBC, connection_));
+    if (!Succeeded(api_->SQLEndTran(SQL_HANDLE_DBC, connection_.Get(), SQL_COMMIT))) {
+        return Fail(Diagnose(SQL_HANDLE_DBC, connection_.Get()));
     }
-    if (commit != 0 && commit == faults_->commitLostAfter) {
-        Disconnect();
-        return Fail(lost);
+    if (faults_ != nullptr) {
+        if (std::optional<Failure> lost = faults_->LoseAfterCommit()) {
+            Disconnect();
+            return Fail(std::move(*lost));
+        }
     }
     return {};
 }
 
 void Session::Rollback() {
-    if (connection_ != nullptr) {
-        SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_ROLLBACK);
+    if (connection_) {
+        api_->SQLEndTran(SQL_HANDLE_DBC, connection_.Get(), SQL_ROLLBACK);
     }
 }
 

@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "odbc_handles.h"
 #include "result.h"
 
 namespace odbc {
@@ -38,17 +40,17 @@ struct Limits {
     int idleInTransactionSeconds = 5;  // the server ends a session idle inside a transaction
 };
 
-// A test's seam: makes this session fail where a real link can, so that the ledger's answers to
-// each failure are tested against real servers. Counted from 1 per session.
-struct Faults {
-    int commitLostBefore = 0;  // this commit fails, the connection lost, before it lands
-    int commitLostAfter = 0;   // this commit lands, then the connection is lost with its answer
-    int queryFails = 0;        // this statement fails; the connection stays
-    std::string queryFailState = "HY000";  // with this SQLSTATE: "40P01" is a deadlock
-    int64_t queryFailNative = 0;           // and this engine's number (MariaDB's 1969: time-out)
-    int lostFrom = 0;  // from this statement on, every one fails as a lost connection
-    int commits = 0;
-    int queries = 0;
+// Where a session can be made to fail as a real link can, so that the ledger's answer to each
+// failure is tested against real servers. The tests supply one; the programs never do.
+class FaultInjector {
+public:
+    virtual ~FaultInjector() = default;
+    // Before each of the caller's statements: the failure to answer with instead of running it.
+    virtual std::optional<Failure> BeforeStatement() = 0;
+    // Before a commit is sent, and after it has landed: the connection lost there, with this
+    // failure; the session drops its link as it would a dead one.
+    virtual std::optional<Failure> LoseBeforeCommit() = 0;
+    virtual std::optional<Failure> LoseAfterCommit() = 0;
 };
 
 // What a statement returned.
@@ -61,6 +63,7 @@ using Answer = ::Result<Rows, Failure>;
 
 // The buffers a statement's parameters are bound to.
 struct BoundParameters;
+struct Api;
 
 class Session {
 public:
@@ -71,11 +74,12 @@ public:
 
     // Connects with autocommit off, so that nothing is kept before Commit. The driver's completed
     // connection string is never asked for: it would hold the password in clear.
-    // The limits are set on the session before it is handed out.
+    // The limits are set on the session before it is handed out. ODBC itself is loaded at the
+    // first connect (on Windows, odbc32.dll) and kept as long as the session.
     ::Result<void, Failure> Connect(const std::string& connection, int loginTimeoutSeconds,
                                     const Limits& limits = {});
     void Disconnect();
-    bool Connected() const { return connection_ != nullptr; }
+    bool Connected() const { return static_cast<bool>(connection_); }
     Engine DatabaseEngine() const { return engine_; }
 
     // Runs one statement with its parameters and reads every row it returns. Each statement is
@@ -85,12 +89,14 @@ public:
     void Rollback();
 
     // Only for tests: the faults to inject, kept across reconnects; null for none.
-    void InjectFaults(Faults* faults) { faults_ = faults; }
+    void InjectFaults(FaultInjector* faults) { faults_ = faults; }
 
 private:
-    void* environment_ = nullptr;  // SQLHENV
-    void* connection_ = nullptr;   // SQLHDBC
-    std::map<std::string, void*> prepared_;
+    // ODBC's entry points: declared before the handles, so that it outlives every one of them.
+    std::shared_ptr<const Api> api_;
+    EnvironmentHandle environment_;
+    ConnectionHandle connection_;
+    std::map<std::string, StatementHandle> prepared_;
     Engine engine_ = Engine::Other;
     // Values travel as UTF-16, except to MariaDB: its Unicode driver takes any UTF-16 unit whose
     // low byte is D8 to DB (站, Ø, ...) for the start of a surrogate pair, both ways, and
@@ -98,12 +104,11 @@ private:
     bool wideText_ = true;
     std::string connectionText_;  // for scrubbing its password from messages; never shown
 
-    Faults* faults_ = nullptr;
+    FaultInjector* faults_ = nullptr;
 
     Failure Diagnose(short handleType, void* handle);
-    // Run's steps: a test's injected failure, the statement prepared once per connection, its
-    // parameters bound, its rows read.
-    ::Result<void, Failure> InjectedFault();
+    // Run's steps: the statement prepared once per connection, its parameters bound, its rows
+    // read.
     ::Result<void*, Failure> Prepared(const std::string& sql);
     ::Result<void, Failure> Bind(void* statement, const std::vector<Value>& parameters,
                                  BoundParameters& bound);
@@ -112,6 +117,7 @@ private:
                                                              unsigned short column);
     ::Result<void, Failure> Open(const std::string& connection, int loginTimeoutSeconds,
                                  const Limits& limits);
+    ::Result<void, Failure> OpenEnvironment();
     ::Result<void, Failure> SetLimits(const Limits& limits);
     // A connection whose values go as UTF-8 (MariaDB's) must read and answer in it.
     ::Result<void, Failure> CheckUtf8Connection();

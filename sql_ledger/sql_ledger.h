@@ -60,7 +60,7 @@ struct SqlLedgerOptions {
     // label's reprint only reads and appends records.
     bool takes = true;
     // Only for tests: failures to inject into the ledger's session.
-    odbc::Faults* faults = nullptr;
+    odbc::FaultInjector* faults = nullptr;
     // Only for tests: the clock a format sequence's dates are read from instead of the server's.
     LedgerClock clock;
 };

@@ -4,6 +4,7 @@
 #include "column_number.h"
 #include "lease_journal.h"
 #include "lease_operations.h"
+#include "link_faults.h"
 #include "server_fixture.h"
 
 namespace {
@@ -105,7 +106,7 @@ TEST_P(LeaseTest, AListsLeasesRunTheListOutWithoutAGap) {
 // The fault seam: the lease's commit fails before it lands, or lands with its answer lost.
 TEST_P(LeaseTest, ALeaseWhoseCommitLostItsAnswerIsSettledByItsKeyAndUsedOnce) {
     const SequenceDefinition sequence = Define();
-    odbc::Faults faults;
+    LinkFaults faults;
     SqlLedgerOptions options = Leasing(3, 0);
     options.faults = &faults;
     auto ledger = Open(sequence, "st-a", TestSerials(), options);

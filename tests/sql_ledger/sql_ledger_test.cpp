@@ -1,6 +1,7 @@
 // The SQL ledger against real servers: takes, records, the report and the export, lost
 // connections and rows another station holds.
 #include "ledger_guard.h"
+#include "link_faults.h"
 #include "server_fixture.h"
 
 namespace {
@@ -295,7 +296,7 @@ TEST_P(SqlLedgerTest, PastTheBoundNothingIsTakenAndUnrecordedOutcomesAreNamed) {
 // history: the faults injected into the ledger's own session, against the real server.
 TEST_P(SqlLedgerTest, ALostCommitAnswerIsSettledByItsKeyAndTheBatchGoesOn) {
     const SequenceDefinition sequence = Define();
-    odbc::Faults faults;
+    LinkFaults faults;
     SqlLedgerOptions options;
     options.retryInterval = 50ms;
     options.faults = &faults;
@@ -333,7 +334,7 @@ TEST_P(SqlLedgerTest, ALostCommitAnswerIsSettledByItsKeyAndTheBatchGoesOn) {
 
 TEST_P(SqlLedgerTest, ABoardWhoseHistoryCannotBeReadIsNotCalledUnverified) {
     const SequenceDefinition sequence = Define();
-    odbc::Faults faults;
+    LinkFaults faults;
     SqlLedgerOptions options;
     options.faults = &faults;
     auto ledger = Open(sequence, "s", TestSerials(), options);
@@ -354,7 +355,7 @@ TEST_P(SqlLedgerTest, ABoardWhoseHistoryCannotBeReadIsNotCalledUnverified) {
 
 TEST_P(SqlLedgerTest, TransientFailuresAreRetriedAndTheBoundRunsFromTheFirst) {
     const SequenceDefinition sequence = Define();
-    odbc::Faults faults;
+    LinkFaults faults;
     SqlLedgerOptions options;
     options.reconnectBound = 1s;
     options.retryInterval = 50ms;

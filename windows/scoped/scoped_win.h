@@ -6,7 +6,6 @@
 // Winsock's header comes before windows.h's, whose older socket declarations it replaces.
 #include <winsock2.h>
 #include <windows.h>
-#include <winspool.h>
 #include <ws2tcpip.h>
 
 #include <bcrypt.h>
@@ -183,61 +182,6 @@ public:
 private:
     WSADATA data_{};
     int error_;
-};
-
-// A printer (a spooler's queue) opened with OpenPrinterW.
-struct PrinterTraits {
-    static HANDLE Empty() { return nullptr; }
-    static bool Valid(HANDLE h) { return h != nullptr; }
-    static void Release(HANDLE h) { ClosePrinter(h); }
-};
-using ScopedPrinter = Scoped<HANDLE, PrinterTraits>;
-
-// A print job on an open printer: started here; unless End() hands it to the spooler whole, it
-// is aborted, so that no path leaves half a job to print.
-class ScopedPrinterDoc {
-public:
-    ScopedPrinterDoc(HANDLE printer, DOC_INFO_1W* doc)
-        : printer_(printer), started_(StartDocPrinterW(printer, 1, reinterpret_cast<BYTE*>(doc))) {}
-    ~ScopedPrinterDoc() {
-        if (started_ != 0) {
-            AbortPrinter(printer_);
-        }
-    }
-    ScopedPrinterDoc(const ScopedPrinterDoc&) = delete;
-    ScopedPrinterDoc& operator=(const ScopedPrinterDoc&) = delete;
-    bool Started() const { return started_ != 0; }
-    BOOL End() {
-        started_ = 0;
-        return EndDocPrinter(printer_);
-    }
-
-private:
-    HANDLE printer_;
-    DWORD started_;
-};
-
-// A page of a print job, ended when the scope ends unless End() ended it.
-class ScopedPrinterPage {
-public:
-    explicit ScopedPrinterPage(HANDLE printer)
-        : printer_(printer), started_(StartPagePrinter(printer)) {}
-    ~ScopedPrinterPage() {
-        if (started_) {
-            EndPagePrinter(printer_);
-        }
-    }
-    ScopedPrinterPage(const ScopedPrinterPage&) = delete;
-    ScopedPrinterPage& operator=(const ScopedPrinterPage&) = delete;
-    bool Started() const { return started_ != FALSE; }
-    BOOL End() {
-        started_ = FALSE;
-        return EndPagePrinter(printer_);
-    }
-
-private:
-    HANDLE printer_;
-    BOOL started_;
 };
 
 }  // namespace win32

@@ -12,9 +12,11 @@
 #include "station_ids.h"
 #include "station_options.h"
 #include "station_text_ids.h"
+#include "system_library.h"
 #include "ui_texts.h"
 #include "window_text.h"
 #include "window_thunk.h"
+#include "windows_error_text.h"
 
 namespace {
 
@@ -101,7 +103,15 @@ void Browse(HWND dialog) {
     choice.lpstrTitle = title.c_str();
     // A log is appended to, never replaced: no overwrite question.
     choice.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (GetSaveFileNameW(&choice)) {
+    // The common dialogs are loaded for this alone: imported, they would bring the print spooler
+    // into every start of the station.
+    win32::ScopedModule dialogs = win32::LoadSystemLibrary(L"comdlg32.dll");
+    decltype(&::GetSaveFileNameW) saveFileName = nullptr;
+    if (!dialogs || !win32::ResolveFunction(dialogs.Get(), "GetSaveFileNameW", saveFileName)) {
+        ShowRefusal(dialog, "could not load comdlg32.dll: " + WindowsErrorText(GetLastError()));
+        return;
+    }
+    if (saveFileName(&choice)) {
         SetDlgItemTextW(dialog, IDC_SETUP_LOG, path);
     }
 }

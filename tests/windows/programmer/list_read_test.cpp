@@ -101,4 +101,59 @@ TEST_F(ListAndRead, AFailedReadGivesOnlyPortOutcomeAndStatus) {
                   {"port", "COM21"}, {"outcome", "read-failed"}, {"status", "读取失败请重试"}}));
 }
 
+// Wine's own switch that makes DLLs unavailable to zq61prog.exe alone: empty values under its
+// per-program DLL overrides, removed again when the scope ends. (WINEDLLOVERRIDES in this test's
+// environment would not reach a program it starts: Wine takes that variable from the Unix side.)
+class DllsUnavailable {
+public:
+    explicit DllsUnavailable(std::initializer_list<const wchar_t*> dlls) {
+        RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_,
+                        nullptr);
+        for (const wchar_t* dll : dlls) {
+            RegSetValueExW(key_, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
+                           sizeof(wchar_t));
+        }
+    }
+    ~DllsUnavailable() {
+        RegCloseKey(key_);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kApp);
+    }
+    DllsUnavailable(const DllsUnavailable&) = delete;
+    DllsUnavailable& operator=(const DllsUnavailable&) = delete;
+
+private:
+    static constexpr const wchar_t* kApp = L"Software\\Wine\\AppDefaults\\zq61prog.exe";
+    static constexpr const wchar_t* kKey =
+        L"Software\\Wine\\AppDefaults\\zq61prog.exe\\DllOverrides";
+    HKEY key_ = nullptr;
+};
+
+// The spooler and ODBC are loaded by the commands that use them, not at the program's start:
+// with both unavailable a read runs, and a queue printer or a ledger is refused naming the
+// library it could not load, before any port is opened.
+TEST_F(ListAndRead, AReadNeedsNeitherTheSpoolerNorOdbcWhichOnlyAQueueOrALedgerLoads) {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring log = std::wstring(folder) + L"zq61prog-unloaded.csv";
+    CloseHandle(CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ChipsReady();
+    ProgResult read, queue, ledger;
+    {
+        DllsUnavailable unavailable({L"odbc32", L"winspool.drv"});
+        read = RunProg({L"read", L"--port", L"COM21"});
+        queue = RunProg({L"label", L"--serial", L"ZQ000003", L"--log", log, L"--reason", L"torn",
+                         L"--printer", L"queue:Labels"});
+        ledger = RunProg({L"ledger", L"report", L"--sequence", L"line1", L"--ledger",
+                          L"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1"});
+    }
+    EXPECT_EQ(read.exitCode, 0u) << read.err;
+    EXPECT_EQ(queue.exitCode, 1u) << queue.err;
+    EXPECT_NE(queue.err.find("--printer: \"queue:Labels\": could not load winspool.drv: "),
+              std::string::npos)
+        << queue.err;
+    EXPECT_EQ(ledger.exitCode, 6u) << ledger.err;
+    EXPECT_NE(ledger.err.find("could not load odbc32.dll: "), std::string::npos) << ledger.err;
+    EXPECT_EQ(Opens(), 1u) << "the read's port alone";
+}
+
 }  // namespace
