@@ -121,6 +121,9 @@ void SqlLedger::TrimJournal() {
     // Every record of it is in the database: a restart needs only the sequence and the serials
     // the lease still holds. Not rewritten, the old journal stays whole, and grows on.
     const Status compacted = journal.Compact(sequence_, station_, leased_);
+    if (compacted) {
+        landed_.clear();
+    }
     trimAt_ = compacted ? options_.journalTrimLines : journal.Lines() + options_.journalTrimLines;
 }
 
@@ -210,7 +213,8 @@ Status SqlLedger::FinishSending() {
                     ", not yet in the ledger (" + Unreachable(failure) +
                     "): a restart with the same journal writes them");
     }
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
+    WriteLanded(1);  // a restart replays nothing
     if (!refused_.empty()) {
         return Fail("the ledger's database refused " + std::to_string(refused_.size()) +
                     " records: " + lastFailure_);

@@ -305,27 +305,25 @@ std::optional<bool> SqlLedger::KeyLanded(const char* sql, const std::string& key
 }
 
 void SqlLedger::FlushPending() {
+    SendPending();
+    WriteLanded(kLandedBatch);
+}
+
+void SqlLedger::WriteLanded(size_t atLeast) {
+    std::lock_guard<std::mutex> board(boardMutex_);
+    if (!lastLanded_.empty()) {
+        lastRecorded_ = lastLanded_;
+        lastLanded_.clear();
+    }
+    if (landed_.empty() || landed_.size() < atLeast) {
+        return;
+    }
     // Not needed for safety (a replay finds a record by its key): a restart only replays less.
-    // One line on disk for all the records sent now.
-    std::vector<std::string> landed;
-    std::string lastLanded;
-    struct NoteLanded {
-        SqlLedger& ledger;
-        std::vector<std::string>& keys;
-        std::string& last;
-        ~NoteLanded() {
-            if (keys.empty()) {
-                return;
-            }
-            std::lock_guard<std::mutex> board(ledger.boardMutex_);
-            if (!last.empty()) {
-                ledger.lastRecorded_ = last;
-            }
-            if (ledger.options_.journal != nullptr) {
-                (void)ledger.options_.journal->Landed(keys);
-            }
-        }
-    } note{*this, landed, lastLanded};
+    (void)options_.journal->Landed(landed_);
+    landed_.clear();
+}
+
+void SqlLedger::SendPending() {
     while (!pending_.empty() && session_->Connected()) {
         const Pending& next = pending_.front();
         std::optional<odbc::Failure> failure = InsertPending(next);
@@ -363,9 +361,11 @@ void SqlLedger::FlushPending() {
         } else {
             MarkAnswered();
             if (!next.entry.serial.empty()) {
-                lastLanded = next.entry.serial;
+                lastLanded_ = next.entry.serial;
             }
-            landed.push_back(next.key);
+            if (options_.journal != nullptr) {
+                landed_.push_back(next.key);
+            }
         }
         pending_.pop_front();
     }

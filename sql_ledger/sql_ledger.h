@@ -143,7 +143,13 @@ private:
     // Waits before the next try, the lock let go; false when the bound has passed.
     bool Pause(Lock& lock);
     void MarkAnswered();
+    // Sends the pending records, oldest first, until one cannot be sent now.
     void FlushPending();
+    void SendPending();
+    // The journal told which records landed, once at least this many did: one line on disk for
+    // many, so that a board seldom waits for the sender's line.
+    void WriteLanded(size_t atLeast);
+    static constexpr size_t kLandedBatch = 256;
     // Whether the row with this key is in the database (a record's, or with kLeaseByKey a
     // lease's); empty when that cannot be read.
     std::optional<bool> KeyLanded(const char* sql, const std::string& key, odbc::Failure& failure);
@@ -259,7 +265,9 @@ private:
     // looked up first, and one another sequence of the same identity used is skipped.
     bool checkUsed_ = false;
     std::string lastFailure_;
-    std::deque<Pending> pending_;           // outcomes not yet recorded, oldest first
+    std::deque<Pending> pending_;      // outcomes not yet recorded, oldest first
+    std::vector<std::string> landed_;  // keys landed, not yet noted in the journal
+    std::string lastLanded_;
     std::atomic<uint64_t> nextTicket_ = 1;  // numbers every record this ledger writes
     std::set<uint64_t> refused_;            // tickets the database refused outright
     std::vector<std::string> refusedSerials_;
