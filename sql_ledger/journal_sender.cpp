@@ -72,6 +72,7 @@ void SqlLedger::Publish() {
     unsent_ = pending_.size();
     sendFailure_ = lastFailure_;
     sendOffline_ = !session_->Connected();
+    sendOfflineSince_ = offlineSince_;
     boardWake_.notify_all();
 }
 

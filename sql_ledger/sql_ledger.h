@@ -290,6 +290,7 @@ private:
     std::optional<SerialTake> leaseEnd_;  // why no lease was taken: the sequence ran out
     std::string sendFailure_;             // the sender's last failure, for a waiting board
     bool sendOffline_ = false;            // the sender has no connection
+    std::optional<std::chrono::system_clock::time_point> sendOfflineSince_;
     bool stopSender_ = false;
     size_t trimAt_ = options_.journalTrimLines;  // the journal's lines that start a rewrite
     std::condition_variable senderWake_;         // work for the sender

@@ -396,6 +396,11 @@ size_t SqlLedger::LeaseLeft() {
 }
 
 std::optional<std::chrono::system_clock::time_point> SqlLedger::OfflineSince() {
+    if (options_.journal != nullptr) {
+        // As the sender saw it at the end of its last round: never waits for its statements.
+        std::lock_guard<std::mutex> board(boardMutex_);
+        return sendOfflineSince_;
+    }
     std::lock_guard<std::mutex> lock(mutex_);
     return offlineSince_;
 }

@@ -219,8 +219,6 @@ TEST_P(LeaseTest, AFormatsLeaseEndsWithItsPeriod) {
 // Written by the ledger's sender while the test reads them.
 class JournalBytes : public LogBytes {
 public:
-    JournalBytes() = default;
-    JournalBytes(const JournalBytes& other) : bytes_(other.Bytes()) {}
     std::optional<std::string> ReadAll() override { return Bytes(); }
     bool Append(const std::string& more) override {
         std::lock_guard<std::mutex> hold(mutex_);
@@ -321,8 +319,8 @@ TEST_P(LeaseTest, StationsWorkOfflineFromTheirLeasesAndEveryRecordLandsOnce) {
 // the database, and a restart from the rewritten journal goes on the same way.
 TEST_P(LeaseTest, AKilledStationAndATrimmedJournalGoOnWithoutLosingOrReusing) {
     const SequenceDefinition sequence = Define();
-    JournalBytes bytes;
-    LeaseJournal journal(bytes, "the journal");
+    JournalBytes bytes, left;
+    LeaseJournal journal(bytes, "the journal"), leftJournal(left, "the journal left");
     SqlLedgerOptions options = Leasing(4, 1);
     options.journal = &journal;
     options.journalTrimLines = 12;
@@ -338,9 +336,8 @@ TEST_P(LeaseTest, AKilledStationAndATrimmedJournalGoOnWithoutLosingOrReusing) {
     auto ledger = Open(sequence, "st-a", TestSerials(), options);
     boards(*ledger, 10);
     // Killed: the journal as it was on disk then.
-    JournalBytes left(bytes);
+    left.Replace(bytes.Bytes());
     ledger.reset();
-    LeaseJournal leftJournal(left, "the journal left");
     options.journal = &leftJournal;
     ledger = Open(sequence, "st-a", TestSerials(), options);
     boards(*ledger, 3);
