@@ -4,6 +4,7 @@
 // (a record that landed before a lost answer or a crash is found, never written twice),
 // reconnects while the database does not answer, takes the next lease while the station's runs
 // low, and rewrites a journal grown long once everything in it is in the database.
+#include <algorithm>
 #include <iterator>
 
 #include "sql_ledger.h"
@@ -30,21 +31,51 @@ void SqlLedger::StartSender() {
 
 void SqlLedger::SendLoop() {
     std::unique_lock<std::mutex> board(boardMutex_);
+    bool more = false;
     while (!stopSender_) {
         // Woken by a board's record or a lease running low; otherwise once a retry interval, to
         // reconnect and try again what could not be sent.
-        senderWake_.wait_for(board, options_.retryInterval,
-                             [&] { return stopSender_ || !outbox_.empty() || leaseWanted_; });
+        if (!more) {
+            senderWake_.wait_for(board, options_.retryInterval,
+                                 [&] { return stopSender_ || !outbox_.empty() || leaseWanted_; });
+        }
         if (stopSender_) {
             break;
         }
         board.unlock();
-        SendRound();
+        more = SendRound();
         board.lock();
     }
 }
 
-void SqlLedger::SendRound() {
+bool SqlLedger::SendTogether(size_t count) {
+    count = std::min(count, pending_.size());
+    if (count == 0) {
+        return true;
+    }
+    for (size_t i = 0; i < count; i++) {
+        if (RunPending(pending_[i])) {
+            session_->Rollback();
+            return false;
+        }
+    }
+    if (!session_->Commit()) {
+        // Landed or not: each is found by its key when it is sent again on its own.
+        session_->Rollback();
+        return false;
+    }
+    MarkAnswered();
+    for (size_t i = 0; i < count; i++) {
+        if (!pending_.front().entry.serial.empty()) {
+            lastLanded_ = pending_.front().entry.serial;
+        }
+        landed_.push_back(pending_.front().key);
+        pending_.pop_front();
+    }
+    return true;
+}
+
+bool SqlLedger::SendRound() {
     Lock lock(mutex_);
     {
         std::lock_guard<std::mutex> board(boardMutex_);
@@ -57,14 +88,21 @@ void SqlLedger::SendRound() {
     if (!session_->Connected() && (!pending_.empty() || leaseLow)) {
         ReconnectNow(lock);
     }
-    FlushPending();
     ReleaseOldPeriod();
     if (options_.lease > 0 && session_->Connected()) {
         LeaseInBackground();
     }
+    const size_t before = pending_.size();
+    if (session_->Connected() && !SendTogether(kSendRound)) {
+        // One by one: the one the database refuses is told apart, the rest go on.
+        FlushPending();
+    }
+    WriteLanded(kLandedBatch);
+    const bool more = !pending_.empty() && pending_.size() < before;
     TrimJournal();
     Publish();
     Unlock(lock);
+    return more;
 }
 
 void SqlLedger::Publish() {

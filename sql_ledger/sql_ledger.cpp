@@ -260,6 +260,16 @@ odbc::Answer SqlLedger::InsertRecord(const std::string& key, const LedgerEntry& 
 }
 
 std::optional<odbc::Failure> SqlLedger::InsertPending(const Pending& pending) {
+    if (std::optional<odbc::Failure> failure = RunPending(pending)) {
+        return failure;
+    }
+    if (auto committed = session_->Commit(); !committed) {
+        return committed.Err();
+    }
+    return std::nullopt;
+}
+
+std::optional<odbc::Failure> SqlLedger::RunPending(const Pending& pending) {
     if (pending.leasedPosition) {
         const LedgerEntry& started = pending.entry;
         odbc::Answer claimed = session_->Run(
@@ -281,9 +291,6 @@ std::optional<odbc::Failure> SqlLedger::InsertPending(const Pending& pending) {
     }
     if (odbc::Answer inserted = InsertRecord(pending.key, pending.entry); !inserted) {
         return inserted.Err();
-    }
-    if (auto committed = session_->Commit(); !committed) {
-        return committed.Err();
     }
     return std::nullopt;
 }

@@ -7,7 +7,13 @@
 // is lost, or a statement fails in a way that may pass (a deadlock, a row another station holds
 // past the lock limit), every call tries again until the bound after the first failure has
 // passed, keeping the outcomes it could not record and writing them, in order, once it can. The
-// mutex is let go between attempts, so that the station's other ports go on meanwhile.
+// mutex is let go between attempts, and for a login, so that the station's other ports go on
+// meanwhile.
+//
+// A leasing station with a journal goes further: a board takes its serial from the lease and
+// waits only for its records' lines on disk, under a lock of their own; the ledger's sender, a
+// thread of its own, writes them to the database in order and takes the next lease before the
+// last one runs out.
 #pragma once
 
 #include <atomic>
@@ -175,8 +181,11 @@ private:
     // station's runs low, and rewrites a grown journal. Boards hold only boardMutex_.
     void StartSender();
     void SendLoop();
-    // One round: the boards' records handed over, sent, a lease taken when one is wanted.
-    void SendRound();
+    // One round: the boards' records handed over, a lease taken when one is wanted, then up to
+    // kSendRound of them sent (a lease running low never waits behind a long backlog). True when
+    // more are left to send at once.
+    bool SendRound();
+    static constexpr size_t kSendRound = 64;
     void LeaseInBackground();
     void TrimJournal();
     // A board's take from the lease and a board's record, kept in the journal for the sender.
@@ -238,6 +247,11 @@ private:
     odbc::Answer InsertRecord(const std::string& key, const LedgerEntry& entry);
     // A pending record's statements, inside one transaction: a leased serial's row first.
     std::optional<odbc::Failure> InsertPending(const Pending& pending);
+    std::optional<odbc::Failure> RunPending(const Pending& pending);
+    // The sender: up to count of the oldest pending records in one transaction, one commit for
+    // them all; false when that did not land them (each then goes on its own, as FlushPending
+    // sends it, and a refused one is told apart from the rest).
+    bool SendTogether(size_t count);
     std::string RecordKey(uint64_t ticket) const;
     bool PastBound() const;
     // "the ledger's database is unreachable: " and the last failure.
