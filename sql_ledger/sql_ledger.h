@@ -185,7 +185,7 @@ private:
     // kSendRound of them sent (a lease running low never waits behind a long backlog). True when
     // more are left to send at once.
     bool SendRound();
-    static constexpr size_t kSendRound = 64;
+    static constexpr size_t kSendRound = 16;
     void LeaseInBackground();
     void TrimJournal();
     // A board's take from the lease and a board's record, kept in the journal for the sender.
