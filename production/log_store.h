@@ -17,6 +17,9 @@ public:
     // Appends durably (on disk, not in a cache); false when not all of it is known to be there.
     // Some of it may be.
     virtual bool Append(const std::string& bytes) = 0;
+    // Replaces everything with these bytes, atomically: either all of them are on disk, or the
+    // old bytes stay whole. False when not done (or not possible here): the old bytes stay.
+    virtual bool Replace(const std::string& /*bytes*/) { return false; }
 };
 
 class LogStore : public RecordStore {

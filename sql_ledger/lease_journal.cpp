@@ -115,6 +115,7 @@ Result<JournalState> LeaseJournal::Load() {
             break;
         }
         lineNumber++;
+        lines_ = lineNumber;
         const std::string text = all->substr(from, end - from);
         from = end + 1;
         bool read = false;
@@ -133,28 +134,42 @@ Result<JournalState> LeaseJournal::Load() {
     return state;
 }
 
-Status LeaseJournal::Write(const std::string& line) {
-    if (!bytes_.Append(line + "\n")) {
+Status LeaseJournal::Write(const std::string& lines, size_t count) {
+    if (!bytes_.Append(lines)) {
         return Fail("could not write to " + name_);
     }
+    lines_ += count;
     return {};
 }
 
+namespace {
+
+std::string BeginLine(const SequenceDefinition& s, const std::string& station) {
+    return json{{"journal", 1},
+                {"sequence", s.name},
+                {"station", station},
+                {"first", s.firstSerial},
+                {"vid", s.vid},
+                {"pid", s.pid},
+                {"product", s.product},
+                {"lock", s.lock},
+                {"scheme", SchemeWord(s.scheme)},
+                {"format", s.serialFormat},
+                {"offset", s.utcOffset},
+                {"job", s.job},
+                {"digest", s.jobDigest}}
+               .dump() +
+           "\n";
+}
+
+std::string LeaseLine(const std::string& key, const std::string& period, const json& serials) {
+    return json{{"lease", key}, {"period", period}, {"serials", serials}}.dump() + "\n";
+}
+
+}  // namespace
+
 Status LeaseJournal::Begin(const SequenceDefinition& s, const std::string& station) {
-    return Write(json{{"journal", 1},
-                      {"sequence", s.name},
-                      {"station", station},
-                      {"first", s.firstSerial},
-                      {"vid", s.vid},
-                      {"pid", s.pid},
-                      {"product", s.product},
-                      {"lock", s.lock},
-                      {"scheme", SchemeWord(s.scheme)},
-                      {"format", s.serialFormat},
-                      {"offset", s.utcOffset},
-                      {"job", s.job},
-                      {"digest", s.jobDigest}}
-                     .dump());
+    return Write(BeginLine(s, station));
 }
 
 Status LeaseJournal::Lease(const LeaseBlock& lease) {
@@ -162,7 +177,29 @@ Status LeaseJournal::Lease(const LeaseBlock& lease) {
     for (const LeasedSerial& serial : lease.serials) {
         serials.push_back(json::array({serial.position, serial.serial}));
     }
-    return Write(json{{"lease", lease.key}, {"period", lease.period}, {"serials", serials}}.dump());
+    return Write(LeaseLine(lease.key, lease.period, serials));
+}
+
+Status LeaseJournal::Compact(const SequenceDefinition& sequence, const std::string& station,
+                             const std::deque<LeasedSerial>& leased) {
+    std::string text = BeginLine(sequence, station);
+    size_t count = 1;
+    // One line a lease, its serials not yet taken in the order they are taken.
+    for (size_t from = 0; from < leased.size();) {
+        json serials = json::array();
+        size_t end = from;
+        for (; end < leased.size() && leased[end].lease == leased[from].lease; end++) {
+            serials.push_back(json::array({leased[end].position, leased[end].serial}));
+        }
+        text += LeaseLine(leased[from].lease, leased[from].period, serials);
+        count++;
+        from = end;
+    }
+    if (!bytes_.Replace(text)) {
+        return Fail("could not rewrite " + name_);
+    }
+    lines_ = count;
+    return {};
 }
 
 Status LeaseJournal::Record(const JournalRecord& record) {
@@ -170,13 +207,17 @@ Status LeaseJournal::Record(const JournalRecord& record) {
     if (record.leasedPosition) {
         line["position"] = *record.leasedPosition;
     }
-    return Write(line.dump());
+    return Write(line.dump() + "\n");
 }
 
 Status LeaseJournal::Released(const std::string& lease) {
-    return Write(json{{"released", lease}}.dump());
+    return Write(json{{"released", lease}}.dump() + "\n");
 }
 
-Status LeaseJournal::Landed(const std::string& key) {
-    return Write(json{{"landed", key}}.dump());
+Status LeaseJournal::Landed(const std::vector<std::string>& keys) {
+    std::string lines;
+    for (const std::string& key : keys) {
+        lines += json{{"landed", key}}.dump() + "\n";
+    }
+    return Write(lines, keys.size());
 }

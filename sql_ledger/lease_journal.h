@@ -43,14 +43,24 @@ public:
     Status Begin(const SequenceDefinition& sequence, const std::string& station);
     Status Lease(const LeaseBlock& lease);
     Status Record(const JournalRecord& record);
-    // A record the database holds (a replay after a crash finds it there by its key anyway).
-    Status Landed(const std::string& key);
+    // Records the database holds (a replay after a crash finds them there by their keys anyway),
+    // in one write.
+    Status Landed(const std::vector<std::string>& keys);
     // A lease whose unused serials were released (a format's lease at a new period).
     Status Released(const std::string& lease);
     const std::string& Name() const { return name_; }
 
+    // Lines in the journal: read by Load, and written since.
+    size_t Lines() const { return lines_; }
+    // Rewrites the journal with only what a restart needs once every record of it is in the
+    // database: the sequence and the station's leased serials not yet taken. Atomically: the old
+    // journal stays whole until the new one is on disk.
+    Status Compact(const SequenceDefinition& sequence, const std::string& station,
+                   const std::deque<LeasedSerial>& leased);
+
 private:
-    Status Write(const std::string& line);
+    Status Write(const std::string& lines, size_t count = 1);
     LogBytes& bytes_;
     const std::string name_;
+    size_t lines_ = 0;
 };

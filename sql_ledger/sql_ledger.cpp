@@ -52,11 +52,6 @@ std::string RecordKeyPrefix() {
     return prefix + "-";
 }
 
-std::string Unreachable(const std::string& lastFailure) {
-    return "the ledger's database is unreachable" +
-           (lastFailure.empty() ? std::string() : ": " + lastFailure);
-}
-
 std::string NotAnswering(const std::string& lastFailure) {
     return "the ledger did not answer within its bound" +
            (lastFailure.empty() ? std::string() : ": " + lastFailure);
@@ -79,7 +74,7 @@ Result<std::unique_ptr<SqlLedger>, LedgerError> SqlLedger::Open(const std::strin
                                                                 SqlLedgerOptions options) {
     std::unique_ptr<SqlLedger> ledger(
         new SqlLedger(connection, station, std::move(serialAt), std::move(options)));
-    odbc::Session& session = ledger->session_;
+    odbc::Session& session = *ledger->session_;
     session.InjectFaults(ledger->options_.faults);
     if (const auto connected = session.Connect(connection, ledger->options_.loginTimeoutSeconds,
                                                ledger->options_.limits);
@@ -95,6 +90,7 @@ Result<std::unique_ptr<SqlLedger>, LedgerError> SqlLedger::Open(const std::strin
             return LedgerFail(unreachable + "; " + loaded.Err().message);
         }
         ledger->MarkLost(connected.Err());
+        ledger->StartSender();
         return ledger;
     }
     if (Status checked = layout::CheckLayout(session); !checked) {
@@ -134,8 +130,14 @@ Result<std::unique_ptr<SqlLedger>, LedgerError> SqlLedger::Open(const std::strin
             return LedgerFail(loaded.Err().message);
         }
         ledger->FlushPending();
+        ledger->StartSender();
     }
     return ledger;
+}
+
+std::string SqlLedger::Unreachable(const std::string& lastFailure) {
+    return "the ledger's database is unreachable" +
+           (lastFailure.empty() ? std::string() : ": " + lastFailure);
 }
 
 bool SqlLedger::PastBound() const {
@@ -148,7 +150,7 @@ std::string SqlLedger::RecordKey(uint64_t ticket) const {
 }
 
 void SqlLedger::MarkLost(const odbc::Failure& failure) {
-    session_.Disconnect();
+    session_->Disconnect();
     lastFailure_ = failure.message;
     if (!failingSince_) {
         failingSince_ = std::chrono::steady_clock::now();
@@ -193,24 +195,38 @@ void SqlLedger::MarkAnswered() {
     }
 }
 
-bool SqlLedger::TryConnect() {
-    if (session_.Connected()) {
+bool SqlLedger::TryConnect(Lock& lock) {
+    if (session_->Connected()) {
         return true;
     }
-    if (const auto connected =
-            session_.Connect(connection_, options_.loginTimeoutSeconds, options_.limits);
-        !connected) {
+    if (connecting_) {
+        return false;
+    }
+    // The lock let go for the login: other workers' boards go on meanwhile, and see no session
+    // until this one is connected.
+    connecting_ = true;
+    Unlock(lock);
+    auto fresh = std::make_unique<odbc::Session>();
+    fresh->InjectFaults(options_.faults);
+    const auto connected =
+        fresh->Connect(connection_, options_.loginTimeoutSeconds, options_.limits);
+    lock.lock();
+    connecting_ = false;
+    if (!connected) {
         // Still unreachable: the bound keeps running from the first failure.
         MarkLost(connected.Err());
         return false;
     }
-    FlushPending();
-    return session_.Connected();
+    session_ = std::move(fresh);
+    if (options_.journal == nullptr) {
+        FlushPending();  // with a journal, the sender sends them
+    }
+    return session_->Connected();
 }
 
 bool SqlLedger::WaitForConnection(Lock& lock) {
     for (;;) {
-        if (TryConnect()) {
+        if (TryConnect(lock)) {
             return true;
         }
         if (PastBound()) {
@@ -235,18 +251,28 @@ void SqlLedger::Unlock(Lock& lock) {
 
 odbc::Answer SqlLedger::InsertRecord(const std::string& key, const LedgerEntry& entry) {
     // The timestamp from the same text, so that the two never disagree.
-    return session_.Run(layout::SpellTimestamp(kInsertRecord, session_.DatabaseEngine()),
-                        {key, sequence_.name, entry.time, entry.station, entry.port, entry.serial,
-                         entry.vid, entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
-                         std::string(OutcomeWord(entry.outcome)), entry.status, entry.job,
-                         layout::TimestampText(entry.time)});
+    return session_->Run(layout::SpellTimestamp(kInsertRecord, session_->DatabaseEngine()),
+                         {key, sequence_.name, entry.time, entry.station, entry.port, entry.serial,
+                          entry.vid, entry.pid, entry.product, int64_t{entry.lock ? 1 : 0},
+                          std::string(OutcomeWord(entry.outcome)), entry.status, entry.job,
+                          layout::TimestampText(entry.time)});
 }
 
 std::optional<odbc::Failure> SqlLedger::InsertPending(const Pending& pending) {
+    if (std::optional<odbc::Failure> failure = RunPending(pending)) {
+        return failure;
+    }
+    if (auto committed = session_->Commit(); !committed) {
+        return committed.Err();
+    }
+    return std::nullopt;
+}
+
+std::optional<odbc::Failure> SqlLedger::RunPending(const Pending& pending) {
     if (pending.leasedPosition) {
         const LedgerEntry& started = pending.entry;
-        odbc::Answer claimed = session_.Run(
-            layout::SpellTimestamp(kInsertSerial, session_.DatabaseEngine()),
+        odbc::Answer claimed = session_->Run(
+            layout::SpellTimestamp(kInsertSerial, session_->DatabaseEngine()),
             {sequence_.name, started.serial, static_cast<int64_t>(*pending.leasedPosition),
              sequence_.vid, sequence_.pid, started.station, started.time,
              layout::TimestampText(started.time)});
@@ -254,9 +280,9 @@ std::optional<odbc::Failure> SqlLedger::InsertPending(const Pending& pending) {
             return claimed.Err();
         }
         if (rules_.scheme == SequenceScheme::List) {
-            odbc::Answer marked = session_.Run(statements::kMarkListSerial,
-                                               {std::string("used"), sequence_.name,
-                                                static_cast<int64_t>(*pending.leasedPosition)});
+            odbc::Answer marked = session_->Run(statements::kMarkListSerial,
+                                                {std::string("used"), sequence_.name,
+                                                 static_cast<int64_t>(*pending.leasedPosition)});
             if (!marked) {
                 return marked.Err();
             }
@@ -265,16 +291,13 @@ std::optional<odbc::Failure> SqlLedger::InsertPending(const Pending& pending) {
     if (odbc::Answer inserted = InsertRecord(pending.key, pending.entry); !inserted) {
         return inserted.Err();
     }
-    if (auto committed = session_.Commit(); !committed) {
-        return committed.Err();
-    }
     return std::nullopt;
 }
 
 std::optional<bool> SqlLedger::KeyLanded(const char* sql, const std::string& key,
                                          odbc::Failure& failure) {
-    odbc::Answer found = session_.Run(sql, {key});
-    session_.Rollback();
+    odbc::Answer found = session_->Run(sql, {key});
+    session_->Rollback();
     if (!found) {
         failure = found.Err();
         return std::nullopt;
@@ -288,13 +311,32 @@ std::optional<bool> SqlLedger::KeyLanded(const char* sql, const std::string& key
 }
 
 void SqlLedger::FlushPending() {
-    while (!pending_.empty() && session_.Connected()) {
+    SendPending();
+    WriteLanded(kLandedBatch);
+}
+
+void SqlLedger::WriteLanded(size_t atLeast) {
+    std::lock_guard<std::mutex> board(boardMutex_);
+    if (!lastLanded_.empty()) {
+        lastRecorded_ = lastLanded_;
+        lastLanded_.clear();
+    }
+    if (landed_.empty() || landed_.size() < atLeast) {
+        return;
+    }
+    // Not needed for safety (a replay finds a record by its key): a restart only replays less.
+    (void)options_.journal->Landed(landed_);
+    landed_.clear();
+}
+
+void SqlLedger::SendPending() {
+    while (!pending_.empty() && session_->Connected()) {
         const Pending& next = pending_.front();
         std::optional<odbc::Failure> failure = InsertPending(next);
         if (failure && odbc::IsDuplicate(*failure)) {
             // Its own key is there when a commit that lost its answer had landed; any other
             // duplicate is a refusal like any other.
-            session_.Rollback();
+            session_->Rollback();
             odbc::Failure readFailure;
             const std::optional<bool> landed = KeyLanded(kRecordByKey, next.key, readFailure);
             if (!landed) {
@@ -309,14 +351,14 @@ void SqlLedger::FlushPending() {
         }
         if (failure && odbc::IsRetryable(*failure)) {
             // Kept, in order: the caller waits within the bound and tries again.
-            session_.Rollback();
+            session_->Rollback();
             NoteFailure(*failure);
             return;
         }
         if (failure) {
             // The database refuses this record for good (a value it cannot hold): waiting
             // would not help, and it must not hold up the records behind it.
-            session_.Rollback();
+            session_->Rollback();
             lastFailure_ = failure->message;
             refused_.insert(next.ticket);
             if (!next.entry.serial.empty()) {
@@ -325,12 +367,10 @@ void SqlLedger::FlushPending() {
         } else {
             MarkAnswered();
             if (!next.entry.serial.empty()) {
-                lastRecorded_ = next.entry.serial;
+                lastLanded_ = next.entry.serial;
             }
             if (options_.journal != nullptr) {
-                // Not needed for safety (a replay finds the record by its key): a restart only
-                // replays less.
-                (void)options_.journal->Landed(next.key);
+                landed_.push_back(next.key);
             }
         }
         pending_.pop_front();
@@ -364,7 +404,7 @@ SqlLedger::Step SqlLedger::Settle() {
 }
 
 SqlLedger::Step SqlLedger::TakeFailed(const odbc::Failure& failure, SerialTake& take) {
-    session_.Rollback();
+    session_->Rollback();
     if (failure.connectionLost) {
         MarkLost(failure);
         return Step::Lost;
@@ -382,13 +422,13 @@ SqlLedger::Step SqlLedger::TakeFailed(const odbc::Failure& failure, SerialTake& 
 }
 
 SqlLedger::Step SqlLedger::TakeRefused(const std::string& message, SerialTake& take) {
-    session_.Rollback();
+    session_->Rollback();
     take.message = message;
     return Step::Failed;
 }
 
 Result<std::string, odbc::Failure> SqlLedger::ReadNextSerial() {
-    const auto next = NextPosition(session_, sequence_.name);
+    const auto next = NextPosition(*session_, sequence_.name);
     if (!next) {
         return Fail(next.Err());
     }
@@ -398,7 +438,7 @@ Result<std::string, odbc::Failure> SqlLedger::ReadNextSerial() {
     if (rules_.scheme == SequenceScheme::From) {
         return serialAt_(sequence_.firstSerial, **next).value_or("");
     }
-    const auto preview = PreviewSerials(session_, sequence_, rules_, **next, 1, options_.clock);
+    const auto preview = PreviewSerials(*session_, sequence_, rules_, **next, 1, options_.clock);
     if (!preview) {
         return Fail(preview.Err());
     }
@@ -410,7 +450,7 @@ Result<std::string, odbc::Failure> SqlLedger::ReadNextSerial() {
 // moved past.
 std::optional<SqlLedger::Step> SqlLedger::Advance(int64_t count, uint64_t& first,
                                                   SerialTake& take) {
-    odbc::Answer advanced = session_.Run(kAdvance, {count, sequence_.name});
+    odbc::Answer advanced = session_->Run(kAdvance, {count, sequence_.name});
     if (!advanced) {
         return TakeFailed(advanced.Err(), take);
     }
@@ -418,7 +458,7 @@ std::optional<SqlLedger::Step> SqlLedger::Advance(int64_t count, uint64_t& first
         return TakeRefused("the ledger holds no sequence \"" + sequence_.name + "\" any more",
                            take);
     }
-    const auto next = NextPosition(session_, sequence_.name);
+    const auto next = NextPosition(*session_, sequence_.name);
     if (!next) {
         return TakeFailed(next.Err(), take);
     }
@@ -432,7 +472,7 @@ std::optional<SqlLedger::Step> SqlLedger::Advance(int64_t count, uint64_t& first
 }
 
 SqlLedger::Step SqlLedger::RanOut(TakeResult result, const std::string& message, SerialTake& take) {
-    session_.Rollback();
+    session_->Rollback();
     take.result = result;
     take.message = message;
     return Step::Done;
@@ -444,7 +484,7 @@ std::optional<SqlLedger::Step> SqlLedger::Candidate(FreeTake& free, SerialTake& 
     }
     if (rules_.scheme == SequenceScheme::List) {
         // The list's serial at the position, or a released lease's serial behind it.
-        odbc::Answer serial = session_.Run(
+        odbc::Answer serial = session_->Run(
             kFirstFreeInList,
             {sequence_.name, static_cast<int64_t>(free.position), std::string("free")});
         if (!serial) {
@@ -475,12 +515,12 @@ std::optional<SqlLedger::Step> SqlLedger::FromPeriod(int count, std::vector<std:
                                                      std::string& period, SerialTake& take) {
     // Read under the sequence's row lock: the takes and leases see the periods in the order they
     // take.
-    const auto now = LedgerNow(session_, options_.clock);
+    const auto now = LedgerNow(*session_, options_.clock);
     if (!now) {
         return TakeFailed(now.Err(), take);
     }
     const auto counted =
-        ReadPeriod(session_, sequence_.name, *rules_.format, rules_.offsetMinutes, *now);
+        ReadPeriod(*session_, sequence_.name, *rules_.format, rules_.offsetMinutes, *now);
     if (!counted) {
         return TakeFailed(counted.Err(), take);
     }
@@ -504,7 +544,7 @@ std::optional<SqlLedger::Step> SqlLedger::FromPeriod(int count, std::vector<std:
         serials.push_back(next.serial);
         scheme.MarkUsed(next.serial);
     }
-    odbc::Answer written = session_.Run(
+    odbc::Answer written = session_->Run(
         counted->stored ? statements::kUpdatePeriod : statements::kInsertPeriod,
         {static_cast<int64_t>(counted->last + serials.size()), sequence_.name, counted->period});
     if (!written) {
@@ -529,8 +569,8 @@ std::optional<SqlLedger::Step> SqlLedger::MarkListSerial(const char* state, uint
         return std::nullopt;
     }
     odbc::Answer marked =
-        session_.Run(statements::kMarkListSerial,
-                     {std::string(state), sequence_.name, static_cast<int64_t>(position)});
+        session_->Run(statements::kMarkListSerial,
+                      {std::string(state), sequence_.name, static_cast<int64_t>(position)});
     if (!marked) {
         return TakeFailed(marked.Err(), take);
     }
@@ -564,7 +604,7 @@ std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started,
             return std::nullopt;
         }
         odbc::Answer used =
-            session_.Run(kUsedElsewhere, {sequence_.vid, sequence_.pid, serial, sequence_.name});
+            session_->Run(kUsedElsewhere, {sequence_.vid, sequence_.pid, serial, sequence_.name});
         if (!used) {
             return TakeFailed(used.Err(), take);
         }
@@ -600,12 +640,12 @@ std::optional<SqlLedger::Step> SqlLedger::SkipOnRecord(const LedgerEntry& starte
 
 std::optional<SqlLedger::Step> SqlLedger::CommitTake(SerialTake& take,
                                                      const std::function<void()>& keepUnsettled) {
-    const auto committed = session_.Commit();
+    const auto committed = session_->Commit();
     if (committed) {
         MarkAnswered();
         return std::nullopt;
     }
-    session_.Rollback();
+    session_->Rollback();
     if (committed.Err().connectionLost) {
         MarkLost(committed.Err());
         keepUnsettled();
@@ -635,8 +675,8 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
     }
 
     started.serial = free.serial;
-    odbc::Answer claimed = session_.Run(
-        layout::SpellTimestamp(kInsertSerial, session_.DatabaseEngine()),
+    odbc::Answer claimed = session_->Run(
+        layout::SpellTimestamp(kInsertSerial, session_->DatabaseEngine()),
         {sequence_.name, free.serial, static_cast<int64_t>(free.position), sequence_.vid,
          sequence_.pid, started.station, started.time, layout::TimestampText(started.time)});
     if (!claimed) {
@@ -662,11 +702,15 @@ SqlLedger::Step SqlLedger::TryTake(const LedgerEntry& chip, SerialTake& take) {
     take.result = TakeResult::Taken;
     take.serial = free.serial;
     take.message.clear();
+    std::lock_guard<std::mutex> board(boardMutex_);
     lastRecorded_ = free.serial;
     return Step::Done;
 }
 
 SerialTake SqlLedger::TakeSerial(const LedgerEntry& chip) {
+    if (options_.lease > 0 && options_.journal != nullptr) {
+        return TakeFromJournal(chip);
+    }
     Lock lock(mutex_);
     if (options_.lease > 0) {
         SerialTake take = TakeLeasedSerial(lock, chip);
@@ -703,7 +747,6 @@ SerialTake SqlLedger::TakeSerial(const LedgerEntry& chip) {
     return take;
 }
 Status SqlLedger::Record(const LedgerEntry& entry) {
-    Lock lock(mutex_);
     const uint64_t ticket = nextTicket_++;
     Pending pending{ticket, RecordKey(ticket), entry};
     if (pending.entry.time.empty()) {
@@ -712,17 +755,14 @@ Status SqlLedger::Record(const LedgerEntry& entry) {
     if (pending.entry.station.empty()) {
         pending.entry.station = station_;
     }
-    if (entry.outcome == BatchOutcome::Verified && !entry.serial.empty()) {
-        verified_.insert(entry.serial);
-    }
     if (options_.journal != nullptr) {
         // On disk in the journal: recorded for the batch, and in the database when it answers.
-        const bool kept = Keep(std::move(pending));
-        if (kept && (session_.Connected() || ReconnectNow())) {
-            FlushPending();
-        }
-        Unlock(lock);
-        return kept ? Status() : Fail("could not write to " + options_.journal->Name());
+        return KeepForSender(std::move(pending));
+    }
+    Lock lock(mutex_);
+    if (entry.outcome == BatchOutcome::Verified && !entry.serial.empty()) {
+        std::lock_guard<std::mutex> board(boardMutex_);
+        verified_.insert(entry.serial);
     }
     pending_.push_back(std::move(pending));
     const bool written = WaitWritten(lock, ticket);
@@ -732,7 +772,7 @@ Status SqlLedger::Record(const LedgerEntry& entry) {
         recorded = Fail("the ledger's database refused the record: " + lastFailure_);
     } else if (!written) {
         recorded =
-            Fail(session_.Connected() ? NotAnswering(lastFailure_) : Unreachable(lastFailure_));
+            Fail(session_->Connected() ? NotAnswering(lastFailure_) : Unreachable(lastFailure_));
     }
     Unlock(lock);
     return recorded;
@@ -744,7 +784,7 @@ bool SqlLedger::WaitWritten(Lock& lock, uint64_t ticket) {
     auto written = [&] { return pending_.empty() || pending_.front().ticket > ticket; };
     while (!written() && WaitForConnection(lock)) {
         FlushPending();
-        if (!written() && (session_.Connected() ? !Pause(lock) : PastBound())) {
+        if (!written() && (session_->Connected() ? !Pause(lock) : PastBound())) {
             break;
         }
     }
@@ -752,11 +792,13 @@ bool SqlLedger::WaitWritten(Lock& lock, uint64_t ticket) {
 }
 
 Result<bool> SqlLedger::WasVerified(const std::string& serial) {
-    Lock lock(mutex_);
-    if (verified_.count(serial) > 0) {
-        Unlock(lock);
-        return true;
+    {
+        std::lock_guard<std::mutex> board(boardMutex_);
+        if (verified_.count(serial) > 0) {
+            return true;
+        }
     }
+    Lock lock(mutex_);
     // Only a clear answer counts: a board whose history cannot be read is left alone, not given
     // a second serial.
     std::optional<Result<bool>> answer;
@@ -765,10 +807,10 @@ Result<bool> SqlLedger::WasVerified(const std::string& serial) {
             answer = Fail(Unreachable(lastFailure_));
             break;
         }
-        odbc::Answer counted = session_.Run(
+        odbc::Answer counted = session_->Run(
             kCountVerified,
             {sequence_.name, serial, std::string(OutcomeWord(BatchOutcome::Verified))});
-        session_.Rollback();  // ends the read's transaction
+        session_->Rollback();  // ends the read's transaction
         if (counted) {
             if (const std::optional<int64_t> count = NumberAt(counted)) {
                 MarkAnswered();
@@ -796,16 +838,17 @@ Result<bool> SqlLedger::WasVerified(const std::string& serial) {
 }
 
 std::string SqlLedger::NextSerial() {
-    Lock lock(mutex_);
-    if (!leased_.empty()) {
-        std::string serial = leased_.front().serial;
-        Unlock(lock);
-        return serial;
+    {
+        std::lock_guard<std::mutex> board(boardMutex_);
+        if (!leased_.empty()) {
+            return leased_.front().serial;
+        }
     }
+    Lock lock(mutex_);
     std::string serial;
     while (WaitForConnection(lock)) {
         const Result<std::string, odbc::Failure> next = ReadNextSerial();
-        session_.Rollback();
+        session_->Rollback();
         if (next) {
             serial = *next;
             break;
@@ -823,7 +866,7 @@ std::string SqlLedger::NextSerial() {
 }
 
 std::string SqlLedger::LastRecordedSerial() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> board(boardMutex_);
     return lastRecorded_;
 }
 
@@ -833,10 +876,13 @@ std::vector<std::string> SqlLedger::UnrecordedSerials() {
     if (unsettled_) {
         serials.push_back(unsettled_->started.serial);
     }
-    for (const Pending& pending : pending_) {
-        if (!pending.entry.serial.empty() &&
-            std::find(serials.begin(), serials.end(), pending.entry.serial) == serials.end()) {
-            serials.push_back(pending.entry.serial);
+    std::lock_guard<std::mutex> board(boardMutex_);
+    for (const std::deque<Pending>* queue : {&pending_, &outbox_}) {
+        for (const Pending& pending : *queue) {
+            if (!pending.entry.serial.empty() &&
+                std::find(serials.begin(), serials.end(), pending.entry.serial) == serials.end()) {
+                serials.push_back(pending.entry.serial);
+            }
         }
     }
     return serials;

@@ -7,10 +7,18 @@
 // is lost, or a statement fails in a way that may pass (a deadlock, a row another station holds
 // past the lock limit), every call tries again until the bound after the first failure has
 // passed, keeping the outcomes it could not record and writing them, in order, once it can. The
-// mutex is let go between attempts, so that the station's other ports go on meanwhile.
+// mutex is let go between attempts, and for a login, so that the station's other ports go on
+// meanwhile.
+//
+// A leasing station with a journal goes further: a board takes its serial from the lease and
+// waits only for its records' lines on disk, under a lock of their own; the ledger's sender, a
+// thread of its own, writes them to the database in order and takes the next lease before the
+// last one runs out.
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -19,6 +27,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ledger.h"
@@ -55,7 +64,12 @@ struct SqlLedgerOptions {
     // A leasing station's journal (owned by the caller): its leases and records on disk first,
     // so that boards go on from the lease while the database does not answer, and a restart goes
     // on with it. A journal that holds records the database lacks is replayed, lease or not.
+    // With a journal, a board waits only for its record's line on disk: a sender of the ledger's
+    // own sends the records to the database, in order, and takes the next lease.
     LeaseJournal* journal = nullptr;
+    // A journal grown to this many lines is rewritten with only what a restart needs, once every
+    // record of it is in the database.
+    size_t journalTrimLines = 2000;
     // The batch takes serials: a login the server says cannot is refused at Open. An audit or a
     // label's reprint only reads and appends records.
     bool takes = true;
@@ -74,7 +88,8 @@ public:
                                                                 const std::string& station,
                                                                 SerialAt serialAt,
                                                                 SqlLedgerOptions options = {});
-    ~SqlLedger() override = default;
+    // Stops the sender; what it has not sent stays in the journal for the next run.
+    ~SqlLedger() override;
     SqlLedger(const SqlLedger&) = delete;
     SqlLedger& operator=(const SqlLedger&) = delete;
 
@@ -125,14 +140,22 @@ private:
     // Connected, reconnecting until the bound after the loss has passed. The lock is let go
     // between attempts, so that other workers' calls can go on.
     bool WaitForConnection(Lock& lock);
-    bool TryConnect();
+    // One try to connect, on a session of its own with the lock let go (a login can take
+    // seconds), swapped in once connected. False while another worker is connecting.
+    bool TryConnect(Lock& lock);
     void MarkLost(const odbc::Failure& failure);
     // A failure that may pass: the bound runs from the first one.
     void NoteFailure(const odbc::Failure& failure);
     // Waits before the next try, the lock let go; false when the bound has passed.
     bool Pause(Lock& lock);
     void MarkAnswered();
+    // Sends the pending records, oldest first, until one cannot be sent now.
     void FlushPending();
+    void SendPending();
+    // The journal told which records landed, once at least this many did: one line on disk for
+    // many, so that a board seldom waits for the sender's line.
+    void WriteLanded(size_t atLeast);
+    static constexpr size_t kLandedBatch = 256;
     // Whether the row with this key is in the database (a record's, or with kLeaseByKey a
     // lease's); empty when that cannot be read.
     std::optional<bool> KeyLanded(const char* sql, const std::string& key, odbc::Failure& failure);
@@ -142,15 +165,37 @@ private:
     // Leased serials: a board's take from the station's lease, the lease taken (again) first when
     // it runs low, and a lease whose commit lost its answer settled by its key.
     SerialTake TakeLeasedSerial(Lock& lock, const LedgerEntry& chip);
-    bool LeaseRunsLow() const;
+    bool LeaseRunsLow(size_t left) const;
+    size_t LeftInLease();
+    // A lease's serials the station's, written to the journal first; false when they could not
+    // be written there (the lease stays on record, unused).
+    bool AddLease(const LeaseBlock& lease);
     // A format's lease of an ended period: its rest released, on record, before the next board.
     void ReleaseOldPeriod();
-    // The journal: what it holds taken up at Open, and each record kept there before it is
-    // pending (false when it could not be written: the record is not kept).
+    // The journal: what it holds taken up at Open.
     Status LoadJournal(bool online);
-    bool Keep(Pending pending);
-    // Offline with serials left: one try to reconnect, at most every retry interval.
-    bool ReconnectNow();
+    // The sender's try to reconnect, at most every retry interval.
+    bool ReconnectNow(Lock& lock);
+    // The sender: with a journal, each record's line on disk is all a board waits for; the
+    // sender writes the records to the database in order, takes the next lease when the
+    // station's runs low, and rewrites a grown journal. Boards hold only boardMutex_.
+    void StartSender();
+    void SendLoop();
+    // One round: the boards' records handed over, a lease taken when one is wanted, then up to
+    // kSendRound of them sent (a lease running low never waits behind a long backlog). True when
+    // more are left to send at once.
+    bool SendRound();
+    static constexpr size_t kSendRound = 16;
+    void LeaseInBackground();
+    void TrimJournal();
+    // A board's take from the lease and a board's record, kept in the journal for the sender.
+    SerialTake TakeFromJournal(const LedgerEntry& chip);
+    Status KeepForSender(Pending pending);
+    // Why the board waiting for a lease waits no longer.
+    SerialTake LeaseWaitEnded();
+    Status FinishSending();
+    // With the sender's lock held: the records not yet sent, what a waiting board is told.
+    void Publish();
     // Takes a new lease when the station's runs low; false (take saying why) when none is left
     // to take from and the station's lease is empty.
     bool RenewLease(Lock& lock, SerialTake& take);
@@ -202,8 +247,15 @@ private:
     odbc::Answer InsertRecord(const std::string& key, const LedgerEntry& entry);
     // A pending record's statements, inside one transaction: a leased serial's row first.
     std::optional<odbc::Failure> InsertPending(const Pending& pending);
+    std::optional<odbc::Failure> RunPending(const Pending& pending);
+    // The sender: up to count of the oldest pending records in one transaction, one commit for
+    // them all; false when that did not land them (each then goes on its own, as FlushPending
+    // sends it, and a refused one is told apart from the rest).
+    bool SendTogether(size_t count);
     std::string RecordKey(uint64_t ticket) const;
     bool PastBound() const;
+    // "the ledger's database is unreachable: " and the last failure.
+    static std::string Unreachable(const std::string& lastFailure);
     // Lets go of the lock and tells the observer what changed meanwhile.
     void Unlock(Lock& lock);
 
@@ -218,25 +270,44 @@ private:
     const std::string recordKeyPrefix_;
 
     std::mutex mutex_;
-    odbc::Session session_;
-    bool lost_ = false;  // the observer was told the ledger does not answer
+    std::unique_ptr<odbc::Session> session_ = std::make_unique<odbc::Session>();
+    bool connecting_ = false;  // a worker connects a new session, the lock let go
+    bool lost_ = false;        // the observer was told the ledger does not answer
     std::optional<std::chrono::steady_clock::time_point> failingSince_;
     std::optional<Unsettled> unsettled_;
     // A take met a serial the database refused as used: until a take succeeds, each serial is
     // looked up first, and one another sequence of the same identity used is skipped.
     bool checkUsed_ = false;
     std::string lastFailure_;
-    std::deque<Pending> pending_;  // outcomes not yet recorded, oldest first
-    uint64_t nextTicket_ = 1;      // numbers every record this ledger writes
-    std::set<uint64_t> refused_;   // tickets the database refused outright
+    std::deque<Pending> pending_;      // outcomes not yet recorded, oldest first
+    std::vector<std::string> landed_;  // keys landed, not yet noted in the journal
+    std::string lastLanded_;
+    std::atomic<uint64_t> nextTicket_ = 1;  // numbers every record this ledger writes
+    std::set<uint64_t> refused_;            // tickets the database refused outright
     std::vector<std::string> refusedSerials_;
-    std::set<std::string> verified_;  // verified here, recorded or pending
-    std::string lastRecorded_;
-    std::vector<bool> notices_;        // connection changes the observer has not been told
-    std::deque<LeasedSerial> leased_;  // the station's leased serials not yet taken, in order
+    std::vector<bool> notices_;                 // connection changes the observer has not been told
     std::optional<LeaseBlock> unsettledLease_;  // a lease whose commit lost its answer
     uint64_t nextLease_ = 1;                    // numbers this ledger's leases
     std::optional<std::chrono::system_clock::time_point> offlineSince_;
     std::chrono::steady_clock::time_point lastReconnect_{};
     bool needsDatabase_ = false;  // the lease is used up offline: the bound runs from then
+
+    // Taken after mutex_ when both are held, never before it: what a board of a leasing station
+    // with a journal touches, so that it never waits for the database.
+    std::mutex boardMutex_;
+    std::deque<LeasedSerial> leased_;  // the station's leased serials not yet taken, in order
+    std::set<std::string> verified_;   // verified here, recorded or pending
+    std::string lastRecorded_;
+    std::deque<Pending> outbox_;  // in the journal, not yet handed to the sender, oldest first
+    size_t unsent_ = 0;           // handed to the sender, not yet in the database
+    bool leaseWanted_ = false;    // a board found the lease low
+    std::optional<SerialTake> leaseEnd_;  // why no lease was taken: the sequence ran out
+    std::string sendFailure_;             // the sender's last failure, for a waiting board
+    bool sendOffline_ = false;            // the sender has no connection
+    std::optional<std::chrono::system_clock::time_point> sendOfflineSince_;
+    bool stopSender_ = false;
+    size_t trimAt_ = options_.journalTrimLines;  // the journal's lines that start a rewrite
+    std::condition_variable senderWake_;         // work for the sender
+    std::condition_variable boardWake_;          // a lease, or everything sent
+    std::thread sender_;
 };

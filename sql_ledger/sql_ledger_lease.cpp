@@ -28,21 +28,32 @@ const char* kLeaseList =
 // the board goes on with the lease's next one, a few times at most.
 constexpr int kRefusedSerials = 5;
 
-std::string Unreachable(const std::string& lastFailure) {
-    return "the ledger's database is unreachable" +
-           (lastFailure.empty() ? std::string() : ": " + lastFailure);
-}
-
 }  // namespace
 
-bool SqlLedger::LeaseRunsLow() const {
-    return leased_.empty() || leased_.size() < static_cast<size_t>(options_.leaseLow);
+bool SqlLedger::LeaseRunsLow(size_t left) const {
+    return left == 0 || left < static_cast<size_t>(options_.leaseLow);
+}
+
+size_t SqlLedger::LeftInLease() {
+    std::lock_guard<std::mutex> board(boardMutex_);
+    return leased_.size();
+}
+
+bool SqlLedger::AddLease(const LeaseBlock& lease) {
+    std::lock_guard<std::mutex> board(boardMutex_);
+    // On disk before any of its serials is used; a lease the journal lost stays leased, unused.
+    if (options_.journal != nullptr && !options_.journal->Lease(lease)) {
+        return false;
+    }
+    leased_.insert(leased_.end(), lease.serials.begin(), lease.serials.end());
+    boardWake_.notify_all();
+    return true;
 }
 
 std::optional<SqlLedger::Step> SqlLedger::LeaseFromList(uint64_t first, LeaseBlock& block,
                                                         SerialTake& take) {
     const int64_t from = static_cast<int64_t>(first);
-    odbc::Answer read = session_.Run(
+    odbc::Answer read = session_->Run(
         kLeaseList, {sequence_.name, from, from + options_.lease, std::string("free")});
     if (!read) {
         return TakeFailed(read.Err(), take);
@@ -56,8 +67,8 @@ std::optional<SqlLedger::Step> SqlLedger::LeaseFromList(uint64_t first, LeaseBlo
         }
         block.serials.push_back({static_cast<uint64_t>(*position), row.at(0).value_or(""), "", ""});
         odbc::Answer marked =
-            session_.Run(statements::kMarkListSerial,
-                         {std::string("leased"), sequence_.name, static_cast<int64_t>(*position)});
+            session_->Run(statements::kMarkListSerial,
+                          {std::string("leased"), sequence_.name, static_cast<int64_t>(*position)});
         if (!marked) {
             return TakeFailed(marked.Err(), take);
         }
@@ -118,7 +129,7 @@ SqlLedger::Step SqlLedger::TakeLease(SerialTake& take) {
         serial.lease = block.key;
         serial.period = block.period;
     }
-    odbc::Answer leased = session_.Run(
+    odbc::Answer leased = session_->Run(
         kInsertLease,
         {block.key, sequence_.name, station_, static_cast<int64_t>(block.serials.front().position),
          static_cast<int64_t>(block.serials.size()),
@@ -131,11 +142,9 @@ SqlLedger::Step SqlLedger::TakeLease(SerialTake& take) {
     if (std::optional<Step> ended = CommitTake(take, [&] { unsettledLease_ = std::move(block); })) {
         return *ended;
     }
-    // On disk before any of its serials is used; a lease the journal lost stays leased, unused.
-    if (options_.journal != nullptr && !options_.journal->Lease(block)) {
+    if (!AddLease(block)) {
         return TakeRefused("could not write the lease to " + options_.journal->Name(), take);
     }
-    leased_.insert(leased_.end(), block.serials.begin(), block.serials.end());
     return Step::Done;
 }
 
@@ -150,9 +159,8 @@ SqlLedger::Step SqlLedger::SettleLease() {
         NoteFailure(failure);
         return Step::Retry;
     }
-    if (*landed && (options_.journal == nullptr || options_.journal->Lease(*unsettledLease_))) {
-        leased_.insert(leased_.end(), unsettledLease_->serials.begin(),
-                       unsettledLease_->serials.end());
+    if (*landed) {
+        (void)AddLease(*unsettledLease_);
     }
     unsettledLease_.reset();
     return Step::Done;
@@ -160,26 +168,18 @@ SqlLedger::Step SqlLedger::SettleLease() {
 
 bool SqlLedger::RenewLease(Lock& lock, SerialTake& take) {
     for (;;) {
-        if (!unsettledLease_ && !LeaseRunsLow()) {
+        if (!unsettledLease_ && !LeaseRunsLow(LeftInLease())) {
             return true;
         }
-        // With a journal, the lease's own serials go on while the database does not answer.
-        const bool canGoOn = options_.journal != nullptr && !leased_.empty();
-        if (canGoOn && !session_.Connected() && !ReconnectNow()) {
-            return true;
-        }
-        if (!canGoOn && !session_.Connected() && !needsDatabase_) {
+        if (!session_->Connected() && !needsDatabase_) {
             // The station cannot go on without the database: the bound runs from now.
             needsDatabase_ = true;
             failingSince_ = std::chrono::steady_clock::now();
         }
         // A lease that cannot be taken now leaves the station's own serials to go on with.
         if (!WaitForConnection(lock)) {
-            take.message = leased_.empty() && options_.journal != nullptr
-                               ? "the lease is used up and " + Unreachable(lastFailure_) +
-                                     ": no board is written until it answers"
-                               : Unreachable(lastFailure_);
-            return !leased_.empty();
+            take.message = Unreachable(lastFailure_);
+            return LeftInLease() > 0;
         }
         SerialTake leasing;
         const bool settling = unsettledLease_.has_value();
@@ -187,21 +187,18 @@ bool SqlLedger::RenewLease(Lock& lock, SerialTake& take) {
         if (step == Step::Done && settling) {
             continue;
         }
-        if (step != Step::Done && canGoOn) {
-            return true;
-        }
         if (step == Step::Done) {
             // Leased; or the sequence (or its period) has run out, and the lease's rest is all
             // there is.
             take.result = leasing.result;
             take.message = leasing.message;
-            return leasing.result == TakeResult::NotRecorded || !leased_.empty();
+            return leasing.result == TakeResult::NotRecorded || LeftInLease() > 0;
         }
         if (step == Step::Failed || step == Step::Duplicate ||
             (step == Step::Retry && !Pause(lock)) || (step == Step::Lost && PastBound())) {
             take.message = "the ledger could not lease serials: " +
                            (leasing.message.empty() ? lastFailure_ : leasing.message);
-            return !leased_.empty();
+            return LeftInLease() > 0;
         }
     }
 }
@@ -209,31 +206,45 @@ bool SqlLedger::RenewLease(Lock& lock, SerialTake& take) {
 void SqlLedger::ReleaseOldPeriod() {
     // Offline the station keeps its lease's serials across a period's end: only the database's
     // clock says the period has ended.
-    if (rules_.scheme != SequenceScheme::Format || leased_.empty() || !session_.Connected()) {
+    if (rules_.scheme != SequenceScheme::Format || LeftInLease() == 0 || !session_->Connected()) {
         return;
     }
-    const auto now = LedgerNow(session_, options_.clock);
-    session_.Rollback();
+    const auto now = LedgerNow(*session_, options_.clock);
+    session_->Rollback();
     if (!now) {
         return;  // asked again at the next board
     }
     const std::string period = PeriodOf(*rules_.format, DateAt(*now, rules_.offsetMinutes));
-    const LeasedSerial old = leased_.front();
-    if (old.period == period) {
+    // Taken out of boards' reach first, so that the release counts exactly the serials no board
+    // took; put back when it could not be noted.
+    std::deque<LeasedSerial> old;
+    {
+        std::lock_guard<std::mutex> board(boardMutex_);
+        while (!leased_.empty() && leased_.front().period != period &&
+               (old.empty() || leased_.front().lease == old.front().lease)) {
+            old.push_back(leased_.front());
+            leased_.pop_front();
+        }
+    }
+    if (old.empty()) {
         return;
     }
-    const auto rest = std::count_if(leased_.begin(), leased_.end(),
-                                    [&](const LeasedSerial& s) { return s.lease == old.lease; });
+    const auto putBack = [&] {
+        std::lock_guard<std::mutex> board(boardMutex_);
+        leased_.insert(leased_.begin(), old.begin(), old.end());
+    };
+    const std::string lease = old.front().lease;
     odbc::Answer noted =
-        session_.Run(kInsertRelease, {old.lease, static_cast<int64_t>(rest), UtcNow()});
-    if (!noted || !session_.Commit()) {
-        session_.Rollback();
-        return;  // a duplicate: released already; anything else is asked again
+        session_->Run(kInsertRelease, {lease, static_cast<int64_t>(old.size()), UtcNow()});
+    if (!noted || !session_->Commit()) {
+        session_->Rollback();
+        putBack();  // a duplicate: released already; anything else is asked again
+        return;
     }
     if (options_.journal != nullptr) {
-        (void)options_.journal->Released(old.lease);
+        std::lock_guard<std::mutex> board(boardMutex_);
+        (void)options_.journal->Released(lease);
     }
-    std::erase_if(leased_, [&](const LeasedSerial& s) { return s.lease == old.lease; });
 }
 
 SerialTake SqlLedger::TakeLeasedSerial(Lock& lock, const LedgerEntry& chip) {
@@ -243,8 +254,12 @@ SerialTake SqlLedger::TakeLeasedSerial(Lock& lock, const LedgerEntry& chip) {
         if (!RenewLease(lock, take)) {
             return take;
         }
-        const LeasedSerial leased = leased_.front();
-        leased_.pop_front();
+        LeasedSerial leased;
+        {
+            std::lock_guard<std::mutex> board(boardMutex_);
+            leased = leased_.front();
+            leased_.pop_front();
+        }
         const uint64_t ticket = nextTicket_++;
         Pending started{ticket, RecordKey(ticket), chip, leased.position};
         started.entry.serial = leased.serial;
@@ -255,20 +270,8 @@ SerialTake SqlLedger::TakeLeasedSerial(Lock& lock, const LedgerEntry& chip) {
             started.entry.station = station_;
         }
         const std::string serial = leased.serial;
-        if (options_.journal != nullptr) {
-            // On disk first, as a started record in the database would be: the board goes on,
-            // and the database gets it when it answers.
-            if (!Keep(std::move(started))) {
-                take.message = "could not write to " + options_.journal->Name();
-                return take;
-            }
-            if (session_.Connected() || ReconnectNow()) {
-                FlushPending();
-            }
-        } else {
-            pending_.push_back(std::move(started));
-        }
-        const bool written = options_.journal != nullptr || WaitWritten(lock, ticket);
+        pending_.push_back(std::move(started));
+        const bool written = WaitWritten(lock, ticket);
         if (refused_.erase(ticket) > 0) {
             // The database refused the serial (another sequence of the same identity used it):
             // on record as not used, and the board takes the lease's next one.
@@ -280,7 +283,7 @@ SerialTake SqlLedger::TakeLeasedSerial(Lock& lock, const LedgerEntry& chip) {
             skipped.outcome = BatchOutcome::Failed;
             skipped.status = "not used: the ledger refused it as used (" + lastFailure_ + ")";
             const uint64_t skip = nextTicket_++;
-            Keep({skip, RecordKey(skip), skipped});
+            pending_.push_back({skip, RecordKey(skip), skipped});
             FlushPending();
             continue;
         }
@@ -293,11 +296,12 @@ SerialTake SqlLedger::TakeLeasedSerial(Lock& lock, const LedgerEntry& chip) {
             const uint64_t note = nextTicket_++;
             pending_.push_back({note, RecordKey(note), unused});
             take.result = TakeResult::NotRecorded;
-            take.message = session_.Connected() ? "the ledger did not answer within its bound"
-                                                : "the ledger's database is unreachable";
+            take.message = session_->Connected() ? "the ledger did not answer within its bound"
+                                                 : "the ledger's database is unreachable";
             take.message += lastFailure_.empty() ? std::string() : ": " + lastFailure_;
             return take;
         }
+        std::lock_guard<std::mutex> board(boardMutex_);
         lastRecorded_ = serial;
         take.result = TakeResult::Taken;
         take.serial = serial;
@@ -348,32 +352,26 @@ Status SqlLedger::LoadJournal(bool online) {
     return {};
 }
 
-bool SqlLedger::Keep(Pending pending) {
-    if (options_.journal != nullptr &&
-        !options_.journal->Record({pending.key, pending.entry, pending.leasedPosition})) {
-        return false;
-    }
-    pending_.push_back(std::move(pending));
-    return true;
-}
-
-bool SqlLedger::ReconnectNow() {
+bool SqlLedger::ReconnectNow(Lock& lock) {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastReconnect_ < options_.retryInterval) {
         return false;
     }
     lastReconnect_ = now;
-    return TryConnect();
+    return TryConnect(lock);
 }
 
 Status SqlLedger::Finish() {
+    if (options_.journal != nullptr) {
+        return FinishSending();
+    }
     Lock lock(mutex_);
     if (pending_.empty() && refused_.empty()) {
         Unlock(lock);
         return {};
     }
     // The station needs the database now: the bound runs from here.
-    if (!session_.Connected()) {
+    if (!session_->Connected()) {
         failingSince_ = std::chrono::steady_clock::now();
     }
     if (!pending_.empty()) {
@@ -394,11 +392,15 @@ Status SqlLedger::Finish() {
 }
 
 size_t SqlLedger::LeaseLeft() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return leased_.size();
+    return LeftInLease();
 }
 
 std::optional<std::chrono::system_clock::time_point> SqlLedger::OfflineSince() {
+    if (options_.journal != nullptr) {
+        // As the sender saw it at the end of its last round: never waits for its statements.
+        std::lock_guard<std::mutex> board(boardMutex_);
+        return sendOfflineSince_;
+    }
     std::lock_guard<std::mutex> lock(mutex_);
     return offlineSince_;
 }

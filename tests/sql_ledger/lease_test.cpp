@@ -1,6 +1,9 @@
 // Serials leased ahead to stations, against real servers: stations taking from their own leases
 // never share a serial, a leased serial is on record only once a board takes it, a list's lease
 // runs the list out, and a lease whose commit lost its answer is settled by its key.
+#include <map>
+#include <mutex>
+
 #include "column_number.h"
 #include "lease_journal.h"
 #include "lease_operations.h"
@@ -214,14 +217,28 @@ TEST_P(LeaseTest, AFormatsLeaseEndsWithItsPeriod) {
 }
 
 // A journal's bytes that outlive the ledger that wrote them, as a file outlives a killed station.
+// Written by the ledger's sender while the test reads them.
 class JournalBytes : public LogBytes {
 public:
-    std::optional<std::string> ReadAll() override { return bytes; }
+    std::optional<std::string> ReadAll() override { return Bytes(); }
     bool Append(const std::string& more) override {
-        bytes += more;
+        std::lock_guard<std::mutex> hold(mutex_);
+        bytes_ += more;
         return true;
     }
-    std::string bytes;
+    bool Replace(const std::string& all) override {
+        std::lock_guard<std::mutex> hold(mutex_);
+        bytes_ = all;
+        return true;
+    }
+    std::string Bytes() const {
+        std::lock_guard<std::mutex> hold(mutex_);
+        return bytes_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::string bytes_;
 };
 
 // Two stations with leases and journals, the server stopped for longer than a lease's worth of
@@ -243,11 +260,15 @@ TEST_P(LeaseTest, StationsWorkOfflineFromTheirLeasesAndEveryRecordLandsOnce) {
     auto a = Open(sequence, "st-a", TestSerials(), options(journalA));
     auto b = Open(sequence, "st-b", TestSerials(), options(journalB));
     std::vector<std::string> taken;
+    std::map<std::string, std::vector<std::string>> made;  // each station's records in order
     auto board = [&](SqlLedger& station) {
         const SerialTake take = station.TakeSerial(Chip("COM21"));
         if (take.result == TakeResult::Taken) {
             taken.push_back(take.serial);
             EXPECT_TRUE(station.Record(Outcome("COM21", take.serial, BatchOutcome::Verified)));
+            for (const char* outcome : {" started", " verified"}) {
+                made[&station == b.get() ? "b" : "a"].push_back(take.serial + outcome);
+            }
         }
         return take;
     };
@@ -276,14 +297,68 @@ TEST_P(LeaseTest, StationsWorkOfflineFromTheirLeasesAndEveryRecordLandsOnce) {
     EXPECT_TRUE(b->Finish()) << ErrorOf(b->Finish());
 
     std::multiset<std::string> started, verified;
+    std::map<std::string, std::vector<std::string>> landed;  // in the order they landed
     for (const std::string& record : Records(sequence.name)) {
         const std::string serial = record.substr(0, record.find(' '));
         (record.ends_with(" started") ? started : verified).insert(serial);
+        for (const auto& [station, records] : made) {
+            if (std::find(records.begin(), records.end(), record) != records.end()) {
+                landed[station].push_back(record);
+            }
+        }
     }
+    EXPECT_EQ(landed, made);
     EXPECT_EQ(started, std::multiset<std::string>(taken.begin(), taken.end()));
     EXPECT_EQ(verified, started);
     EXPECT_EQ(std::set<std::string>(taken.begin(), taken.end()).size(), 8u);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_serials WHERE sequence_name = ?", sequence.name), 8);
+}
+
+// A station killed right after its boards, its sender's records not yet (or only partly) in the
+// database: restarted from what its journal held then, every record lands once, and the lease
+// goes on without a serial twice. A journal grown long is rewritten once everything in it is in
+// the database, and a restart from the rewritten journal goes on the same way.
+TEST_P(LeaseTest, AKilledStationAndATrimmedJournalGoOnWithoutLosingOrReusing) {
+    const SequenceDefinition sequence = Define();
+    JournalBytes bytes, left;
+    LeaseJournal journal(bytes, "the journal"), leftJournal(left, "the journal left");
+    SqlLedgerOptions options = Leasing(4, 1);
+    options.journal = &journal;
+    options.journalTrimLines = 12;
+    std::vector<std::string> taken;
+    auto boards = [&](SqlLedger& station, int count) {
+        for (int i = 0; i < count; i++) {
+            const SerialTake take = station.TakeSerial(Chip("COM21"));
+            ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
+            taken.push_back(take.serial);
+            ASSERT_TRUE(station.Record(Outcome("COM21", take.serial, BatchOutcome::Verified)));
+        }
+    };
+    auto ledger = Open(sequence, "st-a", TestSerials(), options);
+    boards(*ledger, 10);
+    // Killed: the journal as it was on disk then.
+    left.Replace(bytes.Bytes());
+    ledger.reset();
+    options.journal = &leftJournal;
+    ledger = Open(sequence, "st-a", TestSerials(), options);
+    boards(*ledger, 3);
+    ASSERT_TRUE(ledger->Finish()) << ErrorOf(ledger->Finish());
+    // Rewritten since: it held over 20 records' lines, and more were added.
+    const std::string compact = left.Bytes();
+    EXPECT_LT(std::count(compact.begin(), compact.end(), '\n'), 12) << compact;
+    ledger.reset();
+    ledger = Open(sequence, "st-a", TestSerials(), options);
+    boards(*ledger, 3);
+    ASSERT_TRUE(ledger->Finish()) << ErrorOf(ledger->Finish());
+
+    EXPECT_EQ(std::set<std::string>(taken.begin(), taken.end()).size(), 16u);
+    std::vector<std::string> expected;
+    for (const std::string& serial : taken) {
+        expected.push_back(serial + " started");
+        expected.push_back(serial + " verified");
+    }
+    EXPECT_EQ(Records(sequence.name), expected);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_serials WHERE sequence_name = ?", sequence.name), 16);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, LeaseTest, kServers, ServerName);

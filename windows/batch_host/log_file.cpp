@@ -43,6 +43,37 @@ std::optional<std::string> LogFile::ReadAll() {
     return text;
 }
 
+bool LogFile::Replace(const std::string& bytes) {
+    const std::string fresh = path_ + ".new";
+    std::optional<std::u16string> widePath = Utf8ToUtf16(path_);
+    std::optional<std::u16string> wideFresh = Utf8ToUtf16(fresh);
+    if (!widePath || !wideFresh) {
+        return false;
+    }
+    const auto* freshName = reinterpret_cast<const wchar_t*>(wideFresh->c_str());
+    {
+        win32::AutoCloseHandle file(CreateFileW(freshName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (!file ||
+            !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       nullptr) ||
+            written != bytes.size() || !FlushFileBuffers(file.Get())) {
+            file.Reset();
+            DeleteFileW(freshName);
+            return false;
+        }
+    }
+    // The log is opened without delete sharing: closed for the move, and opened again at once.
+    file_.Reset();
+    const bool moved = MoveFileExW(freshName, reinterpret_cast<const wchar_t*>(widePath->c_str()),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!moved) {
+        DeleteFileW(freshName);
+    }
+    return Open(path_) && moved;
+}
+
 bool LogFile::Append(const std::string& bytes) {
     DWORD written = 0;
     return WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
