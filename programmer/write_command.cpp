@@ -77,11 +77,11 @@ int RunWrite(const CommandLine& line) {
     if (!record) {
         throw CommandFailure{EXIT_BAD_USAGE, record.Err().message};
     }
-    std::string problem;
-    std::unique_ptr<OwnedChipPort> port = OpenChipPort(chosen, problem);
-    if (!port) {
-        throw CommandFailure{EXIT_NO_PORT, problem};
+    Result<std::unique_ptr<OwnedChipPort>> opened = OpenChipPort(chosen);
+    if (!opened) {
+        throw CommandFailure{EXIT_NO_PORT, opened.Err().message};
     }
+    std::unique_ptr<OwnedChipPort> port = std::move(*opened);
     JobOutcome outcome = WriteAndVerify(*port, **record);
     port.reset();
     ReportWrite(line, chosen, outcome, identity, jobId);
