@@ -49,12 +49,12 @@ std::vector<std::string> LoadJobList(const Job& job) {
     if (job.serials.scheme != JobScheme::List) {
         return {};
     }
-    SerialList list = ReadSerialList(job.listText, CheckSerial);
-    if (!list.problem.empty()) {
+    Result<std::vector<std::string>> list = ReadSerialList(job.listText, CheckSerial);
+    if (!list) {
         throw CommandFailure{EXIT_BAD_USAGE,
-                             "--job: serial-list: " + job.serials.list + ": " + list.problem};
+                             "--job: serial-list: " + job.serials.list + ": " + list.Err().message};
     }
-    return list.serials;
+    return std::move(*list);
 }
 
 std::string JobTitle(const Job& job) {

@@ -5,10 +5,24 @@
 #include "scheme_choice.h"
 #include "whole_file.h"
 
+namespace {
+
+std::unique_ptr<SerialScheme> SchemeOrThrow(const SchemeOptions& options,
+                                            const std::string& listText) {
+    Result<std::unique_ptr<SerialScheme>> scheme =
+        SchemeOf(options, listText, [] { return std::chrono::system_clock::now(); });
+    if (!scheme) {
+        throw CommandFailure{EXIT_BAD_USAGE, scheme.Err().message};
+    }
+    return std::move(*scheme);
+}
+
+}  // namespace
+
 std::unique_ptr<SerialScheme> StartScheme(const SchemeOptions& options,
                                           const std::string* listText) {
     if (listText != nullptr) {
-        return SchemeOf(options, *listText, [] { return std::chrono::system_clock::now(); });
+        return SchemeOrThrow(options, *listText);
     }
     std::string read;
     if (!options.serialList.empty()) {
@@ -21,5 +35,5 @@ std::unique_ptr<SerialScheme> StartScheme(const SchemeOptions& options,
         }
         read = std::move(*text);
     }
-    return SchemeOf(options, read, [] { return std::chrono::system_clock::now(); });
+    return SchemeOrThrow(options, read);
 }

@@ -242,11 +242,11 @@ CommandFailure UsageFailure(const CLI::App& app, const CLI::ParseError& error,
 // A sequence's serials: from a job file, or from exactly one scheme and the identity's options.
 void CheckSequenceOptions(const CLI::App& sequence, const CommandLine& line) {
     if (line.ledger.job.empty()) {
-        CheckSchemeOptions(sequence);
+        ThrowIfRefused(CheckSchemeOptions(sequence));
         return;
     }
-    RefuseBesideJob(sequence, kJobIdentityOptions);
-    RefuseBesideJob(sequence, kJobSchemeOptions);
+    ThrowIfRefused(RefuseBesideJob(sequence, kJobIdentityOptions));
+    ThrowIfRefused(RefuseBesideJob(sequence, kJobSchemeOptions));
 }
 
 // At most one scheme (a job may name none), and a file replaced only when asked: both known
@@ -292,13 +292,13 @@ void CheckAuditOptions(const CLI::App& audit, CommandLine& line) {
     if (!line.watch && (given("--ports") || given("--count"))) {
         refuse("--ports and --count go with --watch");
     }
-    CheckAuditSequence(audit, line.batch, ThisMachine(), "audit: ");
+    ThrowIfRefused(CheckAuditSequence(audit, line.batch, ThisMachine(), "audit: "));
 }
 
 // The values that only make sense together, and the ledger's connection from the environment.
 void CheckTogether(const CommandApps& apps, CommandLine& line) {
     if (line.command == "batch") {
-        CheckBatchOptions(*apps.batch, line.batch, ThisMachine());
+        ThrowIfRefused(CheckBatchOptions(*apps.batch, line.batch, ThisMachine()));
     }
     if (line.command == "label") {
         CheckLabelCommand(*apps.label, line);
@@ -340,7 +340,7 @@ void CheckTogether(const CommandApps& apps, CommandLine& line) {
     if (line.command == "write" && !line.job.empty()) {
         // A single write's serial is the board's own, not the job's: --serial stays, and must
         // fit the job's scheme.
-        RefuseBesideJob(*apps.write, kJobIdentityOptions);
+        ThrowIfRefused(RefuseBesideJob(*apps.write, kJobIdentityOptions));
     }
 }
 

@@ -75,11 +75,11 @@ std::string ReadFile(const std::string& option, const std::string& path) {
 // A list file's serials, each checked as a single write checks it, none twice; read whole
 // before the ledger is asked anything.
 std::vector<std::string> ReadList(const std::string& option, const std::string& path) {
-    SerialList list = ReadSerialList(ReadFile(option, path), CheckSerial);
-    if (!list.problem.empty()) {
-        throw CommandFailure{EXIT_BAD_USAGE, option + ": " + path + ": " + list.problem};
+    Result<std::vector<std::string>> list = ReadSerialList(ReadFile(option, path), CheckSerial);
+    if (!list) {
+        throw CommandFailure{EXIT_BAD_USAGE, option + ": " + path + ": " + list.Err().message};
     }
-    return std::move(list.serials);
+    return std::move(*list);
 }
 
 // The sequence the options define, its identity, and a list sequence's serials.
@@ -362,9 +362,8 @@ int RunLease(const CommandLine& line) {
 }
 
 constexpr Command kLedgerCommands[] = {
-    {"init", RunInit},     {"grant", RunGrant},   {"sequence", RunSequence},
-    {"import", RunImport}, {"report", RunReport}, {"export", RunExport},
-    {"lease", RunLease},
+    {"init", RunInit},     {"grant", RunGrant},   {"sequence", RunSequence}, {"import", RunImport},
+    {"report", RunReport}, {"export", RunExport}, {"lease", RunLease},
 };
 
 }  // namespace

@@ -18,13 +18,13 @@
 
 namespace {
 
-std::string CheckReportTime(const std::string& text) {
+Status CheckReportTime(const std::string& text) {
     if (ParseOptionTime(text)) {
-        return "";
+        return {};
     }
-    return "\"" + text +
-           "\" is not a UTC time to the minute or second, such as 2026-12-07T11:00Z or "
-           "2026-12-07T11:00:30Z";
+    return Fail("\"" + text +
+                "\" is not a UTC time to the minute or second, such as 2026-12-07T11:00Z or "
+                "2026-12-07T11:00:30Z");
 }
 
 // A log's records have no station: the log's file name stands for its one station.

@@ -73,7 +73,7 @@ void CheckSerialsOptions(const CLI::App& serials, CommandLine& line) {
         if (serials.count("--ledger") > 0) {
             throw CommandFailure{EXIT_BAD_USAGE, "serials: --ledger goes with --sequence"};
         }
-        CheckSchemeOptions(serials);
+        ThrowIfRefused(CheckSchemeOptions(serials));
         return;
     }
     for (const char* option :

@@ -173,8 +173,8 @@ Status CountRecords(const std::vector<odbc::Row>& rows, LedgerReport& report) {
 // A definition checked as the options check each of its values: the ledger stores nothing a
 // batch would refuse, whoever calls it.
 Result<void, LedgerError> CheckDefinition(const SequenceDefinition& sequence) {
-    if (std::string problem = CheckName(sequence.name); !problem.empty()) {
-        return LedgerFail("the sequence's name " + problem, true);
+    if (Status name = CheckName(sequence.name); !name) {
+        return LedgerFail("the sequence's name " + name.Err().message, true);
     }
     if (sequence.scheme == SequenceScheme::Unknown) {
         return LedgerFail("the sequence \"" + sequence.name + "\" has no known serial scheme",
@@ -184,21 +184,19 @@ Result<void, LedgerError> CheckDefinition(const SequenceDefinition& sequence) {
         return LedgerFail(identity.Err().message, true);
     }
     const bool format = sequence.scheme == SequenceScheme::Format;
-    const std::pair<const char*, std::string> checks[] = {
-        {"serial format", format ? CheckSerialFormat(sequence.serialFormat) : std::string()},
-        {"UTC offset", format && !sequence.utcOffset.empty() ? CheckUtcOffset(sequence.utcOffset)
-                                                             : std::string()},
-        {"serial format", !format && !sequence.serialFormat.empty()
-                              ? "belongs to a format sequence only"
-                              : std::string()},
-        {"UTC offset", !format && !sequence.utcOffset.empty() ? "belongs to a format sequence only"
-                                                              : std::string()},
+    const Status formatOnly = Fail("belongs to a format sequence only");
+    const std::pair<const char*, Status> checks[] = {
+        {"serial format", format ? CheckSerialFormat(sequence.serialFormat) : Status()},
+        {"UTC offset",
+         format && !sequence.utcOffset.empty() ? CheckUtcOffset(sequence.utcOffset) : Status()},
+        {"serial format", !format && !sequence.serialFormat.empty() ? formatOnly : Status()},
+        {"UTC offset", !format && !sequence.utcOffset.empty() ? formatOnly : Status()},
     };
-    for (const auto& [field, problem] : checks) {
-        if (!problem.empty()) {
-            return LedgerFail(
-                "the sequence \"" + sequence.name + "\" is refused: its " + field + " " + problem,
-                true);
+    for (const auto& [field, checked] : checks) {
+        if (!checked) {
+            return LedgerFail("the sequence \"" + sequence.name + "\" is refused: its " + field +
+                                  " " + checked.Err().message,
+                              true);
         }
     }
     return {};
@@ -208,8 +206,8 @@ Result<void, LedgerError> CheckDefinition(const SequenceDefinition& sequence) {
 Result<void, LedgerError> CheckListSerials(const std::vector<std::string>& serials) {
     std::set<std::string> seen;
     for (const std::string& serial : serials) {
-        if (std::string problem = CheckSerial(serial); !problem.empty()) {
-            return LedgerFail("the list's serial " + problem, true);
+        if (Status checked = CheckSerial(serial); !checked) {
+            return LedgerFail("the list's serial " + checked.Err().message, true);
         }
         if (!seen.insert(serial).second) {
             return LedgerFail("the list holds the serial " + serial + " twice", true);

@@ -551,9 +551,10 @@ std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started,
         // A list's serial is checked whole, as a single write checks it: a row inserted by hand
         // with a space or a control character is refused on record and never reaches a chip.
         if (rules_.scheme == SequenceScheme::List) {
-            if (const std::string problem = CheckSerial(serial); !problem.empty()) {
+            if (const Status checked = CheckSerial(serial); !checked) {
                 if (std::optional<Step> failed = SkipOnRecord(
-                        started, free, "not used: the list's serial " + problem, "refused", take)) {
+                        started, free, "not used: the list's serial " + checked.Err().message,
+                        "refused", take)) {
                     return failed;
                 }
                 continue;

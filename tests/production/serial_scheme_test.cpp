@@ -39,7 +39,7 @@ struct TestClock {
 };
 
 std::unique_ptr<SerialScheme> Weekly(TestClock& clock, const char* text = "ZQ{YY}{WW}{N:2}") {
-    return std::make_unique<FormatScheme>(*ParseSerialFormat(text).format, 0, clock.Clock());
+    return std::make_unique<FormatScheme>(*ParseSerialFormat(text), 0, clock.Clock());
 }
 
 std::vector<std::string> Take(LogLedger& ledger, int count) {
