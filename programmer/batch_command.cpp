@@ -35,6 +35,13 @@ void SayConnection(bool connected, const Leasing& leasing) {
                                                           leasing.ledger->OfflineSince()));
 }
 
+// The next free serial for the console's lines; "" when none is free now or the ledger could not
+// say, which the lines tell alike.
+std::string NextFree(Ledger& ledger) {
+    Result<std::optional<std::string>> next = ledger.NextSerial();
+    return next && *next ? **next : std::string();
+}
+
 }  // namespace
 
 int RunBatch(const CommandLine& line) {
@@ -54,18 +61,18 @@ int RunBatch(const CommandLine& line) {
     if (!start.resumedAfter.empty()) {
         WriteLine(Stream::Err, "zq61prog: resuming after " + start.resumedAfter +
                                    ", the last serial the log has used: next is " +
-                                   start.ledger->NextSerial());
+                                   NextFree(*start.ledger));
     }
     if (start.settings.identity.lock && !line.yes) {
         AskLockConsent(
             "every chip of this batch",
-            DescribeIdentity(start.settings.identity, SerialsFrom(start.ledger->NextSerial())));
+            DescribeIdentity(start.settings.identity, SerialsFrom(NextFree(*start.ledger))));
     }
 
     BatchConsole console(line.json, start.settings.station, start.labeller != nullptr,
                          start.settings.job);
     Batch batch(start.settings, *start.ledger, console);
-    std::string next = start.ledger->NextSerial();
+    std::string next = NextFree(*start.ledger);
     std::string scheme = next.empty() ? "with no serial free now" : "from " + next;
     if (!start.capacity.empty()) {
         scheme += " \u2026 " + start.capacity;

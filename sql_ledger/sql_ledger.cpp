@@ -797,21 +797,22 @@ Result<bool> SqlLedger::WasVerified(const std::string& serial) {
     return std::move(*answer);
 }
 
-std::string SqlLedger::NextSerial() {
+Result<std::optional<std::string>> SqlLedger::NextSerial() {
     Lock lock(mutex_);
     if (!leased_.empty()) {
         std::string serial = leased_.front().serial;
         Unlock(lock);
-        return serial;
+        return std::optional<std::string>(std::move(serial));
     }
-    std::string serial;
+    Result<std::optional<std::string>> answer = Fail("the ledger did not answer");
     while (WaitForConnection(lock)) {
         const Result<std::string, odbc::Failure> next = ReadNextSerial();
         session_.Rollback();
         if (next) {
-            serial = *next;
+            answer = next->empty() ? std::optional<std::string>() : std::optional(*next);
             break;
         }
+        answer = Fail(next.Err().message);
         if (!next.Err().connectionLost) {
             break;
         }
@@ -821,7 +822,7 @@ std::string SqlLedger::NextSerial() {
         }
     }
     Unlock(lock);
-    return serial;
+    return answer;
 }
 
 std::string SqlLedger::LastRecordedSerial() {

@@ -78,7 +78,7 @@ TEST(FormatScheme, ResumesInThePeriodAndStartsAgainInTheNext) {
     // Restarted in the new week: its own serials are skipped, the old week's do not matter.
     LogLedger again(store, Weekly(clock));
     ASSERT_TRUE(again.Open());
-    EXPECT_EQ(again.NextSerial(), "ZQ270103");
+    EXPECT_EQ(*again.NextSerial(), "ZQ270103");
 }
 
 TEST(ListScheme, TakesTheFirstSerialTheLogHasNotUsedUntilTheListIsUsedUp) {

@@ -68,7 +68,7 @@ TEST_P(LeaseTest, StationsTakeFromTheirOwnLeasesAndOnlyTakenSerialsAreOnRecord) 
     EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_leases WHERE sequence_name = ?", sequence.name), 4);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_serials WHERE sequence_name = ?", sequence.name), 14);
     EXPECT_EQ(Records(sequence.name).size(), 14u);
-    EXPECT_EQ(a->NextSerial(), at(12));
+    EXPECT_EQ(*a->NextSerial(), at(12));
 }
 
 TEST_P(LeaseTest, AListsLeasesRunTheListOutWithoutAGap) {
