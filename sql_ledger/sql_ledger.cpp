@@ -243,7 +243,7 @@ odbc::Answer SqlLedger::InsertRecord(const std::string& key, const LedgerEntry& 
                          layout::TimestampText(entry.time)});
 }
 
-std::optional<odbc::Failure> SqlLedger::InsertPending(const Pending& pending) {
+Result<void, odbc::Failure> SqlLedger::InsertPending(const Pending& pending) {
     if (pending.leasedPosition) {
         const LedgerEntry& started = pending.entry;
         odbc::Answer claimed = session_.Run(
@@ -252,38 +252,32 @@ std::optional<odbc::Failure> SqlLedger::InsertPending(const Pending& pending) {
              sequence_.vid, sequence_.pid, started.station, started.time,
              layout::TimestampText(started.time)});
         if (!claimed) {
-            return claimed.Err();
+            return Fail(claimed.Err());
         }
         if (rules_.scheme == SequenceScheme::List) {
             odbc::Answer marked = session_.Run(statements::kMarkListSerial,
                                                {std::string("used"), sequence_.name,
                                                 static_cast<int64_t>(*pending.leasedPosition)});
             if (!marked) {
-                return marked.Err();
+                return Fail(marked.Err());
             }
         }
     }
     if (odbc::Answer inserted = InsertRecord(pending.key, pending.entry); !inserted) {
-        return inserted.Err();
+        return Fail(inserted.Err());
     }
-    if (auto committed = session_.Commit(); !committed) {
-        return committed.Err();
-    }
-    return std::nullopt;
+    return session_.Commit();
 }
 
-std::optional<bool> SqlLedger::KeyLanded(const char* sql, const std::string& key,
-                                         odbc::Failure& failure) {
+Result<bool, odbc::Failure> SqlLedger::KeyLanded(const char* sql, const std::string& key) {
     odbc::Answer found = session_.Run(sql, {key});
     session_.Rollback();
     if (!found) {
-        failure = found.Err();
-        return std::nullopt;
+        return Fail(found.Err());
     }
     const std::optional<int64_t> count = NumberAt(found);
     if (!count) {
-        failure = odbc::Failure{"", "the database counted records in words it did not explain"};
-        return std::nullopt;
+        return Fail(odbc::Failure{"", "the database counted records in words it did not explain"});
     }
     return *count > 0;
 }
@@ -291,15 +285,18 @@ std::optional<bool> SqlLedger::KeyLanded(const char* sql, const std::string& key
 void SqlLedger::FlushPending() {
     while (!pending_.empty() && session_.Connected()) {
         const Pending& next = pending_.front();
-        std::optional<odbc::Failure> failure = InsertPending(next);
+        // The failure that decides what becomes of the record, if any.
+        std::optional<odbc::Failure> failure;
+        if (auto inserted = InsertPending(next); !inserted) {
+            failure = inserted.Err();
+        }
         if (failure && odbc::IsDuplicate(*failure)) {
             // Its own key is there when a commit that lost its answer had landed; any other
             // duplicate is a refusal like any other.
             session_.Rollback();
-            odbc::Failure readFailure;
-            const std::optional<bool> landed = KeyLanded(kRecordByKey, next.key, readFailure);
+            const Result<bool, odbc::Failure> landed = KeyLanded(kRecordByKey, next.key);
             if (!landed) {
-                failure = readFailure;
+                failure = landed.Err();
             } else if (*landed) {
                 failure.reset();
             }
@@ -339,15 +336,14 @@ void SqlLedger::FlushPending() {
 }
 
 SqlLedger::Step SqlLedger::Settle() {
-    odbc::Failure failure;
-    const std::optional<bool> landed =
-        KeyLanded(kRecordByKey, RecordKey(unsettled_->ticket), failure);
+    const Result<bool, odbc::Failure> landed =
+        KeyLanded(kRecordByKey, RecordKey(unsettled_->ticket));
     if (!landed) {
-        if (failure.connectionLost) {
-            MarkLost(failure);
+        if (landed.Err().connectionLost) {
+            MarkLost(landed.Err());
             return Step::Lost;
         }
-        NoteFailure(failure);
+        NoteFailure(landed.Err());
         return Step::Retry;
     }
     if (*landed) {

@@ -134,8 +134,8 @@ private:
     void MarkAnswered();
     void FlushPending();
     // Whether the row with this key is in the database (a record's, or with kLeaseByKey a
-    // lease's); empty when that cannot be read.
-    std::optional<bool> KeyLanded(const char* sql, const std::string& key, odbc::Failure& failure);
+    // lease's); the database's failure when that cannot be read.
+    Result<bool, odbc::Failure> KeyLanded(const char* sql, const std::string& key);
     // Writes the pending records, oldest first, until the one with this ticket is written, the
     // bound has passed, or the database refused it. True when it was written.
     bool WaitWritten(Lock& lock, uint64_t ticket);
@@ -201,7 +201,7 @@ private:
     Step RanOut(TakeResult result, const std::string& message, SerialTake& take);
     odbc::Answer InsertRecord(const std::string& key, const LedgerEntry& entry);
     // A pending record's statements, inside one transaction: a leased serial's row first.
-    std::optional<odbc::Failure> InsertPending(const Pending& pending);
+    Result<void, odbc::Failure> InsertPending(const Pending& pending);
     std::string RecordKey(uint64_t ticket) const;
     bool PastBound() const;
     // Lets go of the lock and tells the observer what changed meanwhile.
