@@ -23,29 +23,38 @@ Status LogFile::Open(const std::string& path) {
     return {};
 }
 
-std::optional<std::string> LogFile::ReadAll() {
+Result<std::string> LogFile::ReadAll() {
+    auto refused = [this] {
+        return Fail("cannot read " + path_ + " (error " + std::to_string(GetLastError()) + ")");
+    };
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file_.Get(), &size) || size.QuadPart > kLargestLog) {
-        return std::nullopt;
+    if (!GetFileSizeEx(file_.Get(), &size)) {
+        return refused();
+    }
+    if (size.QuadPart > kLargestLog) {
+        return Fail(path_ + " is larger than a log grows");
     }
     // Reads from the start; appends still go to the end, whatever the file pointer says.
     LARGE_INTEGER start = {};
     if (!SetFilePointerEx(file_.Get(), start, nullptr, FILE_BEGIN)) {
-        return std::nullopt;
+        return refused();
     }
     std::string text(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
     if (!text.empty() &&
         (!ReadFile(file_.Get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr) ||
          read != text.size())) {
-        return std::nullopt;
+        return refused();
     }
     return text;
 }
 
-bool LogFile::Append(const std::string& bytes) {
+Status LogFile::Append(const std::string& bytes) {
     DWORD written = 0;
-    return WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) &&
-           written == bytes.size() && FlushFileBuffers(file_.Get());
+    if (!WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                   nullptr) ||
+        written != bytes.size() || !FlushFileBuffers(file_.Get())) {
+        return Fail("cannot write " + path_ + " (error " + std::to_string(GetLastError()) + ")");
+    }
+    return {};
 }

@@ -16,8 +16,8 @@ public:
     // Opens the log, creating it when new.
     Status Open(const std::string& path);
 
-    std::optional<std::string> ReadAll() override;
-    bool Append(const std::string& bytes) override;
+    Result<std::string> ReadAll() override;
+    Status Append(const std::string& bytes) override;
 
 private:
     win32::AutoCloseHandle file_;

@@ -12,11 +12,11 @@
 class LogBytes {
 public:
     virtual ~LogBytes() = default;
-    // Everything stored so far; empty when it cannot be read.
-    virtual std::optional<std::string> ReadAll() = 0;
-    // Appends durably (on disk, not in a cache); false when not all of it is known to be there.
+    // Everything stored so far, or why it cannot be read.
+    virtual Result<std::string> ReadAll() = 0;
+    // Appends durably (on disk, not in a cache); fails when not all of it is known to be there.
     // Some of it may be.
-    virtual bool Append(const std::string& bytes) = 0;
+    virtual Status Append(const std::string& bytes) = 0;
 };
 
 class LogStore : public RecordStore {
@@ -29,8 +29,8 @@ public:
     Status Append(const LedgerEntry& record) override;
 
 private:
-    // Ends a line a crash or a failed append cut short; false when that could not be written.
-    bool EndTornLine(const std::string& text);
+    // Ends a line a crash or a failed append cut short; fails when that could not be written.
+    Status EndTornLine(const std::string& text);
 
     LogBytes& bytes_;
     const std::string name_;

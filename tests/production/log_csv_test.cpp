@@ -129,14 +129,14 @@ TEST(LogLedger, ResumesAfterTheHighestSerialOfItsSequenceTheRecordsUsed) {
 // as a full volume or a lost share would.
 class TearingBytes : public LogBytes {
 public:
-    std::optional<std::string> ReadAll() override { return text; }
-    bool Append(const std::string& bytes) override {
+    Result<std::string> ReadAll() override { return text; }
+    Status Append(const std::string& bytes) override {
         if (appends++ == tearAt) {
             text += bytes.substr(0, bytes.size() / 2);
-            return false;
+            return Fail("torn");
         }
         text += bytes;
-        return true;
+        return {};
     }
     std::string text;
     int appends = 0;

@@ -215,10 +215,10 @@ TEST_P(LeaseTest, AFormatsLeaseEndsWithItsPeriod) {
 // A journal's bytes that outlive the ledger that wrote them, as a file outlives a killed station.
 class JournalBytes : public LogBytes {
 public:
-    std::optional<std::string> ReadAll() override { return bytes; }
-    bool Append(const std::string& more) override {
+    Result<std::string> ReadAll() override { return bytes; }
+    Status Append(const std::string& more) override {
         bytes += more;
-        return true;
+        return {};
     }
     std::string bytes;
 };
