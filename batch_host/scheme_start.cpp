@@ -26,12 +26,11 @@ std::unique_ptr<SerialScheme> StartScheme(const SchemeOptions& options,
     }
     std::string read;
     if (!options.serialList.empty()) {
-        DWORD error = 0;
-        std::optional<std::string> text = ReadWholeFile(options.serialList, error);
+        Result<std::string, DWORD> text = ReadWholeFile(options.serialList);
         if (!text) {
             throw CommandFailure{EXIT_BAD_USAGE, "--serial-list: cannot read " +
                                                      options.serialList + " (error " +
-                                                     std::to_string(error) + ")"};
+                                                     std::to_string(text.Err()) + ")"};
         }
         read = std::move(*text);
     }

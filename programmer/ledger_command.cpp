@@ -63,11 +63,10 @@ std::string Describe(const SequenceDefinition& sequence) {
 
 // A file's bytes, or a bad value naming the option and the file.
 std::string ReadFile(const std::string& option, const std::string& path) {
-    DWORD error = 0;
-    std::optional<std::string> text = ReadWholeFile(path, error);
+    Result<std::string, DWORD> text = ReadWholeFile(path);
     if (!text) {
         throw CommandFailure{EXIT_BAD_USAGE, option + ": cannot read " + path + " (error " +
-                                                 std::to_string(error) + ")"};
+                                                 std::to_string(text.Err()) + ")"};
     }
     return std::move(*text);
 }

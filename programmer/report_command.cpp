@@ -82,10 +82,10 @@ void WriteReportText(const LineReport& report, const ReportScope& scope) {
 }
 
 void WriteHtml(const std::string& path, const LineReport& report, const ReportScope& scope) {
-    DWORD error = 0;
-    if (!WriteWholeFile(path, ReportHtml(report, scope), true, error)) {
+    Result<void, DWORD> written = WriteWholeFile(path, ReportHtml(report, scope), true);
+    if (!written) {
         throw CommandFailure{EXIT_BAD_USAGE, "--html: cannot write " + path + " (error " +
-                                                 std::to_string(error) + ")"};
+                                                 std::to_string(written.Err()) + ")"};
     }
 }
 
