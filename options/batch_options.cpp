@@ -151,6 +151,30 @@ Status CheckLabelOptions(const CLI::App& command, const BatchOptions& options) {
     return {};
 }
 
+// A single station's batch: its own log and one scheme (or a job's), nothing of a line's.
+Status CheckLogBatchOptions(const CLI::App& command) {
+    auto given = [&](const char* name) { return command.count(name) > 0; };
+    if (given("--ledger") || given("--station") || given("--reconnect-within") ||
+        given("--lease") || given("--lease-low") || given("--journal")) {
+        return Fail(
+            "--ledger, --station, --reconnect-within, --lease and --journal go with "
+            "--sequence");
+    }
+    if (!given("--log")) {
+        return Fail(
+            "--log and a serial scheme (a station's own log), or --sequence with --ledger "
+            "(a line's shared database), are required");
+    }
+    if (given("--job")) {
+        // The job's own scheme is checked when the file is read.
+        if (Status identity = RefuseBesideJob(command, kJobIdentityOptions); !identity) {
+            return identity;
+        }
+        return RefuseBesideJob(command, kJobSchemeOptions);
+    }
+    return CheckSchemeOptions(command);
+}
+
 }  // namespace
 
 Status CheckBatchOptions(const CLI::App& command, BatchOptions& options,
@@ -160,25 +184,7 @@ Status CheckBatchOptions(const CLI::App& command, BatchOptions& options,
         return labels;
     }
     if (!options.UsesLedger()) {
-        if (given("--ledger") || given("--station") || given("--reconnect-within") ||
-            given("--lease") || given("--lease-low") || given("--journal")) {
-            return Fail(
-                "--ledger, --station, --reconnect-within, --lease and --journal go with "
-                "--sequence");
-        }
-        if (!given("--log")) {
-            return Fail(
-                "--log and a serial scheme (a station's own log), or --sequence with --ledger "
-                "(a line's shared database), are required");
-        }
-        if (given("--job")) {
-            // The job's own scheme is checked when the file is read.
-            if (Status identity = RefuseBesideJob(command, kJobIdentityOptions); !identity) {
-                return identity;
-            }
-            return RefuseBesideJob(command, kJobSchemeOptions);
-        }
-        return CheckSchemeOptions(command);
+        return CheckLogBatchOptions(command);
     }
     if (given("--job")) {
         return Fail("--job does not go with --sequence: the ledger's sequence names the identity");
