@@ -1,11 +1,9 @@
-// The options' own decisions on the host: what a bad command line is told, and a sequence's row
-// checked as the options that define one.
+// The options' own decisions on the host: what a bad command line is told.
 #include <gtest/gtest.h>
 
 #include "audit_options.h"
 #include "batch_options.h"
 #include "parse_error_text.h"
-#include "sequence_identity.h"
 
 namespace {
 
@@ -53,31 +51,6 @@ TEST(LabelOptions, ALabelNeedsItsPrinterAndAPrinterOfAKnownForm) {
         std::string said = checked ? "" : checked.Err().message;
         EXPECT_EQ(said.substr(0, line.said.size()), line.said) << said;
         EXPECT_EQ(said.empty(), line.said.empty()) << said;
-    }
-}
-
-TEST(SequenceRow, ARowEditedByHandIsRefusedNeverCut) {
-    const SequenceDefinition good{"L", "LINE0001", "2E1B", "6C04", "usb2.0 serial", false};
-    ASSERT_TRUE(IdentityOfSequence(good).Ok());
-    EXPECT_EQ(IdentityOfSequence(good)->vendorId, 0x2E1B);
-    const struct {
-        std::string SequenceDefinition::*field;
-        std::string value;
-        std::string said;
-    } edits[] = {
-        {&SequenceDefinition::firstSerial, "LINE1-000001", "first serial \"LINE1-000001\""},
-        {&SequenceDefinition::firstSerial, "LINE-ABC", "first serial"},
-        {&SequenceDefinition::vid, "FFFF", "VID \"FFFF\""},
-        {&SequenceDefinition::pid, "6G04", "PID \"6G04\""},
-        {&SequenceDefinition::product, "", "product"},
-    };
-    for (const auto& edit : edits) {
-        SequenceDefinition edited = good;
-        edited.*edit.field = edit.value;
-        const Result<ChipIdentity> identity = IdentityOfSequence(edited);
-        ASSERT_FALSE(identity.Ok()) << edit.value;
-        EXPECT_NE(identity.Err().message.find(edit.said), std::string::npos)
-            << identity.Err().message;
     }
 }
 

@@ -2,12 +2,15 @@
 #include "batch_console.h"
 #include "batch_start.h"
 #include "batch_workers.h"
+#include "command_failure.h"
+#include "command_options.h"
 #include "commands.h"
 #include "console_break.h"
 #include "console_output.h"
 #include "exit_codes.h"
 #include "identity_description.h"
 #include "lock_consent.h"
+#include "machine_defaults.h"
 #include "offline_text.h"
 #include "sql_ledger.h"
 
@@ -43,6 +46,16 @@ std::string NextFree(Ledger& ledger) {
 }
 
 }  // namespace
+
+void AddBatchCommandOptions(CLI::App& command, CommandLine& line) {
+    AddBatchOptions(command, line.batch);
+    AddYesFlag(command, line);
+    AddJsonFlag(command, line);
+}
+
+void CheckBatchCommand(const CLI::App& command, CommandLine& line) {
+    ThrowIfRefused(CheckBatchOptions(command, line.batch, ThisMachine()));
+}
 
 int RunBatch(const CommandLine& line) {
     // A log's lock is known from the options: refused before anything is opened. A sequence's
