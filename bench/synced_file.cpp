@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -18,6 +20,10 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
+Unexpected<Error> Failed(const std::string& what) {
+    return Fail(what + ": " + std::strerror(errno));
+}
+
 }  // namespace
 
 SyncedFile::SyncedFile(std::string path)
@@ -29,13 +35,13 @@ SyncedFile::~SyncedFile() {
     }
 }
 
-std::optional<std::string> SyncedFile::ReadAll() {
+Result<std::string> SyncedFile::ReadAll() {
     std::string text;
     char buffer[65536];
     for (off_t at = 0;;) {
         const ssize_t read = pread(fd_, buffer, sizeof buffer, at);
         if (read < 0) {
-            return std::nullopt;
+            return Failed("cannot read " + path_);
         }
         if (read == 0) {
             return text;
@@ -45,20 +51,24 @@ std::optional<std::string> SyncedFile::ReadAll() {
     }
 }
 
-bool SyncedFile::Append(const std::string& bytes) {
-    return fd_ >= 0 && WriteAll(fd_, bytes) && fsync(fd_) == 0;
+Status SyncedFile::Append(const std::string& bytes) {
+    if (fd_ < 0 || !WriteAll(fd_, bytes) || fsync(fd_) != 0) {
+        return Failed("cannot write " + path_);
+    }
+    return {};
 }
 
-bool SyncedFile::Replace(const std::string& bytes) {
+Status SyncedFile::Replace(const std::string& bytes) {
     const std::string fresh = path_ + ".new";
     const int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
-        return false;
+        return Failed("cannot create " + fresh);
     }
     const bool written = WriteAll(fd, bytes) && fsync(fd) == 0;
     if (close(fd) != 0 || !written || std::rename(fresh.c_str(), path_.c_str()) != 0) {
+        const Unexpected<Error> failed = Failed("cannot write " + fresh);
         std::remove(fresh.c_str());
-        return false;
+        return failed;
     }
     // The rename on disk before any line goes to the new file: a crash that lost it would bring
     // back the old file without them.
@@ -72,5 +82,8 @@ bool SyncedFile::Replace(const std::string& bytes) {
     // The old file's descriptor still reads the old bytes: the journal goes on in the new one.
     close(fd_);
     fd_ = renamed ? open(path_.c_str(), O_RDWR | O_APPEND) : -1;
-    return fd_ >= 0;
+    if (fd_ < 0) {
+        return Failed("cannot open " + path_ + " again");
+    }
+    return {};
 }

@@ -16,9 +16,9 @@ public:
     SyncedFile& operator=(const SyncedFile&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
-    std::optional<std::string> ReadAll() override;
-    bool Append(const std::string& bytes) override;
-    bool Replace(const std::string& bytes) override;
+    Result<std::string> ReadAll() override;
+    Status Append(const std::string& bytes) override;
+    Status Replace(const std::string& bytes) override;
 
 private:
     const std::string path_;

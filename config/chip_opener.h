@@ -6,10 +6,11 @@
 #include <string>
 
 #include "byte_port.h"
+#include "result.h"
 
 class ChipOpener {
 public:
     virtual ~ChipOpener() = default;
-    // The open port, or null with why not in problem.
-    virtual std::unique_ptr<BytePort> Open(const std::string& port, std::string& problem) = 0;
+    // The open port, or why not.
+    virtual Result<std::unique_ptr<BytePort>> Open(const std::string& port) = 0;
 };

@@ -15,23 +15,29 @@ namespace {
 struct KeyRule {
     const char* key;
     JsonKind kind;
-    // The command line's check for the value ("" accepted), or null when any value of the kind
-    // is; the scheme's keys are checked together, after every key is read.
-    std::string (*check)(const std::string&);
+    // The command line's check for the value, or null when any value of the kind is; the
+    // scheme's keys are checked together, after every key is read.
+    Status (*check)(const std::string&);
 };
 
-std::string CheckNonEmpty(const std::string& text) {
-    return text.empty() ? "\"\" is empty" : "";
+Status CheckNonEmpty(const std::string& text) {
+    if (text.empty()) {
+        return Fail("\"\" is empty");
+    }
+    return {};
 }
 
 // The printer's form, as --printer is checked; the message names the key, not the option.
-std::string CheckPrinter(const std::string& text) {
+Status CheckPrinter(const std::string& text) {
     if (text.empty()) {
         return CheckNonEmpty(text);
     }
     Result<PrinterTarget> target = ParsePrinterTarget(text);
-    constexpr std::string_view kOption = "--printer: ";
-    return target ? "" : target.Err().message.substr(kOption.size());
+    if (!target) {
+        constexpr std::string_view kOption = "--printer: ";
+        return Fail(target.Err().message.substr(kOption.size()));
+    }
+    return {};
 }
 
 constexpr KeyRule kRules[] = {
@@ -80,34 +86,33 @@ const FlatMember* Find(const std::vector<FlatMember>& members, const char* key) 
 }
 
 // Every member's key known, its kind the key's and its value one the key's check accepts.
-std::string CheckMembers(const std::vector<FlatMember>& members) {
+Status CheckMembers(const std::vector<FlatMember>& members) {
     for (const FlatMember& member : members) {
         const KeyRule* rule = RuleOf(member.key);
         if (rule == nullptr) {
-            return "\"" + member.key + "\" (with " + ShownValue(member) +
-                   ") is no key of a job file; it holds " + KeyList();
+            return Fail("\"" + member.key + "\" (with " + ShownValue(member) +
+                        ") is no key of a job file; it holds " + KeyList());
         }
         if (member.kind != rule->kind) {
             bool scalar = member.kind == JsonKind::Text || member.kind == JsonKind::Boolean ||
                           member.kind == JsonKind::Number;
-            return member.key + ": " +
-                   (scalar ? ShownValue(member) + " is " + KindName(member.kind)
-                           : std::string(KindName(member.kind)) + " is given") +
-                   ", not " + KindName(rule->kind);
+            return Fail(member.key + ": " +
+                        (scalar ? ShownValue(member) + " is " + KindName(member.kind)
+                                : std::string(KindName(member.kind)) + " is given") +
+                        ", not " + KindName(rule->kind));
         }
         if (rule->check != nullptr) {
-            std::string problem = rule->check(member.text);
-            if (!problem.empty()) {
-                return member.key + ": " + problem;
+            if (Status checked = rule->check(member.text); !checked) {
+                return Fail(member.key + ": " + checked.Err().message);
             }
         }
     }
     for (const char* key : {"vid", "pid", "product", "lock"}) {
         if (Find(members, key) == nullptr) {
-            return std::string(key) + ": missing; a job names its vid, pid, product and lock";
+            return Fail(std::string(key) + ": missing; a job names its vid, pid, product and lock");
         }
     }
-    return "";
+    return {};
 }
 
 // At most one scheme, and an offset only with a format.
@@ -134,10 +139,10 @@ Result<JobSerials> ReadSerials(const std::vector<FlatMember>& members, const std
         serials.scheme = JobScheme::From;
         serials.from = from->text;
     } else if (format != nullptr) {
-        std::string problem =
+        Status checked =
             CheckSerialScheme(format->text, offset != nullptr ? &offset->text : nullptr);
-        if (!problem.empty()) {
-            return Fail(problem);
+        if (!checked) {
+            return Fail(checked.Err());
         }
         serials.scheme = JobScheme::Format;
         serials.format = format->text;
@@ -181,9 +186,8 @@ Result<Job> ParseJobFile(std::string_view bytes, const std::string& jobFile) {
         return Fail(read.Err());
     }
     const std::vector<FlatMember>& members = *read;
-    std::string problem = CheckMembers(members);
-    if (!problem.empty()) {
-        return Fail(problem);
+    if (Status checked = CheckMembers(members); !checked) {
+        return Fail(checked.Err());
     }
     Result<JobSerials> serials = ReadSerials(members, jobFile);
     if (!serials) {

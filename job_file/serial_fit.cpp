@@ -28,7 +28,7 @@ SerialFit FitsScheme(const JobSerials& serials, const std::string& serial,
 
 SerialFit FitsSerialFormat(const std::string& format, const std::string& serial) {
     // Any period fits: an audit tells a board of last week's run from a foreign one, not its day.
-    std::optional<SerialFormat> parsed = ParseSerialFormat(format).format;
+    Result<SerialFormat> parsed = ParseSerialFormat(format);
     return parsed && ReadSerial(*parsed, serial) ? SerialFit::Fits : SerialFit::DoesNotFit;
 }
 

@@ -2,16 +2,14 @@
 
 #include "value_checks.h"
 
-std::string CheckSerialScheme(const std::string& format, const std::string* utcOffset) {
-    std::string problem = CheckSerialFormat(format);
-    if (!problem.empty()) {
-        return "serial-format: " + problem;
+Status CheckSerialScheme(const std::string& format, const std::string* utcOffset) {
+    if (Status checked = CheckSerialFormat(format); !checked) {
+        return Fail("serial-format: " + checked.Err().message);
     }
     if (utcOffset != nullptr) {
-        problem = CheckUtcOffset(*utcOffset);
-        if (!problem.empty()) {
-            return "utc-offset: " + problem;
+        if (Status checked = CheckUtcOffset(*utcOffset); !checked) {
+            return Fail("utc-offset: " + checked.Err().message);
         }
     }
-    return "";
+    return {};
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
-// "" when accepted; otherwise one line that starts with the key it refuses ("serial-format: ..."
-// or "utc-offset: ...") and names the value. utcOffset is null when the job gives none.
-std::string CheckSerialScheme(const std::string& format, const std::string* utcOffset);
+#include "result.h"
+
+// Accepted, or one line that starts with the key it refuses ("serial-format: ..." or
+// "utc-offset: ...") and names the value. utcOffset is null when the job gives none.
+Status CheckSerialScheme(const std::string& format, const std::string* utcOffset);

@@ -144,7 +144,7 @@ private:
     // Why the template is refused, naming it and the line of the fault.
     Unexpected<Error> Refuse(size_t at, const std::string& why) const;
     // The field data of the ^FD or ^FV at `command`, up to `end`; why not, when it is refused.
-    std::string ReadFieldData(size_t command, size_t end);
+    Status ReadFieldData(size_t command, size_t end);
     void Add(std::string_view text) { pieces_.back().text += text; }
 
     const std::string& name_;
@@ -161,7 +161,7 @@ Unexpected<Error> TemplateReader::Refuse(size_t at, const std::string& why) cons
     return Fail("label template " + name_ + ": line " + std::to_string(line) + ": " + why);
 }
 
-std::string TemplateReader::ReadFieldData(size_t command, size_t end) {
+Status TemplateReader::ReadFieldData(size_t command, size_t end) {
     std::string_view data = text_.substr(command + 3, end - command - 3);
     bool holdsValue = false;
     for (size_t i = 0; i < data.size(); i++) {
@@ -169,11 +169,12 @@ std::string TemplateReader::ReadFieldData(size_t command, size_t end) {
     }
     if (!holdsValue) {
         Add(text_.substr(command, end - command));
-        return "";
+        return {};
     }
     if (field_.code128Mode != 0 && field_.code128Mode != 'A') {
-        return "a value in a Code 128 field needs its automatic mode (^BCo,h,f,g,e,A): in any "
-               "other mode a '>' in the value would be read as a change of code set";
+        return Fail(
+            "a value in a Code 128 field needs its automatic mode (^BCo,h,f,g,e,A): in any "
+            "other mode a '>' in the value would be read as a change of code set");
     }
     // Without ^FH of its own the field gets one, and its own "_" is written as the escape.
     char escape = field_.hexEscapes ? field_.escape : kDefaultFieldEscape;
@@ -193,7 +194,7 @@ std::string TemplateReader::ReadFieldData(size_t command, size_t end) {
             Add(data.substr(i, 1));
         }
     }
-    return "";
+    return {};
 }
 
 Result<LabelTemplate> TemplateReader::Read() {
@@ -252,9 +253,8 @@ Result<LabelTemplate> TemplateReader::Read() {
                                                   KnownPlaceholders());
                 }
             }
-            std::string why = ReadFieldData(at, end);
-            if (!why.empty()) {
-                return Refuse(at, why);
+            if (Status read = ReadFieldData(at, end); !read) {
+                return Refuse(at, read.Err().message);
             }
             at = end;
             continue;

@@ -1,7 +1,5 @@
 #include "audit_options.h"
 
-#include "command_failure.h"
-#include "exit_codes.h"
 #include "identity_options.h"
 #include "value_checks.h"
 
@@ -25,24 +23,24 @@ void AddWatchOptions(CLI::App& command, BatchOptions& options) {
         ->check(CLI::PositiveNumber);
 }
 
-void CheckAuditSequence(const CLI::App& command, BatchOptions& options,
-                        const MachineDefaults& machine, const std::string& prefix) {
-    auto refuse = [&](const std::string& message) {
-        throw CommandFailure{EXIT_BAD_USAGE, prefix + message};
-    };
+Status CheckAuditSequence(const CLI::App& command, BatchOptions& options,
+                          const MachineDefaults& machine, const std::string& prefix) {
     if (command.count("--sequence") == 0) {
         if (command.count("--ledger") > 0 || command.count("--station") > 0) {
-            refuse("--ledger and --station go with --sequence");
+            return Fail(prefix + "--ledger and --station go with --sequence");
         }
-        return;
+        return {};
     }
     if (options.ledger.empty()) {
         options.ledger = machine.ledger;
     }
     if (options.ledger.empty()) {
-        refuse("--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the environment");
+        return Fail(prefix +
+                    "--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the "
+                    "environment");
     }
     if (options.station.empty()) {
         options.station = machine.computerName;
     }
+    return {};
 }

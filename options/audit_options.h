@@ -13,6 +13,6 @@ void AddAuditBasisOptions(CLI::App& command, std::string& job, BatchOptions& opt
 void AddWatchOptions(CLI::App& command, BatchOptions& options);
 
 // The ledger's options go with --sequence only; with it, the ledger and the station default to
-// this machine's. Throws a CommandFailure (EXIT_BAD_USAGE), its message after prefix.
-void CheckAuditSequence(const CLI::App& command, BatchOptions& options,
-                        const MachineDefaults& machine, const std::string& prefix);
+// this machine's. Refused (bad usage) otherwise, its message after prefix.
+Status CheckAuditSequence(const CLI::App& command, BatchOptions& options,
+                          const MachineDefaults& machine, const std::string& prefix);

@@ -1,19 +1,9 @@
 #include "batch_options.h"
 
 #include "beside_job.h"
-#include "command_failure.h"
-#include "exit_codes.h"
 #include "printer_target.h"
 #include "utf_text.h"
 #include "value_checks.h"
-
-namespace {
-
-void Refuse(const std::string& message) {
-    throw CommandFailure{EXIT_BAD_USAGE, message};
-}
-
-}  // namespace
 
 void ParseArguments(const std::vector<std::string>& args, CLI::App& app) {
     std::vector<const char*> argv;
@@ -48,17 +38,19 @@ void AddSchemeOptions(CLI::App& command, SchemeOptions& options) {
         ->type_name("FILE");
 }
 
-void CheckSchemeOptions(const CLI::App& command) {
+Status CheckSchemeOptions(const CLI::App& command) {
     int schemes = 0;
     for (const char* scheme : {"--serial-from", "--serial-format", "--serial-list"}) {
         schemes += command.count(scheme) > 0 ? 1 : 0;
     }
     if (schemes != 1) {
-        Refuse("exactly one of --serial-from, --serial-format and --serial-list names the serials");
+        return Fail(
+            "exactly one of --serial-from, --serial-format and --serial-list names the serials");
     }
     if (command.count("--utc-offset") > 0 && command.count("--serial-format") == 0) {
-        Refuse("--utc-offset goes with --serial-format: only a format has dates");
+        return Fail("--utc-offset goes with --serial-format: only a format has dates");
     }
+    return {};
 }
 
 void AddLedgerOption(CLI::App& command, std::string& connection) {
@@ -143,70 +135,81 @@ void AddBatchOptions(CLI::App& command, BatchOptions& options) {
 namespace {
 
 // A label needs both, and the printer's form is known before anything is opened.
-void CheckLabelOptions(const CLI::App& command, const BatchOptions& options) {
+Status CheckLabelOptions(const CLI::App& command, const BatchOptions& options) {
     if ((command.count("--label") > 0) != (command.count("--printer") > 0)) {
-        Refuse("--label and --printer go together: the template and where its labels go");
+        return Fail("--label and --printer go together: the template and where its labels go");
     }
     if (command.count("--label") > 0 && options.label.empty()) {
-        Refuse("--label: the template's file name is empty");
+        return Fail("--label: the template's file name is empty");
     }
     if (command.count("--printer") > 0) {
         Result<PrinterTarget> target = ParsePrinterTarget(options.printer);
         if (!target) {
-            Refuse(target.Err().message);
+            return Fail(target.Err());
         }
     }
+    return {};
+}
+
+// A single station's batch: its own log and one scheme (or a job's), nothing of a line's.
+Status CheckLogBatchOptions(const CLI::App& command) {
+    auto given = [&](const char* name) { return command.count(name) > 0; };
+    if (given("--ledger") || given("--station") || given("--reconnect-within") ||
+        given("--lease") || given("--lease-low") || given("--journal")) {
+        return Fail(
+            "--ledger, --station, --reconnect-within, --lease and --journal go with "
+            "--sequence");
+    }
+    if (!given("--log")) {
+        return Fail(
+            "--log and a serial scheme (a station's own log), or --sequence with --ledger "
+            "(a line's shared database), are required");
+    }
+    if (given("--job")) {
+        // The job's own scheme is checked when the file is read.
+        if (Status identity = RefuseBesideJob(command, kJobIdentityOptions); !identity) {
+            return identity;
+        }
+        return RefuseBesideJob(command, kJobSchemeOptions);
+    }
+    return CheckSchemeOptions(command);
 }
 
 }  // namespace
 
-void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
-                       const MachineDefaults& machine) {
+Status CheckBatchOptions(const CLI::App& command, BatchOptions& options,
+                         const MachineDefaults& machine) {
     auto given = [&](const char* name) { return command.count(name) > 0; };
-    CheckLabelOptions(command, options);
+    if (Status labels = CheckLabelOptions(command, options); !labels) {
+        return labels;
+    }
     if (!options.UsesLedger()) {
-        if (given("--ledger") || given("--station") || given("--reconnect-within") ||
-            given("--lease") || given("--lease-low") || given("--journal")) {
-            Refuse(
-                "--ledger, --station, --reconnect-within, --lease and --journal go with "
-                "--sequence");
-        }
-        if (!given("--log")) {
-            Refuse(
-                "--log and a serial scheme (a station's own log), or --sequence with --ledger "
-                "(a line's shared database), are required");
-        }
-        if (given("--job")) {
-            // The job's own scheme is checked when the file is read.
-            RefuseBesideJob(command, kJobIdentityOptions);
-            RefuseBesideJob(command, kJobSchemeOptions);
-            return;
-        }
-        CheckSchemeOptions(command);
-        return;
+        return CheckLogBatchOptions(command);
     }
     if (given("--job")) {
         // The job is the sequence's; its lease is the line's, for every station alike.
-        RefuseBesideJob(command, kJobLeaseOptions);
+        if (Status lease = RefuseBesideJob(command, kJobLeaseOptions); !lease) {
+            return lease;
+        }
     }
     for (const char* scheme :
          {"--log", "--serial-from", "--serial-format", "--utc-offset", "--serial-list"}) {
         if (given(scheme)) {
-            Refuse(std::string(scheme) +
-                   " does not go with --sequence: the ledger's sequence names the serials");
+            return Fail(std::string(scheme) +
+                        " does not go with --sequence: the ledger's sequence names the serials");
         }
     }
     for (const char* identity : {"--vid", "--pid", "--product", "--lock"}) {
         if (given(identity)) {
-            Refuse(std::string(identity) +
-                   " does not go with --sequence: the ledger's sequence names the identity");
+            return Fail(std::string(identity) +
+                        " does not go with --sequence: the ledger's sequence names the identity");
         }
     }
     if (options.ledger.empty()) {
         options.ledger = machine.ledger;
     }
     if (options.ledger.empty()) {
-        Refuse(
+        return Fail(
             "--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the "
             "environment");
     }
@@ -214,13 +217,14 @@ void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
         options.station = machine.computerName;
     }
     if (given("--lease-low") && !given("--lease")) {
-        Refuse("--lease-low goes with --lease: the low-water mark of a lease");
+        return Fail("--lease-low goes with --lease: the low-water mark of a lease");
     }
     if (options.leaseLow < 0) {
         options.leaseLow = options.lease / 4;
     }
     if (options.leaseLow >= options.lease && options.lease > 0) {
-        Refuse("--lease-low " + std::to_string(options.leaseLow) + " is not below --lease " +
-               std::to_string(options.lease) + ": every board would take a new lease");
+        return Fail("--lease-low " + std::to_string(options.leaseLow) + " is not below --lease " +
+                    std::to_string(options.lease) + ": every board would take a new lease");
     }
+    return {};
 }

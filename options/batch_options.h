@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "identity_options.h"
+#include "result.h"
 
 // Where a log batch's serials come from: exactly one of the three schemes.
 struct SchemeOptions {
@@ -62,9 +63,9 @@ void AddSequenceOption(CLI::App& command, std::string& sequence, const std::stri
 void AddStationOption(CLI::App& command, std::string& station, const std::string& help);
 // The scheme's options alone, for a command that only looks at serials.
 void AddSchemeOptions(CLI::App& command, SchemeOptions& options);
-// After parsing: exactly one scheme, --utc-offset only with a format; a CommandFailure
-// (EXIT_BAD_USAGE) otherwise.
-void CheckSchemeOptions(const CLI::App& command);
+// After parsing: exactly one scheme, --utc-offset only with a format; refused otherwise (bad
+// usage).
+Status CheckSchemeOptions(const CLI::App& command);
 
 // What the computer a batch runs on supplies when the command line is silent, read by the
 // Windows host (ThisMachine): the ledger named in the environment, so that a password need not
@@ -74,8 +75,8 @@ struct MachineDefaults {
     std::string computerName;
 };
 
-// After parsing: the options that go together, or a CommandFailure (EXIT_BAD_USAGE) naming
-// what is missing or does not belong (--printer's form too; the template is read when the batch
-// starts). Fills the ledger and the station's name from machine.
-void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
-                       const MachineDefaults& machine);
+// After parsing: the options that go together, or refused (bad usage) naming what is missing or
+// does not belong (--printer's form too; the template is read when the batch starts). Fills the
+// ledger and the station's name from machine.
+Status CheckBatchOptions(const CLI::App& command, BatchOptions& options,
+                         const MachineDefaults& machine);

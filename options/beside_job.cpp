@@ -2,9 +2,6 @@
 
 #include <string>
 
-#include "command_failure.h"
-#include "exit_codes.h"
-
 namespace {
 
 // What the job names in an option's place: "--serial-format" -> "the serials".
@@ -20,11 +17,11 @@ std::string WhatItNames(const std::string& option) {
 
 }  // namespace
 
-void RefuseBesideJob(const CLI::App& command, std::span<const char* const> options) {
+Status RefuseBesideJob(const CLI::App& command, std::span<const char* const> options) {
     for (const char* option : options) {
         if (command.count(option) > 0) {
-            throw CommandFailure{EXIT_BAD_USAGE, std::string(option) + ": the job file names " +
-                                                     WhatItNames(option)};
+            return Fail(std::string(option) + ": the job file names " + WhatItNames(option));
         }
     }
+    return {};
 }

@@ -5,9 +5,11 @@
 #include <CLI/CLI.hpp>
 #include <span>
 
-// Throws a CommandFailure (EXIT_BAD_USAGE) for the first of options the command line gave:
-// "--product: the job file names the product".
-void RefuseBesideJob(const CLI::App& command, std::span<const char* const> options);
+#include "result.h"
+
+// Refuses (bad usage) the first of options the command line gave: "--product: the job file names
+// the product".
+Status RefuseBesideJob(const CLI::App& command, std::span<const char* const> options);
 
 // The identity's options and the serial scheme's, as a batch takes them.
 inline constexpr const char* kJobIdentityOptions[] = {"--vid", "--pid", "--product", "--lock"};

@@ -4,8 +4,14 @@
 #include "utf_text.h"
 #include "value_checks.h"
 
-CLI::Validator Check(std::string (*check)(const std::string&)) {
-    return CLI::Validator([check](std::string& value) { return check(value); }, "");
+CLI::Validator Check(Status (*check)(const std::string&)) {
+    // CLI11 takes "" for a value it accepts.
+    return CLI::Validator(
+        [check](std::string& value) {
+            Status checked = check(value);
+            return checked ? std::string() : checked.Err().message;
+        },
+        "");
 }
 
 void AddIdentityOptions(CLI::App& command, bool withSerial, IdentityOptions& options) {

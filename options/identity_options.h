@@ -17,7 +17,7 @@ struct IdentityOptions {
 };
 
 // A CLI11 check from one of ours: CLI11 puts the option's name before the message.
-CLI::Validator Check(std::string (*check)(const std::string&));
+CLI::Validator Check(Status (*check)(const std::string&));
 
 // Adds the options, with the dialog's defaults; --serial only withSerial.
 void AddIdentityOptions(CLI::App& command, bool withSerial, IdentityOptions& options);

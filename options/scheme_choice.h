@@ -6,9 +6,10 @@
 #include <string>
 
 #include "batch_options.h"
+#include "result.h"
 #include "serial_scheme.h"
 
-// listText: the bytes of the --serial-list file, which the caller has read. Throws a
-// CommandFailure (EXIT_BAD_USAGE) naming the option and why, for a list that cannot be used.
-std::unique_ptr<SerialScheme> SchemeOf(const SchemeOptions& options, const std::string& listText,
-                                       SerialClock clock);
+// listText: the bytes of the --serial-list file, which the caller has read. Refused (bad usage),
+// naming the option and why, for a list that cannot be used.
+Result<std::unique_ptr<SerialScheme>> SchemeOf(const SchemeOptions& options,
+                                               const std::string& listText, SerialClock clock);

@@ -75,8 +75,8 @@ void Batch::Run(Turn& turn, ChipOpener& opener) {
         observer_.ChipLeftAlone(turn.entry.port);
         return;
     }
-    std::string problem;
-    std::unique_ptr<BytePort> port = opener.Open(turn.entry.port, problem);
+    Result<std::unique_ptr<BytePort>> opened = opener.Open(turn.entry.port);
+    std::unique_ptr<BytePort> port = opened ? std::move(*opened) : nullptr;
     RecordPtr held = NewRecord();
     JobOutcome read = JobOutcome::ReadFailed;
     if (port) {
@@ -88,7 +88,7 @@ void Batch::Run(Turn& turn, ChipOpener& opener) {
                         [this](const std::string& serial) { return ledger_.WasVerified(serial); });
     if (decision.step != ChipStep::Program) {
         // A port that would not open says why better than a read that never happened.
-        std::string status = port ? decision.status : problem;
+        std::string status = opened ? decision.status : opened.Err().message;
         port.reset();
         turn.entry.serial = decision.serial;
         End(turn, OutcomeOfSkip(decision.step), status);

@@ -4,6 +4,7 @@
 // Every member may be called from several workers at once.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,10 @@ public:
     // error when the ledger cannot answer, so that a board whose history is unknown is left alone
     // rather than given a second serial.
     virtual Result<bool> WasVerified(const std::string& serial) = 0;
-    // The serial the next take would hand out, for the batch's header ("" when none is left).
-    virtual std::string NextSerial() = 0;
+    // The serial the next take would hand out, for the batch's header: none when no serial is
+    // free now (the scheme has run out, or a format's period is full); an error when the ledger
+    // cannot be read, which is not the same as none left.
+    virtual Result<std::optional<std::string>> NextSerial() = 0;
     // The last serial whose record is known to be durable ("" when none), so that a batch
     // stopped by a failed record can say how far its record reaches.
     virtual std::string LastRecordedSerial() = 0;

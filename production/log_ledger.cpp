@@ -94,9 +94,13 @@ Result<bool> LogLedger::WasVerified(const std::string& serial) {
     return verified_.count(serial) > 0;
 }
 
-std::string LogLedger::NextSerial() {
+Result<std::optional<std::string>> LogLedger::NextSerial() {
     std::lock_guard<std::mutex> hold(mutex_);
-    return serials_->Next().serial;
+    SchemeNext next = serials_->Next();
+    if (next.kind != SchemeNext::Kind::Serial) {
+        return std::optional<std::string>();
+    }
+    return std::optional<std::string>(next.serial);
 }
 
 std::string LogLedger::LastRecordedSerial() {

@@ -27,7 +27,7 @@ public:
     SerialTake TakeSerial(const LedgerEntry& chip) override;
     Status Record(const LedgerEntry& entry) override;
     Result<bool> WasVerified(const std::string& serial) override;
-    std::string NextSerial() override;
+    Result<std::optional<std::string>> NextSerial() override;
     std::string LastRecordedSerial() override;
     std::vector<std::string> UnrecordedSerials() override;
 

@@ -3,7 +3,7 @@
 #include "log_csv.h"
 
 Result<std::vector<LedgerEntry>> LogStore::Load() {
-    std::optional<std::string> text = bytes_.ReadAll();
+    Result<std::string> text = bytes_.ReadAll();
     if (!text) {
         return Fail("cannot read " + name_);
     }
@@ -11,7 +11,7 @@ Result<std::vector<LedgerEntry>> LogStore::Load() {
         if (!bytes_.Append(LogStart())) {
             return Fail("cannot write " + name_);
         }
-        text = LogStart();
+        *text = LogStart();
     }
     Result<LogContents> contents = DecodeLog(*text);
     if (!contents) {
@@ -24,17 +24,22 @@ Result<std::vector<LedgerEntry>> LogStore::Load() {
     return std::move(contents->entries);
 }
 
-bool LogStore::EndTornLine(const std::string& text) {
+Status LogStore::EndTornLine(const std::string& text) {
     Result<LogContents> contents = DecodeLog(text);
-    return contents &&
-           (contents->tornTail.empty() || bytes_.Append(TornLineEnd(contents->tornTail)));
+    if (!contents) {
+        return Fail(contents.Err());
+    }
+    if (contents->tornTail.empty()) {
+        return {};
+    }
+    return bytes_.Append(TornLineEnd(contents->tornTail));
 }
 
 Status LogStore::Append(const LedgerEntry& record) {
     if (mayBeTorn_) {
         // What reached the log of the failed line is read back, not guessed: it may end inside
         // a quoted field.
-        std::optional<std::string> text = bytes_.ReadAll();
+        Result<std::string> text = bytes_.ReadAll();
         if (!text || !EndTornLine(*text)) {
             return Fail("cannot end the torn line in " + name_);
         }

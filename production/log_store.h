@@ -12,14 +12,14 @@
 class LogBytes {
 public:
     virtual ~LogBytes() = default;
-    // Everything stored so far; empty when it cannot be read.
-    virtual std::optional<std::string> ReadAll() = 0;
-    // Appends durably (on disk, not in a cache); false when not all of it is known to be there.
+    // Everything stored so far, or why it cannot be read.
+    virtual Result<std::string> ReadAll() = 0;
+    // Appends durably (on disk, not in a cache); fails when not all of it is known to be there.
     // Some of it may be.
-    virtual bool Append(const std::string& bytes) = 0;
+    virtual Status Append(const std::string& bytes) = 0;
     // Replaces everything with these bytes, atomically: either all of them are on disk, or the
-    // old bytes stay whole. False when not done (or not possible here): the old bytes stay.
-    virtual bool Replace(const std::string& /*bytes*/) { return false; }
+    // old bytes stay whole. Fails when not done (or not possible here): the old bytes stay.
+    virtual Status Replace(const std::string& /*bytes*/) { return Fail("not possible here"); }
 };
 
 class LogStore : public RecordStore {
@@ -32,8 +32,8 @@ public:
     Status Append(const LedgerEntry& record) override;
 
 private:
-    // Ends a line a crash or a failed append cut short; false when that could not be written.
-    bool EndTornLine(const std::string& text);
+    // Ends a line a crash or a failed append cut short; fails when that could not be written.
+    Status EndTornLine(const std::string& text);
 
     LogBytes& bytes_;
     const std::string name_;

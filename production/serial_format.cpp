@@ -57,12 +57,12 @@ std::string DateText(const SerialFormat& format, FormatField field, const Calend
     return "";
 }
 
-// Reads one "{...}" field at text[at] (the brace); "" or why it is refused.
-std::string ReadField(const std::string& text, size_t& at, SerialFormat& format) {
+// Reads one "{...}" field at text[at] (the brace), or says why it is refused.
+Status ReadField(const std::string& text, size_t& at, SerialFormat& format) {
     size_t close = text.find('}', at);
     size_t nextOpen = text.find('{', at + 1);
     if (close == std::string::npos || nextOpen < close) {
-        return "has a \"{\" without its \"}\"";
+        return Fail("has a \"{\" without its \"}\"");
     }
     std::string name = text.substr(at + 1, close - at - 1);
     std::string field = "{" + name + "}";
@@ -70,85 +70,85 @@ std::string ReadField(const std::string& text, size_t& at, SerialFormat& format)
     for (const DateFieldName& named : kNamedFields) {
         if (name == named.name) {
             if (format.Has(named.field)) {
-                return "has " + field + " twice";
+                return Fail("has " + field + " twice");
             }
             format.pieces.push_back({named.field, 0});
-            return "";
+            return {};
         }
     }
     const CounterAlphabet* alphabet =
         name.size() >= 3 && name[1] == ':' ? AlphabetOfField(name[0]) : nullptr;
     if (alphabet == nullptr || name.size() > 4 ||
         name.find_first_not_of("0123456789", 2) != std::string::npos) {
-        return "has an unknown field " + field +
-               " (fields: {YY} {WW} {MM} {DD}, one counter {N:k} {X:k} {A:k} {Z:k}, {C})";
+        return Fail("has an unknown field " + field +
+                    " (fields: {YY} {WW} {MM} {DD}, one counter {N:k} {X:k} {A:k} {Z:k}, {C})");
     }
     if (format.counter != nullptr) {
-        return "has two counters: exactly one counts";
+        return Fail("has two counters: exactly one counts");
     }
     size_t width = std::stoul(name.substr(2));
     if (width < 1 || width > kSerialChars) {
-        return "has the counter " + field + ": its width must be 1 to 8";
+        return Fail("has the counter " + field + ": its width must be 1 to 8");
     }
     format.counter = alphabet;
     format.counterWidth = width;
     format.pieces.push_back({FormatField::Counter, 0});
-    return "";
+    return {};
 }
 
-std::string FindProblem(const std::string& text, SerialFormat& format) {
+Status ReadPieces(const std::string& text, SerialFormat& format) {
     for (size_t at = 0; at < text.size();) {
         char c = text[at];
         if (c == '{') {
-            std::string problem = ReadField(text, at, format);
-            if (!problem.empty()) {
-                return problem;
+            if (Status read = ReadField(text, at, format); !read) {
+                return read;
             }
             continue;
         }
         if (c == '}') {
-            return "has a \"}\" without its \"{\"";
+            return Fail("has a \"}\" without its \"{\"");
         }
         auto byte = static_cast<unsigned char>(c);
         if (byte < 0x21 || byte > 0x7E) {
-            return "has a character outside ASCII 0x21-0x7E (no spaces)";
+            return Fail("has a character outside ASCII 0x21-0x7E (no spaces)");
         }
         format.pieces.push_back({FormatField::Literal, c});
         at++;
     }
     if (format.counter == nullptr) {
-        return "has no counter: it needs one of {N:k}, {X:k}, {A:k}, {Z:k}";
+        return Fail("has no counter: it needs one of {N:k}, {X:k}, {A:k}, {Z:k}");
     }
     size_t length = 0;
     for (const FormatPiece& piece : format.pieces) {
         length += Width(format, piece);
     }
     if (length != kSerialChars) {
-        return "expands to " + std::to_string(length) +
-               " characters: the chip's serial is exactly 8";
+        return Fail("expands to " + std::to_string(length) +
+                    " characters: the chip's serial is exactly 8");
     }
     // A period must not come round again, or its counter would start again on used serials.
     for (const DateFieldName& named : kNamedFields) {
         bool dated = named.field == FormatField::Month || named.field == FormatField::Week ||
                      named.field == FormatField::Day;
         if (dated && format.Has(named.field) && !format.Has(FormatField::Year)) {
-            return "has {" + std::string(named.name) +
-                   "} without {YY}: its serials would repeat a year later";
+            return Fail("has {" + std::string(named.name) +
+                        "} without {YY}: its serials would repeat a year later");
         }
     }
     if (format.Has(FormatField::Day) && !format.Has(FormatField::Month)) {
-        return "has {DD} without {MM}: its serials would repeat a month later";
+        return Fail("has {DD} without {MM}: its serials would repeat a month later");
     }
     if (format.Has(FormatField::Check)) {
         // Date fields are digits, in every alphabet; literals must be in the counter's too.
         for (const FormatPiece& piece : format.pieces) {
             if (piece.field == FormatField::Literal && !format.counter->ValueOf(piece.literal)) {
-                return "has {C} over the counter's alphabet, " + std::string(format.counter->name) +
-                       ", which does not hold \"" + piece.literal + "\"";
+                return Fail("has {C} over the counter's alphabet, " +
+                            std::string(format.counter->name) + ", which does not hold \"" +
+                            piece.literal + "\"");
             }
         }
     }
-    return "";
+    return {};
 }
 
 // The date fields a serial holds, as numbers; 0 for a field the format lacks.
@@ -215,17 +215,13 @@ bool SerialFormat::Has(FormatField field) const {
     return false;
 }
 
-FormatParse ParseSerialFormat(const std::string& text) {
-    FormatParse parse;
+Result<SerialFormat> ParseSerialFormat(const std::string& text) {
     SerialFormat format;
     format.text = text;
-    std::string problem = FindProblem(text, format);
-    if (!problem.empty()) {
-        parse.problem = "\"" + text + "\" " + problem;
-        return parse;
+    if (Status read = ReadPieces(text, format); !read) {
+        return Fail("\"" + text + "\" " + read.Err().message);
     }
-    parse.format = std::move(format);
-    return parse;
+    return format;
 }
 
 uint64_t Capacity(const SerialFormat& format) {

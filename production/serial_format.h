@@ -11,6 +11,7 @@
 
 #include "calendar_date.h"
 #include "counter_alphabet.h"
+#include "result.h"
 
 enum class FormatField { Literal, Year, Week, Month, Day, Counter, Check };
 
@@ -28,12 +29,8 @@ struct SerialFormat {
     bool Has(FormatField field) const;
 };
 
-struct FormatParse {
-    std::optional<SerialFormat> format;
-    std::string problem;  // when there is no format: the format quoted, and why
-};
-
-FormatParse ParseSerialFormat(const std::string& text);
+// The format, or why there is none: the format quoted, and what is wrong with it.
+Result<SerialFormat> ParseSerialFormat(const std::string& text);
 
 // Serials per period: the counter's largest value.
 uint64_t Capacity(const SerialFormat& format);

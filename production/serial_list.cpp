@@ -23,30 +23,29 @@ public:
 
     bool AtEnd() const { return at_ >= text_.size(); }
 
-    // The next record; false, with problem set, for a quote that is never closed or text after
-    // a closing quote.
-    bool Next(Record& record, std::string& problem) {
+    // The next record; refused for a quote that is never closed or text after a closing quote.
+    Status Next(Record& record) {
         record.first.clear();
         record.line = line_;
         for (size_t field = 0;; field++) {
             std::string* keep = field == 0 ? &record.first : nullptr;
-            if (!Field(keep, problem)) {
-                return false;
+            if (Status read = Field(keep); !read) {
+                return read;
             }
             if (AtEnd()) {
-                return true;
+                return {};
             }
             char end = text_[at_++];
             if (end == '\n') {
                 line_++;
-                return true;
+                return {};
             }
             // Only a comma is left: a field stops at a comma or a line's end.
         }
     }
 
 private:
-    bool Field(std::string* keep, std::string& problem) {
+    Status Field(std::string* keep) {
         while (!AtEnd() && IsBlank(text_[at_])) {
             at_++;
         }
@@ -60,17 +59,16 @@ private:
                 size_t last = field.find_last_not_of(" \t\r");
                 *keep = std::string(field.substr(0, last == std::string_view::npos ? 0 : last + 1));
             }
-            return true;
+            return {};
         }
-        return Quoted(keep, problem);
+        return Quoted(keep);
     }
 
-    bool Quoted(std::string* keep, std::string& problem) {
+    Status Quoted(std::string* keep) {
         size_t opened = line_;
         for (at_++;; at_++) {
             if (AtEnd()) {
-                problem = "line " + std::to_string(opened) + ": a quoted field is never closed";
-                return false;
+                return Fail("line " + std::to_string(opened) + ": a quoted field is never closed");
             }
             char c = text_[at_];
             if (c == '"') {
@@ -91,11 +89,10 @@ private:
             at_++;
         }
         if (!AtEnd() && text_[at_] != ',' && text_[at_] != '\n') {
-            problem = "line " + std::to_string(line_) +
-                      ": text follows a quoted field's closing quotation mark";
-            return false;
+            return Fail("line " + std::to_string(line_) +
+                        ": text follows a quoted field's closing quotation mark");
         }
-        return true;
+        return {};
     }
 
     std::string_view text_;
@@ -125,22 +122,21 @@ bool IsHeader(const std::string& field) {
 
 }  // namespace
 
-SerialList ReadSerialList(std::string_view text,
-                          const std::function<std::string(const std::string&)>& check) {
-    SerialList list;
+Result<std::vector<std::string>> ReadSerialList(
+    std::string_view text, const std::function<Status(const std::string&)>& check) {
     if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
-        list.problem = "is UTF-16 text: save it as UTF-8";
-        return list;
+        return Fail("is UTF-16 text: save it as UTF-8");
     }
     if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3);
     }
+    std::vector<std::string> serials;
     std::map<std::string, size_t> lineOf;
     CsvReader reader(text);
     Record record;
     while (!reader.AtEnd()) {
-        if (!reader.Next(record, list.problem)) {
-            return list;
+        if (Status read = reader.Next(record); !read) {
+            return Fail(read.Err());
         }
         const std::string& serial = record.first;
         if (serial.empty() || (record.line == 1 && IsHeader(serial))) {
@@ -149,25 +145,21 @@ SerialList ReadSerialList(std::string_view text,
         // Refused by the list itself, whatever the serial rule: a stray quote is a CSV the
         // reader and its writer disagree on, and its serial would be another than meant.
         if (serial.find('"') != std::string::npos) {
-            list.problem = "line " + std::to_string(record.line) + ": the serial " + serial +
-                           " holds a quotation mark (\"); no serial does";
-            return list;
+            return Fail("line " + std::to_string(record.line) + ": the serial " + serial +
+                        " holds a quotation mark (\"); no serial does");
         }
-        std::string problem = check(serial);
-        if (!problem.empty()) {
-            list.problem = "line " + std::to_string(record.line) + ": " + problem;
-            return list;
+        if (Status checked = check(serial); !checked) {
+            return Fail("line " + std::to_string(record.line) + ": " + checked.Err().message);
         }
         auto [first, added] = lineOf.emplace(serial, record.line);
         if (!added) {
-            list.problem = "\"" + serial + "\" is on line " + std::to_string(first->second) +
-                           " and again on line " + std::to_string(record.line);
-            return list;
+            return Fail("\"" + serial + "\" is on line " + std::to_string(first->second) +
+                        " and again on line " + std::to_string(record.line));
         }
-        list.serials.push_back(serial);
+        serials.push_back(serial);
     }
-    if (list.serials.empty()) {
-        list.problem = "holds no serial";
+    if (serials.empty()) {
+        return Fail("holds no serial");
     }
-    return list;
+    return serials;
 }

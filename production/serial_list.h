@@ -11,11 +11,9 @@
 #include <string_view>
 #include <vector>
 
-struct SerialList {
-    std::vector<std::string> serials;  // in the file's order
-    std::string problem;               // when not empty, why the list is refused
-};
+#include "result.h"
 
-// check: the serial check of a single write ("" for a serial it accepts, else why not).
-SerialList ReadSerialList(std::string_view text,
-                          const std::function<std::string(const std::string&)>& check);
+// The serials in the file's order, or why the list is refused. check: the serial check of a
+// single write.
+Result<std::vector<std::string>> ReadSerialList(
+    std::string_view text, const std::function<Status(const std::string&)>& check);

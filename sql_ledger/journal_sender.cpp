@@ -54,7 +54,7 @@ bool SqlLedger::SendTogether(size_t count) {
         return true;
     }
     for (size_t i = 0; i < count; i++) {
-        if (RunPending(pending_[i])) {
+        if (!RunPending(pending_[i])) {
             session_->Rollback();
             return false;
         }

@@ -101,7 +101,7 @@ LeaseJournal::LeaseJournal(LogBytes& bytes, std::string name)
     : bytes_(bytes), name_(std::move(name)) {}
 
 Result<JournalState> LeaseJournal::Load() {
-    const std::optional<std::string> all = bytes_.ReadAll();
+    const Result<std::string> all = bytes_.ReadAll();
     if (!all) {
         return Fail("could not read " + name_);
     }

@@ -98,12 +98,12 @@ Result<void, LedgerError> Open(odbc::Session& session, const std::string& connec
 
 // One lease released, inside the caller's transaction: its row of release, and a list's unused
 // serials free again.
-std::optional<odbc::Failure> Release(odbc::Session& session, const LeaseRow& lease) {
+Result<void, odbc::Failure> Release(odbc::Session& session, const LeaseRow& lease) {
     odbc::Answer noted = session.Run(
         "INSERT INTO zq_lease_releases (lease_key, released, released_at) VALUES (?, ?, ?)",
         {lease.key, static_cast<int64_t>(lease.counts.unused), UtcNow()});
     if (!noted) {
-        return noted.Err();
+        return Fail(noted.Err());
     }
     odbc::Answer freed = session.Run(
         "UPDATE zq_list_serials SET state = ? WHERE sequence_name = ? AND state = ? "
@@ -111,9 +111,9 @@ std::optional<odbc::Failure> Release(odbc::Session& session, const LeaseRow& lea
         {std::string("free"), lease.counts.sequence, std::string("leased"),
          static_cast<int64_t>(lease.first), static_cast<int64_t>(lease.end)});
     if (!freed) {
-        return freed.Err();
+        return Fail(freed.Err());
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace
@@ -156,9 +156,9 @@ Result<std::vector<LeaseCounts>, LedgerError> ReleaseLeases(const std::string& c
         if (lease.released) {
             continue;
         }
-        if (std::optional<odbc::Failure> failure = Release(session, lease)) {
+        if (auto freed = Release(session, lease); !freed) {
             session.Rollback();
-            return LedgerFail("could not release the leases: " + failure->message);
+            return LedgerFail("could not release the leases: " + freed.Err().message);
         }
         LeaseRow done = lease;
         done.counts.released = lease.counts.unused;

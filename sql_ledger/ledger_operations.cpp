@@ -52,15 +52,12 @@ Result<void, LedgerError> OpenLedger(odbc::Session& session, const std::string& 
 }
 
 // Runs one statement and commits it; the failure of either.
-std::optional<odbc::Failure> RunCommitted(odbc::Session& session, const std::string& sql,
-                                          const std::vector<odbc::Value>& parameters = {}) {
+Result<void, odbc::Failure> RunCommitted(odbc::Session& session, const std::string& sql,
+                                         const std::vector<odbc::Value>& parameters = {}) {
     if (odbc::Answer answer = session.Run(sql, parameters); !answer) {
-        return answer.Err();
+        return Fail(answer.Err());
     }
-    if (auto committed = session.Commit(); !committed) {
-        return committed.Err();
-    }
-    return std::nullopt;
+    return session.Commit();
 }
 
 bool TableThere(odbc::Session& session, const std::string& name) {
@@ -81,12 +78,12 @@ Result<bool, LedgerError> CreateTable(odbc::Session& session, const layout::Tabl
         return Failed("could not look for the table " + table.name, probe.Err());
     }
     for (const std::string& statement : table.create) {
-        if (std::optional<odbc::Failure> failure = RunCommitted(session, statement)) {
+        if (auto created = RunCommitted(session, statement); !created) {
             session.Rollback();
             if (statement == table.create.front() && TableThere(session, table.name)) {
                 return false;
             }
-            return Failed("could not create the table " + table.name, *failure);
+            return Failed("could not create the table " + table.name, created.Err());
         }
     }
     return true;
@@ -172,8 +169,8 @@ Status CountRecords(const std::vector<odbc::Row>& rows, LedgerReport& report) {
 // A definition checked as the options check each of its values: the ledger stores nothing a
 // batch would refuse, whoever calls it.
 Result<void, LedgerError> CheckDefinition(const SequenceDefinition& sequence) {
-    if (std::string problem = CheckName(sequence.name); !problem.empty()) {
-        return LedgerFail("the sequence's name " + problem, true);
+    if (Status name = CheckName(sequence.name); !name) {
+        return LedgerFail("the sequence's name " + name.Err().message, true);
     }
     if (sequence.scheme == SequenceScheme::Unknown) {
         return LedgerFail("the sequence \"" + sequence.name + "\" has no known serial scheme",
@@ -183,21 +180,19 @@ Result<void, LedgerError> CheckDefinition(const SequenceDefinition& sequence) {
         return LedgerFail(identity.Err().message, true);
     }
     const bool format = sequence.scheme == SequenceScheme::Format;
-    const std::pair<const char*, std::string> checks[] = {
-        {"serial format", format ? CheckSerialFormat(sequence.serialFormat) : std::string()},
-        {"UTC offset", format && !sequence.utcOffset.empty() ? CheckUtcOffset(sequence.utcOffset)
-                                                             : std::string()},
-        {"serial format", !format && !sequence.serialFormat.empty()
-                              ? "belongs to a format sequence only"
-                              : std::string()},
-        {"UTC offset", !format && !sequence.utcOffset.empty() ? "belongs to a format sequence only"
-                                                              : std::string()},
+    const Status formatOnly = Fail("belongs to a format sequence only");
+    const std::pair<const char*, Status> checks[] = {
+        {"serial format", format ? CheckSerialFormat(sequence.serialFormat) : Status()},
+        {"UTC offset",
+         format && !sequence.utcOffset.empty() ? CheckUtcOffset(sequence.utcOffset) : Status()},
+        {"serial format", !format && !sequence.serialFormat.empty() ? formatOnly : Status()},
+        {"UTC offset", !format && !sequence.utcOffset.empty() ? formatOnly : Status()},
     };
-    for (const auto& [field, problem] : checks) {
-        if (!problem.empty()) {
-            return LedgerFail(
-                "the sequence \"" + sequence.name + "\" is refused: its " + field + " " + problem,
-                true);
+    for (const auto& [field, checked] : checks) {
+        if (!checked) {
+            return LedgerFail("the sequence \"" + sequence.name + "\" is refused: its " + field +
+                                  " " + checked.Err().message,
+                              true);
         }
     }
     return {};
@@ -207,8 +202,8 @@ Result<void, LedgerError> CheckDefinition(const SequenceDefinition& sequence) {
 Result<void, LedgerError> CheckListSerials(const std::vector<std::string>& serials) {
     std::set<std::string> seen;
     for (const std::string& serial : serials) {
-        if (std::string problem = CheckSerial(serial); !problem.empty()) {
-            return LedgerFail("the list's serial " + problem, true);
+        if (Status checked = CheckSerial(serial); !checked) {
+            return LedgerFail("the list's serial " + checked.Err().message, true);
         }
         if (!seen.insert(serial).second) {
             return LedgerFail("the list holds the serial " + serial + " twice", true);
@@ -293,12 +288,11 @@ Result<bool, LedgerError> UpgradeLedger(odbc::Session& session, int64_t from) {
             return Failed(upgrading, done.Err());
         }
     }
-    std::optional<odbc::Failure> failure =
-        RunCommitted(session, "UPDATE zq_layout SET version = ? WHERE version = ?",
-                     {int64_t{kLedgerLayout}, from});
-    if (failure) {
+    auto marked = RunCommitted(session, "UPDATE zq_layout SET version = ? WHERE version = ?",
+                               {int64_t{kLedgerLayout}, from});
+    if (!marked) {
         session.Rollback();
-        return Failed(upgrading, *failure);
+        return Failed(upgrading, marked.Err());
     }
     return true;
 }
@@ -309,9 +303,9 @@ constexpr size_t kRowsPerInsert = 500;
 // Writes the serials to the list from a position on, free, in statements of many rows; each
 // statement committed when `commitEach` (an import, whose rows are not takeable until its last
 // step), else all inside the caller's transaction.
-std::optional<odbc::Failure> InsertListRows(odbc::Session& session, const std::string& name,
-                                            const std::vector<std::string>& serials, uint64_t first,
-                                            bool commitEach) {
+Result<void, odbc::Failure> InsertListRows(odbc::Session& session, const std::string& name,
+                                           const std::vector<std::string>& serials, uint64_t first,
+                                           bool commitEach) {
     const std::string now = UtcNow();
     for (size_t start = 0; start < serials.size(); start += kRowsPerInsert) {
         const size_t rows = std::min(kRowsPerInsert, serials.size() - start);
@@ -327,15 +321,15 @@ std::optional<odbc::Failure> InsertListRows(odbc::Session& session, const std::s
         }
         odbc::Answer added = session.Run(sql, values);
         if (!added) {
-            return added.Err();
+            return Fail(added.Err());
         }
         if (commitEach) {
             if (auto committed = session.Commit(); !committed) {
-                return committed.Err();
+                return committed;
             }
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 // Refuses serials the sequence holds already, naming them.
@@ -386,9 +380,10 @@ Result<uint64_t, LedgerError> AppendListSerials(odbc::Session& session, const st
     if (auto refused = RefuseHeld(session, name, serials); !refused) {
         return Fail(refused.Err());
     }
-    if (auto failure = InsertListRows(session, name, serials,
-                                      static_cast<uint64_t>(*total) - serials.size(), false)) {
-        return Failed("could not add the serials", *failure);
+    if (auto added = InsertListRows(session, name, serials,
+                                    static_cast<uint64_t>(*total) - serials.size(), false);
+        !added) {
+        return Failed("could not add the serials", added.Err());
     }
     return static_cast<uint64_t>(*total);
 }
@@ -422,8 +417,8 @@ Result<void, LedgerError> HoldImport(odbc::Session& session, const std::string& 
 
 // Removes the list's rows from a position on: those of this import when it fails, or of an
 // import that never finished (never takeable: they lie past the list's size).
-std::optional<odbc::Failure> RemoveFrom(odbc::Session& session, const std::string& name,
-                                        uint64_t position) {
+Result<void, odbc::Failure> RemoveFrom(odbc::Session& session, const std::string& name,
+                                       uint64_t position) {
     session.Rollback();
     return RunCommitted(
         session, "DELETE FROM zq_list_serials WHERE sequence_name = ? AND list_position >= ?",
@@ -449,9 +444,12 @@ Result<uint64_t, LedgerError> ImportRows(odbc::Session& session, const std::stri
         return LedgerFail("the sequence \"" + name + "\" holds a list size that is not a count");
     }
     const uint64_t first = static_cast<uint64_t>(*base);
-    std::optional<odbc::Failure> failure = RemoveFrom(session, name, first);
-    if (!failure) {
-        failure = InsertListRows(session, name, serials, first, true);
+    // Only this step's failure is kept, to be told and cleared away.
+    std::optional<odbc::Failure> failure;
+    if (auto removed = RemoveFrom(session, name, first); !removed) {
+        failure = removed.Err();
+    } else if (auto added = InsertListRows(session, name, serials, first, true); !added) {
+        failure = added.Err();
     }
     if (!failure) {
         odbc::Answer grown =
@@ -469,7 +467,9 @@ Result<uint64_t, LedgerError> ImportRows(odbc::Session& session, const std::stri
             failure = grown.Err();
         }
     }
-    RemoveFrom(session, name, first);
+    // Rows left behind by a failed removal lie past the list's size: never takeable, and the next
+    // import removes them first.
+    static_cast<void>(RemoveFrom(session, name, first));
     if (odbc::IsDuplicate(*failure)) {
         return LedgerFail(
             "a serial of the import is already in the sequence \"" + name + "\": nothing was added",
@@ -543,22 +543,22 @@ Result<bool, LedgerError> InitLedger(const std::string& connection) {
     }
     // Last before the layout's row, which says the ledger is complete.
     for (const std::string& step : layout::AppendOnly(session.DatabaseEngine())) {
-        if (std::optional<odbc::Failure> failure = RunCommitted(session, step)) {
+        if (auto made = RunCommitted(session, step); !made) {
             session.Rollback();
-            return Failed("could not create the ledger's triggers", *failure);
+            return Failed("could not create the ledger's triggers", made.Err());
         }
     }
-    std::optional<odbc::Failure> failure = RunCommitted(
-        session, "INSERT INTO zq_layout (version) VALUES (?)", {int64_t{kLedgerLayout}});
-    if (failure) {
+    auto recorded = RunCommitted(session, "INSERT INTO zq_layout (version) VALUES (?)",
+                                 {int64_t{kLedgerLayout}});
+    if (!recorded) {
         session.Rollback();
         // Another station initialising at the same moment wrote the same row first.
         Status checked = layout::CheckLayout(session);
         if (checked) {
             return created;
         }
-        if (!odbc::IsDuplicate(*failure)) {
-            return Failed("could not record the ledger's layout", *failure);
+        if (!odbc::IsDuplicate(recorded.Err())) {
+            return Failed("could not record the ledger's layout", recorded.Err());
         }
         return LedgerFail(checked.Err().message);
     }

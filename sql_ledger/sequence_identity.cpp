@@ -7,19 +7,19 @@
 #include "value_checks.h"
 
 Result<ChipIdentity> IdentityOfSequence(const SequenceDefinition& sequence) {
-    const std::pair<const char*, std::string> checks[] = {
+    const std::pair<const char*, Status> checks[] = {
         // A format or a list sequence's serials are checked where they are read.
         {"first serial", sequence.scheme == SequenceScheme::From
                              ? CheckSerialFrom(sequence.firstSerial)
-                             : std::string()},
+                             : Status()},
         {"VID", CheckId(sequence.vid)},
         {"PID", CheckId(sequence.pid)},
         {"product", CheckProduct(sequence.product)},
     };
-    for (const auto& [field, problem] : checks) {
-        if (!problem.empty()) {
+    for (const auto& [field, checked] : checks) {
+        if (!checked) {
             return Fail("the sequence \"" + sequence.name + "\" in the ledger is refused: its " +
-                        field + " " + problem);
+                        field + " " + checked.Err().message);
         }
     }
     ChipIdentity identity;

@@ -114,11 +114,11 @@ Result<SequenceRules> RulesOf(const SequenceDefinition& sequence) {
         case SequenceScheme::Unknown:
             return Fail(refused + "its serial scheme is not one this program knows");
     }
-    FormatParse parsed = ParseSerialFormat(sequence.serialFormat);
-    if (!parsed.format) {
-        return Fail(refused + "its serial format " + parsed.problem);
+    Result<SerialFormat> parsed = ParseSerialFormat(sequence.serialFormat);
+    if (!parsed) {
+        return Fail(refused + "its serial format " + parsed.Err().message);
     }
-    rules.format = std::move(parsed.format);
+    rules.format = std::move(*parsed);
     if (!sequence.utcOffset.empty()) {
         const std::optional<int> offset = ParseUtcOffset(sequence.utcOffset);
         if (!offset) {

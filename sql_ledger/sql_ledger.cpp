@@ -258,17 +258,14 @@ odbc::Answer SqlLedger::InsertRecord(const std::string& key, const LedgerEntry& 
                           layout::TimestampText(entry.time)});
 }
 
-std::optional<odbc::Failure> SqlLedger::InsertPending(const Pending& pending) {
-    if (std::optional<odbc::Failure> failure = RunPending(pending)) {
-        return failure;
+Result<void, odbc::Failure> SqlLedger::InsertPending(const Pending& pending) {
+    if (Result<void, odbc::Failure> ran = RunPending(pending); !ran) {
+        return ran;
     }
-    if (auto committed = session_->Commit(); !committed) {
-        return committed.Err();
-    }
-    return std::nullopt;
+    return session_->Commit();
 }
 
-std::optional<odbc::Failure> SqlLedger::RunPending(const Pending& pending) {
+Result<void, odbc::Failure> SqlLedger::RunPending(const Pending& pending) {
     if (pending.leasedPosition) {
         const LedgerEntry& started = pending.entry;
         odbc::Answer claimed = session_->Run(
@@ -277,35 +274,32 @@ std::optional<odbc::Failure> SqlLedger::RunPending(const Pending& pending) {
              sequence_.vid, sequence_.pid, started.station, started.time,
              layout::TimestampText(started.time)});
         if (!claimed) {
-            return claimed.Err();
+            return Fail(claimed.Err());
         }
         if (rules_.scheme == SequenceScheme::List) {
             odbc::Answer marked = session_->Run(statements::kMarkListSerial,
                                                 {std::string("used"), sequence_.name,
                                                  static_cast<int64_t>(*pending.leasedPosition)});
             if (!marked) {
-                return marked.Err();
+                return Fail(marked.Err());
             }
         }
     }
     if (odbc::Answer inserted = InsertRecord(pending.key, pending.entry); !inserted) {
-        return inserted.Err();
+        return Fail(inserted.Err());
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<bool> SqlLedger::KeyLanded(const char* sql, const std::string& key,
-                                         odbc::Failure& failure) {
+Result<bool, odbc::Failure> SqlLedger::KeyLanded(const char* sql, const std::string& key) {
     odbc::Answer found = session_->Run(sql, {key});
     session_->Rollback();
     if (!found) {
-        failure = found.Err();
-        return std::nullopt;
+        return Fail(found.Err());
     }
     const std::optional<int64_t> count = NumberAt(found);
     if (!count) {
-        failure = odbc::Failure{"", "the database counted records in words it did not explain"};
-        return std::nullopt;
+        return Fail(odbc::Failure{"", "the database counted records in words it did not explain"});
     }
     return *count > 0;
 }
@@ -332,15 +326,18 @@ void SqlLedger::WriteLanded(size_t atLeast) {
 void SqlLedger::SendPending() {
     while (!pending_.empty() && session_->Connected()) {
         const Pending& next = pending_.front();
-        std::optional<odbc::Failure> failure = InsertPending(next);
+        // The failure that decides what becomes of the record, if any.
+        std::optional<odbc::Failure> failure;
+        if (auto inserted = InsertPending(next); !inserted) {
+            failure = inserted.Err();
+        }
         if (failure && odbc::IsDuplicate(*failure)) {
             // Its own key is there when a commit that lost its answer had landed; any other
             // duplicate is a refusal like any other.
             session_->Rollback();
-            odbc::Failure readFailure;
-            const std::optional<bool> landed = KeyLanded(kRecordByKey, next.key, readFailure);
+            const Result<bool, odbc::Failure> landed = KeyLanded(kRecordByKey, next.key);
             if (!landed) {
-                failure = readFailure;
+                failure = landed.Err();
             } else if (*landed) {
                 failure.reset();
             }
@@ -378,15 +375,14 @@ void SqlLedger::SendPending() {
 }
 
 SqlLedger::Step SqlLedger::Settle() {
-    odbc::Failure failure;
-    const std::optional<bool> landed =
-        KeyLanded(kRecordByKey, RecordKey(unsettled_->ticket), failure);
+    const Result<bool, odbc::Failure> landed =
+        KeyLanded(kRecordByKey, RecordKey(unsettled_->ticket));
     if (!landed) {
-        if (failure.connectionLost) {
-            MarkLost(failure);
+        if (landed.Err().connectionLost) {
+            MarkLost(landed.Err());
             return Step::Lost;
         }
-        NoteFailure(failure);
+        NoteFailure(landed.Err());
         return Step::Retry;
     }
     if (*landed) {
@@ -590,9 +586,10 @@ std::optional<SqlLedger::Step> SqlLedger::FreeSerial(const LedgerEntry& started,
         // A list's serial is checked whole, as a single write checks it: a row inserted by hand
         // with a space or a control character is refused on record and never reaches a chip.
         if (rules_.scheme == SequenceScheme::List) {
-            if (const std::string problem = CheckSerial(serial); !problem.empty()) {
+            if (const Status checked = CheckSerial(serial); !checked) {
                 if (std::optional<Step> failed = SkipOnRecord(
-                        started, free, "not used: the list's serial " + problem, "refused", take)) {
+                        started, free, "not used: the list's serial " + checked.Err().message,
+                        "refused", take)) {
                     return failed;
                 }
                 continue;
@@ -837,22 +834,23 @@ Result<bool> SqlLedger::WasVerified(const std::string& serial) {
     return std::move(*answer);
 }
 
-std::string SqlLedger::NextSerial() {
+Result<std::optional<std::string>> SqlLedger::NextSerial() {
     {
         std::lock_guard<std::mutex> board(boardMutex_);
         if (!leased_.empty()) {
-            return leased_.front().serial;
+            return std::optional<std::string>(leased_.front().serial);
         }
     }
     Lock lock(mutex_);
-    std::string serial;
+    Result<std::optional<std::string>> answer = Fail("the ledger did not answer");
     while (WaitForConnection(lock)) {
         const Result<std::string, odbc::Failure> next = ReadNextSerial();
         session_->Rollback();
         if (next) {
-            serial = *next;
+            answer = next->empty() ? std::optional<std::string>() : std::optional(*next);
             break;
         }
+        answer = Fail(next.Err().message);
         if (!next.Err().connectionLost) {
             break;
         }
@@ -862,7 +860,7 @@ std::string SqlLedger::NextSerial() {
         }
     }
     Unlock(lock);
-    return serial;
+    return answer;
 }
 
 std::string SqlLedger::LastRecordedSerial() {

@@ -106,7 +106,7 @@ public:
     SerialTake TakeSerial(const LedgerEntry& chip) override;
     Status Record(const LedgerEntry& entry) override;
     Result<bool> WasVerified(const std::string& serial) override;
-    std::string NextSerial() override;
+    Result<std::optional<std::string>> NextSerial() override;
     std::string LastRecordedSerial() override;
     std::vector<std::string> UnrecordedSerials() override;
     Status Finish() override;
@@ -157,8 +157,8 @@ private:
     void WriteLanded(size_t atLeast);
     static constexpr size_t kLandedBatch = 256;
     // Whether the row with this key is in the database (a record's, or with kLeaseByKey a
-    // lease's); empty when that cannot be read.
-    std::optional<bool> KeyLanded(const char* sql, const std::string& key, odbc::Failure& failure);
+    // lease's); the database's failure when that cannot be read.
+    Result<bool, odbc::Failure> KeyLanded(const char* sql, const std::string& key);
     // Writes the pending records, oldest first, until the one with this ticket is written, the
     // bound has passed, or the database refused it. True when it was written.
     bool WaitWritten(Lock& lock, uint64_t ticket);
@@ -246,8 +246,8 @@ private:
     Step RanOut(TakeResult result, const std::string& message, SerialTake& take);
     odbc::Answer InsertRecord(const std::string& key, const LedgerEntry& entry);
     // A pending record's statements, inside one transaction: a leased serial's row first.
-    std::optional<odbc::Failure> InsertPending(const Pending& pending);
-    std::optional<odbc::Failure> RunPending(const Pending& pending);
+    Result<void, odbc::Failure> InsertPending(const Pending& pending);
+    Result<void, odbc::Failure> RunPending(const Pending& pending);
     // The sender: up to count of the oldest pending records in one transaction, one commit for
     // them all; false when that did not land them (each then goes on its own, as FlushPending
     // sends it, and a refused one is told apart from the rest).

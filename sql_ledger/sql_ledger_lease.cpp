@@ -149,14 +149,13 @@ SqlLedger::Step SqlLedger::TakeLease(SerialTake& take) {
 }
 
 SqlLedger::Step SqlLedger::SettleLease() {
-    odbc::Failure failure;
-    const std::optional<bool> landed = KeyLanded(kLeaseByKey, unsettledLease_->key, failure);
+    const Result<bool, odbc::Failure> landed = KeyLanded(kLeaseByKey, unsettledLease_->key);
     if (!landed) {
-        if (failure.connectionLost) {
-            MarkLost(failure);
+        if (landed.Err().connectionLost) {
+            MarkLost(landed.Err());
             return Step::Lost;
         }
-        NoteFailure(failure);
+        NoteFailure(landed.Err());
         return Step::Retry;
     }
     if (*landed) {

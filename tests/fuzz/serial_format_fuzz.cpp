@@ -16,12 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         hours = hours << 8 | input.Byte();
     }
     std::string text = input.Text(40);
-    FormatParse parse = ParseSerialFormat(text);
-    Check(parse.format.has_value() == parse.problem.empty());
-    if (!parse.format) {
+    Result<SerialFormat> parse = ParseSerialFormat(text);
+    Check(parse.Ok() || !parse.Err().message.empty());
+    if (!parse) {
         return 0;
     }
-    const SerialFormat& format = *parse.format;
+    const SerialFormat& format = *parse;
     counter = 1 + counter % Capacity(format);
     // Any hour of the years 2000 to 2099, a day clear of each end for the UTC offset: a two-digit
     // year reads back as 20YY, and whether it has a week 53 is that year's.

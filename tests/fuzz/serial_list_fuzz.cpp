@@ -9,8 +9,11 @@
 
 namespace {
 
-std::string AnySerial(const std::string& serial) {
-    return serial.size() <= 8 ? "" : "too long";
+Status AnySerial(const std::string& serial) {
+    if (serial.size() <= 8) {
+        return {};
+    }
+    return Fail("too long");
 }
 
 // A serial's printable characters other than the quote and the comma, at least one.
@@ -35,10 +38,10 @@ std::string Quoted(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput input(data, size);
     if (input.Byte() % 2 == 0) {
-        SerialList list =
+        Result<std::vector<std::string>> list =
             ReadSerialList(std::string_view(reinterpret_cast<const char*>(data), size), AnySerial);
         std::set<std::string> seen;
-        for (const std::string& serial : list.serials) {
+        for (const std::string& serial : list ? *list : std::vector<std::string>()) {
             Check(!serial.empty() && serial.find('"') == std::string::npos &&
                   seen.insert(serial).second);
         }
@@ -56,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         text += (input.Byte() % 2 == 0 ? serial : Quoted(serial)) + "," + Quoted(input.Text(20)) +
                 (input.Byte() % 2 == 0 ? "\n" : "\r\n");
     }
-    SerialList list = ReadSerialList(text, AnySerial);
-    Check(serials.empty() ? list.problem == "holds no serial"
-                          : list.problem.empty() && list.serials == serials);
+    Result<std::vector<std::string>> list = ReadSerialList(text, AnySerial);
+    Check(serials.empty() ? !list && list.Err().message == "holds no serial"
+                          : list && *list == serials);
     return 0;
 }

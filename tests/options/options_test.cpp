@@ -3,7 +3,6 @@
 
 #include "audit_options.h"
 #include "batch_options.h"
-#include "command_failure.h"
 #include "parse_error_text.h"
 
 namespace {
@@ -48,12 +47,8 @@ TEST(LabelOptions, ALabelNeedsItsPrinterAndAPrinterOfAKnownForm) {
         BatchOptions options;
         AddBatchOptions(app, options);
         ParseArguments(args, app);
-        std::string said;
-        try {
-            CheckBatchOptions(app, options, MachineDefaults{});
-        } catch (const CommandFailure& failure) {
-            said = failure.message;
-        }
+        Status checked = CheckBatchOptions(app, options, MachineDefaults{});
+        std::string said = checked ? "" : checked.Err().message;
         EXPECT_EQ(said.substr(0, line.said.size()), line.said) << said;
         EXPECT_EQ(said.empty(), line.said.empty()) << said;
     }
@@ -90,12 +85,8 @@ TEST(BesideJob, AnIdentityOrSerialOptionIsRefusedNamingIt) {
             args.insert(args.end(), {"--log", "s.csv"});
         }
         ParseArguments(args, app);
-        std::string error;
-        try {
-            CheckBatchOptions(app, options, MachineDefaults{"DSN=line", "st-a"});
-        } catch (const CommandFailure& failure) {
-            error = failure.message;
-        }
+        Status checked = CheckBatchOptions(app, options, MachineDefaults{"DSN=line", "st-a"});
+        std::string error = checked ? "" : checked.Err().message;
         EXPECT_EQ(error.substr(0, test.error.size()), test.error) << error;
         EXPECT_EQ(error.empty(), test.error.empty()) << error;
     }
@@ -122,12 +113,8 @@ TEST(AuditOptions, TheLedgerGoesWithASequenceAndDefaultsToThisMachines) {
         std::vector<std::string> args = {"zq61prog"};
         args.insert(args.end(), test.options.begin(), test.options.end());
         ParseArguments(args, app);
-        std::string error;
-        try {
-            CheckAuditSequence(app, options, test.machine, "audit: ");
-        } catch (const CommandFailure& failure) {
-            error = failure.message;
-        }
+        Status checked = CheckAuditSequence(app, options, test.machine, "audit: ");
+        std::string error = checked ? "" : checked.Err().message;
         EXPECT_EQ(error.substr(0, test.error.size()), test.error) << error;
         EXPECT_EQ(error.empty(), test.error.empty()) << error;
         if (error.empty()) {

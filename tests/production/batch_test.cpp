@@ -261,7 +261,7 @@ TEST_F(BatchRun, ARecordThatFailsAfterCtrlCEndsWithSixNot130) {
 
 class ThrowingOpener : public ChipOpener {
 public:
-    std::unique_ptr<BytePort> Open(const std::string&, std::string&) override {
+    Result<std::unique_ptr<BytePort>> Open(const std::string&) override {
         throw std::runtime_error("no memory for the port");
     }
 };

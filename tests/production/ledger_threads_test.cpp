@@ -52,7 +52,7 @@ TEST(LedgerThreads, WorkersTakingRecordingAndAskingNeverShareASerial) {
     EXPECT_EQ(started.size(), size_t{kWorkers * kChipsEach});
     EXPECT_EQ(outcomes[BatchOutcome::Verified], kWorkers * (kChipsEach - kChipsEach / 3));
     EXPECT_EQ(outcomes[BatchOutcome::Failed], kWorkers * (kChipsEach / 3));
-    EXPECT_EQ(ledger.NextSerial(), "ZQ000901");
+    EXPECT_EQ(*ledger.NextSerial(), "ZQ000901");
     for (const std::string& serial : started) {
         if (*ledger.WasVerified(serial)) {
             outcomes[BatchOutcome::Started]--;

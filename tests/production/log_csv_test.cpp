@@ -102,7 +102,7 @@ TEST(LogLedger, ResumesAfterTheHighestSerialOfItsSequenceTheRecordsUsed) {
     LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
     ASSERT_TRUE(ledger.Open());
     EXPECT_EQ(ledger.ResumedAfter(), "ZQ000041") << "only serials of this sequence count";
-    EXPECT_EQ(ledger.NextSerial(), "ZQ000042");
+    EXPECT_EQ(*ledger.NextSerial(), "ZQ000042");
 
     // A serial whose started line a torn append took with it, its outcome intact: used all the
     // same.
@@ -110,12 +110,12 @@ TEST(LogLedger, ResumesAfterTheHighestSerialOfItsSequenceTheRecordsUsed) {
                             Entry("ZQ000099", BatchOutcome::Verified, "p")});
     LogLedger afterTear(torn, *SerialSequence::From("ZQ000001"));
     ASSERT_TRUE(afterTear.Open());
-    EXPECT_EQ(afterTear.NextSerial(), "ZQ000100");
+    EXPECT_EQ(*afterTear.NextSerial(), "ZQ000100");
     EXPECT_TRUE(*afterTear.WasVerified("ZQ000099"));
 
     LogLedger ahead(store, *SerialSequence::From("ZQ000100"));
     ASSERT_TRUE(ahead.Open());
-    EXPECT_EQ(ahead.NextSerial(), "ZQ000100");
+    EXPECT_EQ(*ahead.NextSerial(), "ZQ000100");
     EXPECT_EQ(ahead.ResumedAfter(), "");
 
     MemoryRecordStore full({Entry("ZQ-9", BatchOutcome::Started, "p")});
@@ -129,14 +129,14 @@ TEST(LogLedger, ResumesAfterTheHighestSerialOfItsSequenceTheRecordsUsed) {
 // as a full volume or a lost share would.
 class TearingBytes : public LogBytes {
 public:
-    std::optional<std::string> ReadAll() override { return text; }
-    bool Append(const std::string& bytes) override {
+    Result<std::string> ReadAll() override { return text; }
+    Status Append(const std::string& bytes) override {
         if (appends++ == tearAt) {
             text += bytes.substr(0, bytes.size() / 2);
-            return false;
+            return Fail("torn");
         }
         text += bytes;
-        return true;
+        return {};
     }
     std::string text;
     int appends = 0;
@@ -169,7 +169,7 @@ TEST(LogStore, AnAppendAfterATornOneIsReadBackAndNoSerialIsHandedOutTwice) {
                                               "ZQ000003 started", "ZQ000003 verified"}));
     LogLedger resumed(again, *SerialSequence::From("ZQ000001"));
     ASSERT_TRUE(resumed.Open());
-    EXPECT_EQ(resumed.NextSerial(), "ZQ000004");
+    EXPECT_EQ(*resumed.NextSerial(), "ZQ000004");
 }
 
 // A log written before records carried their job: nine columns, no job. It still reads, a batch
@@ -182,7 +182,7 @@ TEST(LogStore, ALogWithoutTheJobColumnReadsResumesAndTakesJobLines) {
     LogStore store(bytes, "the log");
     LogLedger ledger(store, *SerialSequence::From("ZQ000001"));
     ASSERT_TRUE(ledger.Open());
-    EXPECT_EQ(ledger.NextSerial(), "ZQ000042");
+    EXPECT_EQ(*ledger.NextSerial(), "ZQ000042");
     EXPECT_TRUE(*ledger.WasVerified("ZQ000041"));
     LedgerEntry next = Entry("ZQ000042", BatchOutcome::Verified, "p", "写入成功");
     next.job = "3F09A1C2";

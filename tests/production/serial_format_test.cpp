@@ -17,9 +17,9 @@ CalendarDate On(int y, unsigned m, unsigned d, int offsetMinutes = 0, int hour =
 }
 
 SerialFormat Format(const std::string& text) {
-    FormatParse parse = ParseSerialFormat(text);
-    EXPECT_TRUE(parse.format) << parse.problem;
-    return parse.format.value_or(SerialFormat());
+    Result<SerialFormat> parse = ParseSerialFormat(text);
+    EXPECT_TRUE(parse) << (parse ? "" : parse.Err().message);
+    return parse ? *parse : SerialFormat();
 }
 
 TEST(SerialFormat, RefusesWhatCannotMakeEightCharactersThatNeverRepeat) {
@@ -46,11 +46,11 @@ TEST(SerialFormat, RefusesWhatCannotMakeEightCharactersThatNeverRepeat) {
         {"12{N:4}{C}{C}", "{C} twice"},
     };
     for (const Case& c : cases) {
-        FormatParse parse = ParseSerialFormat(c.format);
-        EXPECT_FALSE(parse.format) << c.format;
-        EXPECT_NE(parse.problem.find(c.why), std::string::npos)
-            << c.format << ": " << parse.problem;
-        EXPECT_EQ(parse.problem.find(std::string("\"") + c.format + "\""), 0u) << parse.problem;
+        Result<SerialFormat> parse = ParseSerialFormat(c.format);
+        ASSERT_FALSE(parse) << c.format;
+        const std::string& problem = parse.Err().message;
+        EXPECT_NE(problem.find(c.why), std::string::npos) << c.format << ": " << problem;
+        EXPECT_EQ(problem.find(std::string("\"") + c.format + "\""), 0u) << problem;
     }
 }
 

@@ -7,15 +7,23 @@
 namespace {
 
 // The single write's serial rule, as the program passes it in.
-std::string WriteCheck(const std::string& serial) {
+Status WriteCheck(const std::string& serial) {
     bool printable = serial.find_first_of(" \"\t") == std::string::npos;
-    return serial.size() >= 1 && serial.size() <= 8 && printable ? "" : "bad " + serial;
+    if (serial.size() >= 1 && serial.size() <= 8 && printable) {
+        return {};
+    }
+    return Fail("bad " + serial);
+}
+
+// Why the list is refused; "" for a list it reads.
+std::string Problem(const Result<std::vector<std::string>>& list) {
+    return list ? std::string() : list.Err().message;
 }
 
 std::vector<std::string> Serials(const std::string& text) {
-    SerialList list = ReadSerialList(text, WriteCheck);
-    EXPECT_EQ(list.problem, "") << text;
-    return list.serials;
+    Result<std::vector<std::string>> list = ReadSerialList(text, WriteCheck);
+    EXPECT_EQ(Problem(list), "") << text;
+    return list ? *list : std::vector<std::string>();
 }
 
 TEST(SerialList, ReadsLinesAndCsvWithOrWithoutBomHeaderAndCrlf) {
@@ -57,8 +65,7 @@ TEST(SerialList, RefusesTheWholeListNamingTheLine) {
         {"\xFF\xFEZ\0Q\0", "is UTF-16 text: save it as UTF-8"},
     };
     for (const Case& c : cases) {
-        SerialList list = ReadSerialList(c.text, WriteCheck);
-        EXPECT_EQ(list.problem, c.problem) << c.text;
+        EXPECT_EQ(Problem(ReadSerialList(c.text, WriteCheck)), c.problem) << c.text;
     }
 }
 

@@ -39,7 +39,7 @@ struct TestClock {
 };
 
 std::unique_ptr<SerialScheme> Weekly(TestClock& clock, const char* text = "ZQ{YY}{WW}{N:2}") {
-    return std::make_unique<FormatScheme>(*ParseSerialFormat(text).format, 0, clock.Clock());
+    return std::make_unique<FormatScheme>(*ParseSerialFormat(text), 0, clock.Clock());
 }
 
 std::vector<std::string> Take(LogLedger& ledger, int count) {
@@ -78,7 +78,7 @@ TEST(FormatScheme, ResumesInThePeriodAndStartsAgainInTheNext) {
     // Restarted in the new week: its own serials are skipped, the old week's do not matter.
     LogLedger again(store, Weekly(clock));
     ASSERT_TRUE(again.Open());
-    EXPECT_EQ(again.NextSerial(), "ZQ270103");
+    EXPECT_EQ(*again.NextSerial(), "ZQ270103");
 }
 
 TEST(ListScheme, TakesTheFirstSerialTheLogHasNotUsedUntilTheListIsUsedUp) {

@@ -72,7 +72,7 @@ TEST_P(LeaseTest, StationsTakeFromTheirOwnLeasesAndOnlyTakenSerialsAreOnRecord) 
     EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_leases WHERE sequence_name = ?", sequence.name), 4);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_serials WHERE sequence_name = ?", sequence.name), 14);
     EXPECT_EQ(Records(sequence.name).size(), 14u);
-    EXPECT_EQ(a->NextSerial(), at(12));
+    EXPECT_EQ(*a->NextSerial(), at(12));
 }
 
 TEST_P(LeaseTest, AListsLeasesRunTheListOutWithoutAGap) {
@@ -220,16 +220,16 @@ TEST_P(LeaseTest, AFormatsLeaseEndsWithItsPeriod) {
 // Written by the ledger's sender while the test reads them.
 class JournalBytes : public LogBytes {
 public:
-    std::optional<std::string> ReadAll() override { return Bytes(); }
-    bool Append(const std::string& more) override {
+    Result<std::string> ReadAll() override { return Bytes(); }
+    Status Append(const std::string& more) override {
         std::lock_guard<std::mutex> hold(mutex_);
         bytes_ += more;
-        return true;
+        return {};
     }
-    bool Replace(const std::string& all) override {
+    Status Replace(const std::string& all) override {
         std::lock_guard<std::mutex> hold(mutex_);
         bytes_ = all;
-        return true;
+        return {};
     }
     std::string Bytes() const {
         std::lock_guard<std::mutex> hold(mutex_);
@@ -337,7 +337,7 @@ TEST_P(LeaseTest, AKilledStationAndATrimmedJournalGoOnWithoutLosingOrReusing) {
     auto ledger = Open(sequence, "st-a", TestSerials(), options);
     boards(*ledger, 10);
     // Killed: the journal as it was on disk then.
-    left.Replace(bytes.Bytes());
+    ASSERT_TRUE(left.Replace(bytes.Bytes()).Ok());
     ledger.reset();
     options.journal = &leftJournal;
     ledger = Open(sequence, "st-a", TestSerials(), options);

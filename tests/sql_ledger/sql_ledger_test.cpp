@@ -53,7 +53,7 @@ TEST_P(SqlLedgerTest, ThreeStationsTakeDistinctSerialsAndTheReportCountsThem) {
     EXPECT_EQ(report.Value().stations[1].records.at(BatchOutcome::Verified),
               uint64_t{kWorkers * kChips});
     EXPECT_TRUE(report.Value().withoutVerified.empty());
-    EXPECT_EQ(stations[0]->NextSerial(), *TestSerials()(sequence.firstSerial, kTotal));
+    EXPECT_EQ(*stations[0]->NextSerial(), *TestSerials()(sequence.firstSerial, kTotal));
 }
 
 TEST_P(SqlLedgerTest, ReportsSerialsWithoutAVerifiedOutcome) {
@@ -183,7 +183,7 @@ TEST_P(SqlLedgerTest, TheDatabaseRefusesASerialTwiceAndASequenceRunsOut) {
     ASSERT_EQ(ledger->TakeSerial(Chip("COM21")).result, TakeResult::Taken);
     const SerialTake none = ledger->TakeSerial(Chip("COM21"));
     EXPECT_EQ(none.result, TakeResult::RunOut);
-    EXPECT_EQ(ledger->NextSerial(), "");
+    EXPECT_FALSE(ledger->NextSerial()->has_value());
 
     // The database refuses to move the sequence back, whoever asks.
     const char* back = "UPDATE zq_sequences SET next_position = ? WHERE name = ?";
@@ -204,7 +204,7 @@ TEST_P(SqlLedgerTest, TheDatabaseRefusesASerialTwiceAndASequenceRunsOut) {
     const SerialTake again = ledger->TakeSerial(Chip("COM21"));
     EXPECT_EQ(again.result, TakeResult::NotRecorded);
     EXPECT_FALSE(again.message.empty());
-    EXPECT_EQ(ledger->NextSerial(), first.serial);
+    EXPECT_EQ(*ledger->NextSerial(), first.serial);
     EXPECT_EQ(Report(connection_, sequence.name).Value().serialsUsed, 2u);
 }
 

@@ -81,7 +81,7 @@ TEST(StationTexts, TheLanguageIsNamedStrictlyAndAnyChineseUiIsChinese) {
 // The core's own sentence (a format's week used up) comes back whole in Chinese, its parts in
 // Chinese order; one the station does not know keeps its words inside a Chinese sentence.
 TEST(CoreWords, TheCoresSentencesAreSaidWholeInEitherLanguage) {
-    FormatScheme scheme(*ParseSerialFormat("ZQ{YY}W{WW}{N:1}").format, 0, [] {
+    FormatScheme scheme(*ParseSerialFormat("ZQ{YY}W{WW}{N:1}"), 0, [] {
         return std::chrono::system_clock::from_time_t(1796284800);  // 2026-12-02, week 49
     });
     for (int n = 1; n <= 9; n++) {

@@ -20,13 +20,12 @@ public:
         return *chip;
     }
     // Ports must be set up with Chip before any worker opens them.
-    std::unique_ptr<BytePort> Open(const std::string& port, std::string& problem) override {
+    Result<std::unique_ptr<BytePort>> Open(const std::string& port) override {
         auto found = chips_.find(port);
         if (found == chips_.end()) {
-            problem = "cannot open " + port;
-            return nullptr;
+            return Fail("cannot open " + port);
         }
-        return std::make_unique<Lease>(*found->second);
+        return std::unique_ptr<BytePort>(std::make_unique<Lease>(*found->second));
     }
 
 private:

@@ -59,8 +59,9 @@ void AuditTurns::Turn(const std::string& port, ChipOpener& opener) {
     if (Counted(port)) {
         return;
     }
-    std::string problem;
-    std::unique_ptr<BytePort> open = opener.Open(port, problem);
+    Result<std::unique_ptr<BytePort>> opened = opener.Open(port);
+    std::string problem = opened ? std::string() : opened.Err().message;
+    std::unique_ptr<BytePort> open = opened ? std::move(*opened) : nullptr;
     RecordPtr chip = NewRecord();
     bool read = open != nullptr && ReadChip(*open, *chip) == JobOutcome::ReadOk;
     open.reset();

@@ -11,11 +11,10 @@ namespace {
 
 // A file the job names, read once: its bytes go into the job's id and are what the job uses.
 std::string ReadNamed(const std::string& key, const std::string& path) {
-    DWORD error = 0;
-    std::optional<std::string> bytes = ReadWholeFile(path, error);
+    Result<std::string, DWORD> bytes = ReadWholeFile(path);
     if (!bytes) {
         throw CommandFailure{EXIT_BAD_USAGE, "--job: " + key + ": cannot read " + path +
-                                                 " (error " + std::to_string(error) + ")"};
+                                                 " (error " + std::to_string(bytes.Err()) + ")"};
     }
     return std::move(*bytes);
 }
@@ -23,11 +22,10 @@ std::string ReadNamed(const std::string& key, const std::string& path) {
 }  // namespace
 
 Job LoadJob(const std::string& path) {
-    DWORD error = 0;
-    std::optional<std::string> bytes = ReadWholeFile(path, error);
+    Result<std::string, DWORD> bytes = ReadWholeFile(path);
     if (!bytes) {
         throw CommandFailure{EXIT_BAD_USAGE, "--job: cannot read " + path + " (error " +
-                                                 std::to_string(error) + ")"};
+                                                 std::to_string(bytes.Err()) + ")"};
     }
     Result<Job> job = ParseJobFile(*bytes, path);
     if (!job) {
@@ -49,12 +47,12 @@ std::vector<std::string> LoadJobList(const Job& job) {
     if (job.serials.scheme != JobScheme::List) {
         return {};
     }
-    SerialList list = ReadSerialList(job.listText, CheckSerial);
-    if (!list.problem.empty()) {
+    Result<std::vector<std::string>> list = ReadSerialList(job.listText, CheckSerial);
+    if (!list) {
         throw CommandFailure{EXIT_BAD_USAGE,
-                             "--job: serial-list: " + job.serials.list + ": " + list.problem};
+                             "--job: serial-list: " + job.serials.list + ": " + list.Err().message};
     }
-    return list.serials;
+    return std::move(*list);
 }
 
 std::string JobTitle(const Job& job) {

@@ -23,32 +23,38 @@ Status LogFile::Open(const std::string& path) {
     return {};
 }
 
-std::optional<std::string> LogFile::ReadAll() {
+Result<std::string> LogFile::ReadAll() {
+    auto refused = [this] {
+        return Fail("cannot read " + path_ + " (error " + std::to_string(GetLastError()) + ")");
+    };
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file_.Get(), &size) || size.QuadPart > kLargestLog) {
-        return std::nullopt;
+    if (!GetFileSizeEx(file_.Get(), &size)) {
+        return refused();
+    }
+    if (size.QuadPart > kLargestLog) {
+        return Fail(path_ + " is larger than a log grows");
     }
     // Reads from the start; appends still go to the end, whatever the file pointer says.
     LARGE_INTEGER start = {};
     if (!SetFilePointerEx(file_.Get(), start, nullptr, FILE_BEGIN)) {
-        return std::nullopt;
+        return refused();
     }
     std::string text(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
     if (!text.empty() &&
         (!ReadFile(file_.Get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr) ||
          read != text.size())) {
-        return std::nullopt;
+        return refused();
     }
     return text;
 }
 
-bool LogFile::Replace(const std::string& bytes) {
+Status LogFile::Replace(const std::string& bytes) {
     const std::string fresh = path_ + ".new";
     std::optional<std::u16string> widePath = Utf8ToUtf16(path_);
     std::optional<std::u16string> wideFresh = Utf8ToUtf16(fresh);
     if (!widePath || !wideFresh) {
-        return false;
+        return Fail("cannot name " + fresh + ": not UTF-8");
     }
     const auto* freshName = reinterpret_cast<const wchar_t*>(wideFresh->c_str());
     {
@@ -59,24 +65,36 @@ bool LogFile::Replace(const std::string& bytes) {
             !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                        nullptr) ||
             written != bytes.size() || !FlushFileBuffers(file.Get())) {
+            const DWORD error = GetLastError();
             file.Reset();
             DeleteFileW(freshName);
-            return false;
+            return Fail("cannot write " + fresh + " (error " + std::to_string(error) + ")");
         }
     }
     // The log is opened without delete sharing: closed for the move, and opened again at once.
     file_.Reset();
     const bool moved = MoveFileExW(freshName, reinterpret_cast<const wchar_t*>(widePath->c_str()),
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    const DWORD moveError = moved ? 0 : GetLastError();
     if (!moved) {
         DeleteFileW(freshName);
     }
-    return Open(path_) && moved;
+    if (Status reopened = Open(path_); !reopened) {
+        return reopened;
+    }
+    if (!moved) {
+        return Fail("cannot move " + fresh + " over " + path_ + " (error " +
+                    std::to_string(moveError) + ")");
+    }
+    return {};
 }
 
-bool LogFile::Append(const std::string& bytes) {
+Status LogFile::Append(const std::string& bytes) {
     DWORD written = 0;
-    return WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) &&
-           written == bytes.size() && FlushFileBuffers(file_.Get());
+    if (!WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                   nullptr) ||
+        written != bytes.size() || !FlushFileBuffers(file_.Get())) {
+        return Fail("cannot write " + path_ + " (error " + std::to_string(GetLastError()) + ")");
+    }
+    return {};
 }

@@ -16,11 +16,11 @@ public:
     // Opens the log, creating it when new.
     Status Open(const std::string& path);
 
-    std::optional<std::string> ReadAll() override;
-    bool Append(const std::string& bytes) override;
+    Result<std::string> ReadAll() override;
+    Status Append(const std::string& bytes) override;
     // Written to a file of its own, flushed, and moved over the log (write-through), the log
     // then opened again: a crash leaves the old bytes or the new ones, whole.
-    bool Replace(const std::string& bytes) override;
+    Status Replace(const std::string& bytes) override;
 
 private:
     win32::AutoCloseHandle file_;

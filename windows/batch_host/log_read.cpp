@@ -6,11 +6,10 @@
 #include "whole_file.h"
 
 std::vector<LedgerEntry> ReadLogRecords(const std::string& path) {
-    DWORD error = 0;
-    std::optional<std::string> text = ReadWholeFile(path, error);
+    Result<std::string, DWORD> text = ReadWholeFile(path);
     if (!text) {
         throw CommandFailure{EXIT_BAD_USAGE, "--log: cannot read " + path + " (error " +
-                                                 std::to_string(error) + ")"};
+                                                 std::to_string(text.Err()) + ")"};
     }
     Result<LogContents> contents = DecodeLog(*text);
     if (!contents) {

@@ -5,21 +5,34 @@
 #include "scheme_choice.h"
 #include "whole_file.h"
 
+namespace {
+
+std::unique_ptr<SerialScheme> SchemeOrThrow(const SchemeOptions& options,
+                                            const std::string& listText) {
+    Result<std::unique_ptr<SerialScheme>> scheme =
+        SchemeOf(options, listText, [] { return std::chrono::system_clock::now(); });
+    if (!scheme) {
+        throw CommandFailure{EXIT_BAD_USAGE, scheme.Err().message};
+    }
+    return std::move(*scheme);
+}
+
+}  // namespace
+
 std::unique_ptr<SerialScheme> StartScheme(const SchemeOptions& options,
                                           const std::string* listText) {
     if (listText != nullptr) {
-        return SchemeOf(options, *listText, [] { return std::chrono::system_clock::now(); });
+        return SchemeOrThrow(options, *listText);
     }
     std::string read;
     if (!options.serialList.empty()) {
-        DWORD error = 0;
-        std::optional<std::string> text = ReadWholeFile(options.serialList, error);
+        Result<std::string, DWORD> text = ReadWholeFile(options.serialList);
         if (!text) {
             throw CommandFailure{EXIT_BAD_USAGE, "--serial-list: cannot read " +
                                                      options.serialList + " (error " +
-                                                     std::to_string(error) + ")"};
+                                                     std::to_string(text.Err()) + ")"};
         }
         read = std::move(*text);
     }
-    return SchemeOf(options, read, [] { return std::chrono::system_clock::now(); });
+    return SchemeOrThrow(options, read);
 }

@@ -4,16 +4,17 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 
-// The file's bytes; empty, with Windows' error in error, when it cannot be read (a file larger
-// than a list or a log ever is counts as unreadable).
-std::optional<std::string> ReadWholeFile(const std::string& path, DWORD& error);
+#include "result.h"
 
-// Writes bytes as the whole file. replace false: a file already there is left alone and the
-// write fails with ERROR_FILE_EXISTS. False, with Windows' error in error, when it fails.
-bool WriteWholeFile(const std::string& path, const std::string& bytes, bool replace, DWORD& error);
+// The file's bytes, or Windows' error when it cannot be read (a file larger than a list or a log
+// ever is counts as unreadable: ERROR_FILE_TOO_LARGE).
+Result<std::string, DWORD> ReadWholeFile(const std::string& path);
+
+// Writes bytes as the whole file, or fails with Windows' error. replace false: a file already
+// there is left alone and the write fails with ERROR_FILE_EXISTS.
+Result<void, DWORD> WriteWholeFile(const std::string& path, const std::string& bytes, bool replace);
 
 // Whether something (a file or a folder) is at the path.
 bool PathExists(const std::string& path);

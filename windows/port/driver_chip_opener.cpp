@@ -3,17 +3,15 @@
 #include "port_discovery.h"
 #include "serial_port.h"
 
-std::unique_ptr<OwnedChipPort> OpenChipPort(const std::string& port, std::string& problem) {
+Result<std::unique_ptr<OwnedChipPort>> OpenChipPort(const std::string& port) {
     win32::AutoCloseHandle handle;
     if (!OpenNamedPort(port.c_str(), handle)) {
-        problem = "cannot open " + port + " (absent, or in use by another program)";
-        return nullptr;
+        return Fail("cannot open " + port + " (absent, or in use by another program)");
     }
     // A port named on the command line may belong to any driver: frames meant for the chip
     // must never reach another device.
     if (!IsDriverPort(handle.Get())) {
-        problem = port + " is not a chip port";
-        return nullptr;
+        return Fail(port + " is not a chip port");
     }
     return std::make_unique<OwnedChipPort>(std::move(handle));
 }

@@ -30,13 +30,17 @@ private:
     HandlePort port_;
 };
 
-// The open port, or null with why not in problem.
-std::unique_ptr<OwnedChipPort> OpenChipPort(const std::string& port, std::string& problem);
+// The open port, or why not.
+Result<std::unique_ptr<OwnedChipPort>> OpenChipPort(const std::string& port);
 
 // Opens chip ports through the system's serial driver stack.
 class DriverChipOpener : public ChipOpener {
 public:
-    std::unique_ptr<BytePort> Open(const std::string& port, std::string& problem) override {
-        return OpenChipPort(port, problem);
+    Result<std::unique_ptr<BytePort>> Open(const std::string& port) override {
+        Result<std::unique_ptr<OwnedChipPort>> opened = OpenChipPort(port);
+        if (!opened) {
+            return Fail(opened.Err());
+        }
+        return std::unique_ptr<BytePort>(std::move(*opened));
     }
 };

@@ -56,7 +56,7 @@ void CheckAuditOptions(const CLI::App& audit, CommandLine& line) {
     if (!line.watch && (given("--ports") || given("--count"))) {
         refuse("--ports and --count go with --watch");
     }
-    CheckAuditSequence(audit, line.batch, ThisMachine(), "audit: ");
+    ThrowIfRefused(CheckAuditSequence(audit, line.batch, ThisMachine(), "audit: "));
 }
 
 int RunAudit(const CommandLine& line) {

@@ -4,6 +4,7 @@
 #include "batch_console.h"
 #include "batch_start.h"
 #include "batch_workers.h"
+#include "command_failure.h"
 #include "command_options.h"
 #include "commands.h"
 #include "console_break.h"
@@ -72,6 +73,13 @@ void SayConnection(bool connected, Leasing& leasing) {
     WriteLine(Stream::Err, "zq61prog: " + OfflineSentence(left, since));
 }
 
+// The next free serial for the console's lines; "" when none is free now or the ledger could not
+// say, which the lines tell alike.
+std::string NextFree(Ledger& ledger) {
+    Result<std::optional<std::string>> next = ledger.NextSerial();
+    return next && *next ? **next : std::string();
+}
+
 }  // namespace
 
 void AddBatchCommandOptions(CLI::App& command, CommandLine& line) {
@@ -81,7 +89,7 @@ void AddBatchCommandOptions(CLI::App& command, CommandLine& line) {
 }
 
 void CheckBatchCommand(const CLI::App& command, CommandLine& line) {
-    CheckBatchOptions(command, line.batch, ThisMachine());
+    ThrowIfRefused(CheckBatchOptions(command, line.batch, ThisMachine()));
 }
 
 int RunBatch(const CommandLine& line) {
@@ -102,18 +110,18 @@ int RunBatch(const CommandLine& line) {
     if (!start.resumedAfter.empty()) {
         WriteLine(Stream::Err, "zq61prog: resuming after " + start.resumedAfter +
                                    ", the last serial the log has used: next is " +
-                                   start.ledger->NextSerial());
+                                   NextFree(*start.ledger));
     }
     if (start.settings.identity.lock && !line.yes) {
         AskLockConsent(
             "every chip of this batch",
-            DescribeIdentity(start.settings.identity, SerialsFrom(start.ledger->NextSerial())));
+            DescribeIdentity(start.settings.identity, SerialsFrom(NextFree(*start.ledger))));
     }
 
     LeasingConsole console(leasing, line.json, start.settings.station, start.labeller != nullptr,
                            start.settings.job);
     Batch batch(start.settings, *start.ledger, console);
-    std::string next = start.ledger->NextSerial();
+    std::string next = NextFree(*start.ledger);
     std::string scheme = next.empty() ? "with no serial free now" : "from " + next;
     if (!start.capacity.empty()) {
         scheme += " \u2026 " + start.capacity;

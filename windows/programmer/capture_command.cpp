@@ -58,11 +58,10 @@ SchemeOptions SchemeForJob(const CommandLine& line, std::string& listText) {
     if (scheme.serialList.empty()) {
         return scheme;
     }
-    DWORD error = 0;
-    std::optional<std::string> bytes = ReadWholeFile(scheme.serialList, error);
+    Result<std::string, DWORD> bytes = ReadWholeFile(scheme.serialList);
     if (!bytes) {
         throw CommandFailure{EXIT_BAD_USAGE, "--serial-list: cannot read " + scheme.serialList +
-                                                 " (error " + std::to_string(error) + ")"};
+                                                 " (error " + std::to_string(bytes.Err()) + ")"};
     }
     listText = std::move(*bytes);
     scheme.serialList = PathFromJob(FullPath(line.out), FullPath(scheme.serialList));
@@ -129,11 +128,10 @@ int RunCapture(const CommandLine& line) {
         throw CommandFailure{EXIT_FAILED, read.port + ": " + text.Err().message};
     }
     const std::string id = CapturedId(*text, line.out, std::move(listText));
-    DWORD error = 0;
-    if (!WriteWholeFile(line.out, *text, line.force, error)) {
+    if (Result<void, DWORD> written = WriteWholeFile(line.out, *text, line.force); !written) {
         throw CommandFailure{
-            error == ERROR_FILE_EXISTS ? EXIT_BAD_USAGE : EXIT_FAILED,
-            "--out: cannot write " + line.out + " (error " + std::to_string(error) + ")"};
+            written.Err() == ERROR_FILE_EXISTS ? EXIT_BAD_USAGE : EXIT_FAILED,
+            "--out: cannot write " + line.out + " (error " + std::to_string(written.Err()) + ")"};
     }
     ReportCapture(line, read, id);
     return EXIT_DONE;

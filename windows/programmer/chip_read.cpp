@@ -8,11 +8,11 @@
 ChipRead ReadChosenChip(const std::string& named) {
     ChipRead read;
     read.port = ChoosePortForCommand(named);
-    std::string problem;
-    std::unique_ptr<OwnedChipPort> port = OpenChipPort(read.port, problem);
-    if (!port) {
-        throw CommandFailure{EXIT_NO_PORT, problem};
+    Result<std::unique_ptr<OwnedChipPort>> opened = OpenChipPort(read.port);
+    if (!opened) {
+        throw CommandFailure{EXIT_NO_PORT, opened.Err().message};
     }
+    std::unique_ptr<OwnedChipPort> port = std::move(*opened);
     read.record = NewRecord();
     read.outcome = ReadChip(*port, *read.record);
     return read;

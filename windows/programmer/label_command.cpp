@@ -63,8 +63,8 @@ class LogHistory : public History {
 public:
     explicit LogHistory(const std::string& path) : store_(file_, "the log " + path) {
         // A log that is not there is refused rather than created empty.
-        DWORD error = 0;
-        if (!ReadWholeFile(path, error) && error == ERROR_FILE_NOT_FOUND) {
+        Result<std::string, DWORD> there = ReadWholeFile(path);
+        if (!there && there.Err() == ERROR_FILE_NOT_FOUND) {
             Refuse("--log: " + path + " does not exist");
         }
         Status opened = file_.Open(path);

@@ -66,11 +66,10 @@ std::string Describe(const SequenceDefinition& sequence) {
 
 // A file's bytes, or a bad value naming the option and the file.
 std::string ReadFile(const std::string& option, const std::string& path) {
-    DWORD error = 0;
-    std::optional<std::string> text = ReadWholeFile(path, error);
+    Result<std::string, DWORD> text = ReadWholeFile(path);
     if (!text) {
         throw CommandFailure{EXIT_BAD_USAGE, option + ": cannot read " + path + " (error " +
-                                                 std::to_string(error) + ")"};
+                                                 std::to_string(text.Err()) + ")"};
     }
     return std::move(*text);
 }
@@ -78,11 +77,11 @@ std::string ReadFile(const std::string& option, const std::string& path) {
 // A list file's serials, each checked as a single write checks it, none twice; read whole
 // before the ledger is asked anything.
 std::vector<std::string> ReadList(const std::string& option, const std::string& path) {
-    SerialList list = ReadSerialList(ReadFile(option, path), CheckSerial);
-    if (!list.problem.empty()) {
-        throw CommandFailure{EXIT_BAD_USAGE, option + ": " + path + ": " + list.problem};
+    Result<std::vector<std::string>> list = ReadSerialList(ReadFile(option, path), CheckSerial);
+    if (!list) {
+        throw CommandFailure{EXIT_BAD_USAGE, option + ": " + path + ": " + list.Err().message};
     }
-    return std::move(list.serials);
+    return std::move(*list);
 }
 
 // The sequence the options define, its identity, and a list sequence's serials.
@@ -404,11 +403,11 @@ void AddSequenceOptions(CLI::App& sequence, CommandLine& line) {
 // A sequence's serials: from a job file, or from exactly one scheme and the identity's options.
 void CheckSequenceOptions(const CLI::App& sequence, CommandLine& line) {
     if (line.ledger.job.empty()) {
-        CheckSchemeOptions(sequence);
+        ThrowIfRefused(CheckSchemeOptions(sequence));
         return;
     }
-    RefuseBesideJob(sequence, kJobIdentityOptions);
-    RefuseBesideJob(sequence, kJobSchemeOptions);
+    ThrowIfRefused(RefuseBesideJob(sequence, kJobIdentityOptions));
+    ThrowIfRefused(RefuseBesideJob(sequence, kJobSchemeOptions));
 }
 
 void AddImportOptions(CLI::App& import, CommandLine& line) {

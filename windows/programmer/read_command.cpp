@@ -77,11 +77,11 @@ void AddReadOptions(CLI::App& command, CommandLine& line) {
 
 int RunRead(const CommandLine& line) {
     std::string chosen = ChoosePortForCommand(line.port);
-    std::string problem;
-    std::unique_ptr<OwnedChipPort> port = OpenChipPort(chosen, problem);
-    if (!port) {
-        throw CommandFailure{EXIT_NO_PORT, problem};
+    Result<std::unique_ptr<OwnedChipPort>> opened = OpenChipPort(chosen);
+    if (!opened) {
+        throw CommandFailure{EXIT_NO_PORT, opened.Err().message};
     }
+    std::unique_ptr<OwnedChipPort> port = std::move(*opened);
     ReplyCapturePort capture(*port);
     RecordPtr record = NewRecord();
     JobOutcome outcome = ReadChip(capture, *record);

@@ -19,13 +19,13 @@
 
 namespace {
 
-std::string CheckReportTime(const std::string& text) {
+Status CheckReportTime(const std::string& text) {
     if (ParseOptionTime(text)) {
-        return "";
+        return {};
     }
-    return "\"" + text +
-           "\" is not a UTC time to the minute or second, such as 2026-12-07T11:00Z or "
-           "2026-12-07T11:00:30Z";
+    return Fail("\"" + text +
+                "\" is not a UTC time to the minute or second, such as 2026-12-07T11:00Z or "
+                "2026-12-07T11:00:30Z");
 }
 
 // A log's records have no station: the log's file name stands for its one station.
@@ -83,10 +83,10 @@ void WriteReportText(const LineReport& report, const ReportScope& scope) {
 }
 
 void WriteHtml(const std::string& path, const LineReport& report, const ReportScope& scope) {
-    DWORD error = 0;
-    if (!WriteWholeFile(path, ReportHtml(report, scope), true, error)) {
+    Result<void, DWORD> written = WriteWholeFile(path, ReportHtml(report, scope), true);
+    if (!written) {
         throw CommandFailure{EXIT_BAD_USAGE, "--html: cannot write " + path + " (error " +
-                                                 std::to_string(error) + ")"};
+                                                 std::to_string(written.Err()) + ")"};
     }
 }
 

@@ -34,15 +34,14 @@ std::vector<LedgerEntry> LogRecords(const std::string& path) {
     if (path.empty()) {
         return {};
     }
-    DWORD error = 0;
-    std::optional<std::string> text = ReadWholeFile(path, error);
+    Result<std::string, DWORD> text = ReadWholeFile(path);
     if (!text) {
         // A log not made yet has used nothing.
-        if (error == ERROR_FILE_NOT_FOUND) {
+        if (text.Err() == ERROR_FILE_NOT_FOUND) {
             return {};
         }
         throw CommandFailure{EXIT_BAD_USAGE, "cannot read the log " + path + " (error " +
-                                                 std::to_string(error) + ")"};
+                                                 std::to_string(text.Err()) + ")"};
     }
     Result<LogContents> contents = DecodeLog(*text);
     if (!contents) {
@@ -73,7 +72,7 @@ void CheckSerialsOptions(const CLI::App& serials, CommandLine& line) {
         if (serials.count("--ledger") > 0) {
             throw CommandFailure{EXIT_BAD_USAGE, "serials: --ledger goes with --sequence"};
         }
-        CheckSchemeOptions(serials);
+        ThrowIfRefused(CheckSchemeOptions(serials));
         return;
     }
     for (const char* option :

@@ -74,7 +74,7 @@ void CheckWriteOptions(const CLI::App& command, CommandLine& line) {
     if (!line.job.empty()) {
         // A single write's serial is the board's own, not the job's: --serial stays, and must
         // fit the job's scheme.
-        RefuseBesideJob(command, kJobIdentityOptions);
+        ThrowIfRefused(RefuseBesideJob(command, kJobIdentityOptions));
     }
 }
 
@@ -96,11 +96,11 @@ int RunWrite(const CommandLine& line) {
     if (!record) {
         throw CommandFailure{EXIT_BAD_USAGE, record.Err().message};
     }
-    std::string problem;
-    std::unique_ptr<OwnedChipPort> port = OpenChipPort(chosen, problem);
-    if (!port) {
-        throw CommandFailure{EXIT_NO_PORT, problem};
+    Result<std::unique_ptr<OwnedChipPort>> opened = OpenChipPort(chosen);
+    if (!opened) {
+        throw CommandFailure{EXIT_NO_PORT, opened.Err().message};
     }
+    std::unique_ptr<OwnedChipPort> port = std::move(*opened);
     JobOutcome outcome = WriteAndVerify(*port, **record);
     port.reset();
     ReportWrite(line, chosen, outcome, identity, jobId);

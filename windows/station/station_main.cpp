@@ -59,7 +59,10 @@ void RunMessages(const StationWindow& window) {
 std::optional<int> RunBatchWindow(const BatchStart& start) {
     // Read once, here, before the window: while the batch runs the window never asks the
     // ledger, and follows the serials the boards take.
-    std::string firstSerial = start.ledger->NextSerial();
+    // Not known at the start (none free now, or the ledger not read) is told alike: the header
+    // says unknown until a board's take tells the next.
+    Result<std::optional<std::string>> next = start.ledger->NextSerial();
+    std::string firstSerial = next && *next ? **next : std::string();
     StationWindow window(start, firstSerial);
     if (window.Window() == nullptr) {
         throw CommandFailure{EXIT_FAILED, Say(IDS_NO_WINDOW)};

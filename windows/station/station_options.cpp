@@ -62,7 +62,7 @@ StationCommand ParseAuditCommand(const std::vector<std::string>& args) {
                              "--audit: exactly one of --job and --sequence names "
                              "what the boards are compared with"};
     }
-    CheckAuditSequence(app, options, ThisMachine(), "--audit: ");
+    ThrowIfRefused(CheckAuditSequence(app, options, ThisMachine(), "--audit: "));
     return command;
 }
 
@@ -94,7 +94,7 @@ StationCommand ParseStationCommand(const std::vector<std::string>& args) {
         throw CommandFailure{EXIT_BAD_USAGE, ScrubbedParseError(error.what(), args)};
     }
     if (command.output.empty()) {
-        CheckBatchOptions(app, command.options, ThisMachine());
+        ThrowIfRefused(CheckBatchOptions(app, command.options, ThisMachine()));
     }
     return command;
 }
