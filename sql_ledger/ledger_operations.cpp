@@ -73,18 +73,21 @@ bool TableThere(odbc::Session& session, const std::string& name) {
 // Creates one table, unless it is there already (or another station created it meanwhile); value
 // true when it created it.
 Result<bool, LedgerError> CreateTable(odbc::Session& session, const layout::Table& table) {
-    odbc::Answer probe = session.Run("SELECT COUNT(*) FROM " + table.name + " WHERE 1 = 0");
+    odbc::Answer probe = session.Run(
+        table.probe.empty() ? "SELECT COUNT(*) FROM " + table.name + " WHERE 1 = 0" : table.probe);
     session.Rollback();
-    if (probe) {
+    if (probe && !probe->rows.empty()) {
         return false;
     }
-    if (!odbc::IsMissingTable(probe.Err())) {
+    // A probe with no row: a piece not there yet, whose steps are each safe to run again.
+    if (!probe && !odbc::IsMissingTable(probe.Err())) {
         return Failed("could not look for the table " + table.name, probe.Err());
     }
     for (const std::string& statement : table.create) {
         if (std::optional<odbc::Failure> failure = RunCommitted(session, statement)) {
             session.Rollback();
-            if (statement == table.create.front() && TableThere(session, table.name)) {
+            if (statement == table.create.front() && table.probe.empty() &&
+                TableThere(session, table.name)) {
                 return false;
             }
             return Failed("could not create the table " + table.name, *failure);
@@ -790,9 +793,11 @@ namespace {
 Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport& report) {
     const std::string& sequence = report.sequence.name;
     // A sequence's verified records are of serials it handed out: counted from the outcome
-    // index alone, where a probe per serial costs a million records seconds.
+    // index alone, where a probe per serial costs a million records seconds. Grouped rather
+    // than COUNT(DISTINCT), which PostgreSQL sorts again although the index has them in order.
     odbc::Answer verified = session.Run(
-        "SELECT COUNT(DISTINCT serial) FROM zq_records WHERE sequence_name = ? AND outcome = ?",
+        "SELECT COUNT(*) FROM (SELECT serial FROM zq_records WHERE sequence_name = ? AND "
+        "outcome = ? GROUP BY serial) verified",
         {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
     // Below the list's size only: an import's rows past it are not takeable yet.
     odbc::Answer free = session.Run(
@@ -822,6 +827,11 @@ Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport&
 Result<LedgerReport, LedgerError> Report(const std::string& connection,
                                          const std::string& sequence) {
     odbc::Session session;
+    return Report(session, connection, sequence, true);
+}
+
+Result<LedgerReport, LedgerError> Report(odbc::Session& session, const std::string& connection,
+                                         const std::string& sequence, bool counts) {
     auto opened = OpenSequence(connection, sequence, session);
     if (!opened) {
         // A sequence the ledger lacks is not a bad value here: the report reads what is there.
@@ -839,19 +849,17 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
             "SELECT serial FROM zq_serials WHERE sequence_name = ? AND serial_position = ?",
             {sequence, *position});
     }
-    odbc::Answer counts = session.Run(
-        "SELECT station, outcome, COUNT(*) FROM zq_records WHERE sequence_name = ? "
-        "GROUP BY station, outcome",
-        {sequence});
+    odbc::Answer records = counts ? session.Run(
+                                        "SELECT station, outcome, COUNT(*) FROM zq_records WHERE "
+                                        "sequence_name = ? GROUP BY station, outcome",
+                                        {sequence})
+                                  : odbc::Answer(odbc::Rows());
     Result<void, LedgerError> scheme = ReadSchemeCounts(session, report);
     const auto leases = LeaseTotals(session, sequence);
     odbc::Answer unverified =
-        session.Run("SELECT s.serial FROM zq_serials s WHERE s.sequence_name = ? AND " +
-                        layout::NeverVerified(session.DatabaseEngine(), "s.serial") +
-                        " ORDER BY s.serial_position",
-                    {sequence, sequence});
+        session.Run(layout::SerialsNeverVerified(session.DatabaseEngine()), {sequence, sequence});
     session.Rollback();
-    for (const odbc::Answer* read : {&used, &highest, &counts, &unverified}) {
+    for (const odbc::Answer* read : {&used, &highest, &records, &unverified}) {
         if (!*read) {
             return Failed("could not read the records", read->Err());
         }
@@ -873,7 +881,7 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
     if (!highest->rows.empty()) {
         report.highestSerial = highest->rows.front().at(0).value_or("");
     }
-    if (Status counted = CountRecords(counts->rows, report); !counted) {
+    if (Status counted = CountRecords(records->rows, report); !counted) {
         return LedgerFail(counted.Err().message);
     }
     for (const odbc::Row& row : unverified->rows) {
