@@ -790,15 +790,11 @@ namespace {
 
 // The sequence's serials as its scheme counts them: the capacity as a batch would say it (a row
 // no batch takes from has none), the serials verified, and a list's serials still free.
-Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport& report) {
+Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport& report,
+                                           bool verifiedToo) {
     const std::string& sequence = report.sequence.name;
-    // A sequence's verified records are of serials it handed out: counted from the outcome
-    // index alone, where a probe per serial costs a million records seconds. Grouped rather
-    // than COUNT(DISTINCT), which PostgreSQL sorts again although the index has them in order.
-    odbc::Answer verified = session.Run(
-        "SELECT COUNT(*) FROM (SELECT serial FROM zq_records WHERE sequence_name = ? AND "
-        "outcome = ? GROUP BY serial) verified",
-        {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
+    odbc::Answer verified =
+        verifiedToo ? session.Run(kCountSerialsVerified, {sequence}) : odbc::Answer(odbc::Rows());
     // Below the list's size only: an import's rows past it are not takeable yet.
     odbc::Answer free = session.Run(
         "SELECT COUNT(*) FROM zq_list_serials l, zq_sequences q WHERE q.name = ? AND "
@@ -823,6 +819,13 @@ Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport&
 }
 
 }  // namespace
+
+// A sequence's verified records are of serials it handed out: counted from the outcome index
+// alone, where a probe per serial costs a million records seconds. Grouped rather than
+// COUNT(DISTINCT), which PostgreSQL sorts again although the index has them in order.
+const char* const kCountSerialsVerified =
+    "SELECT COUNT(*) FROM (SELECT serial FROM zq_records WHERE sequence_name = ? AND outcome = "
+    "'verified' GROUP BY serial) verified";
 
 Result<LedgerReport, LedgerError> Report(const std::string& connection,
                                          const std::string& sequence) {
@@ -854,7 +857,7 @@ Result<LedgerReport, LedgerError> Report(odbc::Session& session, const std::stri
                                         "sequence_name = ? GROUP BY station, outcome",
                                         {sequence})
                                   : odbc::Answer(odbc::Rows());
-    Result<void, LedgerError> scheme = ReadSchemeCounts(session, report);
+    Result<void, LedgerError> scheme = ReadSchemeCounts(session, report, counts);
     const auto leases = LeaseTotals(session, sequence);
     odbc::Answer unverified =
         session.Run(layout::SerialsNeverVerified(session.DatabaseEngine()), {sequence, sequence});

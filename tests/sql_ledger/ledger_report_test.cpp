@@ -67,6 +67,7 @@ TEST_P(LedgerReportTest, TheDatabaseGroupsTheRecordsAsTheReportCoreDoes) {
             EXPECT_EQ(both->totals.stations[i].records, totals->stations[i].records);
         }
         EXPECT_EQ(both->totals.withoutVerified, totals->withoutVerified);
+        EXPECT_EQ(both->totals.serialsVerified, totals->serialsVerified);
     }
     // The ledger's own records of the same sequence, reported by the core, say the same.
     const auto exported = Export(connection_, sequence.name);
