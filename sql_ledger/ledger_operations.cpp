@@ -788,6 +788,13 @@ Result<SequenceDefinition, LedgerError> ReadSequence(const std::string& connecti
 
 namespace {
 
+// A sequence's verified records are of serials it handed out: counted from the outcome index
+// alone, where a probe per serial costs a million records seconds. Grouped rather than
+// COUNT(DISTINCT), which PostgreSQL sorts again although the index has them in order.
+const char* kCountSerialsVerified =
+    "SELECT COUNT(*) FROM (SELECT serial FROM zq_records WHERE sequence_name = ? AND outcome = "
+    "'verified' GROUP BY serial) verified";
+
 // The sequence's serials as its scheme counts them: the capacity as a batch would say it (a row
 // no batch takes from has none), the serials verified, and a list's serials still free.
 Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport& report,
@@ -819,13 +826,6 @@ Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport&
 }
 
 }  // namespace
-
-// A sequence's verified records are of serials it handed out: counted from the outcome index
-// alone, where a probe per serial costs a million records seconds. Grouped rather than
-// COUNT(DISTINCT), which PostgreSQL sorts again although the index has them in order.
-const char* const kCountSerialsVerified =
-    "SELECT COUNT(*) FROM (SELECT serial FROM zq_records WHERE sequence_name = ? AND outcome = "
-    "'verified' GROUP BY serial) verified";
 
 Result<LedgerReport, LedgerError> Report(const std::string& connection,
                                          const std::string& sequence) {

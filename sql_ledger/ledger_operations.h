@@ -125,11 +125,10 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
                                          const std::string& sequence);
 // The same through the caller's session, which stays connected for reads of its own; without
 // `counts` the counts over the sequence's records (per station and outcome; the serials
-// verified, kCountSerialsVerified with the sequence) are left to a caller that reads them on a session
-// of its own (a report per period adds the first up from its periods).
+// verified) are left to a caller that reads them on a session of its own (a report per period
+// adds them up from its periods).
 Result<LedgerReport, LedgerError> Report(odbc::Session& session, const std::string& connection,
                                          const std::string& sequence, bool counts);
-extern const char* const kCountSerialsVerified;
 // Every record of the sequence, in the order they were made: the log's columns and the station.
 // With a serial: only that serial's records (what an audit of one board reads).
 Result<std::vector<LedgerEntry>, LedgerError> Export(const std::string& connection,

@@ -48,6 +48,11 @@ TEST_P(LedgerReportTest, TheDatabaseGroupsTheRecordsAsTheReportCoreDoes) {
               kLastSecondBeforeEleven);
     // `ledger report` in one session: over the whole record its totals are added up from the
     // periods, yet they are the sequence report's own; over a range they stay the whole's.
+    // A serial verified a second time (at 10:20, outside the hour above) counts once.
+    ASSERT_TRUE(Open(sequence, "st-a")
+                    ->Record(Record("2026-12-07T10:20:00.000Z", "st-a", "ZQ000001",
+                                    BatchOutcome::Verified, "again"))
+                    .Ok());
     const auto totals = Report(connection_, sequence.name);
     ASSERT_TRUE(totals.Ok()) << ErrorOf(totals);
     // (Over the whole record its serials never verified are the sequence report's.)
