@@ -228,15 +228,11 @@ namespace {
 // (per station and outcome, added up from the periods; the serials verified), on a session of
 // their own.
 using PeriodsAndCounts = std::pair<LineReport, LedgerReport>;
-Result<PeriodsAndCounts, LedgerError> ReadPeriodsAndCounts(const std::string& connection,
+Result<PeriodsAndCounts, LedgerError> ReadPeriodsAndCounts(odbc::Session& session,
                                                            const std::string& sequence,
                                                            ReportPeriod period,
                                                            const ReportRange& range) {
     const bool whole = range.Open();
-    odbc::Session session;
-    if (auto opened = OpenSequence(session, connection, sequence); !opened) {
-        return Fail(opened.Err());
-    }
     LedgerReport counted;
     auto read =
         ReadPeriodReport(session, sequence, period, range, !whole, whole ? &counted : nullptr);
@@ -272,9 +268,15 @@ Result<SequenceReport, LedgerError> ReportSequence(const std::string& connection
     // The periods on a session of their own at the same time: the server answers the two
     // halves side by side, each on a core, where one after the other their times add up. Over
     // the whole record the periods count every record once for both halves.
+    // Connected here, one after the other: a driver may set the process's locale as it
+    // connects (PostgreSQL's does), which two threads must not do at once.
     const bool whole = range.Open();
-    std::future<Result<PeriodsAndCounts, LedgerError>> second =
-        std::async(std::launch::async, ReadPeriodsAndCounts, connection, sequence, period, range);
+    odbc::Session other;
+    if (auto opened = OpenSequence(other, connection, sequence); !opened) {
+        return Fail(opened.Err());
+    }
+    std::future<Result<PeriodsAndCounts, LedgerError>> second = std::async(
+        std::launch::async, ReadPeriodsAndCounts, std::ref(other), sequence, period, range);
     odbc::Session session;
     auto totals = Report(session, connection, sequence, !whole);
     auto periods = second.get();
