@@ -1,14 +1,17 @@
 // `ledger report --by hour` over a sequence of a million records on loopback servers: the
 // records made by SQL (500,000 boards over four stations and 29 days, each a `started` and an
-// outcome, a few of them failures), then the report's reads, the sequence's totals and the
-// periods, timed as the command runs them. Prints the best of `runs` for every server named in
-// the environment (ZQ_TEST_PG, ZQ_TEST_MARIADB: scripts/db-servers.sh exports them).
+// outcome, a few of them failures), then the report's reads as the command makes them: the
+// sequence's totals, the periods, failures, labels to reprint, serials never verified. Prints
+// the best and the median of `runs` for every server named in the environment (ZQ_TEST_PG,
+// ZQ_TEST_MARIADB: scripts/db-servers.sh exports them).
 //   report_bench [boards] [runs]     default 500000 and 3
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "ledger_questions.h"
 #include "odbc_session.h"
@@ -90,6 +93,20 @@ bool MakeRecords(odbc::Session& session, const std::string& sequence, const std:
                                                         : "ANALYZE zq_records");
 }
 
+// A line's server has long vacuumed the records a report reads (autovacuum follows inserts),
+// so that PostgreSQL reads its indexes alone: the bench waits for it, at most three minutes.
+void AwaitVacuum(odbc::Session& session) {
+    for (int wait = 0; wait < 180 && session.DatabaseEngine() == odbc::Engine::PostgreSql; wait++) {
+        const odbc::Answer left = session.Run(
+            "SELECT n_ins_since_vacuum FROM pg_stat_user_tables WHERE relname = 'zq_records'");
+        session.Rollback();
+        if (!left || left->rows.empty() || left->rows[0].at(0).value_or("1") == "0") {
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+}
+
 double Seconds(std::chrono::steady_clock::duration duration) {
     return std::chrono::duration<double>(duration).count();
 }
@@ -105,7 +122,7 @@ int main(int argc, char** argv) {
     }
     std::printf(
         "11. ledger report --by hour over %ld records (%ld boards, 4 stations, 29 days, "
-        "made by SQL), best of %d; target <= %.0f s\n",
+        "made by SQL), best and median of %d; target <= %.0f s\n",
         boards * 2, boards, runs, kTargetSeconds);
     int status = 0;
     for (const auto& [name, variable] :
@@ -134,26 +151,31 @@ int main(int argc, char** argv) {
             continue;
         }
         const double made = Seconds(std::chrono::steady_clock::now() - start);
-        double best = 1e9;
+        AwaitVacuum(session);
+        std::vector<double> times;
         size_t periods = 0;
         for (int run = 0; run < runs; run++) {
             const auto begin = std::chrono::steady_clock::now();
-            const auto totals = Report(connection, sequence);
-            // As the command asks over the whole record: the serials never verified are the
-            // sequence report's.
-            const auto report = PeriodReport(connection, sequence, ReportPeriod::Hour, {}, false);
+            // As the command reads it: the totals, the periods, failures, labels to reprint and
+            // the serials never verified.
+            const auto report = ReportSequence(connection, sequence, ReportPeriod::Hour, {});
             const double took = Seconds(std::chrono::steady_clock::now() - begin);
-            if (!totals || !report) {
-                std::printf("   %-10s FAILED: %s\n", name,
-                            (!totals ? totals.Err() : report.Err()).message.c_str());
+            if (!report) {
+                std::printf("   %-10s FAILED: %s\n", name, report.Err().message.c_str());
                 status = 1;
                 break;
             }
-            periods = report->periods.size();
-            best = std::min(best, took);
+            periods = report->periods.periods.size();
+            times.push_back(took);
         }
-        std::printf("   %-10s %6.2f s  (%zu station-hours; records made in %.0f s)   %s\n", name,
-                    best, periods, made, best <= kTargetSeconds ? "ok" : "MISSED");
+        if (times.size() < static_cast<size_t>(runs)) {
+            continue;
+        }
+        std::sort(times.begin(), times.end());
+        const double best = times.front(), median = times[times.size() / 2];
+        std::printf(
+            "   %-10s %6.2f s, median %.2f s  (%zu station-hours; records made in %.0f s)   %s\n",
+            name, best, median, periods, made, best <= kTargetSeconds ? "ok" : "MISSED");
     }
     return status;
 }

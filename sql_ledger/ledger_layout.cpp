@@ -1,8 +1,9 @@
 #include "ledger_layout.h"
 
 #include "column_number.h"
-#include "lease_layout.h"
 #include "job_digest_layout.h"
+#include "lease_layout.h"
+#include "record_hours.h"
 #include "record_times.h"
 
 namespace layout {
@@ -139,6 +140,7 @@ std::vector<Table> Tables(odbc::Engine engine) {
         tables.push_back(added);
     }
     tables.push_back({kRecordTimesLast, RecordTimeSteps(engine)});
+    tables.push_back({kRecordHourIndex, RecordHourSteps(engine), RecordHourProbe(engine)});
     tables.push_back(
         {"zq_layout", {"CREATE TABLE zq_layout (version INTEGER NOT NULL PRIMARY KEY){options}"}});
     for (Table& table : tables) {
@@ -191,6 +193,9 @@ std::vector<std::string> Upgrade(int64_t from, odbc::Engine engine) {
         for (std::string& step : RecordTimeUpgrade(engine)) {
             steps.push_back(std::move(step));
         }
+    }
+    for (std::string& step : RecordHourSteps(engine)) {
+        steps.push_back(std::move(step));
     }
     return steps;
 }

@@ -16,12 +16,15 @@ namespace layout {
 struct Table {
     std::string name;
     std::vector<std::string> create;  // the table, then its indexes
+    // For a piece that adds no table: a statement with a row once it is there (otherwise the
+    // table's own name says so).
+    std::string probe = "";
 };
 
 // In the order they are created (each after the tables it refers to); the layout table last,
 // so that its row says every other table is there.
 std::vector<Table> Tables(odbc::Engine engine);
-// The steps that bring a ledger of an older layout (1 to 3) to this program's, in order, every
+// The steps that bring a ledger of an older layout (1 to 4) to this program's, in order, every
 // record kept; the caller writes the new layout's number last.
 std::vector<std::string> Upgrade(int64_t from, odbc::Engine engine);
 // The statement that reads the server's clock as whole seconds since 1970, UTC.

@@ -69,18 +69,21 @@ bool TableThere(odbc::Session& session, const std::string& name) {
 // Creates one table, unless it is there already (or another station created it meanwhile); value
 // true when it created it.
 Result<bool, LedgerError> CreateTable(odbc::Session& session, const layout::Table& table) {
-    odbc::Answer probe = session.Run("SELECT COUNT(*) FROM " + table.name + " WHERE 1 = 0");
+    odbc::Answer probe = session.Run(
+        table.probe.empty() ? "SELECT COUNT(*) FROM " + table.name + " WHERE 1 = 0" : table.probe);
     session.Rollback();
-    if (probe) {
+    if (probe && !probe->rows.empty()) {
         return false;
     }
-    if (!odbc::IsMissingTable(probe.Err())) {
+    // A probe with no row: a piece not there yet, whose steps are each safe to run again.
+    if (!probe && !odbc::IsMissingTable(probe.Err())) {
         return Failed("could not look for the table " + table.name, probe.Err());
     }
     for (const std::string& statement : table.create) {
         if (auto created = RunCommitted(session, statement); !created) {
             session.Rollback();
-            if (statement == table.create.front() && TableThere(session, table.name)) {
+            if (statement == table.create.front() && table.probe.empty() &&
+                TableThere(session, table.name)) {
                 return false;
             }
             return Failed("could not create the table " + table.name, created.Err());
@@ -784,15 +787,20 @@ Result<SequenceDefinition, LedgerError> ReadSequence(const std::string& connecti
 
 namespace {
 
+// A sequence's verified records are of serials it handed out: counted from the outcome index
+// alone, where a probe per serial costs a million records seconds. Grouped rather than
+// COUNT(DISTINCT), which PostgreSQL sorts again although the index has them in order.
+const char* kCountSerialsVerified =
+    "SELECT COUNT(*) FROM (SELECT serial FROM zq_records WHERE sequence_name = ? AND outcome = "
+    "'verified' GROUP BY serial) verified";
+
 // The sequence's serials as its scheme counts them: the capacity as a batch would say it (a row
 // no batch takes from has none), the serials verified, and a list's serials still free.
-Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport& report) {
+Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport& report,
+                                           bool verifiedToo) {
     const std::string& sequence = report.sequence.name;
-    // A sequence's verified records are of serials it handed out: counted from the outcome
-    // index alone, where a probe per serial costs a million records seconds.
-    odbc::Answer verified = session.Run(
-        "SELECT COUNT(DISTINCT serial) FROM zq_records WHERE sequence_name = ? AND outcome = ?",
-        {sequence, std::string(OutcomeWord(BatchOutcome::Verified))});
+    odbc::Answer verified =
+        verifiedToo ? session.Run(kCountSerialsVerified, {sequence}) : odbc::Answer(odbc::Rows());
     // Below the list's size only: an import's rows past it are not takeable yet.
     odbc::Answer free = session.Run(
         "SELECT COUNT(*) FROM zq_list_serials l, zq_sequences q WHERE q.name = ? AND "
@@ -821,6 +829,11 @@ Result<void, LedgerError> ReadSchemeCounts(odbc::Session& session, LedgerReport&
 Result<LedgerReport, LedgerError> Report(const std::string& connection,
                                          const std::string& sequence) {
     odbc::Session session;
+    return Report(session, connection, sequence, true);
+}
+
+Result<LedgerReport, LedgerError> Report(odbc::Session& session, const std::string& connection,
+                                         const std::string& sequence, bool counts) {
     auto opened = OpenSequence(connection, sequence, session);
     if (!opened) {
         // A sequence the ledger lacks is not a bad value here: the report reads what is there.
@@ -838,19 +851,17 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
             "SELECT serial FROM zq_serials WHERE sequence_name = ? AND serial_position = ?",
             {sequence, *position});
     }
-    odbc::Answer counts = session.Run(
-        "SELECT station, outcome, COUNT(*) FROM zq_records WHERE sequence_name = ? "
-        "GROUP BY station, outcome",
-        {sequence});
-    Result<void, LedgerError> scheme = ReadSchemeCounts(session, report);
+    odbc::Answer records = counts ? session.Run(
+                                        "SELECT station, outcome, COUNT(*) FROM zq_records WHERE "
+                                        "sequence_name = ? GROUP BY station, outcome",
+                                        {sequence})
+                                  : odbc::Answer(odbc::Rows());
+    Result<void, LedgerError> scheme = ReadSchemeCounts(session, report, counts);
     const auto leases = LeaseTotals(session, sequence);
     odbc::Answer unverified =
-        session.Run("SELECT s.serial FROM zq_serials s WHERE s.sequence_name = ? AND " +
-                        layout::NeverVerified(session.DatabaseEngine(), "s.serial") +
-                        " ORDER BY s.serial_position",
-                    {sequence, sequence});
+        session.Run(layout::SerialsNeverVerified(session.DatabaseEngine()), {sequence, sequence});
     session.Rollback();
-    for (const odbc::Answer* read : {&used, &highest, &counts, &unverified}) {
+    for (const odbc::Answer* read : {&used, &highest, &records, &unverified}) {
         if (!*read) {
             return Failed("could not read the records", read->Err());
         }
@@ -872,7 +883,7 @@ Result<LedgerReport, LedgerError> Report(const std::string& connection,
     if (!highest->rows.empty()) {
         report.highestSerial = highest->rows.front().at(0).value_or("");
     }
-    if (Status counted = CountRecords(counts->rows, report); !counted) {
+    if (Status counted = CountRecords(records->rows, report); !counted) {
         return LedgerFail(counted.Err().message);
     }
     for (const odbc::Row& row : unverified->rows) {

@@ -16,6 +16,10 @@
 #include "ledger_entry.h"
 #include "result.h"
 
+namespace odbc {
+class Session;
+}
+
 // Why a ledger operation has no value.
 struct LedgerError {
     std::string message;
@@ -86,8 +90,8 @@ struct SerialPreview {
 // serials' times as timestamps, the views zq_outcomes and zq_hourly, a sequence keeps the whole
 // digest of the job it was defined from, serials leased ahead to a station with their releases;
 // the database refuses to change or delete a record or a handed-out serial, or to move a
-// position back.
-inline constexpr int kLedgerLayout = 4;
+// position back. Layout 5: the records' hour in an index a report per hour walks.
+inline constexpr int kLedgerLayout = 5;
 
 // Creates whatever tables are missing, or brings a ledger of an older layout to this one in one
 // transaction, every record kept; value true when it changed anything. A database of a newer
@@ -119,6 +123,12 @@ Result<SequenceDefinition, LedgerError> ReadSequence(const std::string& connecti
                                                      const std::string& name);
 Result<LedgerReport, LedgerError> Report(const std::string& connection,
                                          const std::string& sequence);
+// The same through the caller's session, which stays connected for reads of its own; without
+// `counts` the counts over the sequence's records (per station and outcome; the serials
+// verified) are left to a caller that reads them on a session of its own (a report per period
+// adds them up from its periods).
+Result<LedgerReport, LedgerError> Report(odbc::Session& session, const std::string& connection,
+                                         const std::string& sequence, bool counts);
 // Every record of the sequence, in the order they were made: the log's columns and the station.
 // With a serial: only that serial's records (what an audit of one board reads).
 Result<std::vector<LedgerEntry>, LedgerError> Export(const std::string& connection,

@@ -17,6 +17,18 @@ Result<LineReport, LedgerError> PeriodReport(const std::string& connection,
                                              const std::string& sequence, ReportPeriod period,
                                              const ReportRange& range, bool unverified = true);
 
+// What `ledger report` prints: the sequence's totals and its report per period, read in one
+// session. Over the whole record (the range open) the totals' records per station are added up
+// from the periods, one pass over the records for both, and the serials never verified are the
+// totals'.
+struct SequenceReport {
+    LedgerReport totals;
+    LineReport periods;
+};
+Result<SequenceReport, LedgerError> ReportSequence(const std::string& connection,
+                                                   const std::string& sequence, ReportPeriod period,
+                                                   const ReportRange& range);
+
 // Every record of the serial in the sequence, in time order (the order they were made when two
 // share a millisecond), with its station; empty when the serial is not on record.
 Result<std::vector<LedgerEntry>, LedgerError> TraceSerial(const std::string& connection,

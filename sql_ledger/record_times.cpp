@@ -157,6 +157,16 @@ std::string NeverVerified(odbc::Engine engine, const std::string& serialColumn) 
            serialColumn + " AND never.outcome = 'verified')";
 }
 
+std::string SerialsNeverVerified(odbc::Engine engine) {
+    if (engine == odbc::Engine::MariaDb) {
+        return "SELECT s.serial FROM zq_serials s LEFT JOIN zq_records v ON v.sequence_name = ? "
+               "AND v.outcome = 'verified' AND v.serial = s.serial WHERE s.sequence_name = ? "
+               "AND v.id IS NULL ORDER BY s.serial_position";
+    }
+    return "SELECT s.serial FROM zq_serials s WHERE s.sequence_name = ? AND " +
+           NeverVerified(engine, "s.serial") + " ORDER BY s.serial_position";
+}
+
 std::string PeriodText(odbc::Engine engine, const std::string& column) {
     switch (engine) {
         case odbc::Engine::MariaDb:

@@ -46,6 +46,34 @@ TEST_P(LedgerReportTest, TheDatabaseGroupsTheRecordsAsTheReportCoreDoes) {
     EXPECT_EQ(FiguresOf(sequence.name, ReportPeriod::Hour,
                         {ParseOptionTime("2026-12-07T10:59:59Z"), eleven.from}),
               kLastSecondBeforeEleven);
+    // `ledger report` in one session: over the whole record its totals are added up from the
+    // periods, yet they are the sequence report's own; over a range they stay the whole's.
+    // A serial verified a second time (at 10:20, outside the hour above) counts once.
+    ASSERT_TRUE(Open(sequence, "st-a")
+                    ->Record(Record("2026-12-07T10:20:00.000Z", "st-a", "ZQ000001",
+                                    BatchOutcome::Verified, "again"))
+                    .Ok());
+    const auto totals = Report(connection_, sequence.name);
+    ASSERT_TRUE(totals.Ok()) << ErrorOf(totals);
+    // (Over the whole record its serials never verified are the sequence report's.)
+    LineReport whole = PeriodReport(connection_, sequence.name, ReportPeriod::Day, {}).Value();
+    whole.unverified = totals->withoutVerified;
+    for (const auto& [range, figures] : {std::pair{ReportRange{}, Figures(whole)},
+                                         std::pair{eleven, std::string(kElevenToNoon)}}) {
+        const auto both =
+            ReportSequence(connection_, sequence.name,
+                           range.Open() ? ReportPeriod::Day : ReportPeriod::Hour, range);
+        ASSERT_TRUE(both.Ok()) << ErrorOf(both);
+        EXPECT_EQ(Figures(both->periods), figures);
+        EXPECT_EQ(both->totals.records, totals->records);
+        ASSERT_EQ(both->totals.stations.size(), totals->stations.size());
+        for (size_t i = 0; i < totals->stations.size(); i++) {
+            EXPECT_EQ(both->totals.stations[i].station, totals->stations[i].station);
+            EXPECT_EQ(both->totals.stations[i].records, totals->stations[i].records);
+        }
+        EXPECT_EQ(both->totals.withoutVerified, totals->withoutVerified);
+        EXPECT_EQ(both->totals.serialsVerified, totals->serialsVerified);
+    }
     // The ledger's own records of the same sequence, reported by the core, say the same.
     const auto exported = Export(connection_, sequence.name);
     ASSERT_TRUE(exported.Ok());

@@ -5,6 +5,8 @@
 #include "server_fixture.h"
 
 #include "column_number.h"
+#include "ledger_questions.h"
+#include "record_hours.h"
 #include "record_times.h"
 
 namespace {
@@ -99,10 +101,21 @@ protected:
     // verified. Sequence "twin", of the same identity, has used the same first serial when
     // `clash` (which layout 1 allowed).
     void MakeLedger(int layout, bool clash = false) {
-        if (layout == 3) {
-            // Layout 3's tables are this program's without the times and the views.
+        if (layout == 4) {
+            // Layout 4's tables are this program's without the records' hour.
             MakeLedger(2, clash);
             ASSERT_TRUE(InitLedger(connection_).Ok());
+            Execute(std::string("DROP INDEX ") + layout::kRecordHourIndex + On("zq_records"), {});
+            Execute("DROP INDEX zq_records_status" + On("zq_records"), {});
+            if (MariaDb()) {
+                Execute("ALTER TABLE zq_records DROP COLUMN recorded_hour", {});
+            }
+            Execute("UPDATE zq_layout SET version = 4", {});
+            return;
+        }
+        if (layout == 3) {
+            // Layout 3's tables are layout 4's without the times and the views.
+            MakeLedger(4, clash);
             Execute("DROP VIEW zq_hourly", {});
             Execute("DROP VIEW zq_outcomes", {});
             Execute("DROP INDEX zq_records_time" + On("zq_records"), {});
@@ -160,6 +173,27 @@ protected:
         Execute("INSERT INTO zq_layout (version) VALUES (?)", {int64_t{layout}});
     }
 
+    // The records' hour indexed, and the report per hour over it: the record whose text is no
+    // time in the sequence's totals, in no period.
+    void ExpectHoursIndexed() {
+        odbc::Session session;
+        ASSERT_TRUE(session.Connect(connection_, 5));
+        const odbc::Answer probe = session.Run(layout::RecordHourProbe(session.DatabaseEngine()));
+        ASSERT_TRUE(probe.Ok()) << probe.Err().message;
+        EXPECT_EQ(probe->rows.size(), 1u);
+        session.Rollback();
+        const auto report = ReportSequence(connection_, "old", ReportPeriod::Hour, {});
+        ASSERT_TRUE(report.Ok()) << ErrorOf(report);
+        ASSERT_EQ(report->periods.periods.size(), 1u);
+        EXPECT_EQ(report->periods.periods[0].period, "2026-01-05T08:00Z");
+        EXPECT_EQ(report->periods.periods[0].records.at(BatchOutcome::Verified), 1u);
+        const std::map<BatchOutcome, uint64_t> both = {{BatchOutcome::Started, 1},
+                                                       {BatchOutcome::Verified, 1}};
+        EXPECT_EQ(report->totals.records, both);
+        EXPECT_EQ(report->totals.stations.size(), 1u);
+        EXPECT_EQ(report->periods.unverified, std::vector<std::string>{"OL000002"});
+    }
+
     // The old ledger's rows, read through this program, and its take going on after them.
     void ExpectKept(const std::string& twinTakes = "OL000003") {
         const auto report = Report(connection_, "old");
@@ -186,7 +220,7 @@ protected:
 };
 
 TEST_P(UpgradeTest, OlderLayoutsAreUpgradedInPlaceKeepingEveryRecordAndFillingItsTimes) {
-    for (int layout : {1, 2, 3}) {
+    for (int layout : {1, 2, 3, 4}) {
         SCOPED_TRACE("layout " + std::to_string(layout));
         MakeLedger(layout);
         const auto upgraded = InitLedger(connection_);
@@ -194,6 +228,7 @@ TEST_P(UpgradeTest, OlderLayoutsAreUpgradedInPlaceKeepingEveryRecordAndFillingIt
         EXPECT_TRUE(upgraded.Value());
         EXPECT_FALSE(InitLedger(connection_).Value()) << "a second init changed something";
         ExpectTimesFilled();
+        ExpectHoursIndexed();
         ExpectKept();
     }
 }

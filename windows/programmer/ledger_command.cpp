@@ -243,15 +243,10 @@ int RunSequence(const CommandLine& line) {
 }
 
 int RunReport(const CommandLine& line) {
-    LedgerReport report = Checked(Report(line.ledger.connection, line.ledger.sequence));
-    // Over the whole record the serials used without a verified outcome are the report's own.
-    const bool whole = RangeOf(line).Open();
-    LineReport periods = Checked(PeriodReport(line.ledger.connection, line.ledger.sequence,
-                                              PeriodOf(line), RangeOf(line), !whole));
-    if (whole) {
-        periods.unverified = report.withoutVerified;
-        SortReport(periods);
-    }
+    SequenceReport both = Checked(ReportSequence(line.ledger.connection, line.ledger.sequence,
+                                                 PeriodOf(line), RangeOf(line)));
+    const LedgerReport& report = both.totals;
+    const LineReport& periods = both.periods;
     const ReportScope scope{"sequence " + report.sequence.name};
     if (line.json) {
         nlohmann::ordered_json stations = nlohmann::ordered_json::object();
