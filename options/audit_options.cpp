@@ -36,12 +36,7 @@ void CheckAuditSequence(const CLI::App& command, BatchOptions& options,
         }
         return;
     }
-    if (options.ledger.empty()) {
-        options.ledger = machine.ledger;
-    }
-    if (options.ledger.empty()) {
-        refuse("--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the environment");
-    }
+    LedgerOrRefuse(options.ledger, machine.ledger, prefix + "--sequence");
     if (options.station.empty()) {
         options.station = machine.computerName;
     }

@@ -160,6 +160,16 @@ void CheckLabelOptions(const CLI::App& command, const BatchOptions& options) {
 
 }  // namespace
 
+void LedgerOrRefuse(std::string& connection, const std::string& environment,
+                    const std::string& who) {
+    if (connection.empty()) {
+        connection = environment;
+    }
+    if (connection.empty()) {
+        Refuse(who + " needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the environment");
+    }
+}
+
 void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
                        const MachineDefaults& machine) {
     auto given = [&](const char* name) { return command.count(name) > 0; };
@@ -201,14 +211,7 @@ void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
                    " does not go with --sequence: the ledger's sequence names the identity");
         }
     }
-    if (options.ledger.empty()) {
-        options.ledger = machine.ledger;
-    }
-    if (options.ledger.empty()) {
-        Refuse(
-            "--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the "
-            "environment");
-    }
+    LedgerOrRefuse(options.ledger, machine.ledger, "--sequence");
     if (options.station.empty()) {
         options.station = machine.computerName;
     }

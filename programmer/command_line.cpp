@@ -327,14 +327,8 @@ void CheckTogether(const CommandApps& apps, CommandLine& line) {
         if (line.ledger.command == "sequence") {
             CheckSequenceOptions(*apps.ledger->get_subcommands().front(), line);
         }
-        if (line.ledger.connection.empty()) {
-            line.ledger.connection = ThisMachine().ledger;
-        }
-        if (line.ledger.connection.empty()) {
-            throw CommandFailure{EXIT_BAD_USAGE,
-                                 "ledger: --ledger CONNECTION, or ZQ61_LEDGER in the environment, "
-                                 "is required"};
-        }
+        LedgerOrRefuse(line.ledger.connection, ThisMachine().ledger,
+                       "ledger: " + line.ledger.command);
     }
     line.identity.serialGiven = apps.write->count("--serial") > 0;
     if (line.command == "write" && !line.job.empty()) {
