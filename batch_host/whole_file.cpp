@@ -1,7 +1,9 @@
 #include "whole_file.h"
 
+#include "command_failure.h"
+#include "exit_codes.h"
 #include "scoped_win.h"
-#include "utf_text.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -9,21 +11,10 @@ constexpr LONGLONG kLargestFile = 1LL << 30;
 
 }  // namespace
 
-namespace {
-
-std::wstring WidePath(const std::string& path) {
-    std::u16string wide = Utf8ToUtf16(path).value_or(u"");
-    return std::wstring(wide.begin(), wide.end());
-}
-
-}  // namespace
-
 std::optional<std::string> ReadWholeFile(const std::string& path, DWORD& error) {
-    std::optional<std::u16string> widePath = Utf8ToUtf16(path);
-    win32::AutoCloseHandle file(
-        CreateFileW(reinterpret_cast<const wchar_t*>(widePath.value_or(u"").c_str()), GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    win32::AutoCloseHandle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         error = GetLastError();
         return std::nullopt;
@@ -44,8 +35,18 @@ std::optional<std::string> ReadWholeFile(const std::string& path, DWORD& error) 
     return text;
 }
 
+std::string ReadOptionFile(const std::string& option, const std::string& path) {
+    DWORD error = 0;
+    std::optional<std::string> text = ReadWholeFile(path, error);
+    if (!text) {
+        throw CommandFailure{EXIT_BAD_USAGE, option + ": cannot read " + path + " (error " +
+                                                 std::to_string(error) + ")"};
+    }
+    return std::move(*text);
+}
+
 bool WriteWholeFile(const std::string& path, const std::string& bytes, bool replace, DWORD& error) {
-    win32::AutoCloseHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+    win32::AutoCloseHandle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr,
                                             replace ? CREATE_ALWAYS : CREATE_NEW,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -62,5 +63,5 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes, bool repl
 }
 
 bool PathExists(const std::string& path) {
-    return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(WideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

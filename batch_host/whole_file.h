@@ -11,6 +11,11 @@
 // than a list or a log ever is counts as unreadable).
 std::optional<std::string> ReadWholeFile(const std::string& path, DWORD& error);
 
+// The bytes of a file an option names, for a command: throws a CommandFailure (EXIT_BAD_USAGE)
+// "option: cannot read PATH (error N)" when it cannot be read. option names the option, and
+// within a job the key ("--job: label").
+std::string ReadOptionFile(const std::string& option, const std::string& path);
+
 // Writes bytes as the whole file. replace false: a file already there is left alone and the
 // write fails with ERROR_FILE_EXISTS. False, with Windows' error in error, when it fails.
 bool WriteWholeFile(const std::string& path, const std::string& bytes, bool replace, DWORD& error);

@@ -18,12 +18,16 @@ std::unique_ptr<SerialScheme> SchemeOf(const SchemeOptions& options, const std::
                                               std::move(clock));
     }
     if (!options.serialList.empty()) {
-        SerialList list = ReadSerialList(listText, CheckSerial);
-        if (!list.problem.empty()) {
-            throw CommandFailure{EXIT_BAD_USAGE,
-                                 "--serial-list: " + options.serialList + ": " + list.problem};
-        }
-        return std::make_unique<ListScheme>(std::move(list.serials));
+        return std::make_unique<ListScheme>(
+            CheckedListSerials("--serial-list: " + options.serialList, listText));
     }
     return std::make_unique<CountingScheme>(*SerialSequence::From(options.serialFrom));
+}
+
+std::vector<std::string> CheckedListSerials(const std::string& where, const std::string& text) {
+    SerialList list = ReadSerialList(text, CheckSerial);
+    if (!list.problem.empty()) {
+        throw CommandFailure{EXIT_BAD_USAGE, where + ": " + list.problem};
+    }
+    return std::move(list.serials);
 }

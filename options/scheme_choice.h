@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "batch_options.h"
 #include "serial_scheme.h"
@@ -12,3 +13,8 @@
 // CommandFailure (EXIT_BAD_USAGE) naming the option and why, for a list that cannot be used.
 std::unique_ptr<SerialScheme> SchemeOf(const SchemeOptions& options, const std::string& listText,
                                        SerialClock clock);
+
+// A list file's serials, each checked as a single write checks it, none twice. Throws a
+// CommandFailure (EXIT_BAD_USAGE) "where: why" for a list that cannot be used; where names the
+// option and the file ("--serial-list: list.csv").
+std::vector<std::string> CheckedListSerials(const std::string& where, const std::string& text);
