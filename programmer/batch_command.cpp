@@ -42,7 +42,7 @@ int RunBatch(const CommandLine& line) {
     // lock is known once the ledger is read.
     RequireLockConsentPossible(line.batch.identity.lock, line.yes);
     Leasing leasing;
-    BatchStart start =
+    RunStart start =
         StartBatch(line.batch, [&leasing](bool connected) { SayConnection(connected, leasing); });
     if (line.batch.lease > 0) {
         leasing.ledger = dynamic_cast<SqlLedger*>(start.ledger.get());
