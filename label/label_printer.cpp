@@ -16,7 +16,6 @@ Result<std::unique_ptr<LabelPrinter>> MakeLabelPrinter(const PrinterTarget& targ
             return std::unique_ptr<LabelPrinter>(std::make_unique<FolderPrinter>(target.name));
         case PrinterKind::Queue:
 #ifdef _WIN32
-            // Wine's spooler hands a queue's jobs to CUPS: a queue is tried on real Windows.
             return std::unique_ptr<LabelPrinter>(std::make_unique<QueuePrinter>(target.name));
 #else
             break;
