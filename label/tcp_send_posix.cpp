@@ -64,10 +64,13 @@ public:
     }
 
     int Open() override {
-        socket_.Reset(::socket(address_->ai_family,
-                               address_->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                               address_->ai_protocol));
-        return socket_.Get() < 0 ? errno : 0;
+        const int fd =
+            ::socket(address_->ai_family, address_->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                     address_->ai_protocol);
+        // Read before the last address's socket is closed, which may set errno of its own.
+        const int error = fd < 0 ? errno : 0;
+        socket_.Reset(fd);
+        return error;
     }
 
     tcp::Call Connect(int& error) override {
