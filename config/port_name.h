@@ -7,6 +7,11 @@
 #include <algorithm>
 #include <string_view>
 
+// A port's device path is "\\.\" + its name + NUL in a buffer of PORT_PATH_SIZE bytes; a name
+// longer than PORT_NAME_MAX is refused wherever one is read (an option, a discovered port).
+inline constexpr int PORT_PATH_SIZE = 64;
+inline constexpr int PORT_NAME_MAX = PORT_PATH_SIZE - 5;  // behind "\\.\" and before the NUL
+
 // Equal but for the case of ASCII letters (a port's name is ASCII: COM3, \\.\COM10, CNCA0).
 bool SamePort(std::string_view a, std::string_view b);
 

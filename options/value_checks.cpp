@@ -1,7 +1,7 @@
 #include "value_checks.h"
 
 #include "config_record.h"
-#include "port_path.h"
+#include "port_name.h"
 #include "calendar_date.h"
 #include "serial_format.h"
 #include "serial_sequence.h"

@@ -8,6 +8,10 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 jobs=$(nproc)
 
+# First and in a fraction of a second: no Windows header outside a windows/ folder.
+echo "== check: the platform line"
+bash scripts/check-platform-line.sh
+
 bash scripts/install-deps.sh
 
 mkdir -p build

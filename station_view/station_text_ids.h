@@ -1,5 +1,5 @@
 // The ids of the station's texts, one string table per language in the station's resources
-// (res/zq61station.rc): the code names a text by its id, the table says it in the operator's
+// (windows/res/zq61station.rc): the code names a text by its id, the table says it in the operator's
 // language. Plain #defines, read by the resource compiler too.
 #pragma once
 

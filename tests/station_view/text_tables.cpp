@@ -64,7 +64,7 @@ TextTables ReadTextTables(const std::string& idsPath, const std::string& rcPath)
 
 TextTables ProjectTextTables() {
     return ReadTextTables(ZQ_SOURCE_DIR "/station_view/station_text_ids.h",
-                          ZQ_SOURCE_DIR "/res/zq61station_texts.rc");
+                          ZQ_SOURCE_DIR "/windows/res/zq61station_texts.rc");
 }
 
 Texts TextsFrom(const TextTables& tables, Language language) {

@@ -1,6 +1,6 @@
 // The station's string tables as the resource compiler reads them, parsed here so that the
 // portable texts can be said on the host and the tables themselves checked: the ids from
-// station_text_ids.h, each language's STRINGTABLE from res/zq61station_texts.rc.
+// station_text_ids.h, each language's STRINGTABLE from windows/res/zq61station_texts.rc.
 #pragma once
 
 #include <map>

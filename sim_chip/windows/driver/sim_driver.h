@@ -14,7 +14,7 @@
 
 #define SIM_DEVICE_NAME_SIZE 32
 
-/* The identification answer. The tool's values are in port/driver_ident.h, which is C++; the
+/* The identification answer. The tool's values are in windows/port/driver_ident.h, which is C++; the
  * driver tests compare the answers against that header, so a drift shows up there. */
 #define ZQ_IDENT_REQUEST 0x6B2D9A41u
 #define ZQ_IDENT_SIGNATURE_A 0x5A515523u

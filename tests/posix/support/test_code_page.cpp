@@ -1,16 +1,5 @@
 #include "test_code_page.h"
 
-#ifdef _WIN32
-
-// The tool's own converter, given an explicit code page instead of CP_ACP.
-#include "win_code_page.h"
-
-std::unique_ptr<CodePage> MakeTestCodePage(int codePage) {
-    return std::make_unique<WinCodePage>(static_cast<UINT>(codePage));
-}
-
-#else
-
 #include <iconv.h>
 
 #include <string>
@@ -120,5 +109,3 @@ private:
 std::unique_ptr<CodePage> MakeTestCodePage(int codePage) {
     return std::make_unique<IconvCodePage>(codePage);
 }
-
-#endif

@@ -1,8 +1,8 @@
 #include "write_questions.h"
 
+#include "ansi_wide_text.h"
 #include "form_values.h"
 #include "record_text.h"
-#include "wide_text.h"
 
 namespace {
 

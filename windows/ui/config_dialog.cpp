@@ -2,13 +2,13 @@
 
 #include "about_dialog.h"
 #include "afx_app.h"
+#include "ansi_wide_text.h"
 #include "combo_port_list.h"
 #include "dialog_form.h"
 #include "form_values.h"
 #include "port_discovery.h"
 #include "resource.h"
 #include "serial_port.h"
-#include "wide_text.h"
 #include "win_code_page.h"
 #include "write_questions.h"
 

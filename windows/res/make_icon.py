@@ -3,7 +3,7 @@
 
 Three images, 16x16, 32x32 and 48x48, each 8 bits per pixel with a 256-entry palette and a
 transparency mask. Only the standard library is used, so the icon can be redrawn anywhere:
-    python3 res/make_icon.py res/zq61cfg.ico
+    python3 windows/res/make_icon.py windows/res/zq61cfg.ico
 """
 import struct
 import sys

@@ -1,4 +1,4 @@
-#include "wide_text.h"
+#include "ansi_wide_text.h"
 
 #include <windows.h>
 
