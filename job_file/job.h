@@ -36,6 +36,11 @@ struct Job {
     // The label's template (a path resolved like the list's) and its printer; "" when not given.
     std::string label;
     std::string printer;
+    // A line's station leases this many serials ahead of its boards (with --sequence: the job is
+    // the sequence's); 0 when the file names no lease. leaseLow: the next lease when fewer remain,
+    // K/4 unless the file says.
+    int lease = 0;
+    int leaseLow = 0;
     // The bytes of the list and the template, as read once when the job was pinned: what a batch,
     // an audit and a sequence use, so that what they use is what the id says.
     std::string listText;

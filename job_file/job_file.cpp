@@ -48,6 +48,8 @@ constexpr KeyRule kRules[] = {
     // The template is read when a batch starts, as --label's is.
     {"label", JsonKind::Text, CheckNonEmpty},
     {"printer", JsonKind::Text, CheckPrinter},
+    {"lease", JsonKind::Number, CheckLease},
+    {"lease-low", JsonKind::Number, CheckLeaseLow},
 };
 
 // "vid, pid, product, ...": the keys a job file holds, for a refused unknown one.
@@ -147,6 +149,25 @@ Result<JobSerials> ReadSerials(const std::vector<FlatMember>& members, const std
     return serials;
 }
 
+// A lease of K, and its low-water mark below it (K/4 unless given), as --lease and --lease-low.
+Status ReadLease(const std::vector<FlatMember>& members, Job& job) {
+    const FlatMember* lease = Find(members, "lease");
+    const FlatMember* low = Find(members, "lease-low");
+    if (low != nullptr && lease == nullptr) {
+        return Fail("lease-low: " + low->text + " is given without lease");
+    }
+    if (lease == nullptr) {
+        return {};
+    }
+    job.lease = ParseLease(lease->text);
+    job.leaseLow = low != nullptr ? ParseLease(low->text) : job.lease / 4;
+    if (job.leaseLow >= job.lease) {
+        return Fail("lease-low: " + low->text + " is not below lease " + lease->text +
+                    ": every board would take a new lease");
+    }
+    return {};
+}
+
 std::string TextOf(const std::vector<FlatMember>& members, const char* key) {
     const FlatMember* member = Find(members, key);
     return member != nullptr ? member->text : "";
@@ -186,6 +207,9 @@ Result<Job> ParseJobFile(std::string_view bytes, const std::string& jobFile) {
         job.label = ResolveBesideJob(jobFile, label->text);
     }
     job.printer = TextOf(members, "printer");
+    if (Status lease = ReadLease(members, job); !lease) {
+        return Fail(lease.Err());
+    }
     return job;
 }
 

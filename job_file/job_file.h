@@ -7,7 +7,8 @@
 //  "lock": false, "serial-from": "ZQ000001"}
 //
 // Keys: vid, pid, product, lock (all four required); at most one of serial-from, serial-format
-// (with an optional utc-offset) and serial-list; name, comment, label and printer optional.
+// (with an optional utc-offset) and serial-list; name, comment, label and printer optional; lease
+// (with an optional lease-low) for a line's stations, whose job is their sequence's.
 #pragma once
 
 #include <string>

@@ -24,3 +24,33 @@ void ApplyJob(const Job& job, IdentityOptions& identity, SchemeOptions& scheme) 
             break;
     }
 }
+
+std::string ApplyJobLease(const Job& job, BatchOptions& options) {
+    if (job.lease == 0) {
+        return "";
+    }
+    if (!options.UsesLedger()) {
+        return "lease: " + std::to_string(job.lease) +
+               " is a line's: a job that names a lease goes with --sequence, not --log";
+    }
+    options.lease = job.lease;
+    options.leaseLow = job.leaseLow;
+    return "";
+}
+
+std::string SequenceJobProblem(const Job& job, const std::string& sequence,
+                               const std::string& sequenceJob, const std::string& sequenceDigest) {
+    if (sequenceJob.empty()) {
+        return "the sequence " + sequence +
+               " was not defined from a job file: run it without --job";
+    }
+    const bool sameDigest =
+        sequenceDigest.empty() || job.digest.empty() || sequenceDigest == job.digest;
+    if (job.id != sequenceJob || !sameDigest) {
+        return "it is job " + job.id + ", the sequence " + sequence + " was defined from job " +
+               sequenceJob +
+               " (the job file, its list or its template has changed since, or it "
+               "is another job's)";
+    }
+    return "";
+}

@@ -114,13 +114,13 @@ void AddBatchOptions(CLI::App& command, BatchOptions& options) {
                     "lease this many serials ahead to the station, so that its boards go on "
                     "while the ledger does not answer (with --sequence)")
         ->type_name("K")
-        ->check(CLI::Range(1, 100000));
+        ->check(CLI::Range(1, kLeaseMost));
     command
         .add_option("--lease-low", options.leaseLow,
                     "take the next lease when fewer serials than this remain (default K/4; 0: "
                     "only when none is left)")
         ->type_name("L")
-        ->check(CLI::Range(0, 100000));
+        ->check(CLI::Range(0, kLeaseMost));
     command
         .add_option("--journal", options.journal,
                     "a leasing station's journal: its lease and records on disk while the ledger "
@@ -196,7 +196,8 @@ void CheckBatchOptions(const CLI::App& command, BatchOptions& options,
         return;
     }
     if (given("--job")) {
-        Refuse("--job does not go with --sequence: the ledger's sequence names the identity");
+        // The job is the sequence's; its lease is the line's, for every station alike.
+        RefuseBesideJob(command, kJobLeaseOptions);
     }
     for (const char* scheme :
          {"--log", "--serial-from", "--serial-format", "--utc-offset", "--serial-list"}) {

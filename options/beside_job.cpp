@@ -12,6 +12,9 @@ std::string WhatItNames(const std::string& option) {
     if (option.rfind("--serial", 0) == 0 || option == "--utc-offset") {
         return "the serials";
     }
+    if (option.rfind("--lease", 0) == 0) {
+        return "the lease";
+    }
     return "the " + option.substr(2);
 }
 

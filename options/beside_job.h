@@ -13,3 +13,5 @@ void RefuseBesideJob(const CLI::App& command, std::span<const char* const> optio
 inline constexpr const char* kJobIdentityOptions[] = {"--vid", "--pid", "--product", "--lock"};
 inline constexpr const char* kJobSchemeOptions[] = {"--serial-from", "--serial-format",
                                                     "--utc-offset", "--serial-list"};
+// A line's lease, which a job run with its sequence names for every station alike.
+inline constexpr const char* kJobLeaseOptions[] = {"--lease", "--lease-low"};

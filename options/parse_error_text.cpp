@@ -1,6 +1,6 @@
 #include "parse_error_text.h"
 
-#include "ledger_text.h"
+#include "password_scrub.h"
 
 std::string ScrubbedParseError(const std::string& message, const std::vector<std::string>& args) {
     // Each argument is read as a connection string, its passwords taken out whole first (one

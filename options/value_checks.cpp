@@ -1,5 +1,7 @@
 #include "value_checks.h"
 
+#include <charconv>
+
 #include "config_record.h"
 #include "port_name.h"
 #include "calendar_date.h"
@@ -113,6 +115,36 @@ std::string CheckName(const std::string& text) {
         }
     }
     return "";
+}
+
+namespace {
+
+// Digits alone, and at most kLeaseMost: what a lease's count is written as.
+std::string CheckCount(const std::string& text, int least) {
+    const bool digits = !text.empty() && text.size() <= 6 &&
+                        text.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || ParseLease(text) < least || ParseLease(text) > kLeaseMost) {
+        return text + " is not a whole number from " + std::to_string(least) + " to " +
+               std::to_string(kLeaseMost);
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string CheckLease(const std::string& text) {
+    return CheckCount(text, 1);
+}
+
+std::string CheckLeaseLow(const std::string& text) {
+    return CheckCount(text, 0);
+}
+
+int ParseLease(const std::string& text) {
+    int value = 0;
+    // A text the checks refused reads as 0, never as an exception.
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
 std::string CheckPortName(const std::string& text) {

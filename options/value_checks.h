@@ -31,5 +31,13 @@ std::string CheckProduct(const std::string& text);
 // A sequence's or a station's name: 1 to 64 characters, no control characters.
 std::string CheckName(const std::string& text);
 
+// A lease's size (--lease K) and its low-water mark (--lease-low L), as written: whole numbers,
+// K from 1 to kLeaseMost, L from 0 to kLeaseMost. ParseLease gives the value of one accepted
+// (and never throws for one that is not).
+inline constexpr int kLeaseMost = 100000;
+std::string CheckLease(const std::string& text);
+std::string CheckLeaseLow(const std::string& text);
+int ParseLease(const std::string& text);
+
 // Port name: what a device path can hold, printable ASCII without path separators.
 std::string CheckPortName(const std::string& text);

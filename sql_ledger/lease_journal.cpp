@@ -49,6 +49,8 @@ SequenceDefinition SequenceOf(const json& j) {
     s.serialFormat = j.at("format").get<std::string>();
     s.utcOffset = j.at("offset").get<std::string>();
     s.job = j.at("job").get<std::string>();
+    // The job's whole digest, which a restart compares with the ledger's as every other value.
+    s.jobDigest = j.value("digest", std::string());
     return s;
 }
 
@@ -139,20 +141,20 @@ Status LeaseJournal::Write(const std::string& line) {
 }
 
 Status LeaseJournal::Begin(const SequenceDefinition& s, const std::string& station) {
-    return Write(json{
-        {"journal", 1},
-        {"sequence", s.name},
-        {"station", station},
-        {"first", s.firstSerial},
-        {"vid", s.vid},
-        {"pid", s.pid},
-        {"product", s.product},
-        {"lock", s.lock},
-        {"scheme", SchemeWord(s.scheme)},
-        {"format", s.serialFormat},
-        {"offset", s.utcOffset},
-        {"job",
-         s.job}}.dump());
+    return Write(json{{"journal", 1},
+                      {"sequence", s.name},
+                      {"station", station},
+                      {"first", s.firstSerial},
+                      {"vid", s.vid},
+                      {"pid", s.pid},
+                      {"product", s.product},
+                      {"lock", s.lock},
+                      {"scheme", SchemeWord(s.scheme)},
+                      {"format", s.serialFormat},
+                      {"offset", s.utcOffset},
+                      {"job", s.job},
+                      {"digest", s.jobDigest}}
+                     .dump());
 }
 
 Status LeaseJournal::Lease(const LeaseBlock& lease) {

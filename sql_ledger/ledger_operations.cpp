@@ -7,7 +7,6 @@
 #include "lease_operations.h"
 #include "ledger_guard.h"
 #include "ledger_layout.h"
-#include "ledger_text.h"
 #include "sequence_identity.h"
 #include "record_times.h"
 #include "sequence_serials.h"

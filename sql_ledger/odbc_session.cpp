@@ -11,7 +11,7 @@
 #include <cstring>
 #include <utility>
 
-#include "ledger_text.h"
+#include "password_scrub.h"
 #include "utf_text.h"
 
 // unixODBC and Windows both keep SQLWCHAR at 16 bits, so UTF-16 text passes as it is.

@@ -19,3 +19,16 @@ std::string OfflineSentence(size_t serialsLeft,
            std::to_string(serialsLeft) + (serialsLeft == 1 ? " serial" : " serials") +
            " of the lease left; the records go to the journal until it answers";
 }
+
+std::string LeaseRunOutNotice::After(
+    size_t serialsLeft, std::optional<std::chrono::system_clock::time_point> offlineSince) {
+    if (!offlineSince) {
+        said_ = false;
+        return "";
+    }
+    if (serialsLeft > 0 || said_) {
+        return "";
+    }
+    said_ = true;
+    return OfflineSentence(0, offlineSince);
+}

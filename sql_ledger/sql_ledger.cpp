@@ -9,7 +9,6 @@
 #include "format_scheme.h"
 #include "ledger_layout.h"
 #include "ledger_roles.h"
-#include "ledger_text.h"
 #include "list_scheme.h"
 #include "ledger_statements.h"
 #include "record_times.h"

@@ -5,6 +5,7 @@
 #include "captured_job.h"
 #include "job_file.h"
 #include "job_id.h"
+#include "job_options.h"
 #include "job_path.h"
 
 namespace {
@@ -44,6 +45,43 @@ TEST(JobFile, EveryKeyIsReadWithOrWithoutAByteOrderMark) {
     Result<Job> none = ParseJobFile(R"({"vid":"1","pid":"2","product":"p","lock":false})", "j");
     ASSERT_TRUE(none) << none.Err().message;
     EXPECT_EQ(none->serials.scheme, JobScheme::None);
+    EXPECT_EQ(none->lease, 0);
+
+    // A line's lease, its low-water mark K/4 unless the file names one (0: only when empty).
+    const std::string line = R"({"vid":"1","pid":"2","product":"p","lock":false,"lease":50)";
+    Result<Job> quarter = ParseJobFile(line + "}", "j");
+    Result<Job> empty = ParseJobFile(line + R"(,"lease-low":0})", "j");
+    ASSERT_TRUE(quarter && empty);
+    EXPECT_EQ(std::to_string(quarter->lease) + "/" + std::to_string(quarter->leaseLow), "50/12");
+    EXPECT_EQ(std::to_string(empty->lease) + "/" + std::to_string(empty->leaseLow), "50/0");
+}
+
+// A line's job is the one its sequence was defined from, byte for byte, and only a line's batch
+// takes a lease.
+TEST(JobOptions, ALinesJobIsItsSequencesAndItsLeaseGoesWithTheSequence) {
+    const std::string bytes =
+        R"({"vid":"1","pid":"2","product":"p","lock":false,"serial-from":"A1","lease":40})";
+    Result<Job> job = ParseJobFile(bytes, "j");
+    ASSERT_TRUE(job) << job.Err().message;
+    EXPECT_EQ(SequenceJobProblem(*job, "line1", job->id, job->digest), "");
+    EXPECT_EQ(SequenceJobProblem(*job, "line1", job->id, ""), "");  // a sequence kept no digest
+    EXPECT_NE(SequenceJobProblem(*job, "line1", "", "").find("not defined from a job"),
+              std::string::npos);
+    Result<Job> edited = ParseJobFile(bytes.substr(0, bytes.size() - 3) + "41}", "j");
+    ASSERT_TRUE(edited);
+    EXPECT_NE(SequenceJobProblem(*edited, "line1", job->id, job->digest).find("has changed"),
+              std::string::npos);
+    // The same id with another digest: the first 8 digits alone do not make it the same job.
+    EXPECT_NE(SequenceJobProblem(*job, "line1", job->id, edited->digest), "");
+
+    BatchOptions line;
+    line.sequence = "line1";
+    EXPECT_EQ(ApplyJobLease(*job, line), "");
+    EXPECT_EQ(std::to_string(line.lease) + "/" + std::to_string(line.leaseLow), "40/10");
+    BatchOptions log;
+    log.log = "shift.csv";
+    EXPECT_NE(ApplyJobLease(*job, log).find("goes with --sequence"), std::string::npos);
+    EXPECT_EQ(log.lease, 0);
 }
 
 TEST(JobFile, EachRefusalNamesTheKeyAndTheValue) {
@@ -77,6 +115,15 @@ TEST(JobFile, EachRefusalNamesTheKeyAndTheValue) {
         {R"("printer":"")", R"(printer: "" is empty)"},
         {R"("printer":"lpt1")", R"(printer: "lpt1": is not tcp:HOST[:PORT])"},
         {R"("name":"a\u0007b")", "name: \"a\ab\" has a control character"},
+        // A lease as --lease and --lease-low take it: a whole number in range, the mark below it.
+        {R"("lease":"50")", R"(lease: "50" is text, not a number)"},
+        {R"("lease":0)", "lease: 0 is not a whole number from 1 to 100000"},
+        {R"("lease":2.5)", "lease: 2.5 is not a whole number"},
+        {R"("lease":100001)", "lease: 100001 is not a whole number"},
+        {R"("lease":-4)", "lease: -4 is not a whole number"},
+        {R"("lease":1e3)", "lease: 1e3 is not a whole number"},
+        {R"("lease-low":2)", "lease-low: 2 is given without lease"},
+        {R"("lease":8,"lease-low":8)", "lease-low: 8 is not below lease 8"},
     };
     for (const Case& test : cases) {
         Result<Job> job = ParseJobFile("{" + identity + "," + test.members + "}", kFile);

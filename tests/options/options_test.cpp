@@ -1,12 +1,10 @@
-// The options' own decisions on the host: what a bad command line is told, and a sequence's row
-// checked as the options that define one.
+// The options' own decisions on the host: what a bad command line is told.
 #include <gtest/gtest.h>
 
 #include "audit_options.h"
 #include "batch_options.h"
 #include "command_failure.h"
 #include "parse_error_text.h"
-#include "sequence_identity.h"
 
 namespace {
 
@@ -61,33 +59,9 @@ TEST(LabelOptions, ALabelNeedsItsPrinterAndAPrinterOfAKnownForm) {
     }
 }
 
-TEST(SequenceRow, ARowEditedByHandIsRefusedNeverCut) {
-    const SequenceDefinition good{"L", "LINE0001", "2E1B", "6C04", "usb2.0 serial", false};
-    ASSERT_TRUE(IdentityOfSequence(good).Ok());
-    EXPECT_EQ(IdentityOfSequence(good)->vendorId, 0x2E1B);
-    const struct {
-        std::string SequenceDefinition::*field;
-        std::string value;
-        std::string said;
-    } edits[] = {
-        {&SequenceDefinition::firstSerial, "LINE1-000001", "first serial \"LINE1-000001\""},
-        {&SequenceDefinition::firstSerial, "LINE-ABC", "first serial"},
-        {&SequenceDefinition::vid, "FFFF", "VID \"FFFF\""},
-        {&SequenceDefinition::pid, "6G04", "PID \"6G04\""},
-        {&SequenceDefinition::product, "", "product"},
-    };
-    for (const auto& edit : edits) {
-        SequenceDefinition edited = good;
-        edited.*edit.field = edit.value;
-        const Result<ChipIdentity> identity = IdentityOfSequence(edited);
-        ASSERT_FALSE(identity.Ok()) << edit.value;
-        EXPECT_NE(identity.Err().message.find(edit.said), std::string::npos)
-            << identity.Err().message;
-    }
-}
-
 // A job fixes the identity and the serials: any of their options beside --job is refused, naming
-// the option and what the job names in its place; a job and a shared sequence never go together.
+// the option and what the job names in its place. With a sequence the job is the sequence's, and
+// its lease the line's.
 TEST(BesideJob, AnIdentityOrSerialOptionIsRefusedNamingIt) {
     struct Case {
         std::vector<std::string> options;
@@ -100,18 +74,25 @@ TEST(BesideJob, AnIdentityOrSerialOptionIsRefusedNamingIt) {
         {{"--lock"}, "--lock: the job file names the lock"},
         {{"--serial-from", "ZQ000001"}, "--serial-from: the job file names the serials"},
         {{"--serial-format", "ZQ{YY}{N:4}"}, "--serial-format: the job file names the serials"},
-        {{"--sequence", "line1", "--ledger", "DSN=x"}, "--job does not go with --sequence"},
+        {{"--sequence", "line1", "--ledger", "DSN=x"}, ""},
+        {{"--sequence", "line1", "--journal", "j"}, ""},  // the station's own
+        {{"--sequence", "line1", "--lease", "40"}, "--lease: the job file names the lease"},
+        {{"--sequence", "line1", "--lease-low", "4"}, "--lease-low: the job file names the lease"},
+        {{"--sequence", "line1", "--product", "X"}, "--product does not go with --sequence"},
     };
     for (const Case& test : cases) {
         CLI::App app;
         BatchOptions options;
         AddBatchOptions(app, options);
-        std::vector<std::string> args = {"zq61prog", "--job", "bench.json", "--log", "s.csv"};
+        std::vector<std::string> args = {"zq61prog", "--job", "bench.json"};
         args.insert(args.end(), test.options.begin(), test.options.end());
+        if (test.options.empty() || test.options[0] != "--sequence") {
+            args.insert(args.end(), {"--log", "s.csv"});
+        }
         ParseArguments(args, app);
         std::string error;
         try {
-            CheckBatchOptions(app, options, MachineDefaults{"", "st-a"});
+            CheckBatchOptions(app, options, MachineDefaults{"DSN=line", "st-a"});
         } catch (const CommandFailure& failure) {
             error = failure.message;
         }

@@ -29,6 +29,9 @@ Job ApplyJobFile(BatchOptions& options, RunStart& start) {
                                  "serial-format or serial-list"};
     }
     ApplyJob(job, options.identity, options.scheme);
+    if (std::string problem = ApplyJobLease(job, options); !problem.empty()) {
+        throw CommandFailure{EXIT_BAD_USAGE, "--job: " + options.job + ": " + problem};
+    }
     // A job's label and printer, when it names them; --label and --printer beside a job still
     // choose the station's own printer.
     if (options.label.empty() && options.printer.empty()) {
@@ -78,7 +81,20 @@ void OpenJournal(const BatchOptions& options, RunStart& start) {
     start.journal = std::make_unique<LeaseJournal>(*start.journalFile, "the journal " + path);
 }
 
-void StartFromDatabase(const BatchOptions& options,
+// Before any serial is taken: a lease is taken with the first board, after this.
+void CheckSequenceJob(const BatchOptions& options, const Job* job,
+                      const SequenceDefinition& sequence) {
+    if (job == nullptr) {
+        return;
+    }
+    const std::string problem =
+        SequenceJobProblem(*job, options.sequence, sequence.job, sequence.jobDigest);
+    if (!problem.empty()) {
+        throw CommandFailure{EXIT_BAD_USAGE, "--job: " + options.job + ": " + problem};
+    }
+}
+
+void StartFromDatabase(const BatchOptions& options, const Job* job,
                        const std::function<void(bool connected)>& onConnection, RunStart& start) {
     SqlLedgerOptions sqlOptions;
     sqlOptions.reconnectBound = std::chrono::seconds(options.reconnectSeconds);
@@ -92,6 +108,7 @@ void StartFromDatabase(const BatchOptions& options,
     if (!opened) {
         throw CommandFailure{EXIT_RECORD_FAILED, opened.Err().message};
     }
+    CheckSequenceJob(options, job, (*opened)->Sequence());
     Result<ChipIdentity> identity = IdentityOfSequence((*opened)->Sequence());
     if (!identity) {
         throw CommandFailure{EXIT_RECORD_FAILED, identity.Err().message};
@@ -106,6 +123,9 @@ void StartFromDatabase(const BatchOptions& options,
     start.ledger = std::move(*opened);
     start.recordName =
         "sequence " + options.sequence + " in the ledger, station " + options.station;
+    if (!start.jobTitle.empty()) {
+        start.recordName += ", " + start.jobTitle;
+    }
     if (options.lease > 0) {
         start.recordName +=
             ", leases of " + std::to_string(options.lease) + ", " + start.journal->Name();
@@ -153,7 +173,7 @@ RunStart StartBatch(const BatchOptions& options,
     const bool jobLabel = job && !job->label.empty() && chosen.label == job->label;
     StartLabels(chosen, jobLabel ? &job->labelText : nullptr, start);
     if (chosen.UsesLedger()) {
-        StartFromDatabase(chosen, onConnection, start);
+        StartFromDatabase(chosen, job ? &*job : nullptr, onConnection, start);
     } else {
         const bool jobList = job && job->serials.scheme == JobScheme::List;
         StartFromLog(chosen, jobList ? &job->listText : nullptr, start);

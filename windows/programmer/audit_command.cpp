@@ -3,10 +3,13 @@
 #include "audit_text.h"
 #include "chip_read.h"
 #include "command_failure.h"
+#include "audit_options.h"
+#include "command_options.h"
 #include "commands.h"
 #include "console_output.h"
 #include "exit_codes.h"
 #include "json_line.h"
+#include "machine_defaults.h"
 #include "record_text.h"
 #include "status_text.h"
 
@@ -23,6 +26,38 @@ AuditBasis OpenBasis(const CommandLine& line) {
 }
 
 }  // namespace
+
+void AddAuditOptions(CLI::App& command, CommandLine& line) {
+    AddPortOption(command, line);
+    AddAuditBasisOptions(command, line.job, line.batch);
+    command.add_option("--log", line.batch.log, "compare with a station's log")->type_name("FILE");
+    command.add_flag("--watch", line.watch, "audit every board that appears, one worker per port");
+    AddWatchOptions(command, line.batch);
+    AddJsonFlag(command, line);
+}
+
+// Exactly one thing to compare with; the ledger's options with a sequence only, the watch's
+// with --watch only.
+void CheckAuditOptions(const CLI::App& audit, CommandLine& line) {
+    auto given = [&](const char* name) { return audit.count(name) > 0; };
+    int bases = (given("--job") ? 1 : 0) + (given("--log") ? 1 : 0) + (given("--sequence") ? 1 : 0);
+    auto refuse = [](const std::string& message) {
+        throw CommandFailure{EXIT_BAD_USAGE, "audit: " + message};
+    };
+    if (bases != 1) {
+        refuse("exactly one of --job, --log and --sequence names what the chip is compared with");
+    }
+    if (line.watch && given("--log")) {
+        refuse("--watch goes with --job or --sequence");
+    }
+    if (line.watch && given("--port")) {
+        refuse("--port does not go with --watch: --ports names the ports watched");
+    }
+    if (!line.watch && (given("--ports") || given("--count"))) {
+        refuse("--ports and --count go with --watch");
+    }
+    CheckAuditSequence(audit, line.batch, ThisMachine(), "audit: ");
+}
 
 int RunAudit(const CommandLine& line) {
     if (line.watch) {

@@ -1,24 +1,56 @@
+#include <mutex>
+
 #include "batch.h"
 #include "batch_console.h"
 #include "batch_start.h"
 #include "batch_workers.h"
+#include "command_options.h"
 #include "commands.h"
 #include "console_break.h"
 #include "console_output.h"
 #include "exit_codes.h"
 #include "identity_description.h"
 #include "lock_consent.h"
+#include "machine_defaults.h"
 #include "offline_text.h"
 #include "sql_ledger.h"
 
 namespace {
 
 // A leasing station's ledger, once it is open: its words for an outage name what it goes on with.
+// Workers tell of the connection and of their boards at once: the notice's state is shared.
 struct Leasing {
     SqlLedger* ledger = nullptr;
+    std::mutex mutex;
+    LeaseRunOutNotice runOut;
 };
 
-void SayConnection(bool connected, const Leasing& leasing) {
+// The console of a leasing station: after a board, when the outage has used its lease up, the
+// reason no board starts, once (the station's banner says it from then on).
+class LeasingConsole : public BatchConsole {
+public:
+    LeasingConsole(Leasing& leasing, bool json, const std::string& station, bool labels,
+                   const std::string& job)
+        : BatchConsole(json, station, labels, job), leasing_(leasing) {}
+
+    void ChipDone(const ChipReport& report) override {
+        BatchConsole::ChipDone(report);
+        if (leasing_.ledger == nullptr) {
+            return;
+        }
+        std::lock_guard<std::mutex> hold(leasing_.mutex);
+        const std::string usedUp =
+            leasing_.runOut.After(leasing_.ledger->LeaseLeft(), leasing_.ledger->OfflineSince());
+        if (!usedUp.empty()) {
+            WriteLine(Stream::Err, "zq61prog: " + usedUp);
+        }
+    }
+
+private:
+    Leasing& leasing_;
+};
+
+void SayConnection(bool connected, Leasing& leasing) {
     if (leasing.ledger == nullptr) {
         WriteLine(Stream::Err, connected ? "zq61prog: the ledger answers again: chips start again"
                                          : "zq61prog: the ledger does not answer (its connection "
@@ -26,16 +58,31 @@ void SayConnection(bool connected, const Leasing& leasing) {
                                            "chip starts until it does");
         return;
     }
+    std::lock_guard<std::mutex> hold(leasing.mutex);
     if (connected) {
+        (void)leasing.runOut.After(0, std::nullopt);  // the outage is over
         WriteLine(Stream::Err,
                   "zq61prog: the ledger answers again: the journal's records go to it, in order");
         return;
     }
-    WriteLine(Stream::Err, "zq61prog: " + OfflineSentence(leasing.ledger->LeaseLeft(),
-                                                          leasing.ledger->OfflineSince()));
+    const size_t left = leasing.ledger->LeaseLeft();
+    const auto since = leasing.ledger->OfflineSince();
+    // A lease already used up is said here, not again after the next board.
+    (void)leasing.runOut.After(left, since);
+    WriteLine(Stream::Err, "zq61prog: " + OfflineSentence(left, since));
 }
 
 }  // namespace
+
+void AddBatchCommandOptions(CLI::App& command, CommandLine& line) {
+    AddBatchOptions(command, line.batch);
+    AddYesFlag(command, line);
+    AddJsonFlag(command, line);
+}
+
+void CheckBatchCommand(const CLI::App& command, CommandLine& line) {
+    CheckBatchOptions(command, line.batch, ThisMachine());
+}
 
 int RunBatch(const CommandLine& line) {
     // A log's lock is known from the options: refused before anything is opened. A sequence's
@@ -44,7 +91,8 @@ int RunBatch(const CommandLine& line) {
     Leasing leasing;
     RunStart start =
         StartBatch(line.batch, [&leasing](bool connected) { SayConnection(connected, leasing); });
-    if (line.batch.lease > 0) {
+    // A lease the options or the job name, or a journal left to replay: as the station's banner.
+    if (start.journal != nullptr) {
         leasing.ledger = dynamic_cast<SqlLedger*>(start.ledger.get());
     }
     RequireLockConsentPossible(start.settings.identity.lock, line.yes);
@@ -62,8 +110,8 @@ int RunBatch(const CommandLine& line) {
             DescribeIdentity(start.settings.identity, SerialsFrom(start.ledger->NextSerial())));
     }
 
-    BatchConsole console(line.json, start.settings.station, start.labeller != nullptr,
-                         start.settings.job);
+    LeasingConsole console(leasing, line.json, start.settings.station, start.labeller != nullptr,
+                           start.settings.job);
     Batch batch(start.settings, *start.ledger, console);
     std::string next = start.ledger->NextSerial();
     std::string scheme = next.empty() ? "with no serial free now" : "from " + next;

@@ -1,6 +1,7 @@
 #include "captured_job.h"
 #include "chip_read.h"
 #include "command_failure.h"
+#include "command_options.h"
 #include "commands.h"
 #include "console_output.h"
 #include "exit_codes.h"
@@ -77,6 +78,37 @@ std::string CapturedId(const std::string& text, const std::string& out, std::str
 }
 
 }  // namespace
+
+void AddCaptureOptions(CLI::App& command, CommandLine& line) {
+    AddPortOption(command, line);
+    command.add_option("--out", line.out, "the job file to write")->type_name("FILE")->required();
+    AddSchemeOptions(command, line.batch.scheme);
+    command.add_flag("--force", line.force, "replace the job file when it exists");
+    AddJsonFlag(command, line);
+}
+
+// At most one scheme (a job may name none), and a file replaced only when asked: both known
+// before the port is opened.
+void CheckCaptureOptions(const CLI::App& capture, CommandLine& line) {
+    int schemes = 0;
+    for (const char* scheme : {"--serial-from", "--serial-format", "--serial-list"}) {
+        schemes += capture.count(scheme) > 0 ? 1 : 0;
+    }
+    if (schemes > 1) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             "capture: at most one of --serial-from, --serial-format and "
+                             "--serial-list names the job's serials"};
+    }
+    if (capture.count("--utc-offset") > 0 && capture.count("--serial-format") == 0) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             "capture: --utc-offset goes with --serial-format: only a format has "
+                             "dates"};
+    }
+    if (!line.force && PathExists(line.out)) {
+        throw CommandFailure{EXIT_BAD_USAGE,
+                             "capture: --out: " + line.out + " exists; --force replaces it"};
+    }
+}
 
 int RunCapture(const CommandLine& line) {
     // The list is read before the port is opened: a list that cannot be read opens nothing.

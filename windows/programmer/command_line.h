@@ -7,7 +7,7 @@
 #include "batch_options.h"
 
 struct CommandLine {
-    std::string command;  // "list", "read", "write", "batch", "serials" or "ledger"
+    std::string command;  // the name of its row in commands.h
     bool json = false;
     bool yes = false;          // --lock confirmed beforehand
     std::string port;          // empty: the only chip port present

@@ -1,5 +1,6 @@
-#include "label_command.h"
-
+// zq61prog label: one board's label again, for a serial whose last programming outcome on record
+// is verified (a label torn, smudged or never printed), recorded as label-reprinted with the
+// reason and the station; or a label's ZPL written to a file to look at, printing nothing.
 #include <windows.h>
 
 #include "calendar_date.h"
@@ -186,32 +187,29 @@ int Preview(const CommandLine& line) {
 
 }  // namespace
 
-CLI::App* AddLabelCommand(CLI::App& app, CommandLine& line) {
-    CLI::App* label = app.add_subcommand(
-        "label", "print a verified board's label again, on record; or preview a label's ZPL");
-    label->add_option("--serial", line.label.serial, "the board's serial")
+void AddLabelOptions(CLI::App& label, CommandLine& line) {
+    label.add_option("--serial", line.label.serial, "the board's serial")
         ->type_name("SERIAL")
         ->required()
         ->check(Check(CheckSerial));
-    label->add_option("--log", line.label.log, "the batch's log that holds the serial")
+    label.add_option("--log", line.label.log, "the batch's log that holds the serial")
         ->type_name("FILE");
-    AddSequenceOption(*label, line.label.sequence, "the line's sequence in the ledger");
-    AddLedgerOption(*label, line.label.connection);
-    label->add_option("--reason", line.label.reason, "why it is printed again, for the record")
+    AddSequenceOption(label, line.label.sequence, "the line's sequence in the ledger");
+    AddLedgerOption(label, line.label.connection);
+    label.add_option("--reason", line.label.reason, "why it is printed again, for the record")
         ->type_name("TEXT")
         ->check(Check(CheckName));
-    AddStationOption(*label, line.label.station,
+    AddStationOption(label, line.label.station,
                      "the station that reprints (default: the computer's name)");
     label
-        ->add_option("--label", line.label.label,
-                     "the ZPL template (default: label_default.zpl beside zq61prog.exe)")
+        .add_option("--label", line.label.label,
+                    "the ZPL template (default: label_default.zpl beside zq61prog.exe)")
         ->type_name("TEMPLATE");
-    label->add_option("--printer", line.label.printer, "tcp:HOST[:PORT], queue:NAME or folder:DIR")
+    label.add_option("--printer", line.label.printer, "tcp:HOST[:PORT], queue:NAME or folder:DIR")
         ->type_name("TARGET");
-    label->add_option("--preview", line.label.preview, "write the label's ZPL here; print nothing")
+    label.add_option("--preview", line.label.preview, "write the label's ZPL here; print nothing")
         ->type_name("FILE.zpl");
-    label->add_flag("--json", line.json, "one JSON object per result (JSON Lines, UTF-8)");
-    return label;
+    label.add_flag("--json", line.json, "one JSON object per result (JSON Lines, UTF-8)");
 }
 
 void CheckLabelCommand(const CLI::App& command, CommandLine& line) {

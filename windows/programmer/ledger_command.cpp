@@ -1,6 +1,8 @@
 // zq61prog ledger: a line's shared database, set up and read: its tables, a sequence (the line's
 // job), the report and the export.
+#include "beside_job.h"
 #include "command_failure.h"
+#include "command_options.h"
 #include "commands.h"
 #include "console_output.h"
 #include "exit_codes.h"
@@ -12,6 +14,7 @@
 #include "ledger_roles.h"
 #include "ledger_questions.h"
 #include "lock_consent.h"
+#include "machine_defaults.h"
 #include "report_command.h"
 #include "list_scheme.h"
 #include "log_csv.h"
@@ -350,13 +353,135 @@ int RunLease(const CommandLine& line) {
     return EXIT_DONE;
 }
 
+void AddSequenceName(CLI::App& command, std::string& name, const char* option) {
+    command.add_option(option, name, "the sequence's name")
+        ->type_name("NAME")
+        ->required()
+        ->check(Check(CheckName));
+}
+
+void AddInitOptions(CLI::App& init, CommandLine& line) {
+    AddLedgerOption(init, line.ledger.connection);
+    AddJsonFlag(init, line);
+}
+
+void AddGrantOptions(CLI::App& grant, CommandLine& line) {
+    AddLedgerOption(grant, line.ledger.connection);
+    grant.add_option("role", line.ledger.role, "station, engineer or auditor")
+        ->required()
+        ->check(CLI::IsMember({"station", "engineer", "auditor"}));
+    grant
+        .add_option("user", line.ledger.user,
+                    "the login, as the server names it (MariaDB: name or name@host)")
+        ->required();
+    AddJsonFlag(grant, line);
+}
+
+void AddSequenceOptions(CLI::App& sequence, CommandLine& line) {
+    AddLedgerOption(sequence, line.ledger.connection);
+    AddSequenceName(sequence, line.ledger.sequence, "--name");
+    AddSchemeOptions(sequence, line.ledger.scheme);
+    sequence
+        .add_option("--job", line.ledger.job,
+                    "a job file: its identity and serials define the sequence, which keeps its id")
+        ->type_name("FILE");
+    AddIdentityOptions(sequence, false, line.identity);
+    AddYesFlag(sequence, line);
+    AddJsonFlag(sequence, line);
+}
+
+// A sequence's serials: from a job file, or from exactly one scheme and the identity's options.
+void CheckSequenceOptions(const CLI::App& sequence, CommandLine& line) {
+    if (line.ledger.job.empty()) {
+        CheckSchemeOptions(sequence);
+        return;
+    }
+    RefuseBesideJob(sequence, kJobIdentityOptions);
+    RefuseBesideJob(sequence, kJobSchemeOptions);
+}
+
+void AddImportOptions(CLI::App& import, CommandLine& line) {
+    AddLedgerOption(import, line.ledger.connection);
+    AddSequenceName(import, line.ledger.sequence, "--sequence");
+    import
+        .add_option("--file", line.ledger.file,
+                    "the serials: one a line, or a CSV's first column (UTF-8)")
+        ->type_name("FILE")
+        ->required();
+    AddJsonFlag(import, line);
+}
+
+void AddLedgerReportOptions(CLI::App& report, CommandLine& line) {
+    AddLedgerOption(report, line.ledger.connection);
+    AddSequenceName(report, line.ledger.sequence, "--sequence");
+    AddJsonFlag(report, line);
+    AddPeriodOptions(report, line);
+}
+
+void AddExportOptions(CLI::App& exported, CommandLine& line) {
+    AddLedgerOption(exported, line.ledger.connection);
+    AddSequenceName(exported, line.ledger.sequence, "--sequence");
+}
+
+// ledger lease list and release: the serials leased ahead to stations.
+void AddLeaseCommands(CLI::App& lease, CommandLine& line) {
+    lease.require_subcommand(1);
+    CLI::App* list = lease.add_subcommand(
+        "list", "per station and sequence: serials leased, used, unused and released");
+    CLI::App* release = lease.add_subcommand(
+        "release", "a retired station's unused leased serials released, never to be written");
+    for (CLI::App* command : {list, release}) {
+        AddLedgerOption(*command, line.ledger.connection);
+        command->add_option("--sequence", line.ledger.sequence, "only this sequence's leases")
+            ->type_name("NAME")
+            ->check(Check(CheckName));
+    }
+    release->add_option("--station", line.ledger.station, "the station whose leases end")
+        ->type_name("NAME")
+        ->required()
+        ->check(Check(CheckName));
+    AddJsonFlag(*list, line);
+    AddJsonFlag(*release, line);
+}
+
+void CheckLeaseCommand(const CLI::App& lease, CommandLine& line) {
+    line.ledger.lease = lease.get_subcommands().front()->get_name();
+}
+
+// The ledger's own commands, a row each, in the order the help lists them.
 constexpr Command kLedgerCommands[] = {
-    {"init", RunInit},     {"grant", RunGrant},   {"sequence", RunSequence},
-    {"import", RunImport}, {"report", RunReport}, {"export", RunExport},
-    {"lease", RunLease},
+    {"init", "create the ledger's tables when missing", AddInitOptions, nullptr, RunInit},
+    {"grant", "give a login a role's privileges on the ledger (with the owner's connection)",
+     AddGrantOptions, nullptr, RunGrant},
+    {"sequence", "define a line's job: the serials and the identity every station writes",
+     AddSequenceOptions, CheckSequenceOptions, RunSequence},
+    {"import", "add serials to a list sequence, all or nothing", AddImportOptions, nullptr,
+     RunImport},
+    {"report",
+     "counts per outcome and station, the highest serial, serials not verified; per hour or day: "
+     "yield, failures, labels to reprint",
+     AddLedgerReportOptions, CheckReportOptions, RunReport},
+    {"export", "every record of a sequence as CSV, with its station", AddExportOptions, nullptr,
+     RunExport},
+    {"lease", "serials leased ahead to stations: list them, release them", AddLeaseCommands,
+     CheckLeaseCommand, RunLease},
 };
 
 }  // namespace
+
+void AddLedgerCommands(CLI::App& ledger, CommandLine& line) {
+    ledger.require_subcommand(1);
+    AddCommandRows(kLedgerCommands, ledger, line);
+}
+
+// The command named under ledger, its options that go together, and the ledger's connection
+// from the environment.
+void CheckLedgerCommand(const CLI::App& ledger, CommandLine& line) {
+    const CLI::App& command = *ledger.get_subcommands().front();
+    line.ledger.command = command.get_name();
+    CheckTogether(kLedgerCommands, command, line);
+    LedgerOrRefuse(line.ledger.connection, ThisMachine().ledger, "ledger: " + line.ledger.command);
+}
 
 int RunLedger(const CommandLine& line) {
     return RunCommand(kLedgerCommands, line.ledger.command, line);

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "command_failure.h"
+#include "command_options.h"
 #include "commands.h"
 #include "json_line.h"
 #include "exit_codes.h"
@@ -15,6 +16,10 @@ std::string Signature(uint32_t signature) {
 }
 
 }  // namespace
+
+void AddListOptions(CLI::App& command, CommandLine& line) {
+    AddJsonFlag(command, line);
+}
 
 int RunList(const CommandLine& line) {
     // The same walk and identification query the dialog fills its port list with.

@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "command_options.h"
 #include "commands.h"
 #include "command_failure.h"
 #include "config_jobs.h"
@@ -68,6 +69,11 @@ void ReportRead(const CommandLine& line, const std::string& port, JobOutcome out
 }
 
 }  // namespace
+
+void AddReadOptions(CLI::App& command, CommandLine& line) {
+    AddPortOption(command, line);
+    AddJsonFlag(command, line);
+}
 
 int RunRead(const CommandLine& line) {
     std::string chosen = ChoosePortForCommand(line.port);

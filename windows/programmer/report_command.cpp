@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "command_failure.h"
+#include "commands.h"
 #include "console_output.h"
 #include "exit_codes.h"
 #include "identity_options.h"
@@ -120,30 +121,26 @@ void AddPeriodOptions(CLI::App& command, CommandLine& line) {
         ->type_name("FILE");
 }
 
-void AddReportCommands(CLI::App& app, CommandLine& line) {
-    CLI::App* report = app.add_subcommand(
-        "report", "a station's log per hour or day: counts, yield, failures, labels to reprint");
-    report->add_option("--log", line.report.log, "the station's log")
-        ->type_name("FILE")
-        ->required();
-    AddPeriodOptions(*report, line);
-    report->add_flag("--json", line.json, "the report as one JSON object");
+void AddReportOptions(CLI::App& report, CommandLine& line) {
+    report.add_option("--log", line.report.log, "the station's log")->type_name("FILE")->required();
+    AddPeriodOptions(report, line);
+    report.add_flag("--json", line.json, "the report as one JSON object");
+}
 
-    CLI::App* trace =
-        app.add_subcommand("trace", "every record of one serial in time order, across stations");
-    trace->add_option("--serial", line.report.serial, "the serial")
+void AddTraceOptions(CLI::App& trace, CommandLine& line) {
+    trace.add_option("--serial", line.report.serial, "the serial")
         ->type_name("SERIAL")
         ->required()
         ->check(Check(CheckSerial));
-    trace->add_option("--sequence", line.report.sequence, "a line's sequence in the ledger")
+    trace.add_option("--sequence", line.report.sequence, "a line's sequence in the ledger")
         ->type_name("NAME")
         ->check(Check(CheckName));
-    AddLedgerOption(*trace, line.report.connection);
-    trace->add_option("--log", line.report.log, "a station's log")->type_name("FILE");
-    trace->add_flag("--json", line.json, "one JSON object per record (JSON Lines, UTF-8)");
+    AddLedgerOption(trace, line.report.connection);
+    trace.add_option("--log", line.report.log, "a station's log")->type_name("FILE");
+    trace.add_flag("--json", line.json, "one JSON object per record (JSON Lines, UTF-8)");
 }
 
-void CheckReportOptions(const CLI::App& app, CommandLine& line) {
+void CheckReportOptions(const CLI::App& command, CommandLine& line) {
     const ReportRange range = RangeOf(line);
     if (range.from && range.to && *range.to <= *range.from) {
         throw CommandFailure{EXIT_BAD_USAGE, line.command + ": --to (" + line.report.to +
@@ -153,13 +150,12 @@ void CheckReportOptions(const CLI::App& app, CommandLine& line) {
     if (line.command != "trace") {
         return;
     }
-    const CLI::App* trace = app.get_subcommand("trace");
-    const bool sequence = trace->count("--sequence") > 0, log = trace->count("--log") > 0;
+    const bool sequence = command.count("--sequence") > 0, log = command.count("--log") > 0;
     if (sequence == log) {
         throw CommandFailure{EXIT_BAD_USAGE,
                              "trace: exactly one of --sequence and --log names the record"};
     }
-    if (log && trace->count("--ledger") > 0) {
+    if (log && command.count("--ledger") > 0) {
         throw CommandFailure{EXIT_BAD_USAGE, "trace: --ledger goes with --sequence"};
     }
     if (sequence) {

@@ -10,14 +10,11 @@
 #include "line_report.h"
 #include "report_json.h"
 
-// report, trace, and the period options `ledger report` shares with report.
-void AddReportCommands(CLI::App& app, CommandLine& line);
+// The period options `ledger report` shares with report.
 void AddPeriodOptions(CLI::App& command, CommandLine& line);
-// After parsing: the range read, --from before --to; trace's one source.
-void CheckReportOptions(const CLI::App& app, CommandLine& line);
-
-int RunLogReport(const CommandLine& line);
-int RunTrace(const CommandLine& line);
+// After parsing, with the command parsed (report, trace or ledger report): the range read,
+// --from before --to; trace's one source.
+void CheckReportOptions(const CLI::App& command, CommandLine& line);
 
 // The asked period and range, read from the checked options.
 ReportPeriod PeriodOf(const CommandLine& line);

@@ -1,5 +1,6 @@
-#include "serials_command.h"
-
+// zq61prog serials: the next serials a batch would take on a scheme, after what its log has used
+// (or on a line's sequence, after what the ledger has handed out), and the scheme's capacity. It
+// opens no port and takes nothing: the log and the ledger are only read.
 #include "command_failure.h"
 #include "commands.h"
 #include "console_output.h"
@@ -52,22 +53,21 @@ std::vector<LedgerEntry> LogRecords(const std::string& path) {
 
 }  // namespace
 
-CLI::App* AddSerialsCommand(CLI::App& app, CommandLine& line) {
-    CLI::App* serials = app.add_subcommand(
-        "serials", "the next serials a batch would take after its log, and the capacity");
-    AddSchemeOptions(*serials, line.batch.scheme);
-    serials->add_option("--log", line.batch.log, "the batch's log: its used serials are skipped")
+void AddSerialsOptions(CLI::App& serials, CommandLine& line) {
+    AddSchemeOptions(serials, line.batch.scheme);
+    serials.add_option("--log", line.batch.log, "the batch's log: its used serials are skipped")
         ->type_name("FILE");
-    AddSequenceOption(*serials, line.batch.sequence,
+    AddSequenceOption(serials, line.batch.sequence,
                       "a line's sequence in the ledger, after the serials it has handed out");
-    AddLedgerOption(*serials, line.batch.ledger);
-    serials->add_option("--count", line.batch.count, "how many serials to show (default 5)")
+    AddLedgerOption(serials, line.batch.ledger);
+    serials.add_option("--count", line.batch.count, "how many serials to show (default 5)")
         ->type_name("K")
         ->check(CLI::Range(1, 100000));
-    serials->add_flag("--json", line.json, "one JSON object per result (JSON Lines, UTF-8)");
-    return serials;
+    serials.add_flag("--json", line.json, "one JSON object per result (JSON Lines, UTF-8)");
 }
 
+// Exactly one scheme, or --sequence (with the ledger's connection, from the environment when not
+// given) and no scheme.
 void CheckSerialsOptions(const CLI::App& serials, CommandLine& line) {
     if (serials.count("--sequence") == 0) {
         if (serials.count("--ledger") > 0) {

@@ -1,3 +1,5 @@
+#include "beside_job.h"
+#include "command_options.h"
 #include "commands.h"
 #include "command_failure.h"
 #include "config_jobs.h"
@@ -58,6 +60,23 @@ void ReportWrite(const CommandLine& line, const std::string& port, JobOutcome ou
 }
 
 }  // namespace
+
+void AddWriteOptions(CLI::App& command, CommandLine& line) {
+    AddPortOption(command, line);
+    AddIdentityOptions(command, true, line.identity);
+    AddJobOption(command, line.job);
+    AddYesFlag(command, line);
+    AddJsonFlag(command, line);
+}
+
+void CheckWriteOptions(const CLI::App& command, CommandLine& line) {
+    line.identity.serialGiven = command.count("--serial") > 0;
+    if (!line.job.empty()) {
+        // A single write's serial is the board's own, not the job's: --serial stays, and must
+        // fit the job's scheme.
+        RefuseBesideJob(command, kJobIdentityOptions);
+    }
+}
 
 int RunWrite(const CommandLine& line) {
     std::string jobId;

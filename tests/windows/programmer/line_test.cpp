@@ -305,6 +305,46 @@ TEST_P(Line, AListIsTakenInImportOrderAndTheLedgerPreviewsTheRest) {
     EXPECT_NE(twice.err.find("(LQ000003): nothing was added"), std::string::npos) << twice.err;
 }
 
+// A line run from its job file: the sequence defined from it, the stations' lease in it. The file
+// edited since is another job: refused before the ledger leases anything. The job as it was goes
+// on with its journal.
+TEST_P(Line, AJobsLeaseRunsItsSequenceAndAnEditedJobIsRefusedBeforeAnyLease) {
+    sequence += L"-job";
+    const std::string job = R"({"vid":"2E1B","pid":")" + std::string(pid, pid + wcslen(pid)) +
+                            R"(","product":"Line Job","lock":false,"serial-from":"LJ000001",)";
+    const std::wstring jobFile = TempFile(L"zq61prog-line-job.json", job + R"("lease":4})");
+    ProgResult defined = Run({L"ledger", L"sequence", L"--name", sequence, L"--job", jobFile});
+    ASSERT_EQ(defined.exitCode, 0u) << defined.err;
+    const std::wstring journal = TempFile(L"zq61prog-line-job.journal", "");
+    DeleteFileW(journal.c_str());
+    std::vector<std::wstring> batch = Station(L"st-j", kChipA, L"1");
+    batch.insert(batch.end(), {L"--job", jobFile, L"--journal", journal});
+    ChipsReady();
+    ProgResult ran = RunProg(batch);
+    EXPECT_EQ(ran.exitCode, 0u) << ran.err;
+    EXPECT_EQ(SerialOn(kChipA), "LJ000001");
+    EXPECT_NE(ran.err.find(", station st-j, job "), std::string::npos) << ran.err;
+    EXPECT_NE(ran.err.find(", leases of 4, the journal "), std::string::npos) << ran.err;
+
+    TempFile(L"zq61prog-line-job.json", job + R"("lease":8})");
+    ProgResult edited = RunProg(batch);
+    EXPECT_EQ(edited.exitCode, 1u);
+    EXPECT_NE(edited.err.find("the job file, its list or its template has changed since"),
+              std::string::npos)
+        << edited.err;
+    // The job as it was: the station goes on with its journal and its lease.
+    TempFile(L"zq61prog-line-job.json", job + R"("lease":4})");
+    PlugNew(kChipA);
+    ProgResult again = RunProg(batch);
+    EXPECT_EQ(again.exitCode, 0u) << again.err;
+    EXPECT_EQ(SerialOn(kChipA), "LJ000002");
+    ProgResult leases =
+        RunProg({L"ledger", L"lease", L"list", L"--ledger", ledger, L"--sequence", sequence});
+    EXPECT_NE(leases.out.find("station st-j: leased 4, used 2, unused 2"), std::string::npos)
+        << leases.out << leases.err;
+    DeleteFileW(journal.c_str());
+}
+
 TEST_P(Line, AWrongPasswordExitsSixNamingNoPasswordAndOpensNothing) {
     std::wstring wrong = ledger;
     size_t at = wrong.find(L"Pwd=");

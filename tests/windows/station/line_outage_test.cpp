@@ -63,7 +63,7 @@ protected:
         if (process.hThread != nullptr) {
             CloseHandle(process.hThread);
         }
-        return WaitUntil([&] { return Answers() == up; }, 30000);
+        return WaitUntil([&] { return Answers() == up; }, 60000);
     }
 
     std::string ledger;
@@ -107,6 +107,58 @@ TEST_P(LineOutage, AServerStoppedAndStartedMidBatchLosesNoBoardAndNoSerial) {
     std::vector<std::string> lines = Lines(exported.out);
     EXPECT_EQ(lines.size(), 5u) << exported.out << "a header, then started and verified twice";
 }
+
+// A leasing station goes on through the outage: the second board is programmed from the lease
+// while the server is down and the banner says so, with the serials left; once the server is
+// back every record lands once. One engine: the journal is the station's, not the server's.
+class LeasingStationOutage : public LineOutage {};
+
+TEST_P(LeasingStationOutage, BoardsGoOnFromTheLeaseOfflineAndTheRecordsLandOnce) {
+    ASSERT_TRUE(sim.Remove(kChipB));
+    ChipsReady();
+    const std::string journal = logPath + ".journal";
+    DeleteFileA(journal.c_str());
+    StationRun station("--ledger \"" + ledger + "\" --sequence " + sequence +
+                       " --station st-lease --lease 4 --journal \"" + journal +
+                       "\" --count 2 --reconnect-within 60");
+    ASSERT_NE(station.WaitForWindow(), nullptr);
+    ASSERT_TRUE(station.WaitForTile(kChipA, L"PASS"));
+
+    ASSERT_TRUE(Control("stop", false));
+    ASSERT_TRUE(sim.Restore(kChipB));
+    ASSERT_TRUE(station.WaitForTile(kChipB, L"PASS", 30000)) << "a board goes on from the lease";
+    const std::wstring offline = L"The ledger does not answer: working offline since ";
+    const std::wstring left =
+        L" UTC, 2 serials of the lease left; the records go to the journal until it answers.";
+    // "... since 16:12:32 UTC, 2 serials ...": the time the outage began, then what is left.
+    auto saysOffline = [&](const std::wstring& banner) {
+        return banner.rfind(offline, 0) == 0 && banner.size() == offline.size() + 8 + left.size() &&
+               banner.substr(offline.size() + 8) == left;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return saysOffline(station.Text(IDC_BANNER)); }, 15000))
+        << Utf8(station.Text(IDC_BANNER));
+    ASSERT_TRUE(Control("start", true));
+    EXPECT_TRUE(WaitUntil([&] { return station.Text(IDC_BANNER).rfind(offline, 0) != 0; }, 30000))
+        << "the banner leaves the outage: " << Utf8(station.Text(IDC_BANNER));
+    EXPECT_EQ(
+        station.TileText(kChipA, IDC_TILE_MAIN) + L" " + station.TileText(kChipB, IDC_TILE_MAIN),
+        L"OU000001 OU000002");
+    EXPECT_EQ(station.Close(60000), 0u) << "every record in the ledger before it exits 0";
+
+    ProgResult exported = Prog({L"ledger", L"export", L"--sequence", Wide(sequence)});
+    ASSERT_EQ(exported.exitCode, 0u) << exported.err;
+    EXPECT_EQ(Lines(exported.out).size(), 5u) << exported.out << "started, verified, each once";
+    ProgResult leases = RunProg(
+        {L"ledger", L"lease", L"list", L"--ledger", Wide(ledger), L"--sequence", Wide(sequence)});
+    EXPECT_NE(leases.out.find("station st-lease: leased 4, used 2, unused 2"), std::string::npos)
+        << leases.out << leases.err;
+    DeleteFileA(journal.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Server, LeasingStationOutage, testing::Values("ZQ_TEST_PG"),
+                         [](const testing::TestParamInfo<const char*>&) {
+                             return std::string("PostgreSQL");
+                         });
 
 INSTANTIATE_TEST_SUITE_P(Servers, LineOutage, testing::Values("ZQ_TEST_PG", "ZQ_TEST_MARIADB"),
                          [](const testing::TestParamInfo<const char*>& info) {

@@ -1,4 +1,5 @@
-// Passwords kept out of every message the SQL ledger passes on.
+// Passwords kept out of every message: the SQL ledger's, which may quote its connection string,
+// and a command line's, which may hold one. Below the options and the ledger, so each reaches it.
 #pragma once
 
 #include <string>

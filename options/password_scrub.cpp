@@ -1,4 +1,4 @@
-#include "ledger_text.h"
+#include "password_scrub.h"
 
 #include <vector>
 
