@@ -3,21 +3,6 @@
 #include "chip_fields.h"
 #include "utf_text.h"
 
-namespace {
-
-const LedgerEntry* LastProgramming(const std::vector<LedgerEntry>& record,
-                                   const std::string& serial) {
-    const LedgerEntry* last = nullptr;
-    for (const LedgerEntry& entry : record) {
-        if (entry.serial == serial && IsProgramming(entry.outcome)) {
-            last = &entry;
-        }
-    }
-    return last;
-}
-
-}  // namespace
-
 AuditReport AuditAgainstRecord(const ConfigRecord& chip, const std::vector<LedgerEntry>& record) {
     ChipFields fields = FieldsOf(chip);
     AuditReport report;

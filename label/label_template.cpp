@@ -133,6 +133,10 @@ char FieldEscapeAt(std::string_view text, size_t at) {
     return kDefaultFieldEscape;
 }
 
+std::string NotAPlaceholder(std::string_view word) {
+    return std::string(word) + " is not a placeholder; the placeholders are " + KnownPlaceholders();
+}
+
 // Reads a template into pieces, refusing whatever could let a value break the label.
 class TemplateReader {
 public:
@@ -143,6 +147,15 @@ public:
 private:
     // Why the template is refused, naming it and the line of the fault.
     Unexpected<Error> Refuse(size_t at, const std::string& why) const;
+    // The text between its first and last blank: ^XA ... ^XZ, in UTF-8; first: where ^XA is.
+    Status ReadFrame(size_t& first) const;
+    // Every braced word in text (which starts at `at`) names a placeholder.
+    Status CheckBraces(size_t at, std::string_view text) const;
+    // The character at `at`, or the whole field data that starts there; at moves past it.
+    Status ReadOutsideFields(size_t& at);
+    // A command outside field data ("^FH", "~CC"): the field's state it sets, or why it is
+    // refused.
+    Status TakeCommand(const std::string& command, size_t at, size_t end);
     // The field data of the ^FD or ^FV at `command`, up to `end`; why not, when it is refused.
     Status ReadFieldData(size_t command, size_t end);
     void Add(std::string_view text) { pieces_.back().text += text; }
@@ -197,11 +210,11 @@ Status TemplateReader::ReadFieldData(size_t command, size_t end) {
     return {};
 }
 
-Result<LabelTemplate> TemplateReader::Read() {
+Status TemplateReader::ReadFrame(size_t& first) const {
     if (!Utf8ToUtf16(std::string(text_))) {
         return Fail("label template " + name_ + ": is not UTF-8 text");
     }
-    size_t first = 0;
+    first = 0;
     while (first < text_.size() && IsSpace(text_[first])) {
         first++;
     }
@@ -215,68 +228,88 @@ Result<LabelTemplate> TemplateReader::Read() {
     if (last - first < 6 || CommandAt(text_, last - 3) != "XZ" || text_[last - 3] != '^') {
         return Refuse(last, "is not a ZPL label: it does not end with ^XZ");
     }
+    return {};
+}
 
-    // Values are UTF-8, so the label is read as UTF-8 from its start.
-    Add(text_.substr(0, first + 3));
-    Add("^CI28");
-    size_t at = first + 3;
-    while (at < text_.size()) {
-        char c = text_[at];
-        if (c == '{') {
-            std::string_view word = BracedWordAt(text_, at);
-            if (!word.empty() && !FindPlaceholder(word)) {
-                return Refuse(at, std::string(word) +
-                                      " is not a placeholder; the placeholders are " +
-                                      KnownPlaceholders());
-            }
-            if (!word.empty()) {
-                return Refuse(at, std::string(word) +
-                                      " stands outside a field's data (^FD ... ^FS), where a "
-                                      "value would become part of a command");
-            }
+Status TemplateReader::CheckBraces(size_t at, std::string_view text) const {
+    for (size_t i = 0; i < text.size(); i++) {
+        std::string_view word = BracedWordAt(text, i);
+        if (!word.empty() && !FindPlaceholder(word)) {
+            return Refuse(at + i, NotAPlaceholder(word));
         }
-        if (!IsCommandStart(c)) {
-            Add(text_.substr(at, 1));
-            at++;
-            continue;
-        }
-        std::string command = CommandAt(text_, at);
-        size_t end = NextCommand(text_, at + 1);
+    }
+    return {};
+}
+
+Status TemplateReader::ReadOutsideFields(size_t& at) {
+    const char c = text_[at];
+    const std::string_view word = c == '{' ? BracedWordAt(text_, at) : std::string_view();
+    if (!word.empty() && !FindPlaceholder(word)) {
+        return Refuse(at, NotAPlaceholder(word));
+    }
+    if (!word.empty()) {
+        return Refuse(at, std::string(word) +
+                              " stands outside a field's data (^FD ... ^FS), where a "
+                              "value would become part of a command");
+    }
+    if (IsCommandStart(c)) {
+        const std::string command = CommandAt(text_, at);
+        const size_t end = NextCommand(text_, at + 1);
         if (command == "FD" || command == "FV") {
             // Braces in the data are checked here, since the whole data is read at once.
-            std::string_view data = text_.substr(at + 3, end - at - 3);
-            for (size_t i = 0; i < data.size(); i++) {
-                std::string_view word = BracedWordAt(data, i);
-                if (!word.empty() && !FindPlaceholder(word)) {
-                    return Refuse(at + 3 + i, std::string(word) +
-                                                  " is not a placeholder; the placeholders are " +
-                                                  KnownPlaceholders());
-                }
+            if (Status known = CheckBraces(at + 3, text_.substr(at + 3, end - at - 3)); !known) {
+                return known;
             }
             if (Status read = ReadFieldData(at, end); !read) {
                 return Refuse(at, read.Err().message);
             }
             at = end;
-            continue;
+            return {};
         }
-        if (command == "FS") {
-            field_ = FieldState{};
-        } else if (command == "FH") {
-            field_.hexEscapes = true;
-            field_.escape = FieldEscapeAt(text_, at + 3);
-        } else if (command == "BC") {
-            field_.code128Mode = Code128Mode(text_.substr(at + 3, end - at - 3));
-        } else if (command == "CI" && CharacterSet(text_.substr(at + 3, end - at - 3)) != "28") {
-            return Refuse(at, "the label must be read as UTF-8 (^CI28), not ^CI" +
-                                  CharacterSet(text_.substr(at + 3, end - at - 3)));
-        } else if (command == "CC" || command == "CT") {
-            return Refuse(at, c + command +
-                                  " changes the characters that begin commands, which the "
-                                  "values' escapes rely on");
+        if (Status taken = TakeCommand(c + command, at, end); !taken) {
+            return taken;
         }
-        // The command's own text goes on as it is; a placeholder in it is refused above.
-        Add(text_.substr(at, 1));
-        at++;
+    }
+    // A command's own text goes on as it is; a placeholder in it is refused above.
+    Add(text_.substr(at, 1));
+    at++;
+    return {};
+}
+
+Status TemplateReader::TakeCommand(const std::string& command, size_t at, size_t end) {
+    const std::string_view parameters = text_.substr(at + 3, end - at - 3);
+    const std::string name = command.substr(1);
+    if (name == "FS") {
+        field_ = FieldState{};
+    } else if (name == "FH") {
+        field_.hexEscapes = true;
+        field_.escape = FieldEscapeAt(text_, at + 3);
+    } else if (name == "BC") {
+        field_.code128Mode = Code128Mode(parameters);
+    } else if (name == "CI" && CharacterSet(parameters) != "28") {
+        return Refuse(
+            at, "the label must be read as UTF-8 (^CI28), not ^CI" + CharacterSet(parameters));
+    } else if (name == "CC" || name == "CT") {
+        return Refuse(at, command +
+                              " changes the characters that begin commands, which the "
+                              "values' escapes rely on");
+    }
+    return {};
+}
+
+Result<LabelTemplate> TemplateReader::Read() {
+    size_t first = 0;
+    if (Status framed = ReadFrame(first); !framed) {
+        return Fail(framed.Err());
+    }
+    // Values are UTF-8, so the label is read as UTF-8 from its start.
+    Add(text_.substr(0, first + 3));
+    Add("^CI28");
+    size_t at = first + 3;
+    while (at < text_.size()) {
+        if (Status read = ReadOutsideFields(at); !read) {
+            return Fail(read.Err());
+        }
     }
     return LabelTemplate(name_, std::move(pieces_));
 }

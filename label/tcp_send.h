@@ -18,6 +18,7 @@ Status SendOverTcp(const std::string& host, int port, std::string_view bytes,
 std::string PrinterAddress(const std::string& host, int port);
 
 // The reasons both systems give, in one set of words.
+std::string PrinterHostUnknown(const std::string& host, const std::string& why);
 std::string PrinterRefused(const std::string& address);
 std::string PrinterSilent(const std::string& address, std::chrono::milliseconds bound);
 std::string PrinterBusy(const std::string& address, std::chrono::milliseconds bound);

@@ -31,13 +31,9 @@ Status CheckAuditSequence(const CLI::App& command, BatchOptions& options,
         }
         return {};
     }
-    if (options.ledger.empty()) {
-        options.ledger = machine.ledger;
-    }
-    if (options.ledger.empty()) {
-        return Fail(prefix +
-                    "--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the "
-                    "environment");
+    if (Status ledger = LedgerOrRefuse(options.ledger, machine.ledger, prefix + "--sequence");
+        !ledger) {
+        return ledger;
     }
     if (options.station.empty()) {
         options.station = machine.computerName;

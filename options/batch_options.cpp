@@ -177,6 +177,18 @@ Status CheckLogBatchOptions(const CLI::App& command) {
 
 }  // namespace
 
+Status LedgerOrRefuse(std::string& connection, const std::string& environment,
+                      const std::string& who) {
+    if (connection.empty()) {
+        connection = environment;
+    }
+    if (connection.empty()) {
+        return Fail(who +
+                    " needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the environment");
+    }
+    return {};
+}
+
 Status CheckBatchOptions(const CLI::App& command, BatchOptions& options,
                          const MachineDefaults& machine) {
     auto given = [&](const char* name) { return command.count(name) > 0; };
@@ -205,13 +217,8 @@ Status CheckBatchOptions(const CLI::App& command, BatchOptions& options,
                         " does not go with --sequence: the ledger's sequence names the identity");
         }
     }
-    if (options.ledger.empty()) {
-        options.ledger = machine.ledger;
-    }
-    if (options.ledger.empty()) {
-        return Fail(
-            "--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER in the "
-            "environment");
+    if (Status ledger = LedgerOrRefuse(options.ledger, machine.ledger, "--sequence"); !ledger) {
+        return ledger;
     }
     if (options.station.empty()) {
         options.station = machine.computerName;

@@ -75,6 +75,12 @@ struct MachineDefaults {
     std::string computerName;
 };
 
+// The ledger a command needs: the connection its --ledger gave, else the environment's; refused
+// (bad usage) "WHO needs a ledger: …" when neither names one. who: what needs it, after the
+// command's prefix ("serials: --sequence").
+Status LedgerOrRefuse(std::string& connection, const std::string& environment,
+                      const std::string& who);
+
 // After parsing: the options that go together, or refused (bad usage) naming what is missing or
 // does not belong (--printer's form too; the template is read when the batch starts). Fills the
 // ledger and the station's name from machine.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "exit_codes.h"
 #include "result.h"
@@ -18,4 +19,13 @@ inline void ThrowIfRefused(const Status& checked, int exitCode = EXIT_BAD_USAGE)
     if (!checked) {
         throw CommandFailure{exitCode, checked.Err().message};
     }
+}
+
+// A value a command cannot go on without, or its error as the command's failure.
+template <typename T>
+T ValueOrThrow(Result<T> answer, int exitCode = EXIT_BAD_USAGE) {
+    if (!answer) {
+        throw CommandFailure{exitCode, answer.Err().message};
+    }
+    return std::move(*answer);
 }

@@ -16,12 +16,22 @@ Result<std::unique_ptr<SerialScheme>> SchemeOf(const SchemeOptions& options,
             std::move(clock)));
     }
     if (!options.serialList.empty()) {
-        Result<std::vector<std::string>> list = ReadSerialList(listText, CheckSerial);
+        Result<std::vector<std::string>> list =
+            CheckedListSerials("--serial-list: " + options.serialList, listText);
         if (!list) {
-            return Fail("--serial-list: " + options.serialList + ": " + list.Err().message);
+            return Fail(list.Err());
         }
         return std::unique_ptr<SerialScheme>(std::make_unique<ListScheme>(std::move(*list)));
     }
     return std::unique_ptr<SerialScheme>(
         std::make_unique<CountingScheme>(*SerialSequence::From(options.serialFrom)));
+}
+
+Result<std::vector<std::string>> CheckedListSerials(const std::string& where,
+                                                    const std::string& text) {
+    Result<std::vector<std::string>> list = ReadSerialList(text, CheckSerial);
+    if (!list) {
+        return Fail(where + ": " + list.Err().message);
+    }
+    return list;
 }

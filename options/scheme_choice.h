@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "batch_options.h"
 #include "result.h"
@@ -13,3 +14,9 @@
 // naming the option and why, for a list that cannot be used.
 Result<std::unique_ptr<SerialScheme>> SchemeOf(const SchemeOptions& options,
                                                const std::string& listText, SerialClock clock);
+
+// A list file's serials, each checked as a single write checks it, none twice. Refused (bad
+// usage) "where: why" for a list that cannot be used; where names the option and the file
+// ("--serial-list: list.csv").
+Result<std::vector<std::string>> CheckedListSerials(const std::string& where,
+                                                    const std::string& text);

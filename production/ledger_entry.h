@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "batch_outcome.h"
 
@@ -20,3 +21,8 @@ struct LedgerEntry {
     std::string station;  // the station that recorded it; "" in a single station's log
     std::string job;      // the job file's id, 8 upper-case hexadecimal digits; "" without a job
 };
+
+// The serial's last programming record (an outcome of a write, not an audit or a label): the one
+// that says what the chip was given. Null when the records never name the serial so.
+const LedgerEntry* LastProgramming(const std::vector<LedgerEntry>& records,
+                                   const std::string& serial);

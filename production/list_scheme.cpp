@@ -1,5 +1,13 @@
 #include "list_scheme.h"
 
+std::string ListCapacity(uint64_t size) {
+    return std::to_string(size) + " in the list";
+}
+
+std::string ListRanOut(const std::string& capacity) {
+    return "the serials have run out: every serial of the list (" + capacity + ") is used";
+}
+
 ListScheme::ListScheme(std::vector<std::string> serials) : serials_(std::move(serials)) {}
 
 void ListScheme::MarkUsed(const std::string& serial) {
@@ -12,8 +20,7 @@ void ListScheme::MarkUsed(const std::string& serial) {
 SchemeNext ListScheme::Next() {
     SchemeNext next;
     if (first_ == serials_.size()) {
-        next.message =
-            "the serials have run out: every serial of the list (" + Capacity() + ") is used";
+        next.message = ListRanOut(Capacity());
         return next;
     }
     next.kind = SchemeNext::Kind::Serial;
@@ -31,5 +38,5 @@ std::string ListScheme::ResumedAfter() {
 }
 
 std::string ListScheme::Capacity() const {
-    return std::to_string(serials_.size()) + " in the list";
+    return ListCapacity(serials_.size());
 }

@@ -70,14 +70,12 @@ std::vector<Table> AddedTables() {
     return {list, periods};
 }
 
-}  // namespace
-
-std::vector<Table> Tables(odbc::Engine engine) {
-    // A sequence's row is what every station's take locks; next_position counts the serials
-    // taken from it (for a list, the position of the next one in import order). scheme says
-    // where its serials come from: "from" (counted up from first_serial), "format" (expanded
-    // from serial_format at the server's date, utc_offset applied) or "list" (zq_list_serials).
-    // job is the id of the job file it was defined from, "" without one.
+// A sequence's row is what every station's take locks; next_position counts the serials taken
+// from it (for a list, the position of the next one in import order). scheme says where its
+// serials come from: "from" (counted up from first_serial), "format" (expanded from
+// serial_format at the server's date, utc_offset applied) or "list" (zq_list_serials). job is
+// the id of the job file it was defined from, "" without one.
+Table SequencesTable() {
     Table sequences{"zq_sequences",
                     {"CREATE TABLE zq_sequences ("
                      "name {text}(100) NOT NULL PRIMARY KEY, "
@@ -95,6 +93,13 @@ std::vector<Table> Tables(odbc::Engine engine) {
     for (const std::string& step : JobDigestSteps()) {
         sequences.create.push_back(step);
     }
+    return sequences;
+}
+
+}  // namespace
+
+std::vector<Table> Tables(odbc::Engine engine) {
+    const Table sequences = SequencesTable();
     // One row per serial handed out: the database itself refuses a serial twice, per sequence and
     // per identity (a USB host tells devices apart by VID, PID and serial, whatever sequence
     // gave them).

@@ -1,6 +1,8 @@
 // The ledger's tables, and the reads the operations and the ledger share. Every statement that
-// allocates and records is the same on PostgreSQL, MariaDB and SQL Server; only the tables'
-// definitions differ by engine, where the column types must.
+// allocates and records is the same on PostgreSQL, MariaDB and SQL Server. What differs by engine
+// takes the engine: the tables' column types, the upgrades, the server's clock (here), the guards
+// that refuse a change (ledger_guard.h), the roles (ledger_roles.h) and the record times and
+// views (record_times.h).
 #pragma once
 
 #include <cstdint>

@@ -568,6 +568,59 @@ Result<bool, LedgerError> InitLedger(const std::string& connection) {
     return true;
 }
 
+namespace {
+
+// A sequence of the name already defined: false when it is the same one, else why not.
+Result<bool, LedgerError> SameAsDefined(odbc::Session& session, const SequenceDefinition& defined,
+                                        const SequenceDefinition& sequence,
+                                        const std::vector<std::string>& listSerials) {
+    std::string differences = DifferencesOf(defined, sequence);
+    if (differences.empty() && sequence.scheme == SequenceScheme::List) {
+        auto stored = ListOf(session, sequence.name);
+        if (!stored) {
+            return Failed("could not read the sequence's serials", stored.Err());
+        }
+        if (*stored != listSerials) {
+            differences = "its list (add serials with ledger import)";
+        }
+    }
+    if (!differences.empty()) {
+        return LedgerFail("the sequence \"" + sequence.name +
+                              "\" is already defined with other values: " + differences,
+                          true);
+    }
+    return false;
+}
+
+// The sequence's row and its list, committed; the database's failure when it refused them.
+Result<std::optional<odbc::Failure>, LedgerError> InsertSequence(
+    odbc::Session& session, const SequenceDefinition& sequence,
+    const std::vector<std::string>& listSerials) {
+    odbc::Answer inserted = session.Run(
+        "INSERT INTO zq_sequences (name, first_serial, vid, pid, product, locks, "
+        "next_position, defined_at, scheme, serial_format, utc_offset, list_size, job, "
+        "job_digest) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        {sequence.name, sequence.firstSerial, sequence.vid, sequence.pid, sequence.product,
+         int64_t{sequence.lock ? 1 : 0}, int64_t{0}, UtcNow(),
+         std::string(SchemeWord(sequence.scheme)), sequence.serialFormat, sequence.utcOffset,
+         int64_t{0}, sequence.job, sequence.jobDigest});
+    if (!inserted) {
+        return std::optional<odbc::Failure>(inserted.Err());
+    }
+    if (!listSerials.empty()) {
+        if (auto added = AppendListSerials(session, sequence.name, listSerials); !added) {
+            session.Rollback();
+            return Fail(added.Err());
+        }
+    }
+    if (auto committed = session.Commit(); !committed) {
+        return std::optional<odbc::Failure>(committed.Err());
+    }
+    return std::optional<odbc::Failure>();
+}
+
+}  // namespace
+
 Result<bool, LedgerError> DefineSequence(const std::string& connection,
                                          const SequenceDefinition& sequence,
                                          const std::vector<std::string>& listSerials) {
@@ -590,52 +643,19 @@ Result<bool, LedgerError> DefineSequence(const std::string& connection,
             return Failed("could not read the sequence", found.Err());
         }
         if (*found) {
-            std::string differences = DifferencesOf(**found, sequence);
-            if (differences.empty() && sequence.scheme == SequenceScheme::List) {
-                auto stored = ListOf(session, sequence.name);
-                if (!stored) {
-                    return Failed("could not read the sequence's serials", stored.Err());
-                }
-                if (*stored != listSerials) {
-                    differences = "its list (add serials with ledger import)";
-                }
-            }
-            if (!differences.empty()) {
-                return LedgerFail("the sequence \"" + sequence.name +
-                                      "\" is already defined with other values: " + differences,
-                                  true);
-            }
-            return false;
+            return SameAsDefined(session, **found, sequence, listSerials);
         }
-        std::optional<odbc::Failure> failure;
-        odbc::Answer inserted = session.Run(
-            "INSERT INTO zq_sequences (name, first_serial, vid, pid, product, locks, "
-            "next_position, defined_at, scheme, serial_format, utc_offset, list_size, job, "
-            "job_digest) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-            {sequence.name, sequence.firstSerial, sequence.vid, sequence.pid, sequence.product,
-             int64_t{sequence.lock ? 1 : 0}, int64_t{0}, UtcNow(),
-             std::string(SchemeWord(sequence.scheme)), sequence.serialFormat, sequence.utcOffset,
-             int64_t{0}, sequence.job, sequence.jobDigest});
-        if (!inserted) {
-            failure = inserted.Err();
-        } else if (!listSerials.empty()) {
-            if (auto added = AppendListSerials(session, sequence.name, listSerials); !added) {
-                session.Rollback();
-                return Fail(added.Err());
-            }
-        }
+        auto failure = InsertSequence(session, sequence, listSerials);
         if (!failure) {
-            if (auto committed = session.Commit(); !committed) {
-                failure = committed.Err();
-            }
+            return Fail(failure.Err());
         }
-        if (!failure) {
+        if (!*failure) {
             return true;
         }
         session.Rollback();
         // Defined by someone else meanwhile: compare with theirs.
-        if (!odbc::IsDuplicate(*failure) || attempt > 0) {
-            return Failed("could not define the sequence", *failure);
+        if (!odbc::IsDuplicate(**failure) || attempt > 0) {
+            return Failed("could not define the sequence", **failure);
         }
     }
 }

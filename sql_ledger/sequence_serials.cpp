@@ -4,13 +4,10 @@
 #include "counting_scheme.h"
 #include "format_scheme.h"
 #include "ledger_layout.h"
+#include "list_scheme.h"
 #include "serial_sequence.h"
 
 namespace {
-
-std::string ListCapacity(uint64_t size) {
-    return std::to_string(size) + " in the list";
-}
 
 Result<SerialPreview, odbc::Failure> PreviewFormat(odbc::Session& session,
                                                    const SequenceDefinition& sequence,
@@ -73,8 +70,7 @@ Result<SerialPreview, odbc::Failure> PreviewList(odbc::Session& session,
         preview.after = last->value_or("");
     }
     if (preview.serials.size() < static_cast<size_t>(count)) {
-        preview.stop =
-            "the serials have run out: every serial of the list (" + preview.capacity + ") is used";
+        preview.stop = ListRanOut(preview.capacity);
     }
     return preview;
 }

@@ -9,6 +9,7 @@
 #include "format_scheme.h"
 #include "ledger_layout.h"
 #include "ledger_roles.h"
+#include "list_scheme.h"
 #include "ledger_statements.h"
 #include "record_times.h"
 #include "utc_time.h"
@@ -489,10 +490,7 @@ std::optional<SqlLedger::Step> SqlLedger::Candidate(FreeTake& free, SerialTake& 
         const std::optional<int64_t> position =
             serial->rows.empty() ? std::nullopt : NumberIn(serial->rows.front().at(1));
         if (!position || *position < 0) {
-            return RanOut(TakeResult::RunOut,
-                          "the serials have run out: every serial of the list (" +
-                              std::to_string(free.position) + " in the list) is used",
-                          take);
+            return RanOut(TakeResult::RunOut, ListRanOut(ListCapacity(free.position)), take);
         }
         free.serial = serial->rows.front().at(0).value_or("");
         free.position = static_cast<uint64_t>(*position);

@@ -8,6 +8,7 @@
 #include "batch_outcome.h"
 #include "chip_identity.h"
 #include "job_audit.h"
+#include "log_csv.h"
 #include "record_audit.h"
 #include "serial_fit.h"
 
@@ -196,15 +197,28 @@ TEST(RecordAudit, TheSerialsLastProgrammingMustBeVerifiedAndItsIdentityTheChips)
     EXPECT_EQ(WhereAndWhen(record[3]), "COM21 2026-12-08T09:11Z");
 }
 
-TEST(AuditOutcome, WordsReadBackAsRecordsThatAreNoProgramming) {
-    for (AuditOutcome outcome : {AuditOutcome::Audited, AuditOutcome::AuditMismatch}) {
-        EXPECT_EQ(AuditFromWord(AuditWord(outcome)), outcome);
-        const std::optional<BatchOutcome> record = OutcomeFromWord(AuditWord(outcome));
-        ASSERT_TRUE(record) << AuditWord(outcome);
-        EXPECT_FALSE(IsProgramming(*record)) << AuditWord(outcome);
+// An audit's record, written to a log and read back, is no programming: the serial's last
+// programming, and so the next audit's verdict, stays the write's.
+TEST(AuditOutcome, AnAuditReadBackFromALogIsNoProgramming) {
+    RecordPtr chip = Built(BenchBoard("ZQ000123"));
+    ChipIdentity other = BenchBoard("ZQ000123");
+    other.vendorId = 0x0A5D;
+    RecordPtr differing = Built(other);
+    std::vector<LedgerEntry> written = {
+        Record("ZQ000123", BatchOutcome::Verified, "st-a", "2026-12-08T09:11:02.000Z")};
+    written.push_back(AuditRecord(*differing, AuditAgainstRecord(*differing, written), "COM21"));
+    written.push_back(AuditRecord(*chip, AuditAgainstRecord(*chip, written), "COM21"));
+    std::string log = LogStart();
+    for (LedgerEntry& entry : written) {
+        entry.time = "2026-12-08T10:00:00.000Z";
+        log += EncodeLogLine(entry);
     }
-    EXPECT_EQ(std::string(AuditWord(AuditOutcome::AuditMismatch)), "audit-mismatch");
-    EXPECT_FALSE(AuditFromWord("verified"));
+    Result<LogContents> read = DecodeLog(log);
+    ASSERT_TRUE(read) << read.Err().message;
+    ASSERT_EQ(read->entries.size(), 3u);
+    EXPECT_EQ(read->entries[1].outcome, BatchOutcome::AuditMismatch);
+    EXPECT_EQ(read->entries[2].outcome, BatchOutcome::Audited);
+    EXPECT_EQ(VerdictOf(AuditAgainstRecord(*chip, read->entries)), AuditVerdict::Matches);
 }
 
 // What an audit against a sequence records: the chip's own identity, the word, and the fields

@@ -1,34 +1,48 @@
 // The label's decisions: which board gets one, and where --printer sends it.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "label_order.h"
 #include "label_values.h"
 #include "printer_target.h"
 
 namespace {
 
+// Every outcome a record can hold for a board, programming or not: the enumeration's values,
+// Started to LabelReprinted.
+std::vector<BatchOutcome> EveryOutcome() {
+    std::vector<BatchOutcome> outcomes;
+    for (int value = 0; value <= static_cast<int>(BatchOutcome::LabelReprinted); value++) {
+        outcomes.push_back(static_cast<BatchOutcome>(value));
+    }
+    return outcomes;
+}
+
 TEST(LabelOrder, OnlyAVerifiedBoardWhoseRecordIsDurableGetsALabel) {
     EXPECT_TRUE(LabelAfterTurn(BatchOutcome::Verified, true).print);
-    EXPECT_EQ(LabelAfterTurn(BatchOutcome::Verified, false).why,
-              "no label: the board's verified outcome is not on record");
-    for (BatchOutcome outcome : kFinalOutcomes) {
+    EXPECT_FALSE(LabelAfterTurn(BatchOutcome::Verified, false).print);
+    for (BatchOutcome outcome : EveryOutcome()) {
         if (outcome != BatchOutcome::Verified) {
             LabelDecision decision = LabelAfterTurn(outcome, true);
             EXPECT_FALSE(decision.print) << OutcomeWord(outcome);
-            EXPECT_EQ(decision.why,
-                      std::string("no label: the board's outcome is ") + OutcomeWord(outcome));
+            EXPECT_FALSE(decision.why.empty()) << OutcomeWord(outcome);
         }
     }
-    EXPECT_FALSE(LabelAfterTurn(BatchOutcome::Started, true).print);
 }
 
 TEST(LabelOrder, AReprintIsOnlyForASerialWhoseLastOutcomeOnRecordIsVerified) {
     EXPECT_TRUE(LabelForReprint("ZQ000001", BatchOutcome::Verified).print);
-    EXPECT_EQ(LabelForReprint("ZQ000009", std::nullopt).why, "the record holds no serial ZQ000009");
-    EXPECT_EQ(LabelForReprint("ZQ000002", BatchOutcome::Failed).why,
-              "the record's last outcome for ZQ000002 is failed, not verified");
-    EXPECT_FALSE(LabelForReprint("ZQ000003", BatchOutcome::Started).print);
-    EXPECT_FALSE(LabelForReprint("ZQ000004", BatchOutcome::SkippedProgrammed).print);
+    LabelDecision unknown = LabelForReprint("ZQ000009", std::nullopt);
+    EXPECT_FALSE(unknown.print);
+    EXPECT_NE(unknown.why.find("ZQ000009"), std::string::npos) << unknown.why;
+    for (BatchOutcome outcome : EveryOutcome()) {
+        if (outcome != BatchOutcome::Verified) {
+            LabelDecision decision = LabelForReprint("ZQ000002", outcome);
+            EXPECT_FALSE(decision.print) << OutcomeWord(outcome);
+            EXPECT_NE(decision.why.find("ZQ000002"), std::string::npos) << decision.why;
+        }
+    }
 }
 
 // A label's date and time are the record's, at the sequence's offset when it has one: a board

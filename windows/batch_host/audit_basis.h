@@ -26,7 +26,7 @@ public:
     // records cannot be read.
     Result<AuditReport> Audit(const ConfigRecord& chip);
     // Whether an audit leaves a record: only against a sequence (a log is a station's own).
-    bool Records() const { return ledger_ != nullptr; }
+    bool LeavesRecord() const { return ledger_ != nullptr; }
     // The audit's record, with the station's name; an error when the ledger did not take it.
     Status Record(const LedgerEntry& entry);
 

@@ -75,7 +75,8 @@ void AuditTurns::Turn(const std::string& port, ChipOpener& opener) {
             problem = audited.Err().message;
         }
     }
-    bool recorded = !read || !basis_.Records() || basis_.Record(AuditRecord(*chip, report, port));
+    bool recorded =
+        !read || !basis_.LeavesRecord() || basis_.Record(AuditRecord(*chip, report, port));
     std::lock_guard<std::mutex> hold(mutex_);
     if (!read) {
         tally_.readFailed++;

@@ -14,13 +14,13 @@
 #include "scheme_start.h"
 #include "sequence_identity.h"
 #include "sql_ledger.h"
-#include "utf_text.h"
+#include "whole_file.h"
 
 namespace {
 
 // The job's identity, serials and label in the options' place, and its id on every record. The
 // job keeps its list's and its template's bytes: the batch uses those, never a second read.
-Job ApplyJobFile(BatchOptions& options, BatchStart& start) {
+Job ApplyJobFile(BatchOptions& options, RunStart& start) {
     Job job = LoadJob(options.job);
     if (job.serials.scheme == JobScheme::None) {
         throw CommandFailure{EXIT_BAD_USAGE,
@@ -43,7 +43,7 @@ Job ApplyJobFile(BatchOptions& options, BatchStart& start) {
     return job;
 }
 
-void StartFromLog(const BatchOptions& options, const std::string* listText, BatchStart& start) {
+void StartFromLog(const BatchOptions& options, const std::string* listText, RunStart& start) {
     start.settings.identity = IdentityOf(options.identity);
     // The list is read and checked before the log is opened: a list refused creates no log.
     std::unique_ptr<SerialScheme> serials = StartScheme(options.scheme, listText);
@@ -68,12 +68,9 @@ void StartFromLog(const BatchOptions& options, const std::string* listText, Batc
 }
 
 // The journal: opened with a lease, and without one only when it is there to replay.
-void OpenJournal(const BatchOptions& options, BatchStart& start) {
+void OpenJournal(const BatchOptions& options, RunStart& start) {
     const std::string path = options.JournalPath();
-    const std::optional<std::u16string> wide = Utf8ToUtf16(path);
-    const bool there =
-        wide && GetFileAttributesW(reinterpret_cast<const wchar_t*>(wide->c_str())) !=
-                    INVALID_FILE_ATTRIBUTES;
+    const bool there = PathExists(path);
     if (options.lease == 0 && !there) {
         return;
     }
@@ -98,7 +95,7 @@ void CheckSequenceJob(const BatchOptions& options, const Job* job,
 }
 
 void StartFromDatabase(const BatchOptions& options, const Job* job,
-                       const std::function<void(bool connected)>& onConnection, BatchStart& start) {
+                       const std::function<void(bool connected)>& onConnection, RunStart& start) {
     SqlLedgerOptions sqlOptions;
     sqlOptions.reconnectBound = std::chrono::seconds(options.reconnectSeconds);
     sqlOptions.onConnection = onConnection;
@@ -137,7 +134,7 @@ void StartFromDatabase(const BatchOptions& options, const Job* job,
 
 // The template is read and checked, and the printer made, before the ledger is opened: a
 // template refused creates no log. The printer is not reached until the first label.
-void StartLabels(const BatchOptions& options, const std::string* labelText, BatchStart& start) {
+void StartLabels(const BatchOptions& options, const std::string* labelText, RunStart& start) {
     if (options.label.empty()) {
         return;
     }
@@ -162,9 +159,9 @@ void StartLabels(const BatchOptions& options, const std::string* labelText, Batc
 
 }  // namespace
 
-BatchStart StartBatch(const BatchOptions& options,
-                      const std::function<void(bool connected)>& onConnection) {
-    BatchStart start;
+RunStart StartBatch(const BatchOptions& options,
+                    const std::function<void(bool connected)>& onConnection) {
+    RunStart start;
     start.settings.count = options.count;
     start.settings.ports = options.ports;
     start.settings.station = options.station;

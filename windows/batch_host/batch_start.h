@@ -1,6 +1,7 @@
-// What a batch needs before its first chip, from its options: its ledger opened (a station's log,
-// or a line's shared database), the serials resumed, the settings. Any problem here ends the
-// batch before a port is opened.
+// What a run needs before its first chip. A batch's, from its options: its ledger opened (a
+// station's log, or a line's shared database), the serials resumed, the settings; any problem
+// here ends the batch before a port is opened. An audit station's window reads only its station
+// and count from it: nothing of an audit opens a ledger here or takes a serial.
 #pragma once
 
 #include <functional>
@@ -14,7 +15,7 @@
 #include "log_file.h"
 #include "template_labeller.h"
 
-struct BatchStart {
+struct RunStart {
     std::unique_ptr<LogFile> logFile;  // a station's own log only, and its store
     std::unique_ptr<LogStore> logStore;
     // A line's station with a lease (or a journal left to replay): its journal, which the
@@ -39,8 +40,8 @@ struct BatchStart {
 };
 
 // Throws a CommandFailure: EXIT_BAD_USAGE when the label's template is refused, the log cannot be
-// opened or read, or no serial of
-// the sequence is left; EXIT_RECORD_FAILED when the shared ledger cannot be reached or holds no
-// such sequence. onConnection hears of a shared ledger's connection lost (false) and back (true).
-BatchStart StartBatch(const BatchOptions& options,
-                      const std::function<void(bool connected)>& onConnection = {});
+// opened or read, or no serial of the sequence is left; EXIT_RECORD_FAILED when the shared ledger
+// cannot be reached or holds no such sequence. onConnection hears of a shared ledger's connection
+// lost (false) and back (true).
+RunStart StartBatch(const BatchOptions& options,
+                    const std::function<void(bool connected)>& onConnection = {});

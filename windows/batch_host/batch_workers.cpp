@@ -63,6 +63,18 @@ void RunBatchWorkers(Batch& batch, HANDLE wake, const std::function<bool()>& sto
 
 namespace {
 
+// Turns that ended are joined as the batch goes, so a long shift holds no dead threads.
+void JoinEnded(std::list<Worker>& workers) {
+    for (auto it = workers.begin(); it != workers.end();) {
+        if (it->done) {
+            it->thread.join();
+            it = workers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 // Watches the ports and starts a worker for each chip port that appears, until the batch stops.
 // The workers stay in the caller's list, so that they are joined whatever ends the watch.
 void WatchAndStart(const ChipTurns& turns, HANDLE wake, const std::function<bool()>& stopAsked,
@@ -110,15 +122,7 @@ void WatchAndStart(const ChipTurns& turns, HANDLE wake, const std::function<bool
                 worker.done = true;
             });
         }
-        // Turns that ended are joined as the batch goes, so a long shift holds no dead threads.
-        for (auto it = workers.begin(); it != workers.end();) {
-            if (it->done) {
-                it->thread.join();
-                it = workers.erase(it);
-            } else {
-                ++it;
-            }
-        }
+        JoinEnded(workers);
         if (stopAsked()) {
             turns.stop("stopping: the chips in progress finish first", EXIT_INTERRUPTED);
             break;

@@ -3,31 +3,21 @@
 #include "command_failure.h"
 #include "exit_codes.h"
 #include "job_file.h"
-#include "serial_list.h"
-#include "value_checks.h"
+#include "scheme_choice.h"
 #include "whole_file.h"
 
 namespace {
 
 // A file the job names, read once: its bytes go into the job's id and are what the job uses.
 std::string ReadNamed(const std::string& key, const std::string& path) {
-    Result<std::string, DWORD> bytes = ReadWholeFile(path);
-    if (!bytes) {
-        throw CommandFailure{EXIT_BAD_USAGE, "--job: " + key + ": cannot read " + path +
-                                                 " (error " + std::to_string(bytes.Err()) + ")"};
-    }
-    return std::move(*bytes);
+    return ReadOptionFile("--job: " + key, path);
 }
 
 }  // namespace
 
 Job LoadJob(const std::string& path) {
-    Result<std::string, DWORD> bytes = ReadWholeFile(path);
-    if (!bytes) {
-        throw CommandFailure{EXIT_BAD_USAGE, "--job: cannot read " + path + " (error " +
-                                                 std::to_string(bytes.Err()) + ")"};
-    }
-    Result<Job> job = ParseJobFile(*bytes, path);
+    const std::string bytes = ReadOptionFile("--job", path);
+    Result<Job> job = ParseJobFile(bytes, path);
     if (!job) {
         throw CommandFailure{EXIT_BAD_USAGE, "--job: " + path + ": " + job.Err().message};
     }
@@ -37,7 +27,7 @@ Job LoadJob(const std::string& path) {
     if (!job->label.empty()) {
         job->labelText = ReadNamed("label", job->label);
     }
-    if (Status pinned = PinJobFiles(*job, *bytes); !pinned) {
+    if (Status pinned = PinJobFiles(*job, bytes); !pinned) {
         throw CommandFailure{EXIT_FAILED, "--job: " + path + ": " + pinned.Err().message};
     }
     return *job;
@@ -47,12 +37,8 @@ std::vector<std::string> LoadJobList(const Job& job) {
     if (job.serials.scheme != JobScheme::List) {
         return {};
     }
-    Result<std::vector<std::string>> list = ReadSerialList(job.listText, CheckSerial);
-    if (!list) {
-        throw CommandFailure{EXIT_BAD_USAGE,
-                             "--job: serial-list: " + job.serials.list + ": " + list.Err().message};
-    }
-    return std::move(*list);
+    return ValueOrThrow(
+        CheckedListSerials("--job: serial-list: " + job.serials.list, job.listText));
 }
 
 std::string JobTitle(const Job& job) {

@@ -1,6 +1,6 @@
 #include "log_file.h"
 
-#include "utf_text.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -11,11 +11,9 @@ constexpr LONGLONG kLargestLog = 1LL << 30;
 
 Status LogFile::Open(const std::string& path) {
     path_ = path;
-    std::optional<std::u16string> widePath = Utf8ToUtf16(path);
     // Read sharing only: a second batch on the same log would hand out the same serials.
-    file_.Reset(CreateFileW(reinterpret_cast<const wchar_t*>(widePath.value_or(u"").c_str()),
-                            GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_.Reset(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | FILE_APPEND_DATA,
+                            FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) {
         return Fail("cannot open the log " + path + " (error " + std::to_string(GetLastError()) +
                     ")");

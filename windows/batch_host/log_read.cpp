@@ -6,12 +6,7 @@
 #include "whole_file.h"
 
 std::vector<LedgerEntry> ReadLogRecords(const std::string& path) {
-    Result<std::string, DWORD> text = ReadWholeFile(path);
-    if (!text) {
-        throw CommandFailure{EXIT_BAD_USAGE, "--log: cannot read " + path + " (error " +
-                                                 std::to_string(text.Err()) + ")"};
-    }
-    Result<LogContents> contents = DecodeLog(*text);
+    Result<LogContents> contents = DecodeLog(ReadOptionFile("--log", path));
     if (!contents) {
         throw CommandFailure{EXIT_BAD_USAGE, "--log: " + path + ": " + contents.Err().message};
     }

@@ -1,5 +1,5 @@
 // Follows the system's serial-port map for a batch: which ports have appeared (and left) since
-// the last look. Wine and a process without a window get no port broadcasts, so the map itself is
+// the last look. A process without a window gets no port broadcasts, so the map itself is
 // watched: a change notification on its key, and a short poll besides, since one notification
 // may stand for several changes and a missed one must not cost a board.
 #pragma once

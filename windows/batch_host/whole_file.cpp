@@ -1,7 +1,9 @@
 #include "whole_file.h"
 
+#include "command_failure.h"
+#include "exit_codes.h"
 #include "scoped_win.h"
-#include "utf_text.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -9,21 +11,10 @@ constexpr LONGLONG kLargestFile = 1LL << 30;
 
 }  // namespace
 
-namespace {
-
-std::wstring WidePath(const std::string& path) {
-    std::u16string wide = Utf8ToUtf16(path).value_or(u"");
-    return std::wstring(wide.begin(), wide.end());
-}
-
-}  // namespace
-
 Result<std::string, DWORD> ReadWholeFile(const std::string& path) {
-    std::optional<std::u16string> widePath = Utf8ToUtf16(path);
-    win32::AutoCloseHandle file(
-        CreateFileW(reinterpret_cast<const wchar_t*>(widePath.value_or(u"").c_str()), GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    win32::AutoCloseHandle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return Fail(GetLastError());
     }
@@ -44,9 +35,18 @@ Result<std::string, DWORD> ReadWholeFile(const std::string& path) {
     return text;
 }
 
+std::string ReadOptionFile(const std::string& option, const std::string& path) {
+    Result<std::string, DWORD> text = ReadWholeFile(path);
+    if (!text) {
+        throw CommandFailure{EXIT_BAD_USAGE, option + ": cannot read " + path + " (error " +
+                                                 std::to_string(text.Err()) + ")"};
+    }
+    return std::move(*text);
+}
+
 Result<void, DWORD> WriteWholeFile(const std::string& path, const std::string& bytes,
                                    bool replace) {
-    win32::AutoCloseHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+    win32::AutoCloseHandle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr,
                                             replace ? CREATE_ALWAYS : CREATE_NEW,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -61,5 +61,5 @@ Result<void, DWORD> WriteWholeFile(const std::string& path, const std::string& b
 }
 
 bool PathExists(const std::string& path) {
-    return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(WideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

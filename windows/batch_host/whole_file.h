@@ -12,6 +12,11 @@
 // ever is counts as unreadable: ERROR_FILE_TOO_LARGE).
 Result<std::string, DWORD> ReadWholeFile(const std::string& path);
 
+// The bytes of a file an option names, for a command: throws a CommandFailure (EXIT_BAD_USAGE)
+// "option: cannot read PATH (error N)" when it cannot be read. option names the option, and
+// within a job the key ("--job: label").
+std::string ReadOptionFile(const std::string& option, const std::string& path);
+
 // Writes bytes as the whole file, or fails with Windows' error. replace false: a file already
 // there is left alone and the write fails with ERROR_FILE_EXISTS.
 Result<void, DWORD> WriteWholeFile(const std::string& path, const std::string& bytes, bool replace);

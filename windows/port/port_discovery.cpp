@@ -157,9 +157,7 @@ void EnumeratePorts(PortList& list) {
 }
 
 void HandlePortChange(WPARAM event, LPARAM data, PortList& list) {
-    // On Windows the system broadcasts these when a board is plugged or unplugged. Wine sends
-    // none: under Wine the tests send the broadcast themselves, so a real unplug seen by the
-    // dialog is checked on a real station (the package README's first-run checklist).
+    // The system broadcasts these when a board is plugged or unplugged.
     if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) {
         return;
     }

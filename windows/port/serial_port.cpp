@@ -18,9 +18,8 @@ int OpenNamedPort(const char* name, win32::AutoCloseHandle& portHandle) {
     char path[PORT_PATH_SIZE];
     BuildPortPath(name, path);
     // Share mode 0: nobody else may talk to the chip while an action runs; a second program's
-    // open is refused with ERROR_ACCESS_DENIED. Wine does not enforce share modes on serial
-    // ports, so this guard is exercised on Windows only (the tests make a port busy through the
-    // stand-in driver instead). Flags 0: all I/O is synchronous, paced only by the time-outs.
+    // open is refused with ERROR_ACCESS_DENIED. Flags 0: all I/O is synchronous, paced only by
+    // the time-outs.
     portHandle.Reset(
         CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!portHandle) {

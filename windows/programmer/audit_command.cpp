@@ -75,7 +75,7 @@ int RunAudit(const CommandLine& line) {
         throw CommandFailure{EXIT_RECORD_FAILED, audited.Err().message};
     }
     const AuditReport& report = *audited;
-    if (basis.Records() && !basis.Record(AuditRecord(*read.record, report, read.port))) {
+    if (basis.LeavesRecord() && !basis.Record(AuditRecord(*read.record, report, read.port))) {
         ReportAudit(line, basis, read.port, report);
         throw CommandFailure{EXIT_RECORD_FAILED,
                              "the audit's record could not be written to the ledger"};

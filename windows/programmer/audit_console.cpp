@@ -35,7 +35,7 @@ void ReportAudit(const CommandLine& line, const AuditBasis& basis, const std::st
         if (!basis.JobId().empty()) {
             object["job"] = basis.JobId();
         }
-        if (basis.Records()) {
+        if (basis.LeavesRecord()) {
             object["station"] = basis.Station();
         }
         WriteJsonLine(object);

@@ -97,7 +97,7 @@ int RunBatch(const CommandLine& line) {
     // lock is known once the ledger is read.
     RequireLockConsentPossible(line.batch.identity.lock, line.yes);
     Leasing leasing;
-    BatchStart start =
+    RunStart start =
         StartBatch(line.batch, [&leasing](bool connected) { SayConnection(connected, leasing); });
     // A lease the options or the job name, or a journal left to replay: as the station's banner.
     if (start.journal != nullptr) {

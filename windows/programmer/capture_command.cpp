@@ -13,6 +13,7 @@
 #include "status_text.h"
 #include "utf_text.h"
 #include "whole_file.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -38,8 +39,8 @@ void ReportCapture(const CommandLine& line, const ChipRead& read, const std::str
 
 // A path made full against the current folder, as Windows resolves it.
 std::string FullPath(const std::string& path) {
-    std::u16string wide = Utf8ToUtf16(path).value_or(u"");
-    const wchar_t* name = reinterpret_cast<const wchar_t*>(wide.c_str());
+    const std::wstring wide = WideFromUtf8(path);
+    const wchar_t* name = wide.c_str();
     DWORD size = GetFullPathNameW(name, 0, nullptr, nullptr);
     std::wstring full(size, L'\0');
     DWORD length = size == 0 ? 0 : GetFullPathNameW(name, size, full.data(), nullptr);
@@ -58,12 +59,7 @@ SchemeOptions SchemeForJob(const CommandLine& line, std::string& listText) {
     if (scheme.serialList.empty()) {
         return scheme;
     }
-    Result<std::string, DWORD> bytes = ReadWholeFile(scheme.serialList);
-    if (!bytes) {
-        throw CommandFailure{EXIT_BAD_USAGE, "--serial-list: cannot read " + scheme.serialList +
-                                                 " (error " + std::to_string(bytes.Err()) + ")"};
-    }
-    listText = std::move(*bytes);
+    listText = ReadOptionFile("--serial-list", scheme.serialList);
     scheme.serialList = PathFromJob(FullPath(line.out), FullPath(scheme.serialList));
     return scheme;
 }

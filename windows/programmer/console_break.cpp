@@ -42,9 +42,6 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
             // process that has loaded neither user32 nor gdi32; a process that has (odbc32 loads
             // user32 on Windows, and the batch loads it for its session window) hears of them
             // through its windows instead (SessionEndWindow).
-            // Wine sends none of these three events (closing a console under Wine kills the
-            // process), so under Wine this path is exercised only by calling the handler; the
-            // first-run checklist in the package's README covers it on a real station.
             breakRequested = true;
             WaitForSingleObject(batchEnded.Get(), INFINITE);
             return TRUE;

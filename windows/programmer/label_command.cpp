@@ -23,6 +23,7 @@
 #include "utf_text.h"
 #include "value_checks.h"
 #include "whole_file.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -139,18 +140,6 @@ std::unique_ptr<History> HistoryOf(const CommandLine& line) {
     return nullptr;
 }
 
-// The serial's last programming record; none when the record never names it so.
-std::optional<LedgerEntry> LastProgramming(const std::vector<LedgerEntry>& records,
-                                           const std::string& serial) {
-    std::optional<LedgerEntry> last;
-    for (const LedgerEntry& record : records) {
-        if (record.serial == serial && IsProgramming(record.outcome)) {
-            last = record;
-        }
-    }
-    return last;
-}
-
 void Say(const CommandLine& line, const nlohmann::ordered_json& object, const std::string& text) {
     if (line.json) {
         WriteJsonLine(object);
@@ -170,8 +159,8 @@ int Preview(const CommandLine& line) {
     values.time = UtcNow();
     std::unique_ptr<History> history = HistoryOf(line);
     if (history) {
-        std::optional<LedgerEntry> last = LastProgramming(history->Records(), line.label.serial);
-        if (last) {
+        const std::vector<LedgerEntry> records = history->Records();
+        if (const LedgerEntry* last = LastProgramming(records, line.label.serial)) {
             values = *last;
         }
     }
@@ -180,9 +169,8 @@ int Preview(const CommandLine& line) {
     if (!label) {
         Refuse(label.Err().message);
     }
-    HANDLE raw = CreateFileW(
-        reinterpret_cast<const wchar_t*>(Utf8ToUtf16Replacing(line.label.preview).c_str()),
-        GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE raw = CreateFileW(WideFromUtf8(line.label.preview).c_str(), GENERIC_WRITE, 0, nullptr,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     win32::AutoCloseHandle file(raw == INVALID_HANDLE_VALUE ? nullptr : raw);
     DWORD written = 0;
     if (!file.Get() ||
@@ -236,12 +224,8 @@ void CheckLabelCommand(const CLI::App& command, CommandLine& line) {
         line.label.station = ThisMachine().computerName;
     }
     if (given("--sequence")) {
-        if (line.label.connection.empty()) {
-            line.label.connection = ThisMachine().ledger;
-        }
-        if (line.label.connection.empty()) {
-            Refuse("--sequence needs a ledger: --ledger CONNECTION, or ZQ61_LEDGER");
-        }
+        ThrowIfRefused(
+            LedgerOrRefuse(line.label.connection, ThisMachine().ledger, "label: --sequence"));
     }
     if (given("--preview")) {
         if (given("--printer") || given("--reason")) {
@@ -274,7 +258,8 @@ int RunLabel(const CommandLine& line) {
     }
     std::unique_ptr<History> history = HistoryOf(line);
     const std::string& serial = line.label.serial;
-    std::optional<LedgerEntry> last = LastProgramming(history->Records(), serial);
+    const std::vector<LedgerEntry> records = history->Records();
+    const LedgerEntry* last = LastProgramming(records, serial);
     LabelDecision decision =
         LabelForReprint(serial, last ? std::optional(last->outcome) : std::nullopt);
     if (!decision.print) {

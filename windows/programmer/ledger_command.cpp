@@ -16,9 +16,10 @@
 #include "lock_consent.h"
 #include "machine_defaults.h"
 #include "report_command.h"
+#include "list_scheme.h"
 #include "log_csv.h"
 #include "sequence_identity.h"
-#include "serial_list.h"
+#include "scheme_choice.h"
 #include "value_checks.h"
 #include "whole_file.h"
 
@@ -64,24 +65,9 @@ std::string Describe(const SequenceDefinition& sequence) {
     return DescribeIdentity(*identity, SerialsOf(sequence)) + lock;
 }
 
-// A file's bytes, or a bad value naming the option and the file.
-std::string ReadFile(const std::string& option, const std::string& path) {
-    Result<std::string, DWORD> text = ReadWholeFile(path);
-    if (!text) {
-        throw CommandFailure{EXIT_BAD_USAGE, option + ": cannot read " + path + " (error " +
-                                                 std::to_string(text.Err()) + ")"};
-    }
-    return std::move(*text);
-}
-
-// A list file's serials, each checked as a single write checks it, none twice; read whole
-// before the ledger is asked anything.
+// A list file's serials, read whole and checked before the ledger is asked anything.
 std::vector<std::string> ReadList(const std::string& option, const std::string& path) {
-    Result<std::vector<std::string>> list = ReadSerialList(ReadFile(option, path), CheckSerial);
-    if (!list) {
-        throw CommandFailure{EXIT_BAD_USAGE, option + ": " + path + ": " + list.Err().message};
-    }
-    return std::move(*list);
+    return ValueOrThrow(CheckedListSerials(option + ": " + path, ReadOptionFile(option, path)));
 }
 
 // The sequence the options define, its identity, and a list sequence's serials.
@@ -242,6 +228,27 @@ int RunSequence(const CommandLine& line) {
     return EXIT_DONE;
 }
 
+// The sequence's report as --json gives it, before its periods.
+nlohmann::ordered_json ReportJson(const LedgerReport& report) {
+    nlohmann::ordered_json stations = nlohmann::ordered_json::object();
+    for (const StationCounts& station : report.stations) {
+        stations[station.station] = Counts(station.records);
+    }
+    return {
+        {"sequence", report.sequence.name},
+        {"capacity", report.capacity},
+        {"serialsUsed", report.serialsUsed},
+        {"serialsVerified", report.serialsVerified},
+        {"serialsFree", report.serialsFree},
+        {"highest", report.highestSerial.empty() ? nlohmann::ordered_json(nullptr)
+                                                 : nlohmann::ordered_json(report.highestSerial)},
+        {"records", Counts(report.records)},
+        {"stations", stations},
+        {"withoutVerified", report.withoutVerified},
+        {"leased", report.serialsLeased},
+        {"released", report.serialsReleased}};
+}
+
 int RunReport(const CommandLine& line) {
     SequenceReport both = Checked(ReportSequence(line.ledger.connection, line.ledger.sequence,
                                                  PeriodOf(line), RangeOf(line)));
@@ -249,24 +256,7 @@ int RunReport(const CommandLine& line) {
     const LineReport& periods = both.periods;
     const ReportScope scope{"sequence " + report.sequence.name};
     if (line.json) {
-        nlohmann::ordered_json stations = nlohmann::ordered_json::object();
-        for (const StationCounts& station : report.stations) {
-            stations[station.station] = Counts(station.records);
-        }
-        nlohmann::ordered_json json = {
-            {"sequence", report.sequence.name},
-            {"capacity", report.capacity},
-            {"serialsUsed", report.serialsUsed},
-            {"serialsVerified", report.serialsVerified},
-            {"serialsFree", report.serialsFree},
-            {"highest", report.highestSerial.empty()
-                            ? nlohmann::ordered_json(nullptr)
-                            : nlohmann::ordered_json(report.highestSerial)},
-            {"records", Counts(report.records)},
-            {"stations", stations},
-            {"withoutVerified", report.withoutVerified},
-            {"leased", report.serialsLeased},
-            {"released", report.serialsReleased}};
+        nlohmann::ordered_json json = ReportJson(report);
         WritePeriodReport(line, periods, scope, &json);
         WriteJsonLine(json);
         return EXIT_DONE;
@@ -310,7 +300,7 @@ int RunImport(const CommandLine& line) {
     } else {
         WriteLine(Stream::Out, "sequence " + line.ledger.sequence + ": " +
                                    std::to_string(serials.size()) + " serials added, " +
-                                   std::to_string(size) + " in the list");
+                                   ListCapacity(size));
     }
     return EXIT_DONE;
 }
@@ -485,14 +475,8 @@ void CheckLedgerCommand(const CLI::App& ledger, CommandLine& line) {
     const CLI::App& command = *ledger.get_subcommands().front();
     line.ledger.command = command.get_name();
     CheckTogether(kLedgerCommands, command, line);
-    if (line.ledger.connection.empty()) {
-        line.ledger.connection = ThisMachine().ledger;
-    }
-    if (line.ledger.connection.empty()) {
-        throw CommandFailure{EXIT_BAD_USAGE,
-                             "ledger: --ledger CONNECTION, or ZQ61_LEDGER in the environment, "
-                             "is required"};
-    }
+    ThrowIfRefused(LedgerOrRefuse(line.ledger.connection, ThisMachine().ledger,
+                                  "ledger: " + line.ledger.command));
 }
 
 int RunLedger(const CommandLine& line) {

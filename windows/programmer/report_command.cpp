@@ -158,13 +158,9 @@ void CheckReportOptions(const CLI::App& command, CommandLine& line) {
     if (log && command.count("--ledger") > 0) {
         throw CommandFailure{EXIT_BAD_USAGE, "trace: --ledger goes with --sequence"};
     }
-    if (sequence && line.report.connection.empty()) {
-        line.report.connection = ThisMachine().ledger;
-        if (line.report.connection.empty()) {
-            throw CommandFailure{EXIT_BAD_USAGE,
-                                 "trace: --sequence needs a ledger: --ledger CONNECTION, or "
-                                 "ZQ61_LEDGER in the environment"};
-        }
+    if (sequence) {
+        ThrowIfRefused(
+            LedgerOrRefuse(line.report.connection, ThisMachine().ledger, "trace: --sequence"));
     }
 }
 

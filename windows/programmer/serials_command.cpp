@@ -84,14 +84,7 @@ void CheckSerialsOptions(const CLI::App& serials, CommandLine& line) {
                                      "ledger names the serials"};
         }
     }
-    if (line.batch.ledger.empty()) {
-        line.batch.ledger = ThisMachine().ledger;
-    }
-    if (line.batch.ledger.empty()) {
-        throw CommandFailure{EXIT_BAD_USAGE,
-                             "serials: --sequence needs --ledger CONNECTION, or ZQ61_LEDGER in "
-                             "the environment"};
-    }
+    ThrowIfRefused(LedgerOrRefuse(line.batch.ledger, ThisMachine().ledger, "serials: --sequence"));
 }
 
 namespace {

@@ -21,8 +21,8 @@ Function Find(HMODULE module, const char* name) {
 
 }  // namespace
 
-// The window's user32 functions. zq61prog loads user32 only for a batch: under Wine its load
-// alone adds about 100 ms to every start, and list, read and write need no window.
+// The window's user32 functions. zq61prog loads user32 only for a batch: its load alone adds
+// to every start, and list, read and write need no window.
 struct SessionEndWindow::User32 {
     decltype(&::RegisterClassW) registerClass;
     decltype(&::CreateWindowExW) createWindow;
@@ -104,8 +104,7 @@ LRESULT CALLBACK SessionEndWindow::Procedure(HWND window, UINT message, WPARAM w
     switch (message) {
         case WM_QUERYENDSESSION:
             // The session may end, but not before the boards being written are recorded: the
-            // reason is what Windows shows while it waits. Windows only: Wine's end of a
-            // session does not wait for a program, and the tests send these messages themselves.
+            // reason is what Windows shows while it waits.
             self->stop_();
             user32.blockReasonCreate(window, L"zq61prog: the boards being written finish first");
             return TRUE;

@@ -5,7 +5,7 @@
 #include "batch_workers.h"
 #include "exit_codes.h"
 
-BatchThread::BatchThread(Batch& batch, StationEvents& events)
+WorkerThread::WorkerThread(Batch& batch, StationEvents& events)
     : events_(events),
       stop_([&batch](const std::string& reason) { batch.Stop(reason, EXIT_FAILED); }) {
     Start([this, &batch, &events](const PortEvents& ports) {
@@ -15,17 +15,18 @@ BatchThread::BatchThread(Batch& batch, StationEvents& events)
     });
 }
 
-BatchThread::BatchThread(AuditTurns& audit, StationEvents& events)
+WorkerThread::WorkerThread(AuditTurns& audit, StationEvents& events)
     : events_(events),
       stop_([&audit](const std::string& reason) { audit.Turns().stop(reason, EXIT_FAILED); }) {
     Start([this, &audit, &events](const PortEvents& ports) {
-        // Either wakes the port watch: the audit's own stop, or the window's (events.Wake()).
+        // One event wakes the port watch for either stop: the audit's own (its news of stopping
+        // sets it) or the window's (AskToStop).
         RunChipWorkers(
             audit.Turns(), events.Wake(), [this] { return stopAsked_.load(); }, ports);
     });
 }
 
-void BatchThread::Start(std::function<void(const PortEvents& ports)> run) {
+void WorkerThread::Start(std::function<void(const PortEvents& ports)> run) {
     StationEvents& events = events_;
     PortEvents ports;
     ports.chipPort = [&events](const std::string& port, const std::vector<std::string>& map) {
@@ -51,8 +52,8 @@ void BatchThread::Start(std::function<void(const PortEvents& ports)> run) {
     }
 }
 
-void BatchThread::Run(const std::function<void(const PortEvents& ports)>& run,
-                      const PortEvents& ports) {
+void WorkerThread::Run(const std::function<void(const PortEvents& ports)>& run,
+                       const PortEvents& ports) {
     // The workers catch what escapes a board's turn or their own watch, and join the turns in
     // progress; whatever escapes them still stops the batch here rather than ending the program
     // in the middle of a write.
@@ -70,7 +71,7 @@ void BatchThread::Run(const std::function<void(const PortEvents& ports)>& run,
     }
 }
 
-void BatchThread::Fault(const std::string& what) noexcept {
+void WorkerThread::Fault(const std::string& what) noexcept {
     try {
         stop_(what + "; the batch stops, and boards in progress finish first");
     } catch (...) {
@@ -78,14 +79,14 @@ void BatchThread::Fault(const std::string& what) noexcept {
     }
 }
 
-BatchThread::~BatchThread() {
+WorkerThread::~WorkerThread() {
     AskToStop();
     if (thread_.joinable()) {
         thread_.join();
     }
 }
 
-void BatchThread::AskToStop() {
+void WorkerThread::AskToStop() {
     if (!stopAsked_.exchange(true)) {
         SetEvent(events_.Wake());
     }

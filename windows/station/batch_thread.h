@@ -1,9 +1,9 @@
-// The thread that runs the batch's workers for the station's window. It is declared after the
-// batch and the news it uses, so that it is joined before either is destroyed, on every way out
-// of the window's run (a throw included): its destructor asks the batch to stop (as Stop does:
-// the boards in progress finish and are recorded) and waits for it. A fault outside any board's
-// turn (a thread that cannot start, memory running out) stops the batch with exit 3 and says so
-// in the banner; the boards in progress finish.
+// The thread that runs the station's workers for its window: a batch's, or an audit station's.
+// It is declared after the batch (or the audit) and the news it uses, so that it is joined before
+// either is destroyed, on every way out of the window's run (a throw included): its destructor
+// asks the workers to stop (as Stop does: the boards in progress finish and are recorded) and
+// waits for them. A fault outside any board's turn (a thread that cannot start, memory running
+// out) stops the run with exit 3 and says so in the banner; the boards in progress finish.
 #pragma once
 
 #include <atomic>
@@ -15,14 +15,14 @@
 #include "batch.h"
 #include "station_events.h"
 
-class BatchThread {
+class WorkerThread {
 public:
-    BatchThread(Batch& batch, StationEvents& events);
+    WorkerThread(Batch& batch, StationEvents& events);
     // An audit station's turns instead of a batch's, told of the same way.
-    BatchThread(AuditTurns& audit, StationEvents& events);
-    ~BatchThread();
-    BatchThread(const BatchThread&) = delete;
-    BatchThread& operator=(const BatchThread&) = delete;
+    WorkerThread(AuditTurns& audit, StationEvents& events);
+    ~WorkerThread();
+    WorkerThread(const WorkerThread&) = delete;
+    WorkerThread& operator=(const WorkerThread&) = delete;
 
     // No new board starts; the boards in progress finish. From the window's thread.
     void AskToStop();

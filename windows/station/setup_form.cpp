@@ -22,7 +22,7 @@ namespace {
 
 struct FormState {
     SetupValues& values;
-    BatchStart& start;
+    RunStart& start;
     INT_PTR DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
@@ -193,7 +193,7 @@ std::vector<std::string> SetupArguments(const SetupValues& values) {
     return args;
 }
 
-bool RunSetupForm(SetupValues& values, BatchStart& start) {
+bool RunSetupForm(SetupValues& values, RunStart& start) {
     FormState state{values, start};
     return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SETUP), nullptr,
                            win32::DialogThunk<FormState>, reinterpret_cast<LPARAM>(&state)) == IDOK;

@@ -32,4 +32,4 @@ std::vector<std::string> SetupArguments(const SetupValues& values);
 
 // Shows the form until its values start a batch (true: start holds it) or the operator cancels
 // (false). A refusal is shown over the form, which keeps what was typed.
-bool RunSetupForm(SetupValues& values, BatchStart& start);
+bool RunSetupForm(SetupValues& values, RunStart& start);

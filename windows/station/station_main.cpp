@@ -56,7 +56,7 @@ void RunMessages(const StationWindow& window) {
 
 // One batch in the window, from its start to the window's closing; the batch's exit code, or
 // nothing when the lock was not confirmed.
-std::optional<int> RunBatchWindow(const BatchStart& start) {
+std::optional<int> RunBatchWindow(const RunStart& start) {
     // Read once, here, before the window: while the batch runs the window never asks the
     // ledger, and follows the serials the boards take.
     // Not known at the start (none free now, or the ledger not read) is told alike: the header
@@ -79,7 +79,7 @@ std::optional<int> RunBatchWindow(const BatchStart& start) {
     {
         // Declared after what its thread uses, so that it is joined before they go, and the
         // exit code is read once it has been.
-        BatchThread thread(batch, events);
+        WorkerThread thread(batch, events);
         window.Begin(batch, events, thread);
         RunMessages(window);
     }
@@ -95,7 +95,7 @@ int RunAuditWindow(const BatchOptions& options) {
             : AuditBasis::FromSequence(options.ledger, options.sequence, options.station);
     // The window's header and counters read what a batch's start holds; nothing of it opens a
     // ledger or takes a serial.
-    BatchStart start;
+    RunStart start;
     start.settings.station = options.station;
     start.settings.count = options.count;
     StationWindow window(start, "", basis.Against());
@@ -120,7 +120,7 @@ int RunAuditWindow(const BatchOptions& options) {
     AuditTurns audit(basis, options.ports, options.count, news);
     {
         // As a batch's: joined before what its thread uses goes.
-        BatchThread thread(audit, events);
+        WorkerThread thread(audit, events);
         window.BeginAudit(audit, events, thread);
         RunMessages(window);
     }
@@ -157,7 +157,7 @@ int Run() {
             return RunAuditWindow(command.options);
         }
         // A log that cannot be opened or read stops the station before any port is opened.
-        BatchStart start = StartBatch(command.options, TellLedgerConnection);
+        RunStart start = StartBatch(command.options, TellLedgerConnection);
         std::optional<int> exitCode = RunBatchWindow(start);
         if (!exitCode) {
             throw CommandFailure{EXIT_BAD_USAGE, Say(IDS_LOCK_NOT_CONFIRMED)};
@@ -166,7 +166,7 @@ int Run() {
     }
     SetupValues values = DefaultSetupValues();
     for (;;) {
-        BatchStart start;
+        RunStart start;
         if (!RunSetupForm(values, start)) {
             return EXIT_BAD_USAGE;  // nothing was opened
         }

@@ -69,7 +69,7 @@ void StationWindow::Register(HINSTANCE instance) {
     TileArea::Register(instance);
 }
 
-StationWindow::StationWindow(const BatchStart& start, const std::string& firstSerial,
+StationWindow::StationWindow(const RunStart& start, const std::string& firstSerial,
                              const std::string& auditAgainst)
     : start_(start), next_(NextAtStart(firstSerial)), auditAgainst_(auditAgainst) {
     scale_ = DisplayScale();
@@ -230,12 +230,12 @@ void StationWindow::Abandon() {
     }
 }
 
-void StationWindow::Begin(Batch& batch, StationEvents& events, BatchThread& thread) {
+void StationWindow::Begin(Batch& batch, StationEvents& events, WorkerThread& thread) {
     batch_ = &batch;
     Begun(events, thread);
 }
 
-void StationWindow::BeginAudit(AuditTurns& audit, StationEvents& events, BatchThread& thread) {
+void StationWindow::BeginAudit(AuditTurns& audit, StationEvents& events, WorkerThread& thread) {
     audit_ = &audit;
     Begun(events, thread);
 }
@@ -244,7 +244,7 @@ int StationWindow::ExitCode() const {
     return audit_ != nullptr ? audit_->ExitCode() : batch_->ExitCode();
 }
 
-void StationWindow::Begun(StationEvents& events, BatchThread& thread) {
+void StationWindow::Begun(StationEvents& events, WorkerThread& thread) {
     events_ = &events;
     thread_ = &thread;
     state_.begun = true;
@@ -435,8 +435,7 @@ void StationWindow::ShowBanner() {
 
 // Logging off or shutting Windows down kills the program; while a board's turn is in progress
 // that would leave the board half-written. The session's end is held (and says why) until the
-// turns in progress have ended. Wine never ends a session: only logging off a real Windows PC
-// during a write exercises this guard.
+// turns in progress have ended.
 void StationWindow::HoldSessionEnd() {
     bool hold = !turns_.empty();
     if (hold && !sessionHeld_) {
@@ -499,26 +498,66 @@ void StationWindow::DrawBanner(const DRAWITEMSTRUCT& item) {
               DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
 }
 
+void StationWindow::OnSize(WPARAM kind) {
+    // Laid out once the controls exist, and never for a window shrunk to its icon.
+    if (Control(IDC_BANNER) != nullptr && kind != SIZE_MINIMIZED) {
+        Layout();
+        // Everything moved or took another size: all of it is painted afresh, or a control's
+        // old place keeps its old text.
+        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+}
+
+void StationWindow::LimitSize(MINMAXINFO& limits) const {
+    RECT frame = {0, 0, static_cast<int>(kMinClientWidth * scale_),
+                  static_cast<int>(kMinClientHeight * scale_)};
+    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    limits.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void StationWindow::OnClose() {
+    // Closing means what Ctrl+C means to a batch: the window goes once the boards in progress
+    // are recorded.
+    if (!state_.begun || state_.ended) {
+        DestroyWindow(window_);
+    } else {
+        AskToStop(true);
+    }
+}
+
+void StationWindow::TakeEvents() {
+    if (events_ == nullptr) {
+        return;
+    }
+    for (const StationEvent& event : events_->Take()) {
+        if (window_ == nullptr) {
+            break;
+        }
+        Apply(event);
+    }
+}
+
+void StationWindow::OnDestroy() {
+    KillTimer(window_, kRateTimer);
+    if (sessionHeld_) {
+        ShutdownBlockReasonDestroy(window_);
+        sessionHeld_ = false;
+    }
+    // A window abandoned before its batch began leaves the program's loop alone: the set-up
+    // form may come back.
+    if (state_.begun) {
+        PostQuitMessage(0);
+    }
+}
+
 LRESULT StationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SIZE:
-            // Laid out once the controls exist, and never for a window shrunk to its icon.
-            if (Control(IDC_BANNER) != nullptr && wParam != SIZE_MINIMIZED) {
-                Layout();
-                // Everything moved or took another size: all of it is painted afresh, or a
-                // control's old place keeps its old text.
-                RedrawWindow(window_, nullptr, nullptr,
-                             RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-            }
+            OnSize(wParam);
             return 0;
-        case WM_GETMINMAXINFO: {
-            RECT frame = {0, 0, static_cast<int>(kMinClientWidth * scale_),
-                          static_cast<int>(kMinClientHeight * scale_)};
-            AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
-            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+        case WM_GETMINMAXINFO:
+            LimitSize(*reinterpret_cast<MINMAXINFO*>(lParam));
             return 0;
-        }
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_STOP && HIWORD(wParam) == BN_CLICKED &&
                 IsWindowEnabled(Control(IDC_STOP))) {
@@ -526,25 +565,12 @@ LRESULT StationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_CLOSE:
-            // Closing means what Ctrl+C means to a batch: the window goes once the boards in
-            // progress are recorded.
-            if (!state_.begun || state_.ended) {
-                DestroyWindow(window_);
-            } else {
-                AskToStop(true);
-            }
+            OnClose();
             return 0;
         case WM_QUERYENDSESSION:
             return OnQueryEndSession();
         case WM_STATION_EVENTS:
-            if (events_ != nullptr) {
-                for (const StationEvent& event : events_->Take()) {
-                    if (window_ == nullptr) {
-                        break;
-                    }
-                    Apply(event);
-                }
-            }
+            TakeEvents();
             return 0;
         case WM_TIMER:
             ShowCounters();
@@ -566,16 +592,7 @@ LRESULT StationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         }
         case WM_DESTROY:
-            KillTimer(window_, kRateTimer);
-            if (sessionHeld_) {
-                ShutdownBlockReasonDestroy(window_);
-                sessionHeld_ = false;
-            }
-            // A window abandoned before its batch began leaves the program's loop alone: the
-            // set-up form may come back.
-            if (state_.begun) {
-                PostQuitMessage(0);
-            }
+            OnDestroy();
             return 0;
     }
     return Default(message, wParam, lParam);

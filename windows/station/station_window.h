@@ -1,6 +1,6 @@
 // The station's main window: the job in a header, the batch's counters, a line that says what
 // the batch is doing (and any fault), a Stop button, and the ports' tiles. The batch's workers
-// run on a thread of their own (BatchThread); their news is taken from the queue on the
+// run on a thread of their own (WorkerThread); their news is taken from the queue on the
 // window's thread.
 #pragma once
 
@@ -32,16 +32,16 @@ public:
     // Creates and shows the window with the job's header; no batch runs yet. firstSerial: the
     // ledger's next serial as read at the start ("" when it could not be read).
     // auditAgainst: an audit station's basis ("job 3F09A1C2 (bench.json)"), "" for a batch.
-    StationWindow(const BatchStart& start, const std::string& firstSerial,
+    StationWindow(const RunStart& start, const std::string& firstSerial,
                   const std::string& auditAgainst = "");
     ~StationWindow();
 
     // Closes the window before a batch has begun (the lock was not confirmed).
     void Abandon();
     // Shows the batch that thread runs until the batch stops and the window is closed.
-    void Begin(Batch& batch, StationEvents& events, BatchThread& thread);
+    void Begin(Batch& batch, StationEvents& events, WorkerThread& thread);
     // Shows the audit station that thread runs, as Begin shows a batch.
-    void BeginAudit(AuditTurns& audit, StationEvents& events, BatchThread& thread);
+    void BeginAudit(AuditTurns& audit, StationEvents& events, WorkerThread& thread);
 
 private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -50,7 +50,7 @@ private:
     void Layout();
     int LayoutHeader(int width, int margin);
     void FitJobFont(int textWidth);
-    void Begun(StationEvents& events, BatchThread& thread);
+    void Begun(StationEvents& events, WorkerThread& thread);
     int ExitCode() const;
     void Apply(const StationEvent& event);
     void ApplyAudited(const StationEvent& event);
@@ -65,12 +65,18 @@ private:
     void ShowOffline();
     void HoldSessionEnd();
     LRESULT OnQueryEndSession();
+    // The window's own messages, each as Handle hands it on.
+    void OnSize(WPARAM kind);
+    void LimitSize(MINMAXINFO& limits) const;
+    void OnClose();
+    void TakeEvents();  // the workers' news, queued for the window's thread
+    void OnDestroy();
     int BannerHeight(int width) const;
     void DrawBanner(const DRAWITEMSTRUCT& item);
     int TextWidth(HWND control) const;
     HWND Control(int id) const { return GetDlgItem(window_, id); }
 
-    const BatchStart& start_;
+    const RunStart& start_;
     double scale_ = 1;
     LookBrushes brushes_;
     win32::ScopedFont jobFont_, headerFont_, figureFont_, labelFont_, bannerFont_, buttonFont_;
@@ -85,7 +91,7 @@ private:
     Batch* batch_ = nullptr;
     AuditTurns* audit_ = nullptr;
     StationEvents* events_ = nullptr;
-    BatchThread* thread_ = nullptr;
+    WorkerThread* thread_ = nullptr;
     std::set<std::string> turns_;  // ports whose board's turn has begun and not ended
     bool sessionHeld_ = false;
     int serialsUsed_ = 0;

@@ -104,7 +104,7 @@ HCURSOR CConfigDialog::OnQueryDragIcon() {
 }
 
 void CConfigDialog::OnReadConfig() {
-    // Under Wine a click message reaches a disabled button too, and any program can send one.
+    // A click message can reach a disabled button: any program can send one.
     if (!actionGate.TryBegin()) {
         return;
     }
