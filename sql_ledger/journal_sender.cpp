@@ -188,15 +188,7 @@ SerialTake SqlLedger::TakeFromJournal(const LedgerEntry& chip) {
     }
     const LeasedSerial leased = leased_.front();
     leased_.pop_front();
-    const uint64_t ticket = nextTicket_++;
-    Pending started{ticket, RecordKey(ticket), chip, leased.position};
-    started.entry.serial = leased.serial;
-    started.entry.outcome = BatchOutcome::Started;
-    started.entry.status.clear();
-    started.entry.time = UtcNow();
-    if (started.entry.station.empty()) {
-        started.entry.station = station_;
-    }
+    Pending started = StartedRecord(chip, leased);
     SerialTake take;
     // On disk first, as a started record in the database would be: the board goes on, and the
     // database gets it from the sender. A serial whose line did not reach the disk is never

@@ -253,6 +253,8 @@ private:
     // sends it, and a refused one is told apart from the rest).
     bool SendTogether(size_t count);
     std::string RecordKey(uint64_t ticket) const;
+    // A leased serial's `started` record for this chip, with a ticket and key of its own.
+    Pending StartedRecord(const LedgerEntry& chip, const LeasedSerial& leased);
     bool PastBound() const;
     // "the ledger's database is unreachable: " and the last failure.
     static std::string Unreachable(const std::string& lastFailure);

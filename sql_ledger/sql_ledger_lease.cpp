@@ -246,6 +246,19 @@ void SqlLedger::ReleaseOldPeriod() {
     }
 }
 
+SqlLedger::Pending SqlLedger::StartedRecord(const LedgerEntry& chip, const LeasedSerial& leased) {
+    const uint64_t ticket = nextTicket_++;
+    Pending started{ticket, RecordKey(ticket), chip, leased.position};
+    started.entry.serial = leased.serial;
+    started.entry.outcome = BatchOutcome::Started;
+    started.entry.status.clear();
+    started.entry.time = UtcNow();
+    if (started.entry.station.empty()) {
+        started.entry.station = station_;
+    }
+    return started;
+}
+
 SerialTake SqlLedger::TakeLeasedSerial(Lock& lock, const LedgerEntry& chip) {
     ReleaseOldPeriod();
     for (int refusals = 0; refusals < kRefusedSerials; refusals++) {
@@ -259,15 +272,8 @@ SerialTake SqlLedger::TakeLeasedSerial(Lock& lock, const LedgerEntry& chip) {
             leased = leased_.front();
             leased_.pop_front();
         }
-        const uint64_t ticket = nextTicket_++;
-        Pending started{ticket, RecordKey(ticket), chip, leased.position};
-        started.entry.serial = leased.serial;
-        started.entry.outcome = BatchOutcome::Started;
-        started.entry.status.clear();
-        started.entry.time = UtcNow();
-        if (started.entry.station.empty()) {
-            started.entry.station = station_;
-        }
+        Pending started = StartedRecord(chip, leased);
+        const uint64_t ticket = started.ticket;
         const std::string serial = leased.serial;
         pending_.push_back(std::move(started));
         const bool written = WaitWritten(lock, ticket);
