@@ -68,6 +68,18 @@ SqlLedger::SqlLedger(const std::string& connection, const std::string& station, 
       options_(std::move(options)),
       recordKeyPrefix_(RecordKeyPrefix()) {}
 
+// A leasing station starts from its journal while the database does not answer: its lease and
+// the records not yet in the database are all it needs.
+Status SqlLedger::StartOffline(const std::string& sequence, const odbc::Failure& failure) {
+    sequence_.name = sequence;
+    if (Status loaded = LoadJournal(false); !loaded) {
+        return loaded;
+    }
+    MarkLost(failure);
+    StartSender();
+    return {};
+}
+
 Result<std::unique_ptr<SqlLedger>, LedgerError> SqlLedger::Open(const std::string& connection,
                                                                 const std::string& sequence,
                                                                 const std::string& station,
@@ -85,13 +97,9 @@ Result<std::unique_ptr<SqlLedger>, LedgerError> SqlLedger::Open(const std::strin
         if (ledger->options_.journal == nullptr) {
             return LedgerFail(unreachable);
         }
-        // A leasing station starts from its journal while the database does not answer.
-        ledger->sequence_.name = sequence;
-        if (Status loaded = ledger->LoadJournal(false); !loaded) {
-            return LedgerFail(unreachable + "; " + loaded.Err().message);
+        if (Status started = ledger->StartOffline(sequence, connected.Err()); !started) {
+            return LedgerFail(unreachable + "; " + started.Err().message);
         }
-        ledger->MarkLost(connected.Err());
-        ledger->StartSender();
         return ledger;
     }
     if (Status checked = layout::CheckLayout(session); !checked) {

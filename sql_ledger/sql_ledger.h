@@ -144,6 +144,7 @@ private:
     // seconds), swapped in once connected. False while another worker is connecting.
     bool TryConnect(Lock& lock);
     void MarkLost(const odbc::Failure& failure);
+    Status StartOffline(const std::string& sequence, const odbc::Failure& failure);
     // A failure that may pass: the bound runs from the first one.
     void NoteFailure(const odbc::Failure& failure);
     // Waits before the next try, the lock let go; false when the bound has passed.
