@@ -12,7 +12,7 @@
 #include "audit_tile.h"
 #include "audit_turns.h"
 #include "batch.h"
-#include "batch_thread.h"
+#include "worker_thread.h"
 #include "command_failure.h"
 #include "exit_codes.h"
 #include "core_words.h"

@@ -13,7 +13,7 @@
 #include "banner.h"
 #include "batch.h"
 #include "batch_start.h"
-#include "batch_thread.h"
+#include "worker_thread.h"
 #include "board_rate.h"
 #include "look_colours.h"
 #include "next_serial.h"

@@ -1,4 +1,4 @@
-#include "batch_thread.h"
+#include "worker_thread.h"
 
 #include <exception>
 
