@@ -16,20 +16,12 @@
 #include <thread>
 
 #include "label_printer.h"
+#include "printer_under_test.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::unique_ptr<LabelPrinter> Printer(const std::string& target,
-                                      std::chrono::milliseconds bound = kPrinterBound) {
-    Result<PrinterTarget> parsed = ParsePrinterTarget(target);
-    EXPECT_TRUE(parsed) << parsed.Err().message;
-    Result<std::unique_ptr<LabelPrinter>> printer = MakeLabelPrinter(*parsed, bound);
-    EXPECT_TRUE(printer);
-    return std::move(*printer);
-}
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -43,12 +35,6 @@ std::vector<std::string> Names(const fs::path& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::string Label(size_t bytes) {
-    std::string label = "^XA^CI28^FH_^FD板_5E";
-    label.resize(bytes - 6, 'x');
-    return label + "^FS^XZ";
 }
 
 class FolderTarget : public ::testing::Test {

@@ -10,27 +10,13 @@
 #include <thread>
 
 #include "label_printer.h"
+#include "printer_under_test.h"
 #include "scoped_win.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::unique_ptr<LabelPrinter> Printer(const std::string& target,
-                                      std::chrono::milliseconds bound = kPrinterBound) {
-    Result<PrinterTarget> parsed = ParsePrinterTarget(target);
-    EXPECT_TRUE(parsed) << parsed.Err().message;
-    Result<std::unique_ptr<LabelPrinter>> printer = MakeLabelPrinter(*parsed, bound);
-    EXPECT_TRUE(printer);
-    return std::move(*printer);
-}
-
-std::string Label(size_t bytes) {
-    std::string label = "^XA^CI28^FH_^FD板_5E";
-    label.resize(bytes - 6, 'x');
-    return label + "^FS^XZ";
-}
 
 TEST(WindowsFolderTarget, EachLabelIsWholeUnderItsOwnNameAndNoTemporaryFileStays) {
     fs::path folder =
