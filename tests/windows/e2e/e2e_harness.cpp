@@ -37,7 +37,7 @@ void ChipCheckListener::OnTestEnd(const testing::TestInfo&) {
 }
 
 void ChipTest::StartApp() {
-    ASSERT_TRUE(app.Start()) << AppPath();
+    ASSERT_TRUE(app.Start()) << app.StartFailure();
 }
 
 std::wstring ChipTest::Status() const {

@@ -9,7 +9,7 @@ namespace {
 
 class Startup : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(app.Start()) << AppPath(); }
+    void SetUp() override { ASSERT_TRUE(app.Start()) << app.StartFailure(); }
     AppSession app;
 };
 

@@ -18,7 +18,7 @@ bool Contains(const std::wstring& text, const std::wstring& part) {
 class WriteActions : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(app.Start()) << AppPath();
+        ASSERT_TRUE(app.Start()) << app.StartFailure();
         SendMessageA(app.Control(IDC_PORT), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     }
 

@@ -90,13 +90,25 @@ bool AppSession::Start() {
         return false;
     }
     DWORD processId = process.dwProcessId;
-    WaitUntil([&] { return (dialog = FindProcessDialog(processId, nullptr)) != nullptr; }, 10000);
+    // Generous: under a loaded machine Wine has once taken over 10 s to show a dialog that
+    // takes 0.2 s otherwise; a start that never comes still fails, saying what it saw.
+    WaitUntil([&] { return (dialog = FindProcessDialog(processId, nullptr)) != nullptr; }, 30000);
     if (dialog != nullptr) {
         threadId = GetWindowThreadProcessId(dialog, nullptr);
         // Visible is not yet settled: let start-up's activation and painting finish first.
         WaitForInputIdle(process.hProcess, 5000);
     }
     return dialog != nullptr;
+}
+
+std::string AppSession::StartFailure() const {
+    if (process.hProcess == nullptr) {
+        return appPath + ": not started (error " + std::to_string(GetLastError()) + ")";
+    }
+    const DWORD code = WaitForExit(0);
+    return appPath + (code == STILL_ACTIVE ? ": running, but no dialog of it is visible"
+                                           : ": ended with exit code " + std::to_string(code) +
+                                                 " before its dialog was visible");
 }
 
 HWND AppSession::WaitForOtherDialog(DWORD timeoutMs) const {

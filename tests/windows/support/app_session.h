@@ -32,6 +32,8 @@ public:
     bool Launch(const std::string& path, const std::string& arguments = "");
     // Starts the exe under test and waits until its configuration dialog is visible.
     bool Start();
+    // Why Start failed: the exe, and whether its process ran on without a dialog or ended.
+    std::string StartFailure() const;
     HWND Dialog() const { return dialog; }
     HWND Control(int id) const { return GetDlgItem(dialog, id); }
     DWORD ThreadId() const { return threadId; }
