@@ -134,6 +134,8 @@ TEST_P(LeaseTest, ALeaseWhoseCommitLostItsAnswerIsSettledByItsKeyAndUsedOnce) {
         ASSERT_EQ(take.result, TakeResult::Taken) << take.message;
         serials.push_back(take.serial);
     }
+    // Without the lost answer the same serials would follow: the fault must have struck.
+    ASSERT_GE(faults.commits, faults.commitLostAfter);
     EXPECT_EQ(serials, (std::vector<std::string>{at(6), at(7), at(8), at(9)}));
     EXPECT_EQ(other->TakeSerial(Chip("COM22")).serial, at(4));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM zq_leases WHERE sequence_name = ?", sequence.name), 4);
