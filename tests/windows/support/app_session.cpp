@@ -1,5 +1,6 @@
 #include "app_session.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "remote_controls.h"
@@ -79,10 +80,25 @@ bool AppSession::Launch(const std::string& path, const std::string& arguments) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     std::string line = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
-    std::vector<char> commandLine(line.begin(), line.end());
-    commandLine.push_back('\0');
-    return CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process) != 0;
+    // CI once saw a start of the dialog fail at once (the test's 10 s were its two 5 s waits for
+    // a message box), though the tests just before and after started the same exe: a start the
+    // harness could not make is not the program's failure, so it is tried again a few times,
+    // each failure said on stderr with its error.
+    for (int attempt = 1;; attempt++) {
+        std::vector<char> commandLine(line.begin(), line.end());
+        commandLine.push_back('\0');
+        if (CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           nullptr, &startup, &process) != 0) {
+            return true;
+        }
+        launchError = GetLastError();
+        std::fprintf(stderr, "CreateProcess of %s failed (error %lu), attempt %d\n", path.c_str(),
+                     launchError, attempt);
+        if (attempt == 3) {
+            return false;
+        }
+        Sleep(500);
+    }
 }
 
 bool AppSession::Start() {
@@ -103,7 +119,7 @@ bool AppSession::Start() {
 
 std::string AppSession::StartFailure() const {
     if (process.hProcess == nullptr) {
-        return appPath + ": not started (error " + std::to_string(GetLastError()) + ")";
+        return appPath + ": not started (error " + std::to_string(launchError) + ")";
     }
     const DWORD code = WaitForExit(0);
     return appPath + (code == STILL_ACTIVE ? ": running, but no dialog of it is visible"

@@ -50,4 +50,5 @@ private:
     PROCESS_INFORMATION process = {};
     HWND dialog = nullptr;
     DWORD threadId = 0;
+    DWORD launchError = 0;  // CreateProcess's last failure
 };
