@@ -14,9 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <optional>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
