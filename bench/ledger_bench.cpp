@@ -301,8 +301,8 @@ std::optional<Sequences> DefineSequences(const char* connection, int chips) {
     return defined;
 }
 
-// Each scheme with one station and three, then 3 and 16 stations at a line's rate.
-bool MeasureAtLineRate(const char* connection, const Sequences& sequences, int chips) {
+// Each scheme with one station and three.
+bool MeasureSchemes(const char* connection, const Sequences& sequences, int chips) {
     bool failed = false;
     for (const SequenceDefinition* measured :
          {&sequences.counted, &sequences.list, &sequences.format}) {
@@ -310,6 +310,12 @@ bool MeasureAtLineRate(const char* connection, const Sequences& sequences, int c
         failed = !Measure(connection, measured->name, what, 1, chips) || failed;
         failed = !Measure(connection, measured->name, what, 3, chips) || failed;
     }
+    return !failed;
+}
+
+// 3 and 16 stations on the counted sequence at a line's rate, without and with leases.
+bool MeasureAtLineRate(const char* connection, const Sequences& sequences, int chips) {
+    bool failed = false;
     std::printf(
         "     at a line's rate: each station a board every %lld ms (%lld a second, more than a "
         "station's sockets program)\n",
@@ -373,6 +379,7 @@ int main(int argc, char** argv) {
             failed = true;
             continue;
         }
+        failed = !MeasureSchemes(connection, *sequences, chips) || failed;
         failed = !MeasureAtLineRate(connection, *sequences, chips) || failed;
         ready.emplace_back(i, std::move(*sequences));
     }
